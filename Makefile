@@ -1,0 +1,50 @@
+# The two commands of the README: `make demo` and `make test`.
+# Both install what is missing, configure and build into build/.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
+              libgtest-dev libgmock-dev libbenchmark-dev lrzsz
+
+.PHONY: all deps build demo test test-asan bench clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing Debian packages:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	$(BUILD)/bin/viruzedi demo
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+	$(MAKE) test-asan
+
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Debug -DVIRUZEDI_SANITIZE=ON -DVIRUZEDI_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) --timeout 300
+
+bench: build
+	for b in $(BUILD)/bin/bench_*; do $$b; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,34 @@
+// The demo: every operation against simulated devices into a new database.
+// Each device adds one step from its own file in cli/.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace viruzedi::cli {
+
+struct DemoContext {
+  std::string binFolder;   // where viruzedi, the simulators and the libraries are
+  std::string workFolder;  // a new folder for this demo run
+  std::string database;    // the demo's database (created by the first step)
+  std::string downloadFolder;  // the download folder used by the demo
+
+  // Runs `viruzedi ARGS...` as a child process (showing the command line
+  // first) and returns its exit status.
+  std::function<int(const std::vector<std::string>&)> runViruzedi;
+};
+
+struct DemoRegistration {
+  // Steps run in ascending `order`; the database step is 0.
+  DemoRegistration(int order, std::string title, std::function<void(DemoContext&)> step);
+};
+
+struct DemoStep {
+  int order;
+  std::string title;
+  std::function<void(DemoContext&)> step;
+};
+std::vector<DemoStep>& DemoSteps();
+
+}  // namespace viruzedi::cli

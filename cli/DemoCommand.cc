@@ -1,0 +1,74 @@
+// `viruzedi demo`: every operation against simulated devices, into a new
+// database in a new folder, then a summary of the rows.
+#include <algorithm>
+#include <iostream>
+
+#include "cli/Command.h"
+#include "cli/Demo.h"
+#include "component/Database.h"
+#include "platform/ChildProcess.h"
+
+namespace viruzedi::cli {
+
+std::vector<DemoStep>& DemoSteps() {
+  static std::vector<DemoStep> steps;
+  return steps;
+}
+
+DemoRegistration::DemoRegistration(int order, std::string title,
+                                   std::function<void(DemoContext&)> step) {
+  DemoSteps().push_back({order, std::move(title), std::move(step)});
+}
+
+namespace {
+
+int RunViruzedi(const DemoContext& context, const std::vector<std::string>& args) {
+  std::vector<std::string> argv{context.binFolder + "viruzedi"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::cout << "$ viruzedi";
+  for (const std::string& arg : args) std::cout << ' ' << arg;
+  std::cout << std::endl;
+  int status = RunProcess(argv);
+  std::cout << "  (exit status " << status << ")" << std::endl;
+  return status;
+}
+
+CommandRegistration demo(
+    "demo", "Run every operation against simulated devices into a new database",
+    [](CLI::App& command) -> CommandAction {
+      auto folder = std::make_shared<std::string>();
+      command.add_option("--cartella", *folder,
+                         "Folder for the demo's database and files (default: a new temporary folder)");
+      return [folder](CliRun&) {
+        DemoContext context;
+        context.binFolder = ExecutableFolder();
+        context.workFolder = folder->empty() ? MakeTemporaryFolder("viruzedi-demo-") : *folder;
+        context.database = context.workFolder + "/magazzino.db";
+        context.downloadFolder = context.workFolder + "/_Letture";
+        context.runViruzedi = [&context](const std::vector<std::string>& args) {
+          return RunViruzedi(context, args);
+        };
+        SetEnvironmentValue("VIRUZEDI_LETTURE", context.downloadFolder);
+
+        std::vector<DemoStep> steps = DemoSteps();
+        std::stable_sort(steps.begin(), steps.end(),
+                         [](const DemoStep& a, const DemoStep& b) { return a.order < b.order; });
+        for (const DemoStep& step : steps) {
+          std::cout << "\n== " << step.title << " ==" << std::endl;
+          step.step(context);
+        }
+        std::cout << "\nDemo folder: " << context.workFolder << std::endl;
+      };
+    });
+
+DemoRegistration createDatabase(0, "A new database", [](DemoContext& context) {
+  context.runViruzedi({"init-db", context.database});
+});
+
+// Last of all: what the demo wrote.
+DemoRegistration summary(1000, "Rows in the database", [](DemoContext& context) {
+  context.runViruzedi({"mostra", "--db", context.database});
+});
+
+}  // namespace
+}  // namespace viruzedi::cli

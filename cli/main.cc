@@ -1,0 +1,135 @@
+// viruzedi [--letture DIR] [--com N=DEVICE]... [--terminale SPEC] COMMAND ...
+//
+// Exit status: 0 when the operation returned without a failure (warnings
+// allowed), 1 when it ended through a failure (an error box, a time-out, an
+// open failure, an automation error), 2 for a usage error.
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <optional>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/Command.h"
+#include "component/Database.h"
+#include "component/Messages.h"
+#include "platform/ChildProcess.h"
+
+namespace viruzedi::cli {
+
+std::vector<RegisteredCommand>& RegisteredCommands() {
+  static std::vector<RegisteredCommand> commands;
+  return commands;
+}
+
+CommandRegistration::CommandRegistration(std::string name, std::string description,
+                                         CommandSetup setup) {
+  RegisteredCommands().push_back({std::move(name), std::move(description), std::move(setup)});
+}
+
+void AddBooleanOption(CLI::App& command, const std::string& name, bool& value,
+                      const std::string& description) {
+  command.add_option_function<int>(
+             name, [&value](int given) { value = given != 0; },
+             description + " (0 or 1, default " + (value ? "1" : "0") + ")")
+      ->check(CLI::IsMember({0, 1}));
+}
+
+namespace {
+
+// Forwards to the real platform and notes whether a box told of a failure.
+// A warning that the import goes on, or that no data arrived, is none.
+class CommandPlatform : public ForwardingPlatform {
+ public:
+  using ForwardingPlatform::ForwardingPlatform;
+
+  void MessageBox(const std::string& text, int style, const std::string& caption) override {
+    if (text != kAvvisoCodiceErrato && text != kNessunDatoRicevuto) failureShown = true;
+    ForwardingPlatform::MessageBox(text, style, caption);
+  }
+
+  bool failureShown = false;
+};
+
+class Run : public CliRun {
+ public:
+  explicit Run(std::shared_ptr<CommandPlatform> platform) : platform_(std::move(platform)) {}
+  Viruzedi& Component() override {
+    if (!component_) component_ = std::make_unique<Viruzedi>(platform_);
+    return *component_;
+  }
+  Platform& platform() override { return *platform_; }
+  void Release() { component_.reset(); }
+
+ private:
+  std::shared_ptr<CommandPlatform> platform_;
+  std::unique_ptr<Viruzedi> component_;
+};
+
+void ShowProgress(uint64_t rows) {
+  if (rows % 100 == 0) std::fprintf(stderr, "\r%llu righe scritte", static_cast<unsigned long long>(rows));
+}
+
+int Main(int argc, char** argv) {
+  CLI::App app{"viruzedi: moves barcode reads from portable readers into an SQLite database"};
+  app.require_subcommand(1);
+  app.set_help_all_flag("--help-all", "Every command with its options");
+
+  std::string letture, terminale;
+  std::vector<std::string> ports;
+  app.add_option("--letture", letture,
+                 "Download folder for received files and markers (VIRUZEDI_LETTURE; "
+                 "default $HOME/_Letture)");
+  app.add_option("--com", ports,
+                 "Device of serial port N, as N=DEVICE (VIRUZEDI_COM<N>; "
+                 "default /dev/ttyS<N-1>); may be repeated");
+  app.add_option("--terminale", terminale,
+                 "Terminal link: dir:FOLDER or serial:DEVICE[,BAUD] (VIRUZEDI_TERMINALE)");
+
+  CommandAction chosen;
+  for (RegisteredCommand& registered : RegisteredCommands()) {
+    CLI::App* command = app.add_subcommand(registered.name, registered.description);
+    CommandAction action = registered.setup(*command);
+    command->callback([&chosen, action] { chosen = action; });
+  }
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    int status = app.exit(error);
+    return status == 0 ? 0 : 2;
+  }
+
+  // The global options become the environment of this run, so the reader
+  // program and the infrared library see them too.
+  if (!letture.empty()) SetEnvironmentValue("VIRUZEDI_LETTURE", letture);
+  if (!terminale.empty()) SetEnvironmentValue("VIRUZEDI_TERMINALE", terminale);
+  for (const std::string& port : ports) {
+    std::string::size_type equals = port.find('=');
+    if (equals == std::string::npos || equals == 0) {
+      std::cerr << "viruzedi: --com takes N=DEVICE, not \"" << port << "\"\n";
+      return 2;
+    }
+    SetEnvironmentValue("VIRUZEDI_COM" + port.substr(0, equals), port.substr(equals + 1));
+  }
+
+  if (StandardErrorIsTerminal()) DBEngine::Instance().SetRowObserver(ShowProgress);
+
+  auto platform = std::make_shared<CommandPlatform>(DefaultPlatform());
+  Run run(platform);
+  int status = 0;
+  try {
+    chosen(run);
+    run.Release();
+  } catch (const AutomationError& error) {
+    std::cerr << "viruzedi: errore " << error.number << ": " << error.description << "\n";
+    status = 1;
+  }
+  if (platform->failureShown) status = 1;
+  return status;
+}
+
+}  // namespace
+}  // namespace viruzedi::cli
+
+int main(int argc, char** argv) { return viruzedi::cli::Main(argc, argv); }

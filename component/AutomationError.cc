@@ -1,0 +1,31 @@
+#include "component/AutomationError.h"
+
+namespace viruzedi {
+
+std::string ErrorDescription(int32_t number) {
+  switch (number) {
+    case kInvalidArgument: return "Argomento o chiamata di procedura non valida";
+    case kOverflow: return "Overflow";
+    case kSubscriptOutOfRange: return "Indice fuori dall'intervallo";
+    case kTypeMismatch: return "Tipo non corrispondente";
+    case kFileNotFound: return "File non trovato";
+    case kFileAlreadyExists: return "Il file esiste già";
+    case kInputPastEndOfFile: return "Lettura oltre la fine del file";
+    case kPermissionDenied: return "Permesso negato";
+    case kPathNotFound: return "Percorso non trovato";
+    case kEntryPointMissing: return "Funzione non trovata nella libreria";
+    case kInvalidPortNumber: return "Numero di porta non valido";
+    case kPortAlreadyOpen: return "Porta già aperta";
+    case kPortNotOpen: return "Operazione non valida: la porta non è aperta";
+    case kSettingsNotApplied: return "Impossibile applicare le impostazioni della porta";
+    default: return "Errore " + std::to_string(number);
+  }
+}
+
+void RaiseError(int32_t number) { throw AutomationError(number, ErrorDescription(number)); }
+
+void RaiseError(int32_t number, const std::string& detail) {
+  throw AutomationError(number, ErrorDescription(number) + ": " + detail);
+}
+
+}  // namespace viruzedi

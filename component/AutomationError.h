@@ -1,0 +1,50 @@
+// The failure that reaches a host as an automation error: a number and a
+// description. Every failure inside the component is one of these, so an
+// error handler shows `number` and `description` without knowing its source.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace viruzedi {
+
+// Runtime and control error numbers used by the component.
+enum ErrorNumber : int32_t {
+  kInvalidArgument = 5,
+  kOverflow = 6,
+  kSubscriptOutOfRange = 9,
+  kTypeMismatch = 13,
+  kFileNotFound = 53,
+  kFileAlreadyExists = 58,
+  kInputPastEndOfFile = 62,
+  kPermissionDenied = 70,
+  kPathNotFound = 76,
+  kEntryPointMissing = 453,
+  kInvalidPortNumber = 8002,
+  kPortAlreadyOpen = 8005,
+  kPortNotOpen = 8018,
+  kSettingsNotApplied = 8015,
+};
+
+class AutomationError : public std::runtime_error {
+ public:
+  AutomationError(int32_t number, std::string description)
+      : std::runtime_error(description), number(number),
+        description(std::move(description)) {}
+
+  int32_t number;
+  std::string description;
+};
+
+// The component's own description of a runtime or serial error number
+// (Italian, like every text the component shows).
+std::string ErrorDescription(int32_t number);
+
+// Throws AutomationError with the number and its standard description.
+[[noreturn]] void RaiseError(int32_t number);
+// Throws AutomationError with the number and a description that names the
+// detail (a file, a function) after the standard text.
+[[noreturn]] void RaiseError(int32_t number, const std::string& detail);
+
+}  // namespace viruzedi

@@ -1,0 +1,77 @@
+// The conversions of field text that every import shares. The rules are the
+// component's own, independent of the workstation's locale:
+//  - numbers: blanks around, optional sign, digits with at most one decimal
+//    mark ("." or ","), optional exponent; no digit grouping, so "12.5" is
+//    never read as 125. Anything else is type mismatch (13).
+//  - integers: the number rounded to nearest, halves to even; overflow (6)
+//    outside the type's range.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "component/Variant.h"
+
+namespace viruzedi {
+
+// Reads a number text. Throws AutomationError 13 when it is not one.
+double ParseNumber(std::string_view text);
+// True and the value when the text is a number; false otherwise.
+bool TryParseNumber(std::string_view text, double& value);
+
+// Rounds to the nearest integer, halves to even, and narrows.
+// Throws AutomationError 6 outside the range (NaN included).
+int32_t ToLong(double value);
+int16_t ToInteger(double value);
+uint8_t ToByte(double value);
+// Text to integer: ParseNumber, then the rounding above.
+int32_t TextToLong(std::string_view text);
+int16_t TextToInteger(std::string_view text);
+// Text to 64-bit float (ParseNumber).
+double TextToDouble(std::string_view text);
+
+// Variant to 64-bit float: 0 for Null, Empty, the empty text or anything that
+// does not convert. Never throws.
+double ValoreNumerico(const Variant& value);
+
+// The Str form of a number: a leading blank unless negative, "." as decimal
+// point, no grouping, up to 15 significant digits, no zero before the point
+// (" .5", "-.25"), E notation below 1E-5 and from 1E15 (" 1E+15", " 1E-06").
+std::string Str(double value);
+// Decimal digits of an integer, "-" in front of a negative one, no blank.
+std::string IntegerText(int64_t value);
+
+// A field "yyyymmdd": day from the last two characters, month from
+// characters 5-6, year from the first four. Throws AutomationError 13 when
+// the field is shorter than eight characters or names no calendar date.
+CalendarDate DateFromField(std::string_view field);
+// True when year/month/day name a date of the proleptic Gregorian calendar
+// with a year from 100 to 9999.
+bool IsValidDate(int year, int month, int day);
+// "mm/dd/yyyy", the form of a date inside "#...#" in a statement.
+std::string StatementDate(const CalendarDate& date);
+// "yyyymmdd" and "hhnnss", the forms used in file names.
+std::string FileDate(int year, int month, int day);
+std::string FileTime(int hour, int minute, int second);
+
+// A text value for a statement: the single quotes inside are doubled, so the
+// value is stored as it was read and can never end the literal.
+std::string QuoteText(std::string_view value);
+
+// Splits a line at every ";". An empty line gives no field at all; empty
+// fields stay (the line a;;b gives three fields).
+std::vector<std::string> SplitFields(std::string_view line);
+// Field `index` of a split line; AutomationError 9 past the end.
+const std::string& FieldAt(const std::vector<std::string>& fields, size_t index);
+
+// Text comparison and search without regard to letter case (ASCII letters).
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
+// Position (from 0) of the first occurrence, or npos.
+size_t FindIgnoreCase(std::string_view text, std::string_view what);
+// Removes leading and trailing spaces (blanks only, as the classic Trim does).
+std::string_view TrimSpaces(std::string_view text);
+
+}  // namespace viruzedi

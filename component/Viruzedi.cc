@@ -1,0 +1,47 @@
+#include "component/Viruzedi.h"
+
+#include "component/LineReceiver.h"
+#include "platform/SerialPort.h"
+
+namespace viruzedi {
+
+namespace {
+
+// The pen reader's line settings, fixed for every object.
+void ConfigureSeriale(SerialPort& port) {
+  port.RThreshold = 1;
+  port.Settings = "38400,n,8,1";
+  port.Handshaking = 0;
+  port.InBufferSize = 1024;
+  port.OutBufferSize = 512;
+  port.SThreshold = 1;
+  port.InputLen = 0;
+  port.InputMode = 0;
+  port.EOFEnable = false;
+  port.NullDiscard = false;
+  port.RTSEnable = false;
+  port.DTREnable = false;
+}
+
+}  // namespace
+
+Viruzedi::Viruzedi() : Viruzedi(DefaultPlatform()) {}
+
+Viruzedi::Viruzedi(std::shared_ptr<Platform> platform)
+    : platform_(std::move(platform)) {
+  Seriale = platform_->CreateSerialPort();
+  ConfigureSeriale(*Seriale);
+  Seriale->OnComm = [this] { OnComm(); };
+}
+
+Viruzedi::~Viruzedi() {
+  // Destroying the control closes a port left open.
+  Seriale.reset();
+}
+
+void Viruzedi::OnComm() {
+  if (Seriale->CommEvent() != kComEvReceive) return;
+  AppendReceived(BufferRicezione, UltimaRiga, RigaCompleta, Seriale->Input());
+}
+
+}  // namespace viruzedi

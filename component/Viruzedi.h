@@ -1,0 +1,96 @@
+// The component's one public, creatable class.
+//
+// A host creates an object, sets Porta, DbPath and IdUt, and calls one
+// operation at a time on the thread that created it. Operations that have a
+// result always return an Empty Variant: Scarica, Scarica1, the four file
+// downloads and Upload1's form show their failures in message boxes and
+// return normally, while Scarica2, Scarica_ZidoriVovi and Upload1 trap
+// nothing and throw AutomationError.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "component/AutomationError.h"
+#include "component/Enumerations.h"
+#include "component/Variant.h"
+#include "platform/Platform.h"
+
+namespace viruzedi {
+
+class SerialPort;
+
+class Viruzedi {
+ public:
+  // Creates the object on the default (real) platform, or on the given one.
+  // Creation builds and configures the serial-port control without opening
+  // its port.
+  Viruzedi();
+  explicit Viruzedi(std::shared_ptr<Platform> platform);
+  // Releases the serial-port control; a port still open is closed with it.
+  ~Viruzedi();
+  Viruzedi(const Viruzedi&) = delete;
+  Viruzedi& operator=(const Viruzedi&) = delete;
+
+  // --- Properties: plain stored values, never checked --------------------
+  int32_t Porta() const { return porta_; }
+  void Porta(int32_t value) { porta_ = value; }
+  const std::string& DbPath() const { return dbPath_; }
+  void DbPath(std::string value) { dbPath_ = std::move(value); }
+  int16_t IdUt() const { return idUt_; }
+  void IdUt(int16_t value) { idUt_ = value; }
+
+  // --- Operations ---------------------------------------------------------
+  // Pen reader download over the object's serial port into table Viruzedi.
+  Variant Scarica();
+  // Terminal file downloads: file 1 as sub-order reads, file 1 as stock
+  // movements, file 2 as a reconciliation, file 1 as remittances.
+  Variant Scarica3();
+  Variant Scarica4();
+  Variant Scarica5();
+  Variant Scarica_RimesseOF();
+  // Infrared download through the infrared link library.
+  Variant Scarica1();
+  // Sends the prepared upload file to the terminal. Throws AutomationError
+  // only when the form itself cannot be made.
+  Variant Upload1();
+  // Runs the reader program, then appends the lines of its reader file to
+  // table viruzedi of PercorsoMDB. Throws AutomationError on any failure.
+  void Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
+                int32_t PortaCOM = COM1, int32_t Baud = B115200,
+                int32_t ModFile = Sovrascrivi, bool CR = true, bool LF = true,
+                bool MostraErrore = false, bool MostraFile = false,
+                bool MostraMaschera = false, int16_t Timeout = 10);
+  // As Scarica2, decoding GS1 element strings of logistics labels.
+  void Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
+                          const std::string& FileTxtTemp, int32_t PortaCOM = COM1,
+                          int32_t Baud = B115200, int32_t ModFile = Sovrascrivi,
+                          bool CR = true, bool LF = true, bool MostraErrore = false,
+                          bool MostraFile = false, bool MostraMaschera = false,
+                          int16_t Timeout = 10);
+
+  Platform& platform() { return *platform_; }
+
+ private:
+  friend struct ViruzediInternals;  // tests look at the receiver fields
+
+  // Receive handler of Seriale: assembles the reader's lines.
+  void OnComm();
+  // Runs a command line as a child process and waits for it without limit.
+  void EseguiEAttendi(const std::string& commandLine, int32_t showState = 0);
+  // Folder of the component's own library file, ending in the separator.
+  std::string PercorsoApp();
+
+  std::shared_ptr<Platform> platform_;
+  int32_t porta_ = 0;
+  std::string dbPath_;
+  int16_t idUt_ = 0;
+
+  std::unique_ptr<SerialPort> Seriale;
+  std::string BufferRicezione;
+  std::string UltimaRiga;
+  bool RigaCompleta = false;
+};
+
+}  // namespace viruzedi

@@ -1,0 +1,142 @@
+#include "platform/LinuxPlatform.h"
+
+#include <dlfcn.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <climits>
+#include <cstdlib>
+#include <thread>
+
+#include "component/Identity.h"
+
+namespace viruzedi {
+
+std::string EnvironmentValue(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  return value ? value : "";
+}
+
+LinuxPlatform::LinuxPlatform() = default;
+LinuxPlatform::~LinuxPlatform() = default;
+
+void LinuxPlatform::MessageBox(const std::string& text, int /*style*/,
+                               const std::string& caption) {
+  // One line per box, so that scripts and logs can read it.
+  std::string line = "[" + (caption.empty() ? std::string(kTypeLibraryName) : caption) +
+                     "] " + text + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+void LinuxPlatform::Beep() {
+  if (isatty(STDERR_FILENO)) {
+    std::fputc('\a', stderr);
+    std::fflush(stderr);
+  }
+}
+
+void LinuxPlatform::PumpEvents() {
+  // A library on Linux has no message loop of its own: nothing is pending.
+}
+
+MonotonicTime LinuxPlatform::Now() { return std::chrono::steady_clock::now(); }
+
+void LinuxPlatform::SleepFor(std::chrono::nanoseconds duration) {
+  std::this_thread::sleep_for(duration);
+}
+
+LocalDateTime LinuxPlatform::LocalNow() {
+  time_t now = time(nullptr);
+  struct tm local {};
+  localtime_r(&now, &local);
+  return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                       local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::string LinuxPlatform::DownloadFolder() {
+  std::string folder = EnvironmentValue("VIRUZEDI_LETTURE");
+  if (folder.empty()) {
+    std::string home = EnvironmentValue("HOME");
+    folder = (home.empty() ? std::string(".") : home) + "/_Letture";
+  }
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+std::string LinuxPlatform::SerialDevice(int32_t port) {
+  if (port < 1) return "";
+  std::string device = EnvironmentValue("VIRUZEDI_COM" + std::to_string(port));
+  if (!device.empty()) return device;
+  return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+std::string LinuxPlatform::TerminalSpec() {
+  return EnvironmentValue("VIRUZEDI_TERMINALE");
+}
+
+std::string LinuxPlatform::InfraredLibraryPath() {
+  std::string path = EnvironmentValue("VIRUZEDI_ZIRAV");
+  if (!path.empty()) return path;
+  return ComponentFolder() + "libZiRav.so";
+}
+
+std::string LinuxPlatform::ComponentFolder() {
+  // The folder of the library file that holds this very function.
+  Dl_info info{};
+  std::string file;
+  if (dladdr(reinterpret_cast<void*>(&EnvironmentValue), &info) && info.dli_fname) {
+    file = info.dli_fname;
+  }
+  char resolved[PATH_MAX];
+  if (!file.empty() && realpath(file.c_str(), resolved)) file = resolved;
+  std::string::size_type slash = file.rfind('/');
+  std::string folder = slash == std::string::npos ? "./" : file.substr(0, slash + 1);
+  return folder;
+}
+
+std::unique_ptr<SerialPort> LinuxPlatform::CreateSerialPort() {
+  return MakeLinuxSerialPort(*this);
+}
+
+FileSystem& LinuxPlatform::Files() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!files_) files_ = MakeLocalFileSystem();
+  return *files_;
+}
+
+std::unique_ptr<TerminalLink> LinuxPlatform::CreateTerminalLink() {
+  return MakeTerminalLink(TerminalSpec(), *this);
+}
+
+InfraredLibrary& LinuxPlatform::Infrared() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string path = InfraredLibraryPath();
+  if (!infrared_ || path != infraredPath_) {
+    infrared_ = MakeDlopenInfraredLibrary(path);
+    infraredPath_ = path;
+  }
+  return *infrared_;
+}
+
+ProcessRunner& LinuxPlatform::Processes() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!processes_) processes_ = MakePosixProcessRunner();
+  return *processes_;
+}
+
+std::shared_ptr<Platform> DefaultPlatform() {
+  static std::shared_ptr<Platform> platform = std::make_shared<LinuxPlatform>();
+  return platform;
+}
+
+std::unique_ptr<SerialPort> ForwardingPlatform::CreateSerialPort() {
+  return target_->CreateSerialPort();
+}
+
+std::unique_ptr<TerminalLink> ForwardingPlatform::CreateTerminalLink() {
+  return target_->CreateTerminalLink();
+}
+
+}  // namespace viruzedi

@@ -1,0 +1,58 @@
+// The real Linux platform. Each device service is made by its own unit in
+// this folder (serial port, terminal links, infrared library, processes).
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/InfraredLibrary.h"
+#include "platform/Platform.h"
+#include "platform/ProcessRunner.h"
+#include "platform/SerialPort.h"
+#include "platform/TerminalLink.h"
+
+namespace viruzedi {
+
+// Factories of the device services, one per unit of this folder.
+std::unique_ptr<SerialPort> MakeLinuxSerialPort(Platform& platform);
+// Loads `path` with dlopen at the first call of one of the functions.
+std::unique_ptr<InfraredLibrary> MakeDlopenInfraredLibrary(std::string path);
+std::unique_ptr<ProcessRunner> MakePosixProcessRunner();
+
+// Reads an environment variable; "" when unset.
+std::string EnvironmentValue(const std::string& name);
+
+class LinuxPlatform : public Platform {
+ public:
+  LinuxPlatform();
+  ~LinuxPlatform() override;
+
+  void MessageBox(const std::string& text, int style,
+                  const std::string& caption) override;
+  void Beep() override;
+  void PumpEvents() override;
+  MonotonicTime Now() override;
+  void SleepFor(std::chrono::nanoseconds duration) override;
+  LocalDateTime LocalNow() override;
+  std::string DownloadFolder() override;
+  std::string SerialDevice(int32_t port) override;
+  std::string TerminalSpec() override;
+  std::string InfraredLibraryPath() override;
+  std::string ComponentFolder() override;
+  std::unique_ptr<SerialPort> CreateSerialPort() override;
+  FileSystem& Files() override;
+  std::unique_ptr<TerminalLink> CreateTerminalLink() override;
+  InfraredLibrary& Infrared() override;
+  ProcessRunner& Processes() override;
+
+ private:
+  std::mutex mutex_;
+  std::unique_ptr<FileSystem> files_;
+  std::unique_ptr<InfraredLibrary> infrared_;
+  std::string infraredPath_;
+  std::unique_ptr<ProcessRunner> processes_;
+};
+
+}  // namespace viruzedi

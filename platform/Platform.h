@@ -1,0 +1,135 @@
+// The one door of the component to the operating system.
+//
+// Every service that an object of Viruzedi uses — message boxes, the event
+// pump, the clocks, the workstation settings, serial ports, the file system,
+// the terminal link, the infrared link library, child processes — is reached
+// through a Platform. DefaultPlatform() is the real Linux one; tests derive
+// from ForwardingPlatform and replace only the service they must control.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace viruzedi {
+
+class SerialPort;
+class FileSystem;
+class TerminalLink;
+class InfraredLibrary;
+class ProcessRunner;
+
+// Message-box styles used by the component (the platform's numeric values).
+enum MessageBoxStyle : int {
+  kOkOnly = 0,
+  kCritical = 16,
+};
+
+// A local calendar date and time of day, as the workstation's wall clock shows it.
+struct LocalDateTime {
+  int year = 0;
+  int month = 0;   // 1..12
+  int day = 0;     // 1..31
+  int hour = 0;    // 0..23
+  int minute = 0;
+  int second = 0;
+};
+
+using MonotonicTime = std::chrono::steady_clock::time_point;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- User interface -----------------------------------------------------
+  // Shows a modal message box and returns when the user has closed it.
+  // `caption` empty means the component's default caption ("Viruzedi11600").
+  virtual void MessageBox(const std::string& text, int style,
+                          const std::string& caption) = 0;
+  virtual void Beep() = 0;
+  // Lets pending events of the host run (the message loop of a yield).
+  // Never blocks for long; callers that wait sleep or poll between calls.
+  virtual void PumpEvents() = 0;
+
+  // --- Clocks ---------------------------------------------------------------
+  // Monotonic time for every wait and deadline: it never jumps at midnight
+  // or when the wall clock is set.
+  virtual MonotonicTime Now() = 0;
+  // Blocks the thread for `duration` (a short sleep between polls).
+  virtual void SleepFor(std::chrono::nanoseconds duration) = 0;
+  // The local wall clock, for dates written into rows and file names.
+  virtual LocalDateTime LocalNow() = 0;
+
+  // --- Workstation settings -------------------------------------------------
+  // The download folder (the Linux place of "C:\_Letture"), without a
+  // trailing separator.
+  virtual std::string DownloadFolder() = 0;
+  // Device path of serial port n, or "" when the number has no device.
+  virtual std::string SerialDevice(int32_t port) = 0;
+  // The terminal link specification ("dir:FOLDER", "serial:DEV[,BAUD]") or "".
+  virtual std::string TerminalSpec() = 0;
+  // Path of the infrared link library.
+  virtual std::string InfraredLibraryPath() = 0;
+  // Folder of the component's own library file, ending in "/".
+  virtual std::string ComponentFolder() = 0;
+
+  // --- Devices and system services -----------------------------------------
+  // A new serial-port control, closed, with the default configuration.
+  virtual std::unique_ptr<SerialPort> CreateSerialPort() = 0;
+  // The file system (the scripting file-system object's stand-in).
+  virtual FileSystem& Files() = 0;
+  // The terminal-transfer control of the configured link. Created anew for
+  // every form load; never null (with no link configured, its
+  // FlagAlternativo is true).
+  virtual std::unique_ptr<TerminalLink> CreateTerminalLink() = 0;
+  // The infrared link library. Loading happens at the first call of one of
+  // its functions, not here.
+  virtual InfraredLibrary& Infrared() = 0;
+  // Starts child processes and waits for them.
+  virtual ProcessRunner& Processes() = 0;
+};
+
+// The real Linux platform, shared by every object that is created without a
+// platform of its own. Settings come from the environment (VIRUZEDI_*).
+std::shared_ptr<Platform> DefaultPlatform();
+
+// Passes every call on to another platform; tests derive from it and
+// override just the services they replace.
+class ForwardingPlatform : public Platform {
+ public:
+  explicit ForwardingPlatform(std::shared_ptr<Platform> target)
+      : target_(std::move(target)) {}
+
+  void MessageBox(const std::string& text, int style,
+                  const std::string& caption) override {
+    target_->MessageBox(text, style, caption);
+  }
+  void Beep() override { target_->Beep(); }
+  void PumpEvents() override { target_->PumpEvents(); }
+  MonotonicTime Now() override { return target_->Now(); }
+  void SleepFor(std::chrono::nanoseconds d) override { target_->SleepFor(d); }
+  LocalDateTime LocalNow() override { return target_->LocalNow(); }
+  std::string DownloadFolder() override { return target_->DownloadFolder(); }
+  std::string SerialDevice(int32_t port) override {
+    return target_->SerialDevice(port);
+  }
+  std::string TerminalSpec() override { return target_->TerminalSpec(); }
+  std::string InfraredLibraryPath() override {
+    return target_->InfraredLibraryPath();
+  }
+  std::string ComponentFolder() override { return target_->ComponentFolder(); }
+  std::unique_ptr<SerialPort> CreateSerialPort() override;
+  FileSystem& Files() override { return target_->Files(); }
+  std::unique_ptr<TerminalLink> CreateTerminalLink() override;
+  InfraredLibrary& Infrared() override { return target_->Infrared(); }
+  ProcessRunner& Processes() override { return target_->Processes(); }
+
+ protected:
+  Platform& target() { return *target_; }
+
+ private:
+  std::shared_ptr<Platform> target_;
+};
+
+}  // namespace viruzedi

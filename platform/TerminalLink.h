@@ -1,0 +1,40 @@
+// The terminal-transfer control: moves whole files between the workstation
+// and the portable terminal. Its four members are the ones the transfer
+// forms use; how the link reaches the terminal is the link's own affair.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace viruzedi {
+
+class Platform;
+
+class TerminalLink {
+ public:
+  virtual ~TerminalLink() = default;
+
+  // True when the link cannot transfer (no terminal configured); the forms
+  // then call OperazioneAlternativa instead of a transfer.
+  virtual bool FlagAlternativo() = 0;
+  // What the control does in place of a transfer: tells the user how to
+  // configure a terminal.
+  virtual void OperazioneAlternativa() = 0;
+  // Sends the file at `path` to the terminal; returns when the send is over.
+  // Throws AutomationError on a failed transfer.
+  virtual void InviaFile(const std::string& path) = 0;
+  // Fetches the terminal's file `numeroFile` into `path`. On return the file
+  // is either complete at `path` or absent; nothing partial is ever left
+  // there. When the terminal has no such file, returns with no file at `path`.
+  // Throws AutomationError on a failed transfer (still leaving no file).
+  virtual void RiceviFile(const std::string& path, int16_t numeroFile) = 0;
+};
+
+// The link named by a specification: "dir:FOLDER", "serial:DEVICE[,BAUD]",
+// or "" for none (FlagAlternativo true). An unknown form also gives a link
+// whose FlagAlternativo is true and whose OperazioneAlternativa says why.
+std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& spec,
+                                               Platform& platform);
+
+}  // namespace viruzedi

@@ -1,0 +1,85 @@
+#include "tests/support/TestPlatform.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/ChildProcess.h"
+
+namespace viruzedi::testing {
+
+TestPlatform::TestPlatform() : ForwardingPlatform(DefaultPlatform()) {}
+
+void TestPlatform::MessageBox(const std::string& text, int style, const std::string& caption) {
+  boxes.push_back({text, style, caption});
+}
+
+MonotonicTime TestPlatform::Now() {
+  return fakeClock ? fakeNow : ForwardingPlatform::Now();
+}
+
+void TestPlatform::SleepFor(std::chrono::nanoseconds duration) {
+  if (fakeClock) {
+    fakeNow += duration;
+  } else {
+    ForwardingPlatform::SleepFor(duration);
+  }
+}
+
+LocalDateTime TestPlatform::LocalNow() {
+  if (localTimes.empty()) return ForwardingPlatform::LocalNow();
+  size_t index = std::min(localTimesUsed, localTimes.size() - 1);
+  ++localTimesUsed;
+  return localTimes[index];
+}
+
+std::string TestPlatform::SerialDevice(int32_t port) {
+  auto found = serialDevices.find(port);
+  return found == serialDevices.end() ? std::string() : found->second;
+}
+
+std::string TestPlatform::InfraredLibraryPath() {
+  return infraredLibraryPath.empty() ? BinFolder() + "libZiRav.so" : infraredLibraryPath;
+}
+
+std::string TestPlatform::ComponentFolder() {
+  return componentFolder.empty() ? BinFolder() : componentFolder;
+}
+
+std::string BinFolder() {
+  const char* bin = std::getenv("VIRUZEDI_BIN");
+  if (bin && *bin) {
+    std::string folder = bin;
+    if (folder.back() != '/') folder += '/';
+    return folder;
+  }
+  return ExecutableFolder();
+}
+
+TemporaryFolder::TemporaryFolder() : path_(MakeTemporaryFolder("viruzedi-test-")) {}
+
+TemporaryFolder::~TemporaryFolder() {
+  std::error_code ignored;
+  // Read-only files made by a test must not keep their folder alive.
+  for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+  }
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+}  // namespace viruzedi::testing
