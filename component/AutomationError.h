@@ -18,6 +18,7 @@ enum ErrorNumber : int32_t {
   kFileNotFound = 53,
   kFileAlreadyExists = 58,
   kInputPastEndOfFile = 62,
+  kDeviceIoError = 57,
   kPermissionDenied = 70,
   kPathNotFound = 76,
   kEntryPointMissing = 453,
