@@ -1,19 +1,81 @@
-// Placeholder until the terminal links land.
-#include "platform/TerminalLink.h"
+// The choice of terminal link from its specification.
+#include <string_view>
+
+#include "platform/DirectoryTerminalLink.h"
 #include "platform/Platform.h"
+#include "platform/SerialTerminalLink.h"
+#include "platform/TerminalLink.h"
 
 namespace viruzedi {
 namespace {
-class NoLink : public TerminalLink {
+
+constexpr const char kTitoloCollegamento[] = "Collegamento";
+constexpr const char kComeConfigurare[] =
+    "Per collegare il terminale usare l'opzione --terminale dir:CARTELLA (la memoria "
+    "del terminale vista come cartella) oppure serial:DISPOSITIVO[,BAUD] (il terminale "
+    "su una linea seriale), o la variabile d'ambiente VIRUZEDI_TERMINALE con lo stesso "
+    "valore.";
+constexpr const char kNessunTerminale[] = "Nessun terminale configurato.";
+constexpr const char kSerialeNonDisponibile[] =
+    "Il collegamento seriale al terminale non è ancora disponibile.";
+
+// The link when none can transfer: every transfer is replaced by a message
+// that says why and how to configure one.
+class UnavailableLink : public TerminalLink {
  public:
+  UnavailableLink(Platform& platform, std::string reason)
+      : platform_(platform), reason_(std::move(reason)) {}
+
   bool FlagAlternativo() override { return true; }
-  void OperazioneAlternativa() override {}
+  void OperazioneAlternativa() override {
+    platform_.MessageBox(reason_ + " " + kComeConfigurare, kOkOnly, kTitoloCollegamento);
+  }
+  // The forms never call these when FlagAlternativo is true; a caller that
+  // does gets nothing sent and no file received.
   void InviaFile(const std::string&) override {}
   void RiceviFile(const std::string&, int16_t) override {}
+
+ private:
+  Platform& platform_;
+  std::string reason_;
 };
+
+bool StartsWithLowercase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string&, Platform&) {
-  return std::make_unique<NoLink>();
+std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& spec, Platform& platform) {
+  if (spec.empty()) return std::make_unique<UnavailableLink>(platform, kNessunTerminale);
+
+  if (StartsWithLowercase(spec, "dir:")) {
+    std::string folder = spec.substr(4);
+    if (folder.empty()) {
+      return std::make_unique<UnavailableLink>(
+          platform, "Il collegamento \"" + spec + "\" non indica la cartella del terminale.");
+    }
+    return MakeDirectoryTerminalLink(std::move(folder));
+  }
+
+  if (StartsWithLowercase(spec, "serial:")) {
+    std::string deviceAndBaud = spec.substr(7);
+    if (deviceAndBaud.empty()) {
+      return std::make_unique<UnavailableLink>(
+          platform, "Il collegamento \"" + spec + "\" non indica il dispositivo seriale.");
+    }
+    // serial link: return MakeSerialTerminalLink(deviceAndBaud, platform);
+    return std::make_unique<UnavailableLink>(platform, kSerialeNonDisponibile);
+  }
+
+  return std::make_unique<UnavailableLink>(
+      platform, "Collegamento al terminale non riconosciuto: \"" + spec + "\".");
 }
+
 }  // namespace viruzedi

@@ -1,0 +1,205 @@
+#include "platform/DirectoryTerminalLink.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "component/AutomationError.h"
+
+namespace viruzedi {
+namespace {
+
+// Error numbers of the file layer for what the system said about `path`.
+[[noreturn]] void RaiseSystemError(int error, const std::string& path) {
+  switch (error) {
+    case ENOENT: RaiseError(kFileNotFound, path);
+    case ENOTDIR: RaiseError(kPathNotFound, path);
+    case EEXIST:
+    case ENOTEMPTY: RaiseError(kFileAlreadyExists, path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EBUSY:
+    case ETXTBSY: RaiseError(kPermissionDenied, path);
+    default:
+      throw AutomationError(57, "Errore di I/O del dispositivo: " + path);
+  }
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string ParentFolder(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A descriptor closed however the scope is left.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now, so that a failed close is seen (the last write error may
+  // only show here).
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// Flushes a folder's entries (a new, renamed or removed name) to disk. Some
+// file systems cannot sync a folder; their entries are as durable as they get.
+void SyncFolder(const std::string& folder) {
+  FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+void SyncFile(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) RaiseSystemError(errno, path);
+  if (::fsync(fd.get()) != 0) RaiseSystemError(errno, path);
+}
+
+void CopyAll(int source, int destination, const std::string& sourcePath,
+             const std::string& destinationPath) {
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    ssize_t got = ::read(source, buffer.data(), buffer.size());
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      RaiseSystemError(errno, sourcePath);
+    }
+    if (got == 0) return;
+    const char* next = buffer.data();
+    while (got > 0) {
+      ssize_t put = ::write(destination, next, static_cast<size_t>(got));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        RaiseSystemError(errno, destinationPath);
+      }
+      next += put;
+      got -= put;
+    }
+  }
+}
+
+// Writes the bytes of `source` to `destination` so that `destination` shows
+// the whole file or nothing: a hidden file beside it is written and flushed,
+// then renamed into place (replacing an older file of that name).
+void CopyDurably(int source, const std::string& sourcePath, const std::string& destination) {
+  const std::string folder = ParentFolder(destination);
+  const std::string aside =
+      folder + "/." + BaseName(destination) + "." + std::to_string(::getpid()) + ".parziale";
+  ::unlink(aside.c_str());  // left by a copy of this process that was cut off
+  FileDescriptor out(::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (out.get() < 0) {
+    int error = errno;
+    if (error == ENOENT) RaiseError(kPathNotFound, folder);
+    RaiseSystemError(error, destination);
+  }
+  try {
+    CopyAll(source, out.get(), sourcePath, destination);
+    if (::fsync(out.get()) != 0) RaiseSystemError(errno, destination);
+    if (!out.Close()) RaiseSystemError(errno, destination);
+    if (::rename(aside.c_str(), destination.c_str()) != 0) RaiseSystemError(errno, destination);
+  } catch (...) {
+    ::unlink(aside.c_str());
+    throw;
+  }
+  SyncFolder(folder);
+}
+
+class DirectoryTerminalLink : public TerminalLink {
+ public:
+  explicit DirectoryTerminalLink(std::string folder) : folder_(std::move(folder)) {}
+
+  bool FlagAlternativo() override { return false; }
+  void OperazioneAlternativa() override {}
+
+  void InviaFile(const std::string& path) override {
+    if (!IsFolder(folder_)) RaiseError(kPathNotFound, folder_);
+    FileDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) RaiseSystemError(errno, path);
+    struct stat info {};
+    if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+      RaiseError(kFileNotFound, path);
+    }
+    CopyDurably(in.get(), path, folder_ + "/" + BaseName(path));
+  }
+
+  void RiceviFile(const std::string& path, int16_t numeroFile) override {
+    if (!IsFolder(folder_)) RaiseError(kPathNotFound, folder_);
+    const std::string source = folder_ + "/" + std::to_string(numeroFile) + ".txt";
+
+    // Within one file system the rename itself takes the file once: of two
+    // readers at the same moment only one can win it.
+    if (::rename(source.c_str(), path.c_str()) == 0) {
+      // The terminal side may have written it just now; it must not be lost
+      // once it has left the terminal's folder.
+      SyncFile(path);
+      SyncFolder(ParentFolder(path));
+      return;
+    }
+    int error = errno;
+    if (error == ENOENT) {
+      if (!Exists(source)) return;  // the terminal has nothing to send
+      RaiseError(kPathNotFound, ParentFolder(path));
+    }
+    if (error != EXDEV) RaiseSystemError(error, source);
+
+    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) {
+      if (errno == ENOENT) return;  // taken by another reader meanwhile
+      RaiseSystemError(errno, source);
+    }
+    CopyDurably(in.get(), source, path);
+    // Only a file that has left the terminal counts as received: if it cannot
+    // be removed there, the copy goes, so it is not imported twice.
+    if (::unlink(source.c_str()) != 0) {
+      int unlinkError = errno;
+      ::unlink(path.c_str());
+      if (unlinkError == ENOENT) return;  // another reader took it: it is theirs
+      RaiseSystemError(unlinkError, source);
+    }
+    SyncFolder(folder_);
+  }
+
+ private:
+  std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<TerminalLink> MakeDirectoryTerminalLink(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return std::make_unique<DirectoryTerminalLink>(std::move(folder));
+}
+
+}  // namespace viruzedi

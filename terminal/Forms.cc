@@ -1,0 +1,65 @@
+#include "terminal/Forms.h"
+
+#include "component/ErrorReport.h"
+#include "platform/FileSystem.h"
+
+namespace viruzedi {
+
+ScaricaDuzuForm& ScaricaDuzu() {
+  static ScaricaDuzuForm form;
+  return form;
+}
+
+CaricaDuzuForm& CaricaDuzu() {
+  static CaricaDuzuForm form;
+  return form;
+}
+
+void ScaricaDuzuForm::Load(Platform& platform) {
+  ctlZeveVozu1 = platform.CreateTerminalLink();
+  Form_Load(platform);
+}
+
+void ScaricaDuzuForm::Unload() { ctlZeveVozu1.reset(); }
+
+void ScaricaDuzuForm::Form_Load(Platform& platform) {
+  try {
+    FileSystem& files = platform.Files();
+    if (!files.FolderExists(NomeCartella)) files.CreateFolder(NomeCartella);
+    const std::string path = NomeCartella + "/" + NomeFile;
+    // A file of that name would otherwise pass for what the transfer brought.
+    // A read-only one is refused, which ends the handler here.
+    if (files.FileExists(path)) files.DeleteFile(path, false);
+    if (ctlZeveVozu1->FlagAlternativo()) {
+      ctlZeveVozu1->OperazioneAlternativa();
+    } else {
+      ctlZeveVozu1->RiceviFile(path, NumeroFile);
+    }
+  } catch (...) {
+    ShowGeneralError(platform);
+  }
+}
+
+void CaricaDuzuForm::Load(Platform& platform) {
+  ctlZeveVozu1 = platform.CreateTerminalLink();
+  Form_Load(platform);
+}
+
+void CaricaDuzuForm::Unload() { ctlZeveVozu1.reset(); }
+
+void CaricaDuzuForm::Form_Load(Platform& platform) {
+  try {
+    FileSystem& files = platform.Files();
+    const std::string folder = platform.DownloadFolder();
+    if (!files.FolderExists(folder)) files.CreateFolder(folder);
+    if (ctlZeveVozu1->FlagAlternativo()) {
+      ctlZeveVozu1->OperazioneAlternativa();
+    } else {
+      ctlZeveVozu1->InviaFile(folder + "/" + kFileUpload);
+    }
+  } catch (...) {
+    ShowGeneralError(platform);
+  }
+}
+
+}  // namespace viruzedi

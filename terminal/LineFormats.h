@@ -1,0 +1,59 @@
+// The line grammars of the terminal's files, one unit each. A line has been
+// split at every ";" (SplitFields); a grammar reads its fields by position
+// and gives the one statement the line stands for, or nothing when the line
+// is rejected (the caller then shows the bad-code warning and goes on).
+//
+// Failures end the import: AutomationError 9 for a field the line lacks (a
+// blank line has none), 13 for a field that must be a number or a date and
+// is not, 6 for a number outside its integer type. Fields are read in
+// ascending order, so the first wrong one names the error.
+//
+// Text values are written with their single quotes doubled (QuoteText), so
+// a code such as D'AMICO is stored as read and never ends its literal.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace viruzedi {
+
+// What a grammar may need besides the line: the clock (Scarica3 dates its
+// rows with the day of the import) and the user id (remittances).
+struct LineContext {
+  Platform& platform;
+  int16_t idUt;
+};
+
+using Fields = std::vector<std::string>;
+using LineGrammar = std::optional<std::string> (*)(const Fields& fields, LineContext& context);
+
+// Scarica3: code;lot;sub-order;quantity — into Viruzedi with today's date.
+// Never rejects a line.
+std::optional<std::string> SubOrderReadStatement(const Fields& fields, LineContext& context);
+// Scarica4: code$lot;quantity;yyyymmdd;Rep — into Viruzedi. Rejects a line
+// whose field 0 has no "$".
+std::optional<std::string> StockMovementStatement(const Fields& fields, LineContext& context);
+// Scarica5: code$lot;quantity — into Viruzedi. Rejects a line whose field 0
+// has no "$".
+std::optional<std::string> ReconciliationStatement(const Fields& fields, LineContext& context);
+// Scarica_RimesseOF: $ROF;sub-order;quantity;document;yyyymmdd — into
+// Viruzedi_RimesseOF with the user id. Rejects a line whose field 0 is not
+// "$ROF" (letter case ignored, blanks not).
+std::optional<std::string> RemittanceStatement(const Fields& fields, LineContext& context);
+
+// The article-lot field "code$lot" of Scarica4 and Scarica5.
+struct ArticleLot {
+  std::string codart;  // the text before the first "$"
+  int32_t idLotto;     // the number after it, 0 when it is none
+};
+// Splits at the first "$"; nothing when the field has none. The lot is the
+// rest of the field (further "$" included) read leniently: a text that is no
+// number gives 0; a number is rounded halves to even, and one beyond the
+// 32-bit range is overflow (6).
+std::optional<ArticleLot> SplitArticleLot(const std::string& field);
+
+}  // namespace viruzedi

@@ -1,0 +1,20 @@
+#include "component/Conversions.h"
+#include "terminal/LineFormats.h"
+
+namespace viruzedi {
+
+std::optional<std::string> StockMovementStatement(const Fields& fields, LineContext&) {
+  std::optional<ArticleLot> articolo = SplitArticleLot(FieldAt(fields, 0));
+  if (!articolo) return std::nullopt;
+  double quantita = TextToDouble(FieldAt(fields, 1));
+  const std::string& campoData = FieldAt(fields, 2);
+  int16_t rep = TextToInteger(FieldAt(fields, 3));
+  // The date is read after Rep, so a line wrong in both names the Rep field.
+  CalendarDate data = DateFromField(campoData);
+
+  return "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select '" +
+         QuoteText(articolo->codart) + "'," + IntegerText(articolo->idLotto) + ", " +
+         Str(quantita) + ", #" + StatementDate(data) + "#, " + IntegerText(rep);
+}
+
+}  // namespace viruzedi

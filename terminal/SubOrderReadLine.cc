@@ -1,0 +1,20 @@
+#include "component/Conversions.h"
+#include "terminal/LineFormats.h"
+
+namespace viruzedi {
+
+std::optional<std::string> SubOrderReadStatement(const Fields& fields, LineContext& context) {
+  const std::string& codart = FieldAt(fields, 0);
+  int32_t idLotto = TextToLong(FieldAt(fields, 1));
+  int32_t idSottoOrd = TextToLong(FieldAt(fields, 2));
+  double quantita = TextToDouble(FieldAt(fields, 3));
+  // The file carries no date: each row gets the day it is imported on.
+  LocalDateTime now = context.platform.LocalNow();
+  CalendarDate data{now.year, now.month, now.day};
+
+  return "Insert Into Viruzedi (Codart,IdLotto,[Id SottoOrd],Quantità,Data) Select '" +
+         QuoteText(codart) + "'," + IntegerText(idLotto) + ", " + IntegerText(idSottoOrd) +
+         ", " + Str(quantita) + ", #" + StatementDate(data) + "#";
+}
+
+}  // namespace viruzedi
