@@ -12,6 +12,7 @@ std::string ErrorDescription(int32_t number) {
     case kFileAlreadyExists: return "Il file esiste già";
     case kInputPastEndOfFile: return "Lettura oltre la fine del file";
     case kDeviceIoError: return "Errore di I/O della periferica";
+    case kPathFileAccessError: return "Errore di accesso al percorso o al file";
     case kPermissionDenied: return "Permesso negato";
     case kPathNotFound: return "Percorso non trovato";
     case kEntryPointMissing: return "Funzione non trovata nella libreria";

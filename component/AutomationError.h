@@ -19,6 +19,7 @@ enum ErrorNumber : int32_t {
   kFileAlreadyExists = 58,
   kInputPastEndOfFile = 62,
   kDeviceIoError = 57,
+  kPathFileAccessError = 75,
   kPermissionDenied = 70,
   kPathNotFound = 76,
   kEntryPointMissing = 453,

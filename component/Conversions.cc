@@ -1,1 +1,282 @@
 #include "component/Conversions.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "component/AutomationError.h"
+
+namespace viruzedi {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Checks the number grammar and writes the text in the form from_chars
+// reads ("." as decimal mark, no sign blanks). False when it is no number.
+bool NormalizeNumber(std::string_view text, std::string& normalized) {
+  size_t i = 0, end = text.size();
+  while (i < end && IsBlank(text[i])) ++i;
+  while (end > i && IsBlank(text[end - 1])) --end;
+  if (i < end && (text[i] == '+' || text[i] == '-')) {
+    if (text[i] == '-') normalized += '-';
+    ++i;
+    while (i < end && IsBlank(text[i])) ++i;
+  }
+  size_t digits = 0;
+  bool mark = false;
+  for (; i < end; ++i) {
+    char c = text[i];
+    if (IsDigit(c)) {
+      normalized += c;
+      ++digits;
+    } else if ((c == '.' || c == ',') && !mark) {
+      normalized += '.';
+      mark = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  if (i < end && (text[i] == 'e' || text[i] == 'E')) {
+    normalized += 'e';
+    ++i;
+    if (i < end && (text[i] == '+' || text[i] == '-')) normalized += text[i++];
+    size_t exponentDigits = 0;
+    for (; i < end && IsDigit(text[i]); ++i, ++exponentDigits) normalized += text[i];
+    if (exponentDigits == 0) return false;
+  }
+  return i == end;
+}
+
+enum class ParseResult { Ok, NotANumber, OutOfRange };
+
+ParseResult Parse(std::string_view text, double& value) {
+  std::string normalized;
+  if (!NormalizeNumber(text, normalized)) return ParseResult::NotANumber;
+  const char* first = normalized.data();
+  const char* last = first + normalized.size();
+  auto [end, error] = std::from_chars(first, last, value);
+  if (error == std::errc::result_out_of_range) {
+    // A value too small for a double is zero; one too large overflows.
+    std::string_view digits(normalized);
+    size_t e = digits.find('e');
+    if (e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-') {
+      value = 0.0;
+      return ParseResult::Ok;
+    }
+    return ParseResult::OutOfRange;
+  }
+  if (error != std::errc() || end != last || !std::isfinite(value)) {
+    return ParseResult::OutOfRange;
+  }
+  return ParseResult::Ok;
+}
+
+double RoundHalfEven(double value) {
+  // nearbyint rounds in the current mode, which is to nearest, ties to even.
+  return std::nearbyint(value);
+}
+
+template <typename Integer>
+Integer ToIntegerType(double value) {
+  if (std::isnan(value)) RaiseError(kOverflow);
+  double rounded = RoundHalfEven(value);
+  if (rounded < static_cast<double>(std::numeric_limits<Integer>::min()) ||
+      rounded > static_cast<double>(std::numeric_limits<Integer>::max())) {
+    RaiseError(kOverflow);
+  }
+  return static_cast<Integer>(rounded);
+}
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+bool DigitsOnly(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
+
+std::string TwoDigits(int value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+}  // namespace
+
+bool TryParseNumber(std::string_view text, double& value) {
+  return Parse(text, value) == ParseResult::Ok;
+}
+
+double ParseNumber(std::string_view text) {
+  double value = 0;
+  switch (Parse(text, value)) {
+    case ParseResult::Ok: return value;
+    case ParseResult::OutOfRange: RaiseError(kOverflow);
+    case ParseResult::NotANumber: break;
+  }
+  RaiseError(kTypeMismatch);
+}
+
+int32_t ToLong(double value) { return ToIntegerType<int32_t>(value); }
+int16_t ToInteger(double value) { return ToIntegerType<int16_t>(value); }
+uint8_t ToByte(double value) { return ToIntegerType<uint8_t>(value); }
+int32_t TextToLong(std::string_view text) { return ToLong(ParseNumber(text)); }
+int16_t TextToInteger(std::string_view text) { return ToInteger(ParseNumber(text)); }
+double TextToDouble(std::string_view text) { return ParseNumber(text); }
+
+double ValoreNumerico(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::Empty:
+    case Variant::Type::Null: return 0.0;
+    case Variant::Type::Boolean: return value.AsBoolean() ? -1.0 : 0.0;
+    case Variant::Type::Integer: return value.AsInteger();
+    case Variant::Type::Long: return value.AsLong();
+    case Variant::Type::Double: return value.AsDouble();
+    case Variant::Type::String: {
+      double number = 0.0;
+      return TryParseNumber(value.AsString(), number) ? number : 0.0;
+    }
+    case Variant::Type::Date: return 0.0;  // no import passes a date here
+  }
+  return 0.0;
+}
+
+std::string Str(double value) {
+  if (value == 0.0 || !std::isfinite(value)) return " 0";
+  // Fifteen significant digits, then the shortest form of them.
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+  std::string text(buffer);
+  size_t e = text.find('e');
+  std::string mantissa = text.substr(0, 1) + text.substr(2, e - 2);  // 15 digits
+  int exponent = std::stoi(text.substr(e + 1));
+  while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+
+  std::string result = value < 0 ? "-" : " ";
+  if (exponent >= 15 || exponent < -5) {
+    result += mantissa.substr(0, 1);
+    if (mantissa.size() > 1) result += "." + mantissa.substr(1);
+    char exponentText[16];
+    std::snprintf(exponentText, sizeof exponentText, "E%c%02d", exponent < 0 ? '-' : '+',
+                  std::abs(exponent));
+    result += exponentText;
+  } else if (exponent < 0) {
+    result += "." + std::string(static_cast<size_t>(-exponent - 1), '0') + mantissa;
+  } else {
+    size_t integerDigits = static_cast<size_t>(exponent) + 1;
+    if (mantissa.size() <= integerDigits) {
+      result += mantissa + std::string(integerDigits - mantissa.size(), '0');
+    } else {
+      result += mantissa.substr(0, integerDigits) + "." + mantissa.substr(integerDigits);
+    }
+  }
+  return result;
+}
+
+std::string IntegerText(int64_t value) { return std::to_string(value); }
+
+bool IsValidDate(int year, int month, int day) {
+  return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+         day <= DaysInMonth(year, month);
+}
+
+CalendarDate DateFromField(std::string_view field) {
+  if (field.size() < 8) RaiseError(kTypeMismatch);
+  std::string_view yearText = field.substr(0, 4);
+  std::string_view monthText = field.substr(4, 2);
+  std::string_view dayText = field.substr(field.size() - 2, 2);
+  if (!DigitsOnly(yearText) || !DigitsOnly(monthText) || !DigitsOnly(dayText)) {
+    RaiseError(kTypeMismatch);
+  }
+  CalendarDate date{std::stoi(std::string(yearText)), std::stoi(std::string(monthText)),
+                    std::stoi(std::string(dayText))};
+  if (!IsValidDate(date.year, date.month, date.day)) RaiseError(kTypeMismatch);
+  return date;
+}
+
+std::string StatementDate(const CalendarDate& date) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.month, date.day, date.year);
+  return text;
+}
+
+std::string FileDate(int year, int month, int day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", year, month, day);
+  return text;
+}
+
+std::string FileTime(int hour, int minute, int second) {
+  return TwoDigits(hour) + TwoDigits(minute) + TwoDigits(second);
+}
+
+std::string QuoteText(std::string_view value) {
+  std::string quoted;
+  quoted.reserve(value.size());
+  for (char c : value) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return quoted;
+}
+
+std::vector<std::string> SplitFields(std::string_view line) {
+  std::vector<std::string> fields;
+  if (line.empty()) return fields;
+  size_t start = 0;
+  while (true) {
+    size_t semicolon = line.find(';', start);
+    if (semicolon == std::string_view::npos) {
+      fields.emplace_back(line.substr(start));
+      return fields;
+    }
+    fields.emplace_back(line.substr(start, semicolon - start));
+    start = semicolon + 1;
+  }
+}
+
+const std::string& FieldAt(const std::vector<std::string>& fields, size_t index) {
+  if (index >= fields.size()) RaiseError(kSubscriptOutOfRange);
+  return fields[index];
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+size_t FindIgnoreCase(std::string_view text, std::string_view what) {
+  if (what.size() > text.size()) return std::string_view::npos;
+  for (size_t i = 0; i + what.size() <= text.size(); ++i) {
+    if (EqualsIgnoreCase(text.substr(i, what.size()), what)) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+  size_t start = 0, end = text.size();
+  while (start < end && text[start] == ' ') ++start;
+  while (end > start && text[end - 1] == ' ') --end;
+  return text.substr(start, end - start);
+}
+
+}  // namespace viruzedi
