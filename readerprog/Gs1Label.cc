@@ -1,0 +1,146 @@
+#include "readerprog/Gs1Label.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "component/AutomationError.h"
+#include "component/Conversions.h"
+
+namespace viruzedi {
+
+namespace {
+
+constexpr std::string_view kGtin = "(02)";
+constexpr std::string_view kCount = "(37)";
+constexpr std::string_view kBatch = "(10)";
+constexpr std::string_view kBestBefore = "(15)";
+
+// Text is UTF-8 here, while positions count characters: continuation bytes
+// are not characters of their own.
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+size_t CharacterCount(std::string_view text) {
+  return static_cast<size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuationByte(c); }));
+}
+
+// The byte offset of character `index` (from 0); the text's size past its end.
+size_t ByteOffset(std::string_view text, size_t index) {
+  size_t offset = 0;
+  for (size_t seen = 0; offset < text.size(); ++offset) {
+    if (IsContinuationByte(text[offset])) continue;
+    if (seen++ == index) return offset;
+  }
+  return text.size();
+}
+
+// Characters `start` (from 1) to `start + length - 1`, or fewer at the end.
+std::string_view Mid(std::string_view text, size_t start, size_t length) {
+  size_t from = ByteOffset(text, start - 1);
+  size_t to = ByteOffset(text, start - 1 + length);
+  return text.substr(from, to - from);
+}
+
+std::string_view MidToEnd(std::string_view text, size_t start) {
+  return text.substr(ByteOffset(text, start - 1));
+}
+
+// Position (from 1) of the first occurrence held in 8 bits; 0 when absent.
+uint8_t BytePosition(std::string_view text, std::string_view what) {
+  size_t found = FindIgnoreCase(text, what);
+  if (found == std::string_view::npos) return 0;
+  size_t position = CharacterCount(text.substr(0, found)) + 1;
+  if (position > 255) RaiseError(kOverflow);
+  return static_cast<uint8_t>(position);
+}
+
+// The text after the identifier; with `upToNextBracket`, only the part
+// before the next "(". An identifier that is absent counts as standing at
+// position 0, so the text is taken from character 4 on.
+std::string IdentifierValue(std::string_view field, std::string_view identifier,
+                            bool upToNextBracket) {
+  const uint8_t position = BytePosition(field, identifier);
+  std::string_view rest = MidToEnd(field, position + 4u);
+  if (!upToNextBracket) return std::string(rest);
+  const uint8_t bracket = BytePosition(rest, "(");
+  // Nothing follows the value to tell where it ends.
+  if (bracket == 0) RaiseError(kInvalidArgument, "nessuna \"(\" dopo " + std::string(identifier));
+  return std::string(Mid(rest, 1, bracket - 1u));
+}
+
+struct Ymd {
+  int year, month, day;
+};
+
+// Days since 1 January 1970 of a proleptic Gregorian date, and back.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+Ymd CivilFromDays(int64_t z) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
+  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
+  return {static_cast<int>(yoe + era * 400 + (m <= 2)), static_cast<int>(m),
+          static_cast<int>(d)};
+}
+
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// Calendar months: the day stays where the target month has it, otherwise
+// the target month's last day.
+Ymd AddMonths(Ymd date, int months) {
+  int total = date.year * 12 + (date.month - 1) + months;
+  int year = total >= 0 ? total / 12 : (total - 11) / 12;
+  int month = total - year * 12 + 1;
+  return {year, month, std::min(date.day, DaysInMonth(year, month))};
+}
+
+}  // namespace
+
+bool HasAllGs1Identifiers(std::string_view elementString) {
+  for (std::string_view identifier : {kGtin, kCount, kBatch, kBestBefore}) {
+    if (FindIgnoreCase(elementString, identifier) == std::string_view::npos) return false;
+  }
+  return true;
+}
+
+CalendarDate Gs1Date(std::string_view value) {
+  const int yy = TextToInteger(Mid(value, 1, 2));
+  const int mm = TextToInteger(Mid(value, 3, 2));
+  const int dd = TextToInteger(Mid(value, 5, 2));
+  // From 31 December 1999: YY years, then MM - 1 months (landing on the
+  // last day of month MM - 1, since December has 31 days), then DD days.
+  // Day 00 stops one month further on, at the last day of month MM itself.
+  Ymd date = AddMonths({1999 + yy, 12, 31}, dd == 0 ? mm : mm - 1);
+  Ymd result = CivilFromDays(DaysFromCivil(date.year, date.month, date.day) + dd);
+  return CalendarDate{result.year, result.month, result.day};
+}
+
+Gs1Label DecodeGs1Label(std::string_view elementString) {
+  Gs1Label label;
+  const std::string gtin = IdentifierValue(elementString, kGtin, true);
+  label.NColli = IdentifierValue(elementString, kCount, true);
+  label.LottoCodice = IdentifierValue(elementString, kBatch, false);
+  const std::string bestBefore = IdentifierValue(elementString, kBestBefore, true);
+  // For a 14-digit GTIN: the three digits before the check digit.
+  label.Codart = std::string(Mid(gtin, 11, 3));
+  label.Scadenza = Gs1Date(bestBefore);
+  return label;
+}
+
+}  // namespace viruzedi

@@ -1,0 +1,49 @@
+// The command line of the reader program, and how a command line becomes
+// the arguments of a child process. Pure functions: no file is looked at.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace viruzedi {
+
+// File name of the reader program, in the component's own folder.
+inline constexpr const char kReaderProgramName[] = "DO_Duri.exe";
+
+// The parameters of a reader program import that go into its command line,
+// as the caller passed them: the enumerations are not validated.
+struct ReaderProgramParameters {
+  std::string PercorsoFile;  // the reader file
+  int32_t PortaCOM = 1;
+  int32_t Baud = 1;
+  int32_t ModFile = 1;
+  bool CR = true;
+  bool LF = true;
+  bool MostraErrore = false;
+  bool MostraFile = false;
+  bool MostraMaschera = false;
+  int16_t Timeout = 10;
+};
+
+// `folder` with `separator` appended unless it already ends in it (a root
+// such as "C:\" or "/" stays as it is).
+std::string FolderWithSeparator(std::string folder, char separator);
+
+// "<folder>DO_Duri.exe <file>,<port>,<baud>,<mode>,<cr>,<lf>,<error>,
+// <show file>,<show window>,0,<timeout>", the booleans as 1 or 0. `folder`
+// ends in its separator. The program path and the reader file's path are
+// enclosed in double quotes when they contain a space; nothing else is
+// quoted (a comma in the reader file's path is left as it is).
+std::string ReaderProgramCommandLine(const std::string& folder,
+                                     const ReaderProgramParameters& parameters);
+
+// Splits a command line into arguments by the rules of the system it was
+// written for: blanks (space, tab) separate arguments outside double
+// quotes; a double quote opens or closes a quoted stretch and is itself
+// dropped, so  "C:\a b\x",1  is the one argument  C:\a b\x,1 ; backslashes
+// are plain characters. A quoted empty stretch ("") is an empty argument.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
+}  // namespace viruzedi
