@@ -1,0 +1,130 @@
+#include "platform/FileSystem.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "component/AutomationError.h"
+#include "platform/Windows1252.h"
+#include "tests/support/TestPlatform.h"
+
+namespace viruzedi {
+namespace {
+
+using testing::ReadFile;
+using testing::TemporaryFolder;
+using testing::WriteFile;
+
+int ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const AutomationError& error) {
+    return error.number;
+  }
+  return 0;
+}
+
+std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
+  std::vector<std::string> lines;
+  auto stream = files.OpenTextFile(path);
+  while (!stream->AtEndOfStream()) lines.push_back(stream->ReadLine());
+  stream->Close();
+  return lines;
+}
+
+TEST(TextStream, EndsLinesAtCrLfLfOrLoneCrAndReadsWindows1252) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},
+      {"a\r\n\r\nb", {"a", "", "b"}},
+      {"\n", {""}},
+      {"Quantit\xE0;\x80;\x81", {"Quantità;€;\xC2\x81"}},
+  };
+  for (const Case& c : cases) {
+    WriteFile(folder / "f.txt", c.bytes);
+    EXPECT_EQ(ReadLines(*files, folder / "f.txt"), c.lines) << c.bytes;
+  }
+  // A CR LF split across the read blocks is still one line end.
+  std::string big(65535, 'x');
+  WriteFile(folder / "big.txt", big + "\r\nlast");
+  EXPECT_EQ(ReadLines(*files, folder / "big.txt"), (std::vector<std::string>{big, "last"}));
+
+  auto stream = files->OpenTextFile(folder / "f.txt");
+  while (!stream->AtEndOfStream()) stream->ReadLine();
+  EXPECT_EQ(ErrorOf([&] { stream->ReadLine(); }), kInputPastEndOfFile);
+  EXPECT_EQ(ErrorOf([&] { files->OpenTextFile(folder / "missing.txt"); }), kFileNotFound);
+  EXPECT_EQ(ErrorOf([&] { files->OpenTextFile(folder / "no/missing.txt"); }), kPathNotFound);
+}
+
+TEST(FileSystem, FoldersAreCreatedOneLevelAtATime) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  EXPECT_FALSE(files->FolderExists(folder / "_Letture"));
+  files->CreateFolder(folder / "_Letture");
+  EXPECT_TRUE(files->FolderExists(folder / "_Letture"));
+  EXPECT_EQ(ErrorOf([&] { files->CreateFolder(folder / "_Letture"); }), kFileAlreadyExists);
+  EXPECT_EQ(ErrorOf([&] { files->CreateFolder(folder / "a/b"); }), kPathNotFound);
+  EXPECT_FALSE(files->FileExists(folder / "_Letture"));
+}
+
+TEST(FileSystem, DeleteRefusesAReadOnlyFileUnlessForced) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  WriteFile(folder / "old.tmp", "x");
+  chmod((folder / "old.tmp").c_str(), 0444);
+  EXPECT_EQ(ErrorOf([&] { files->DeleteFile(folder / "old.tmp", false); }), kPermissionDenied);
+  EXPECT_TRUE(files->FileExists(folder / "old.tmp"));
+  files->DeleteFile(folder / "old.tmp", true);
+  EXPECT_FALSE(files->FileExists(folder / "old.tmp"));
+  EXPECT_EQ(ErrorOf([&] { files->DeleteFile(folder / "old.tmp", false); }), kFileNotFound);
+}
+
+TEST(FileSystem, MoveNeverReplacesAFile) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  WriteFile(folder / "a.tmp", "rows");
+  WriteFile(folder / "b.TMP", "earlier");
+  EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "a.tmp", folder / "b.TMP"); }),
+            kFileAlreadyExists);
+  EXPECT_EQ(ReadFile(folder / "a.tmp"), "rows");
+  EXPECT_EQ(ReadFile(folder / "b.TMP"), "earlier");
+  files->MoveFile(folder / "a.tmp", folder / "c.TMP");
+  EXPECT_FALSE(files->FileExists(folder / "a.tmp"));
+  EXPECT_EQ(ReadFile(folder / "c.TMP"), "rows");
+  EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "a.tmp", folder / "d"); }), kFileNotFound);
+  EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "c.TMP", folder / "no/d"); }),
+            kPathNotFound);
+}
+
+TEST(FileSystem, WriteTextFileCreatesOrEmptiesTheFile) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  WriteFile(folder / "TEMPFOX.TMP", "a longer earlier content");
+  files->WriteTextFile(folder / "TEMPFOX.TMP", "KO\r\n");
+  EXPECT_EQ(ReadFile(folder / "TEMPFOX.TMP"), "KO\r\n");
+  files->WriteTextFile(folder / "new.txt", "è");
+  EXPECT_EQ(ReadFile(folder / "new.txt"), "\xE8");
+  EXPECT_EQ(ErrorOf([&] { files->WriteTextFile(folder / "no/x", "KO"); }), kPathNotFound);
+}
+
+TEST(Windows1252, EveryByteSurvivesTheRoundTrip) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
+  EXPECT_EQ(Windows1252ToUtf8("\x80"), "€");
+  EXPECT_EQ(Utf8ToWindows1252("漢"), "?");
+}
+
+}  // namespace
+}  // namespace viruzedi
