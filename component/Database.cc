@@ -1,10 +1,89 @@
 #include "component/Database.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
 #include "component/AutomationError.h"
+#include "component/DatabaseMessages.h"
+#include "component/SqliteConnection.h"
+#include "component/SqliteDatabase.h"
+
 namespace viruzedi {
-DBEngine& DBEngine::Instance() { static DBEngine engine; return engine; }
-std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string&) { RaiseError(3024); }
-void DBEngine::CreateTargetDatabase(const std::string&) {}
-void DBEngine::SetRowObserver(std::function<void(uint64_t)> o) { observer_ = std::move(o); }
-void DBEngine::NotifyRowStored() { ++rowsStored_; if (observer_) observer_(rowsStored_); }
-std::string DumpTables(const std::string&) { return ""; }
+namespace {
+
+// The two tables of a target database, with the names and types the imports
+// write (UTF-8 names, as every text of the component).
+constexpr const char* kTargetTables =
+    "CREATE TABLE Viruzedi (Codart TEXT, IdLotto INTEGER, [Id SottoOrd] INTEGER, "
+    "Quantità REAL, Data DATE, Rep INTEGER, NColli TEXT, Lotto_Codice TEXT, "
+    "Lotto_Scadenza DATE, SSCC TEXT);"
+    "CREATE TABLE Viruzedi_RimesseOF (IdUt INTEGER, IdSottoORd INTEGER, "
+    "Qtà REAL, NDoc TEXT, DataDoc DATE);";
+
+void RemoveDatabaseFiles(const std::string& name) {
+  std::error_code ignored;
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    std::filesystem::remove(name + suffix, ignored);
+  }
+}
+
+}  // namespace
+
+DBEngine& DBEngine::Instance() {
+  static DBEngine engine;
+  return engine;
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
+  return std::make_unique<SqliteDatabase>(
+      SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout_));
+}
+
+void DBEngine::CreateTargetDatabase(const std::string& name) {
+  // The file is made with an exclusive create, so an existing file (made
+  // even a moment ago by someone else) is never taken over. SQLite reads the
+  // empty file as an empty database.
+  std::FILE* file = std::fopen(name.c_str(), "wbx");
+  if (file == nullptr) {
+    switch (errno) {
+      case EEXIST: RaiseError(kFileAlreadyExists, name);
+      case ENOENT:
+      case ENOTDIR: RaiseError(kPathNotFound, name);
+      default: RaiseError(kPermissionDenied, name);
+    }
+  }
+  std::fclose(file);
+
+  sqlite3* db = nullptr;
+  int result = sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (result == SQLITE_OK) {
+    result = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  }
+  if (result == SQLITE_OK) {
+    // One transaction: the file holds both tables or, after a failure, is gone.
+    std::string sql = std::string("BEGIN;") + kTargetTables + "COMMIT;";
+    result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  }
+  std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(result);
+  sqlite3_close_v2(db);
+  if (result != SQLITE_OK) {
+    RemoveDatabaseFiles(name);
+    RaiseDatabaseError(kDbDiskError, "'" + name + "' (" + message + ")");
+  }
+}
+
+void DBEngine::SetBusyTimeout(std::chrono::milliseconds timeout) { busyTimeout_ = timeout; }
+
+void DBEngine::SetRowObserver(std::function<void(uint64_t)> observer) {
+  observer_ = std::move(observer);
+}
+
+void DBEngine::NotifyRowStored() {
+  ++rowsStored_;
+  if (observer_) observer_(rowsStored_);
+}
+
 }  // namespace viruzedi

@@ -8,12 +8,31 @@
 // dates and Null. It is parsed here and run as a prepared, parameterised
 // INSERT: no text of a value ever reaches SQLite as SQL.
 //
+// Values are checked against the declared type of their column:
+//   INTEGER (a type naming INT)    a number; a fraction is rounded to the
+//                                   nearest integer, halves to even; outside
+//                                   the 64-bit range it is the wrong type
+//   DATE (a type naming DATE/TIME)  a date, stored as the text yyyy-mm-dd
+//   REAL, DOUBLE, NUMERIC, ...      a number
+//   TEXT (CHAR, CLOB, TEXT)         a text; a number is stored as written
+//                                   (sign and digits, no blanks), a date as
+//                                   yyyy-mm-dd
+//   no type, BLOB                   anything, stored as given
+// Null goes everywhere (a constraint may then refuse the row). A row that a
+// constraint refuses (unique key, NOT NULL, CHECK) is dropped without an
+// error, for statements and record sets alike.
+//
 // Errors (AutomationError): 3024 file not found, 3045 file in use or locked,
-// 3051 file cannot be opened, 3343 not a database, 3078 table not found,
-// 3127 unknown column, 3134 syntax error, 3464 value of the wrong type,
-// 3265 unknown field of a record set, 3421 value a field cannot take.
+// 3051 file cannot be opened (permissions, read-only), 3343 not a database,
+// 3078 table not found, 3127 unknown column, 3134 syntax error (also: an
+// impossible date literal, a value count that differs from the column count,
+// a column named twice), 3464 value of the wrong type, 3265 unknown field of
+// a record set, 3421 value a field cannot take, 3020 Update without AddNew,
+// 3420 use of a closed database or record set, 3043 disk error, 3000 any
+// other failure of the engine (with its own message).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,13 +43,17 @@
 namespace viruzedi {
 
 enum DatabaseError : int32_t {
+  kDbOtherError = 3000,
+  kDbUpdateWithoutAddNew = 3020,
   kDbFileNotFound = 3024,
+  kDbDiskError = 3043,
   kDbLocked = 3045,
   kDbCannotOpen = 3051,
   kDbNotADatabase = 3343,
   kDbTableNotFound = 3078,
   kDbUnknownColumn = 3127,
   kDbSyntaxError = 3134,
+  kDbObjectClosed = 3420,
   kDbTypeMismatch = 3464,
   kDbUnknownField = 3265,
   kDbFieldValue = 3421,
@@ -42,34 +65,52 @@ inline constexpr int kDbUpdateRegular = 1;
 
 class Recordset;
 
-// An open target database. Closed by Close() or when destroyed.
+// An open target database. Closed by Close() or when destroyed; after Close
+// every call but Close fails with 3420. Not for use by two threads at once.
 class Database {
  public:
   virtual ~Database() = default;
   // Runs one statement. When it returns, the row is stored (committed on its
-  // own). A row that a constraint refuses is dropped without an error.
+  // own) or a constraint refused it (dropped without an error). On an error
+  // nothing is stored: 3134 syntax, 3078 table, 3127 column, 3464 value type,
+  // 3045 when another program keeps the file locked past the busy timeout.
   virtual void Execute(const std::string& statement) = 0;
   // An append-only record set on "Select * from <table>" (the only form the
-  // imports use); any other source is syntax error 3134.
+  // imports use; the table matched without regard to case); any other
+  // source is syntax error 3134, a missing table 3078. The options are
+  // accepted as given: the record set is append-only whatever they say.
+  // The record set may outlive the Database, but fails with 3420 once the
+  // Database is closed.
   virtual std::unique_ptr<Recordset> OpenRecordset(const std::string& source,
                                                    int options) = 0;
   // Makes every row written so far durable on disk, so that the source of
   // the rows (a reader's memory, a received file) can then be erased or
-  // archived without risk.
+  // archived without risk. Rows are committed with synchronous=NORMAL in WAL
+  // mode, so a power failure could lose the last commits until this is
+  // called. Throws 3043 when the disk refuses; then nothing must be erased.
   virtual void MakeDurable() = 0;
   virtual void Close() = 0;
 };
 
+// Append-only: rows are added, never read. Closed by Close() or when
+// destroyed; a row added and not saved is then discarded.
 class Recordset {
  public:
   virtual ~Recordset() = default;
-  // Starts a new row; a row started and not saved is discarded.
+  // Starts a new row, discarding one started and not saved. Fields not set
+  // before Update take the column's default (Null when it has none).
   virtual void AddNew() = 0;
-  // Sets a field of the new row, converting the value to the field's type
-  // (text to number accepts "." or "," as decimal mark): 3265 for an unknown
-  // field, 3421 when the value cannot be converted.
+  // Sets a field of the new row, converting the value to the field's type:
+  // to a number from a number, a boolean (-1/0) or a number text with "."
+  // or "," as decimal mark (an integer field rounds halves to even); to a
+  // date from a date or a text yyyy-mm-dd; to a text from anything (a date
+  // as yyyy-mm-dd). Empty and Null set Null. 3265 for an unknown field
+  // (matched without regard to case), 3421 when the value cannot be
+  // converted (the row keeps its other fields), 3020 without AddNew.
   virtual void SetCollect(const std::string& field, const Variant& value) = 0;
-  // Saves the new row (one row per call, committed on its own).
+  // Saves the new row: one row per call, committed on its own, or dropped
+  // when a constraint refuses it. 3020 when no row was started. The type and
+  // force arguments are accepted and have no effect.
   virtual void Update(int type = kDbUpdateRegular, bool force = false) = 0;
   virtual void Close() = 0;
 };
@@ -79,12 +120,22 @@ class DBEngine {
  public:
   static DBEngine& Instance();
 
-  // Opens an existing database file; never creates one. 3024 when missing.
+  // Opens an existing database file for reading and writing, in WAL mode;
+  // never creates one. 3024 when missing, 3045 when locked by another
+  // program past the busy timeout, 3051 without permission to read and
+  // write it, 3343 when it is not a database (an empty file included).
   std::unique_ptr<Database> OpenDatabase(const std::string& name);
 
-  // Creates a new database file with the component's two tables.
-  // 58 when the file already exists.
+  // Creates a new database file with the component's two tables, or nothing
+  // at all. 58 when the file already exists, 76 when its folder is missing,
+  // 70 when the folder cannot be written.
   static void CreateTargetDatabase(const std::string& name);
+
+  // How long a statement waits for a lock held by another program before it
+  // fails with 3045 (5 seconds unless set). Applies to databases opened
+  // afterwards.
+  void SetBusyTimeout(std::chrono::milliseconds timeout);
+  std::chrono::milliseconds BusyTimeout() const { return busyTimeout_; }
 
   // Called after every row stored, with the number of rows stored so far by
   // this process (progress display of the command line).
@@ -95,10 +146,13 @@ class DBEngine {
   DBEngine() = default;
   std::function<void(uint64_t)> observer_;
   uint64_t rowsStored_ = 0;
+  std::chrono::milliseconds busyTimeout_{5000};
 };
 
 // A readable listing of the rows of the component's two tables (for the
-// command line's summary; the operations themselves never read rows).
+// command line's summary; the operations themselves never read rows): per
+// table its columns and at most 50 rows, with the count of the others.
+// Opens the file read-only, with the errors of OpenDatabase.
 std::string DumpTables(const std::string& name);
 
 }  // namespace viruzedi

@@ -1,0 +1,188 @@
+#include "component/ColumnValue.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "component/AutomationError.h"
+#include "component/Conversions.h"
+#include "component/Database.h"
+#include "component/DatabaseMessages.h"
+#include "component/NameFolding.h"
+
+namespace viruzedi {
+namespace {
+
+bool Names(std::string_view folded, std::string_view part) {
+  return folded.find(part) != std::string_view::npos;
+}
+
+// Nearest integer, halves to even, when it fits 64 bits.
+std::optional<int64_t> RoundToInteger(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  double rounded = std::nearbyint(value);  // the default rounding: halves to even
+  // 2^63 is exact in a double; every double below it converts exactly.
+  if (rounded < -9223372036854775808.0 || rounded >= 9223372036854775808.0) {
+    return std::nullopt;
+  }
+  return static_cast<int64_t>(rounded);
+}
+
+// An integer literal is read from its digits, so that integers beyond the
+// 53 bits of a double keep every digit.
+std::optional<int64_t> IntegerOfLiteral(const StatementLiteral& literal) {
+  if (literal.text.find_first_of(".eE") == std::string::npos) {
+    int64_t value = 0;
+    const char* first = literal.text.data();
+    const char* last = first + literal.text.size();
+    auto [end, error] = std::from_chars(first, last, value);
+    if (error == std::errc() && end == last) return value;
+    return std::nullopt;
+  }
+  return RoundToInteger(literal.number);
+}
+
+// A literal number stored in a text column keeps its digits as written.
+BoundValue NumberAsWritten(const StatementLiteral& literal) { return literal.text; }
+
+BoundValue AnyNumber(const StatementLiteral& literal) {
+  if (literal.text.find_first_of(".eE") == std::string::npos) {
+    if (std::optional<int64_t> integer = IntegerOfLiteral(literal)) return *integer;
+  }
+  return literal.number;
+}
+
+std::string NumberText(double value) {
+  char buffer[32];
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+// "yyyy-mm-dd" naming a calendar date, or nothing.
+std::optional<CalendarDate> DateOfStoredText(std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  auto number = [&](size_t at, size_t length, int& out) {
+    auto [end, error] = std::from_chars(text.data() + at, text.data() + at + length, out);
+    return error == std::errc() && end == text.data() + at + length;
+  };
+  CalendarDate date;
+  if (!number(0, 4, date.year) || !number(5, 2, date.month) || !number(8, 2, date.day)) {
+    return std::nullopt;
+  }
+  if (!IsValidDate(date.year, date.month, date.day)) return std::nullopt;
+  return date;
+}
+
+// A Variant as a number: numbers as they are, True as -1, number texts with
+// either decimal mark. Nothing for dates and other texts.
+std::optional<double> NumberOfVariant(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::Boolean: return value.AsBoolean() ? -1.0 : 0.0;
+    case Variant::Type::Integer: return value.AsInteger();
+    case Variant::Type::Long: return value.AsLong();
+    case Variant::Type::Double:
+      if (!std::isfinite(value.AsDouble())) return std::nullopt;
+      return value.AsDouble();
+    case Variant::Type::String:
+      try {
+        return ParseNumber(value.AsString());
+      } catch (const AutomationError&) {
+        return std::nullopt;
+      }
+    default: return std::nullopt;
+  }
+}
+
+std::string TextOfVariant(const Variant& value) {
+  switch (value.type()) {
+    case Variant::Type::Boolean: return value.AsBoolean() ? "Vero" : "Falso";
+    case Variant::Type::Integer: return std::to_string(value.AsInteger());
+    case Variant::Type::Long: return std::to_string(value.AsLong());
+    case Variant::Type::Double: return NumberText(value.AsDouble());
+    case Variant::Type::Date: return StoredDate(value.AsDate());
+    default: return value.AsString();
+  }
+}
+
+}  // namespace
+
+ColumnKind KindOfDeclaredType(std::string_view declaredType) {
+  std::string folded = FoldName(declaredType);
+  if (Names(folded, "date") || Names(folded, "time")) return ColumnKind::Date;
+  if (Names(folded, "int")) return ColumnKind::Integer;
+  if (Names(folded, "char") || Names(folded, "clob") || Names(folded, "text")) {
+    return ColumnKind::Text;
+  }
+  if (folded.find_first_not_of(" \t") == std::string::npos || Names(folded, "blob")) {
+    return ColumnKind::Any;
+  }
+  return ColumnKind::Number;
+}
+
+std::string StoredDate(const CalendarDate& date) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return buffer;
+}
+
+BoundValue ValueOfLiteral(const StatementLiteral& literal, ColumnKind kind,
+                          const std::string& column) {
+  using Kind = StatementLiteral::Kind;
+  if (literal.kind == Kind::Null) return std::monostate{};
+  switch (kind) {
+    case ColumnKind::Integer:
+      if (literal.kind == Kind::Number) {
+        if (std::optional<int64_t> integer = IntegerOfLiteral(literal)) return *integer;
+      }
+      break;
+    case ColumnKind::Number:
+      if (literal.kind == Kind::Number) return literal.number;
+      break;
+    case ColumnKind::Date:
+      if (literal.kind == Kind::Date) return StoredDate(literal.date);
+      break;
+    case ColumnKind::Text:
+    case ColumnKind::Any:
+      if (literal.kind == Kind::Text) return literal.text;
+      if (literal.kind == Kind::Date) return StoredDate(literal.date);
+      return kind == ColumnKind::Text ? NumberAsWritten(literal) : AnyNumber(literal);
+  }
+  RaiseDatabaseError(kDbTypeMismatch, column);
+}
+
+BoundValue ValueOfVariant(const Variant& value, ColumnKind kind, const std::string& field) {
+  if (value.IsEmpty() || value.IsNull()) return std::monostate{};
+  switch (kind) {
+    case ColumnKind::Integer:
+      if (std::optional<double> number = NumberOfVariant(value)) {
+        if (std::optional<int64_t> integer = RoundToInteger(*number)) return *integer;
+      }
+      break;
+    case ColumnKind::Number:
+      if (std::optional<double> number = NumberOfVariant(value)) return *number;
+      break;
+    case ColumnKind::Date:
+      if (value.type() == Variant::Type::Date) {
+        CalendarDate date = value.AsDate();
+        if (IsValidDate(date.year, date.month, date.day)) return StoredDate(date);
+      } else if (value.type() == Variant::Type::String) {
+        if (std::optional<CalendarDate> date = DateOfStoredText(value.AsString())) {
+          return StoredDate(*date);
+        }
+      }
+      break;
+    case ColumnKind::Text: return TextOfVariant(value);
+    case ColumnKind::Any:
+      switch (value.type()) {
+        case Variant::Type::Boolean: return int64_t{value.AsBoolean() ? -1 : 0};
+        case Variant::Type::Integer: return int64_t{value.AsInteger()};
+        case Variant::Type::Long: return int64_t{value.AsLong()};
+        case Variant::Type::Double: return value.AsDouble();
+        default: return TextOfVariant(value);
+      }
+  }
+  RaiseDatabaseError(kDbFieldValue, field);
+}
+
+}  // namespace viruzedi

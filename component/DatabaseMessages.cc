@@ -1,0 +1,40 @@
+#include "component/DatabaseMessages.h"
+
+#include "component/AutomationError.h"
+#include "component/Database.h"
+
+namespace viruzedi {
+
+std::string DatabaseErrorDescription(int32_t number, const std::string& subject) {
+  const std::string quoted = "'" + subject + "'";
+  switch (number) {
+    case kDbFileNotFound: return "Impossibile trovare il file " + quoted + ".";
+    case kDbLocked:
+      return "Impossibile usare il file " + quoted +
+             ": è già in uso o bloccato da un altro utente.";
+    case kDbCannotOpen:
+      return "Impossibile aprire il file " + quoted +
+             ": permesso negato o file di sola lettura.";
+    case kDbNotADatabase: return "Il file " + quoted + " non è un database riconosciuto.";
+    case kDbTableNotFound: return "Impossibile trovare la tabella " + quoted + ".";
+    case kDbUnknownColumn:
+      return "L'istruzione INSERT INTO contiene il campo sconosciuto " + quoted + ".";
+    case kDbSyntaxError: return "Errore di sintassi nell'istruzione SQL: " + subject + ".";
+    case kDbTypeMismatch: return "Tipo di dati non corrispondente per il campo " + quoted + ".";
+    case kDbUnknownField:
+      return "Elemento non trovato in questo insieme: il campo " + quoted + " non esiste.";
+    case kDbFieldValue:
+      return "Errore di conversione del tipo di dati: il campo " + quoted +
+             " non accetta il valore dato.";
+    case kDbUpdateWithoutAddNew: return "Update senza AddNew: nessun nuovo record da salvare.";
+    case kDbObjectClosed: return "Oggetto non valido o non più impostato: è già stato chiuso.";
+    case kDbDiskError: return "Errore del disco nell'accesso al database: " + subject + ".";
+    default: return "Errore del motore di database: " + subject + ".";
+  }
+}
+
+void RaiseDatabaseError(int32_t number, const std::string& subject) {
+  throw AutomationError(number, DatabaseErrorDescription(number, subject));
+}
+
+}  // namespace viruzedi

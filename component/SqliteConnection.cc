@@ -1,0 +1,270 @@
+#include "component/SqliteConnection.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "component/Database.h"
+#include "component/DatabaseMessages.h"
+#include "component/NameFolding.h"
+
+namespace viruzedi {
+namespace {
+
+struct Finalizer {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
+// A cap on the prepared INSERTs kept: the imports use a handful of column
+// lists, so the cap only matters to a caller that varies them endlessly.
+constexpr size_t kMostCachedInserts = 64;
+
+}  // namespace
+
+std::string QuoteIdentifier(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+std::optional<size_t> TableSchema::FindColumn(const std::string& name) const {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].name == name) return i;
+  }
+  std::string folded = FoldName(name);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (FoldName(columns[i].name) == folded) return i;
+  }
+  return std::nullopt;
+}
+
+std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
+                                                         std::chrono::milliseconds busyTimeout) {
+  namespace fs = std::filesystem;
+  // SQLite would create a missing file and happily read an empty one as an
+  // empty database; the engine wants neither, so the file is looked at first.
+  std::error_code error;
+  fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) RaiseDatabaseError(kDbFileNotFound, path);
+  if (error) RaiseDatabaseError(kDbCannotOpen, path);
+  if (!fs::is_regular_file(status)) RaiseDatabaseError(kDbNotADatabase, path);
+  std::uintmax_t size = fs::file_size(path, error);
+  if (error) RaiseDatabaseError(kDbCannotOpen, path);
+  if (size == 0) RaiseDatabaseError(kDbNotADatabase, path);
+
+  // A relative name that starts with "file:" must never be read as a URI.
+  std::string sqlitePath = path.rfind("file:", 0) == 0 ? "./" + path : path;
+  int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+  sqlite3* db = nullptr;
+  int result = sqlite3_open_v2(sqlitePath.c_str(), &db, flags, nullptr);
+  std::shared_ptr<SqliteConnection> connection(new SqliteConnection(path, db));
+  if (result != SQLITE_OK) connection->Fail(result);
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, static_cast<int>(busyTimeout.count()));
+  // SQLite falls back to reading only when the file is write-protected; the
+  // imports need to write, so that is a failure to open.
+  if (mode == Mode::ReadWrite && sqlite3_db_readonly(db, "main") == 1) {
+    RaiseDatabaseError(kDbCannotOpen, path);
+  }
+  // The first read of the file tells a database from any other file, and a
+  // file that another program holds locked.
+  connection->ReadTableNames();
+  if (mode == Mode::ReadWrite) {
+    connection->Exec("PRAGMA journal_mode=WAL");
+    connection->Exec("PRAGMA synchronous=NORMAL");
+  }
+  return connection;
+}
+
+SqliteConnection::~SqliteConnection() { Close(); }
+
+void SqliteConnection::Close() {
+  for (auto& [key, statement] : inserts_) sqlite3_finalize(statement);
+  inserts_.clear();
+  // The tables' schema stays: a record set may still point at its table,
+  // and finds the connection closed before it looks.
+  if (db_ != nullptr) sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+void SqliteConnection::CheckOpen() const {
+  if (db_ == nullptr) RaiseDatabaseError(kDbObjectClosed);
+}
+
+void SqliteConnection::Fail(int resultCode) const {
+  std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(resultCode);
+  switch (resultCode & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: RaiseDatabaseError(kDbLocked, path_);
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH: RaiseDatabaseError(kDbCannotOpen, path_);
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: RaiseDatabaseError(kDbNotADatabase, path_);
+    case SQLITE_IOERR:
+    case SQLITE_FULL: RaiseDatabaseError(kDbDiskError, "'" + path_ + "' (" + message + ")");
+    default: RaiseDatabaseError(kDbOtherError, message);
+  }
+}
+
+void SqliteConnection::Exec(const char* sql) {
+  int result = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  if (result != SQLITE_OK) Fail(result);
+}
+
+TableSchema* SqliteConnection::FindTable(const std::string& name) {
+  for (auto& table : tables_) {
+    if (table->name == name) return table.get();
+  }
+  std::string folded = FoldName(name);
+  for (auto& table : tables_) {
+    if (FoldName(table->name) == folded) return table.get();
+  }
+  return nullptr;
+}
+
+void SqliteConnection::ReadTableNames() {
+  sqlite3_stmt* raw = nullptr;
+  int result = sqlite3_prepare_v2(
+      db_, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+      -1, &raw, nullptr);
+  Statement statement(raw);
+  if (result != SQLITE_OK) Fail(result);
+  while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
+    std::string name(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)),
+                     static_cast<size_t>(sqlite3_column_bytes(raw, 0)));
+    bool known = false;
+    for (const auto& table : tables_) known = known || table->name == name;
+    if (!known) tables_.push_back(std::make_unique<TableSchema>(TableSchema{name, {}}));
+  }
+  if (result != SQLITE_DONE) Fail(result);
+}
+
+void SqliteConnection::ReadColumns(TableSchema& table) {
+  std::string sql = "PRAGMA table_info(" + QuoteIdentifier(table.name) + ")";
+  sqlite3_stmt* raw = nullptr;
+  int result = sqlite3_prepare_v2(db_, sql.c_str(), -1, &raw, nullptr);
+  Statement statement(raw);
+  if (result != SQLITE_OK) Fail(result);
+  auto text = [raw](int column) {
+    const unsigned char* value = sqlite3_column_text(raw, column);
+    return value == nullptr ? std::string()
+                            : std::string(reinterpret_cast<const char*>(value),
+                                          static_cast<size_t>(sqlite3_column_bytes(raw, column)));
+  };
+  while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
+    ColumnSchema column{text(1), text(2), ColumnKind::Any};
+    column.kind = KindOfDeclaredType(column.declaredType);
+    table.columns.push_back(std::move(column));
+  }
+  if (result != SQLITE_DONE) Fail(result);
+}
+
+const TableSchema& SqliteConnection::Table(const std::string& name) {
+  CheckOpen();
+  TableSchema* table = FindTable(name);
+  if (table == nullptr) {
+    // A table made by someone else since the open.
+    ReadTableNames();
+    table = FindTable(name);
+  }
+  if (table == nullptr) RaiseDatabaseError(kDbTableNotFound, name);
+  if (table->columns.empty()) ReadColumns(*table);
+  return *table;
+}
+
+sqlite3_stmt* SqliteConnection::PreparedInsert(const TableSchema& table,
+                                               const std::vector<size_t>& columns) {
+  std::string key = table.name;
+  for (size_t column : columns) key += '\0' + table.columns[column].name;
+  auto cached = inserts_.find(key);
+  if (cached != inserts_.end()) return cached->second;
+
+  // Only names taken from the table's own schema reach the SQL text, each
+  // quoted as an identifier; the values are parameters.
+  std::string sql = "INSERT INTO " + QuoteIdentifier(table.name);
+  if (columns.empty()) {
+    sql += " DEFAULT VALUES";
+  } else {
+    std::string names;
+    std::string parameters;
+    for (size_t column : columns) {
+      names += (names.empty() ? "" : ",") + QuoteIdentifier(table.columns[column].name);
+      parameters += parameters.empty() ? "?" : ",?";
+    }
+    sql += " (" + names + ") VALUES (" + parameters + ")";
+  }
+  sqlite3_stmt* statement = nullptr;
+  int result = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement,
+                                  nullptr);
+  if (result != SQLITE_OK) {
+    sqlite3_finalize(statement);
+    Fail(result);
+  }
+  if (inserts_.size() >= kMostCachedInserts) {
+    for (auto& [unused, old] : inserts_) sqlite3_finalize(old);
+    inserts_.clear();
+  }
+  inserts_.emplace(std::move(key), statement);
+  return statement;
+}
+
+bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t>& columns,
+                              const std::vector<BoundValue>& values) {
+  CheckOpen();
+  sqlite3_stmt* statement = PreparedInsert(table, columns);
+  for (size_t i = 0; i < values.size(); ++i) {
+    int parameter = static_cast<int>(i + 1);
+    int result = SQLITE_OK;
+    const BoundValue& value = values[i];
+    if (const int64_t* integer = std::get_if<int64_t>(&value)) {
+      result = sqlite3_bind_int64(statement, parameter, *integer);
+    } else if (const double* real = std::get_if<double>(&value)) {
+      result = sqlite3_bind_double(statement, parameter, *real);
+    } else if (const std::string* text = std::get_if<std::string>(&value)) {
+      // The values outlive the step, so SQLite need not copy them.
+      result = sqlite3_bind_text64(statement, parameter, text->data(), text->size(),
+                                   SQLITE_STATIC, SQLITE_UTF8);
+    } else {
+      result = sqlite3_bind_null(statement, parameter);
+    }
+    if (result != SQLITE_OK) {
+      sqlite3_clear_bindings(statement);
+      Fail(result);
+    }
+  }
+  int result = sqlite3_step(statement);
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  if (result == SQLITE_DONE) {
+    DBEngine::Instance().NotifyRowStored();
+    return true;
+  }
+  if ((result & 0xFF) == SQLITE_CONSTRAINT) return false;
+  Fail(result);
+}
+
+void SqliteConnection::MakeDurable() {
+  CheckOpen();
+  // Commits under synchronous=NORMAL reach the WAL file without a sync. A
+  // checkpoint that copies the whole WAL into the database syncs both; but
+  // another program reading the file can hold part of the WAL back, and then
+  // the checkpoint syncs nothing. So the WAL itself is synced as well: once
+  // it is on disk, every committed row survives a crash.
+  int result = sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  int primary = result & 0xFF;
+  if (result != SQLITE_OK && primary != SQLITE_BUSY && primary != SQLITE_LOCKED) Fail(result);
+  sqlite3_file* wal = nullptr;
+  result = sqlite3_file_control(db_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &wal);
+  if (result == SQLITE_OK && wal != nullptr && wal->pMethods != nullptr) {
+    result = wal->pMethods->xSync(wal, SQLITE_SYNC_NORMAL);
+    if (result != SQLITE_OK) Fail(result);
+  }
+}
+
+}  // namespace viruzedi

@@ -1,0 +1,92 @@
+// One open SQLite file of the engine: the open with its checks and error
+// numbers, the tables' declared schema, the cache of prepared INSERTs and
+// durability. Shared by a Database and its record sets, so that closing the
+// Database closes the file under them too.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "component/ColumnValue.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace viruzedi {
+
+struct ColumnSchema {
+  std::string name;          // as declared
+  std::string declaredType;  // as declared, "" when none
+  ColumnKind kind = ColumnKind::Any;
+};
+
+struct TableSchema {
+  std::string name;  // as declared
+  std::vector<ColumnSchema> columns;
+  // Index of the column named so without regard to case (an exact match
+  // first, for names that differ only in case outside the folded letters).
+  std::optional<size_t> FindColumn(const std::string& name) const;
+};
+
+class SqliteConnection {
+ public:
+  enum class Mode { ReadWrite, ReadOnly };
+
+  // Opens an existing file, never creating one. ReadWrite turns on WAL mode
+  // and synchronous=NORMAL. Throws 3024, 3045, 3051 or 3343 (Database.h).
+  static std::shared_ptr<SqliteConnection> Open(const std::string& path, Mode mode,
+                                                std::chrono::milliseconds busyTimeout);
+  ~SqliteConnection();
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+  // Finalises every statement and closes the file; later calls fail with
+  // 3420. Closing twice is harmless.
+  void Close();
+  // Throws 3420 when closed.
+  void CheckOpen() const;
+
+  // The table named so without regard to case, its columns read from the
+  // declared schema. 3078 when there is none. The reference stays valid
+  // until Close.
+  const TableSchema& Table(const std::string& name);
+
+  // Inserts one row: `values[i]` into column `columns[i]` of `table` (none:
+  // a row of defaults). Returns true when the row was stored (and tells the
+  // engine root), false when a constraint refused it. Throws 3045 when the
+  // file stays locked past the busy timeout, 3043 on a disk error, 3000 for
+  // anything else SQLite reports.
+  bool Insert(const TableSchema& table, const std::vector<size_t>& columns,
+              const std::vector<BoundValue>& values);
+
+  void MakeDurable();
+
+  // The open handle, for read-only listings.
+  sqlite3* Handle() const { return db_; }
+  const std::string& Path() const { return path_; }
+  // Throws the engine error that matches an SQLite result code.
+  [[noreturn]] void Fail(int resultCode) const;
+
+ private:
+  SqliteConnection(std::string path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+  void Exec(const char* sql);
+  TableSchema* FindTable(const std::string& name);
+  void ReadTableNames();
+  void ReadColumns(TableSchema& table);
+  sqlite3_stmt* PreparedInsert(const TableSchema& table, const std::vector<size_t>& columns);
+
+  std::string path_;
+  sqlite3* db_;
+  // Columns are read at the first use of a table (every table has one).
+  std::vector<std::unique_ptr<TableSchema>> tables_;
+  std::map<std::string, sqlite3_stmt*> inserts_;
+};
+
+// An SQL identifier in double quotes, a double quote inside doubled.
+std::string QuoteIdentifier(const std::string& name);
+
+}  // namespace viruzedi
