@@ -37,6 +37,9 @@ void AddBooleanOption(CLI::App& command, const std::string& name, bool& value,
 
 namespace {
 
+// A progress line is open on standard error: the next message starts a new one.
+bool progressShown = false;
+
 // Forwards to the real platform and notes whether a box told of a failure.
 // A warning that the import goes on, or that no data arrived, is none.
 class CommandPlatform : public ForwardingPlatform {
@@ -45,6 +48,10 @@ class CommandPlatform : public ForwardingPlatform {
 
   void MessageBox(const std::string& text, int style, const std::string& caption) override {
     if (text != kAvvisoCodiceErrato && text != kNessunDatoRicevuto) failureShown = true;
+    if (progressShown) {
+      std::fputc('\n', stderr);
+      progressShown = false;
+    }
     ForwardingPlatform::MessageBox(text, style, caption);
   }
 
@@ -66,8 +73,11 @@ class Run : public CliRun {
   std::unique_ptr<Viruzedi> component_;
 };
 
+// Long downloads tell a person at a terminal that they are moving.
 void ShowProgress(uint64_t rows) {
-  if (rows % 100 == 0) std::fprintf(stderr, "\r%llu righe scritte", static_cast<unsigned long long>(rows));
+  if (rows % 100 != 0) return;
+  std::fprintf(stderr, "\r%llu righe scritte", static_cast<unsigned long long>(rows));
+  progressShown = true;
 }
 
 int Main(int argc, char** argv) {
@@ -125,6 +135,7 @@ int Main(int argc, char** argv) {
     std::cerr << "viruzedi: errore " << error.number << ": " << error.description << "\n";
     status = 1;
   }
+  if (progressShown) std::fputc('\n', stderr);
   if (platform->failureShown) status = 1;
   return status;
 }
