@@ -21,6 +21,8 @@ class ChildProcess {
   // The next line of the child's output (without its end), or "" after
   // `timeout` or at the end of its output. Blocks on the pipe; never spins.
   std::string ReadLine(std::chrono::milliseconds timeout);
+  // True once the child's output has closed and every line of it was read.
+  bool OutputEnded() const { return outputFd_ < 0 && pending_.empty(); }
   // Asks the child to end (SIGTERM) and waits for it.
   void Terminate();
   // Waits for the child to end; its exit status (128 + signal when killed).
