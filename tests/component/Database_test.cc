@@ -1,0 +1,249 @@
+// The engine root and the life of a database file: creating one, opening it
+// (never creating it) with an error number for each way that fails, locks
+// held by other programs, durability and the listing of the tables.
+#include "component/Database.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "DatabaseTestSupport.h"
+#include "component/AutomationError.h"
+#include "component/NameFolding.h"
+#include "tests/support/TestPlatform.h"
+
+namespace viruzedi {
+namespace {
+
+using testing::ErrorOf;
+using testing::RawDatabase;
+namespace fs = std::filesystem;
+
+class DatabaseFile : public ::testing::Test {
+ protected:
+  void SetUp() override { DBEngine::CreateTargetDatabase(path_); }
+  void TearDown() override { DBEngine::Instance().SetBusyTimeout(std::chrono::seconds(5)); }
+
+  testing::TemporaryFolder folder_;
+  std::string path_ = folder_ / "magazzino.db";
+};
+
+TEST_F(DatabaseFile, CreateMakesTheTwoTablesWithTheirDeclaredTypes) {
+  RawDatabase raw(path_);
+  EXPECT_EQ(raw.Rows("SELECT name, type FROM pragma_table_info('Viruzedi')"),
+            (std::vector<std::string>{
+                "'Codart', 'TEXT'", "'IdLotto', 'INTEGER'", "'Id SottoOrd', 'INTEGER'",
+                "'Quantità', 'REAL'", "'Data', 'DATE'", "'Rep', 'INTEGER'", "'NColli', 'TEXT'",
+                "'Lotto_Codice', 'TEXT'", "'Lotto_Scadenza', 'DATE'", "'SSCC', 'TEXT'"}));
+  EXPECT_EQ(raw.Rows("SELECT name, type FROM pragma_table_info('Viruzedi_RimesseOF')"),
+            (std::vector<std::string>{"'IdUt', 'INTEGER'", "'IdSottoORd', 'INTEGER'",
+                                      "'Qtà', 'REAL'", "'NDoc', 'TEXT'", "'DataDoc', 'DATE'"}));
+  EXPECT_EQ(raw.Value("PRAGMA journal_mode"), "'wal'");
+}
+
+TEST_F(DatabaseFile, CreateNeverReplacesAFile) {
+  std::string other = folder_ / "altro.db";
+  testing::WriteFile(other, "dati preziosi");
+  EXPECT_EQ(ErrorOf([&] { DBEngine::CreateTargetDatabase(other); }), kFileAlreadyExists);
+  EXPECT_EQ(testing::ReadFile(other), "dati preziosi");
+  EXPECT_EQ(ErrorOf([&] { DBEngine::CreateTargetDatabase(path_); }), kFileAlreadyExists);
+  EXPECT_EQ(ErrorOf([&] { DBEngine::CreateTargetDatabase(folder_ / "manca/nuovo.db"); }),
+            kPathNotFound);
+  EXPECT_FALSE(fs::exists(folder_ / "manca"));
+}
+
+TEST_F(DatabaseFile, OpenRefusesWhatIsNotAnExistingDatabase) {
+  testing::WriteFile(folder_ / "vuoto.db", "");
+  testing::WriteFile(folder_ / "testo.db", "Codart;IdLotto\nA1;5\n");
+  testing::WriteFile(folder_ / "lungo.db", std::string(8192, 'x'));
+  fs::create_directory(folder_ / "cartella.db");
+  struct Case {
+    std::string name;
+    int32_t error;
+  };
+  const Case cases[] = {
+      {folder_ / "manca.db", kDbFileNotFound},
+      {folder_ / "manca/manca.db", kDbFileNotFound},
+      {"", kDbFileNotFound},
+      {folder_ / "vuoto.db", kDbNotADatabase},
+      {folder_ / "testo.db", kDbNotADatabase},
+      {folder_ / "lungo.db", kDbNotADatabase},
+      {folder_ / "cartella.db", kDbNotADatabase},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(c.name); }), c.error) << c.name;
+  }
+  // Never created, never changed.
+  EXPECT_FALSE(fs::exists(folder_ / "manca.db"));
+  EXPECT_EQ(fs::file_size(folder_ / "vuoto.db"), 0u);
+  EXPECT_EQ(testing::ReadFile(folder_ / "testo.db"), "Codart;IdLotto\nA1;5\n");
+}
+
+TEST_F(DatabaseFile, MissingFileDescriptionNamesIt) {
+  try {
+    DBEngine::Instance().OpenDatabase(folder_ / "manca.db");
+    FAIL() << "no error";
+  } catch (const AutomationError& error) {
+    EXPECT_EQ(error.description, "Impossibile trovare il file '" + folder_ / "manca.db" + "'.");
+  }
+}
+
+TEST_F(DatabaseFile, OpenRefusesAFileItMayNotReadAndWrite) {
+  if (testing::PermissionsIgnored(folder_.path())) GTEST_SKIP() << "permissions are ignored";
+  fs::permissions(path_, fs::perms::owner_read);
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), kDbCannotOpen);
+  fs::permissions(path_, fs::perms::none);
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), kDbCannotOpen);
+  // A writable file in a folder where its WAL cannot be made.
+  fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+  fs::permissions(folder_.path(), fs::perms::owner_read | fs::perms::owner_exec);
+  int32_t error = ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); });
+  fs::permissions(folder_.path(), fs::perms::owner_all);
+  EXPECT_EQ(error, kDbCannotOpen);
+}
+
+TEST_F(DatabaseFile, OpenSetsWalModeOnAnOlderFile) {
+  std::string older = folder_ / "vecchio.db";
+  RawDatabase(older).Exec("CREATE TABLE Viruzedi (Codart TEXT)");
+  EXPECT_EQ(RawDatabase(older).Value("PRAGMA journal_mode"), "'delete'");
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(older);
+  database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
+  EXPECT_EQ(RawDatabase(older).Value("PRAGMA journal_mode"), "'wal'");
+}
+
+TEST_F(DatabaseFile, ExclusiveLockOfAnotherProgramFailsTheOpen) {
+  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(50));
+  RawDatabase other(path_);
+  other.Exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; "
+             "INSERT INTO Viruzedi (Codart) VALUES ('altro')");
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), kDbLocked);
+  other.Exec("COMMIT; PRAGMA locking_mode=NORMAL; SELECT 1 FROM Viruzedi");
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), 0);
+}
+
+TEST_F(DatabaseFile, WriteLockOfAnotherProgramFailsTheStatementUntilReleased) {
+  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(50));
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  std::unique_ptr<Recordset> recordset = database->OpenRecordset("Select * from viruzedi", 8);
+  RawDatabase other(path_);
+  other.Exec("BEGIN IMMEDIATE; INSERT INTO Viruzedi (Codart) VALUES ('altro')");
+  EXPECT_EQ(ErrorOf([&] { database->Execute("Insert Into Viruzedi (Codart) Select 'A1'"); }),
+            kDbLocked);
+  recordset->AddNew();
+  recordset->SetCollect("Codart", "A2");
+  EXPECT_EQ(ErrorOf([&] { recordset->Update(); }), kDbLocked);
+  other.Exec("COMMIT");
+  // The same statement, and the same pending row, go through once released.
+  database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
+  recordset->Update();
+  EXPECT_EQ(other.Rows("SELECT Codart FROM Viruzedi"),
+            (std::vector<std::string>{"'altro'", "'A1'", "'A2'"}));
+}
+
+TEST_F(DatabaseFile, ReadersOfAnotherProgramDoNotBlockWriting) {
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  RawDatabase reader(path_);
+  reader.Exec("BEGIN; SELECT count(*) FROM Viruzedi");
+  database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
+  // A reader holding an old snapshot keeps the checkpoint from completing;
+  // MakeDurable must neither wait for it nor fail.
+  EXPECT_EQ(ErrorOf([&] { database->MakeDurable(); }), 0);
+  reader.Exec("COMMIT");
+  EXPECT_EQ(reader.Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"'A1'"});
+}
+
+TEST_F(DatabaseFile, MakeDurableCarriesTheRowsIntoTheDatabaseFile) {
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
+  database->Execute("Insert Into Viruzedi (Codart) Select 'A2'");
+  database->MakeDurable();
+  // A copy of the main file alone, without its WAL, holds the rows.
+  std::string copy = folder_ / "copia.db";
+  fs::copy_file(path_, copy);
+  EXPECT_EQ(RawDatabase(copy).Rows("SELECT Codart FROM Viruzedi"),
+            (std::vector<std::string>{"'A1'", "'A2'"}));
+}
+
+TEST_F(DatabaseFile, DestroyingTheDatabaseClosesTheFile) {
+  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(50));
+  {
+    std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+    database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
+  }
+  // Only a file nobody else has open can be locked exclusively.
+  RawDatabase other(path_);
+  EXPECT_TRUE(other.Exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT"));
+}
+
+TEST_F(DatabaseFile, TheEngineCountsEveryStoredRow) {
+  std::vector<uint64_t> seen;
+  DBEngine::Instance().SetRowObserver([&](uint64_t count) { seen.push_back(count); });
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
+  std::unique_ptr<Recordset> recordset = database->OpenRecordset("Select * from viruzedi", 8);
+  recordset->AddNew();
+  recordset->Update();
+  DBEngine::Instance().SetRowObserver(nullptr);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1], seen[0] + 1);
+}
+
+TEST_F(DatabaseFile, DumpListsBothTablesWithAtMostFiftyRows) {
+  {
+    std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+    for (int i = 1; i <= 52; ++i) {
+      database->Execute("Insert Into Viruzedi (Codart,IdLotto,Quantità,Data) Select 'A" +
+                        std::to_string(i) + "', " + std::to_string(i) + ",  2.5, #12/06/2026#");
+    }
+  }
+  std::string dump = DumpTables(path_);
+  EXPECT_NE(dump.find("Viruzedi: 52 rows\n"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("  Codart | IdLotto | Id SottoOrd | Quantità | Data       |"),
+            std::string::npos)
+      << dump;
+  EXPECT_NE(dump.find("  A1     | 1       |             | 2.5      | 2026-12-06 |"),
+            std::string::npos)
+      << dump;
+  EXPECT_NE(dump.find("A50 "), std::string::npos);
+  EXPECT_EQ(dump.find("A51 "), std::string::npos);
+  EXPECT_NE(dump.find("  ... and 2 more\n"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("Viruzedi_RimesseOF: 0 rows\n  IdUt | IdSottoORd | Qtà | NDoc | DataDoc\n"),
+            std::string::npos)
+      << dump;
+  EXPECT_EQ(ErrorOf([&] { DumpTables(folder_ / "manca.db"); }), kDbFileNotFound);
+  EXPECT_FALSE(fs::exists(folder_ / "manca.db"));
+}
+
+TEST(NameFolding, FoldsTheLettersOfTheComponentsNames) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool same;
+  };
+  const Case cases[] = {
+      {"IdLotto", "IDLOTTO", true},     {"Quantità", "QUANTITÀ", true},
+      {"Qtà", "qtÀ", true},             {"Id SottoOrd", "id sottoord", true},
+      {"ÉÈÌÒÙÇÑÖ", "éèìòùçñö", true},   {"ŁŚŽĀ", "łśžā", true},
+      {"Ÿ", "ÿ", true},                 {"Quantità", "Quantita", false},
+      {"×", "÷", false},                {"ß", "SS", false},
+      {"Id_Lotto", "IdLotto", false},   {"a\xC3", "A\xC3", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SameName(c.a, c.b), c.same) << c.a << " / " << c.b;
+  }
+  EXPECT_EQ(FoldName("Quantità"), "quantità");
+}
+
+TEST_F(DatabaseFile, NamesMatchWithoutRegardToCase) {
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  database->Execute("insert into VIRUZEDI (CODART,[ID SOTTOORD],idlotto,QUANTITÀ) select 'A1',1,2,3");
+  database->Execute("Insert Into viruzedi_rimesseof (idut,IDSOTTOORD,QTÀ,ndoc) Select 4,5,6,'D'");
+  RawDatabase raw(path_);
+  EXPECT_EQ(raw.Rows("SELECT Codart, [Id SottoOrd], IdLotto, Quantità FROM Viruzedi"),
+            std::vector<std::string>{"'A1', 1, 2, 3.0"});
+  EXPECT_EQ(raw.Rows("SELECT * FROM Viruzedi_RimesseOF"),
+            std::vector<std::string>{"4, 5, 6.0, 'D', NULL"});
+}
+
+}  // namespace
+}  // namespace viruzedi
