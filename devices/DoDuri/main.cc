@@ -1,0 +1,124 @@
+// DO_Duri.exe: the reader program that the component starts. It asks the
+// reader on serial port <port> for every read ("DUMP" + CR), keeps each
+// line the reader sends (ended by CR, LF or both) until <timeout> seconds
+// pass without a byte, and leaves the reads in the reader file.
+//
+// The port's device is VIRUZEDI_COM<port>, or /dev/ttyS<port - 1>.
+// Exit status: 0 when the dialogue ended (with reads or without), 1 when the
+// port or the reader file failed, 2 for an argument list it cannot read.
+// Errors are printed on standard error when <show errors> is 1; with
+// <show window> the progress is printed there too, and with <show file>
+// the reader file is printed on standard output once written.
+#include <time.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "component/AutomationError.h"
+#include "devices/DoDuri/Arguments.h"
+#include "devices/DoDuri/ReaderFile.h"
+#include "platform/SerialDevice.h"
+
+namespace viruzedi::doduri {
+namespace {
+
+std::string PortDevice(int port) {
+  std::string name = "VIRUZEDI_COM" + std::to_string(port);
+  const char* device = std::getenv(name.c_str());
+  if (device && *device) return device;
+  return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+// "yyyymmdd-hhnnss" of the local time now.
+std::string Stamp() {
+  time_t now = time(nullptr);
+  struct tm local {};
+  localtime_r(&now, &local);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+// Every line the reader sends until it has been silent for `silence`.
+// Empty lines (the second half of a CR LF, a blank line) are no reads; a
+// last line without its end is one all the same.
+std::vector<std::string> Dump(SerialDevice& device, std::chrono::seconds silence) {
+  device.DiscardInput();  // a late answer to an earlier request is not ours
+  device.Write("DUMP\r");
+  std::vector<std::string> lines;
+  std::string current;
+  while (true) {
+    std::string chunk = device.Read(SerialDevice::Clock::now() + silence);
+    if (chunk.empty()) break;
+    for (char c : chunk) {
+      if (c == '\r' || c == '\n') {
+        if (!current.empty()) lines.push_back(std::move(current));
+        current.clear();
+      } else {
+        current += c;
+      }
+    }
+  }
+  if (!current.empty()) lines.push_back(std::move(current));
+  return lines;
+}
+
+int Run(const Arguments& arguments) {
+  auto progress = [&arguments](const std::string& text) {
+    if (arguments.showWindow) std::cerr << "DO_Duri: " << text << std::endl;
+  };
+  const std::string devicePath = PortDevice(arguments.port);
+  std::vector<std::string> lines;
+  try {
+    auto device = SerialDevice::Open(devicePath);
+    device->Configure(LineSettings{arguments.baud, 'n', 8, 1});
+    device->SetModemLines(true, true);
+    progress("porta " + devicePath + " aperta a " + std::to_string(arguments.baud));
+    lines = Dump(*device, std::chrono::seconds(arguments.timeoutSeconds));
+  } catch (const AutomationError&) {
+    // A stale file must not pass for this run's reads.
+    ForgetReaderFile(arguments.readerFile, arguments.mode);
+    throw;
+  }
+  progress(std::to_string(lines.size()) + " letture ricevute");
+
+  if (lines.empty()) {
+    ForgetReaderFile(arguments.readerFile, arguments.mode);
+    return 0;
+  }
+  std::string lineEnd = std::string(arguments.cr ? "\r" : "") + (arguments.lf ? "\n" : "");
+  if (lineEnd.empty()) lineEnd = "\r\n";
+  WriteReaderFile(arguments.readerFile, lines, arguments.mode, lineEnd, Stamp());
+  progress("letture scritte in " + arguments.readerFile);
+  if (arguments.showFile) {
+    std::ifstream in(arguments.readerFile, std::ios::binary);
+    std::cout << in.rdbuf() << std::flush;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace viruzedi::doduri
+
+int main(int argc, char** argv) {
+  using namespace viruzedi::doduri;
+  Arguments arguments;
+  try {
+    arguments = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const UsageError& error) {
+    std::cerr << "DO_Duri: " << error.what() << "\n";
+    return 2;
+  }
+  try {
+    return Run(arguments);
+  } catch (const std::exception& error) {
+    if (arguments.showErrors) std::cerr << "DO_Duri: " << error.what() << "\n";
+    return 1;
+  }
+}
