@@ -1,0 +1,78 @@
+#include "infrared/InfraredRecord.h"
+
+#include <algorithm>
+
+#include "component/AutomationError.h"
+#include "component/Conversions.h"
+#include "component/Database.h"
+#include "component/Messages.h"
+
+namespace viruzedi {
+
+namespace {
+
+constexpr char kSeparatoreCodice = '$';
+constexpr char kSeparatoreCampo = ';';
+constexpr const char kInizioStatement[] =
+    "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select '";
+
+// The working text up to the first ";", which is consumed with it.
+std::string_view CutField(std::string_view& working) {
+  std::string_view::size_type end = working.find(kSeparatoreCampo);
+  if (end == std::string_view::npos) RaiseError(kInvalidArgument);
+  std::string_view field = working.substr(0, end);
+  working.remove_prefix(end + 1);
+  return field;
+}
+
+// The reader writes "." for the decimal mark; the conversion is the one for
+// the workstation's comma, as every import of the component reads numbers.
+double QuantityFromField(std::string_view field) {
+  std::string text(field);
+  std::replace(text.begin(), text.end(), '.', ',');
+  return TextToDouble(text);
+}
+
+}  // namespace
+
+std::optional<InfraredRecord> ReadInfraredRecord(std::string_view reply) {
+  std::string_view::size_type dollar = reply.find(kSeparatoreCodice);
+  if (dollar == std::string_view::npos) return std::nullopt;
+  InfraredRecord record;
+  record.code = std::string(reply.substr(0, dollar));
+  std::string_view working = reply.substr(dollar + 1);
+  record.lot = TextToLong(CutField(working));
+  record.quantity = QuantityFromField(CutField(working));
+  record.date = DateFromField(CutField(working));
+  record.department = TextToLong(CutField(working));
+  return record;
+}
+
+std::string InfraredRecordStatement(const InfraredRecord& record) {
+  return kInizioStatement + QuoteText(record.code) + "'," + IntegerText(record.lot) + ", " +
+         Str(record.quantity) + ", #" + StatementDate(record.date) + "#, " +
+         IntegerText(record.department);
+}
+
+InfraredRecordImport::InfraredRecordImport(Platform& platform, std::string dbPath)
+    : platform_(platform), dbPath_(std::move(dbPath)) {}
+
+InfraredRecordImport::~InfraredRecordImport() = default;
+
+void InfraredRecordImport::Import(const std::string& reply) {
+  // Opened before the reply is examined: a wrong path fails at the first
+  // reply, bad code or not.
+  database_ = DBEngine::Instance().OpenDatabase(dbPath_);
+  std::optional<InfraredRecord> record = ReadInfraredRecord(reply);
+  if (!record) {
+    platform_.MessageBox(kAvvisoCodiceErrato, kCritical, "");
+    return;
+  }
+  database_->Execute(InfraredRecordStatement(*record));
+}
+
+void InfraredRecordImport::MakeDurable() {
+  if (database_) database_->MakeDurable();
+}
+
+}  // namespace viruzedi
