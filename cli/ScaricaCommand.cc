@@ -1,0 +1,61 @@
+// `viruzedi scarica`: the pen download, and its step of the demo against the
+// simulated pen reader.
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "cli/Demo.h"
+#include "platform/ChildProcess.h"
+
+namespace viruzedi::cli {
+namespace {
+
+using namespace std::chrono_literals;
+
+CommandRegistration scarica(
+    "scarica", "Pen reader download over serial port N into table Viruzedi",
+    [](CLI::App& command) -> CommandAction {
+      auto db = std::make_shared<std::string>();
+      auto porta = std::make_shared<int32_t>(0);
+      command.add_option("--db", *db, "Target database file (DbPath)")->required();
+      command.add_option("--porta", *porta,
+                         "Serial port number (Porta; its device comes from --com N=DEVICE, "
+                         "default 0: no port)");
+      return [db, porta](CliRun& run) {
+        Viruzedi& component = run.Component();
+        component.Porta(*porta);
+        component.DbPath(*db);
+        component.Scarica();
+      };
+    });
+
+// Reads of the simulated pen: both decimal marks, a code with a quote.
+const std::vector<std::string> kDemoReads{"A1;12;345;2.5", "7;0;0;3", "B200;12;346;0,5",
+                                          "D'ORO 5;13;350;-1.5"};
+
+DemoRegistration penDownload(10, "Pen reader (scarica)", [](DemoContext& context) {
+  std::vector<std::string> argv{context.binFolder + "pen-simulator"};
+  argv.insert(argv.end(), kDemoReads.begin(), kDemoReads.end());
+  std::unique_ptr<ChildProcess> simulator;
+  std::string device;
+  try {
+    simulator = ChildProcess::Start(argv, true);
+    device = simulator->ReadLine(5s);
+  } catch (const AutomationError& error) {
+    std::cout << "  pen-simulator: " << error.description << std::endl;
+  }
+  if (device.empty()) {
+    std::cout << "  the simulated pen reader did not start; step skipped" << std::endl;
+    return;
+  }
+  std::cout << "  simulated pen reader on " << device << ", holding:" << std::endl;
+  for (const std::string& read : kDemoReads) std::cout << "    " << read << std::endl;
+  context.runViruzedi({"--com", "1=" + device, "scarica", "--db", context.database, "--porta", "1"});
+  simulator->Terminate();
+});
+
+}  // namespace
+}  // namespace viruzedi::cli

@@ -1,0 +1,42 @@
+#include "serial/PenRead.h"
+
+#include "component/AutomationError.h"
+#include "component/Conversions.h"
+#include "serial/Texts.h"
+
+namespace viruzedi {
+
+namespace {
+
+// Takes the text before the first ";" and removes it, with the ";", from the
+// front of `riga`. A line without one more ";" is an invalid argument, as a
+// cut at a position that is not there.
+std::string CutField(std::string& riga) {
+  std::string::size_type semicolon = riga.find(';');
+  if (semicolon == std::string::npos) RaiseError(kInvalidArgument);
+  std::string field = riga.substr(0, semicolon);
+  riga.erase(0, semicolon + 1);
+  return field;
+}
+
+}  // namespace
+
+PenRead CutPenRead(std::string& riga) {
+  std::string codice = CutField(riga);
+  std::string sottoOrdine = CutField(riga);
+  std::string lotto = CutField(riga);
+  PenRead read;
+  read.codice = std::move(codice);
+  read.idSottoOrdine = TextToLong(sottoOrdine);
+  read.idLotto = TextToLong(lotto);
+  // The reader may send either decimal mark; both are read the same way.
+  read.quantita = TextToDouble(riga);
+  return read;
+}
+
+std::string PenReadStatement(const PenRead& read) {
+  return kInizioIstruzione + QuoteText(read.codice) + "'," + IntegerText(read.idSottoOrdine) +
+         "," + IntegerText(read.idLotto) + ", " + Str(read.quantita);
+}
+
+}  // namespace viruzedi
