@@ -1,0 +1,130 @@
+// The transfer forms on their own, and the upload through CaricaDuzu.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "component/Viruzedi.h"
+#include "terminal/Forms.h"
+#include "tests/terminal/TerminalFixture.h"
+
+namespace viruzedi::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FormsTest : public TerminalTest {
+ protected:
+  void Receive(const std::string& folder, const std::string& name, int16_t numeroFile) {
+    ScaricaDuzuForm& form = ScaricaDuzu();
+    form.NomeCartella = folder;
+    form.NomeFile = name;
+    form.NumeroFile = numeroFile;
+    form.Load(*platform);
+    form.Unload();
+  }
+};
+
+TEST_F(FormsTest, TheDownloadFormCreatesItsFolderAndReceivesTheFile) {
+  PutTerminalFile(2, {"X12$5;12.5"});
+  Receive(letture, "r.tmp", 2);
+  EXPECT_EQ(ReadFile(letture + "/r.tmp"), "X12$5;12.5\r\n");
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+TEST_F(FormsTest, AnOlderFileIsDeletedSoAFailedTransferLeavesNothing) {
+  fs::create_directory(letture);
+  WriteFile(letture + "/r.tmp", "older");
+  Receive(letture, "r.tmp", 1);  // the terminal has no file 1
+  EXPECT_FALSE(fs::exists(letture + "/r.tmp"));
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+TEST_F(FormsTest, AReadOnlyOlderFileStopsTheFormWithItsMessage) {
+  fs::create_directory(letture);
+  WriteFile(letture + "/r.tmp", "older");
+  fs::permissions(letture + "/r.tmp", fs::perms::all, fs::perm_options::remove);
+  fs::permissions(letture + "/r.tmp", fs::perms::owner_read, fs::perm_options::add);
+  PutTerminalFile(1, {"A$1;1;20261206;1"});
+
+  Receive(letture, "r.tmp", 1);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{"70"});
+  EXPECT_EQ(platform->boxes[0].style, kCritical);
+  EXPECT_EQ(ReadFile(letture + "/r.tmp"), "older");
+  EXPECT_EQ(Names(terminale), std::vector<std::string>{"1.txt"});  // no transfer was made
+}
+
+TEST_F(FormsTest, AFailedTransferIsShownByTheForm) {
+  platform->terminalSpec = "dir:" + terminale + "/assente";
+  Receive(letture, "r.tmp", 1);
+  EXPECT_EQ(Captions(), std::vector<std::string>{"76"});
+  EXPECT_FALSE(fs::exists(letture + "/r.tmp"));
+}
+
+TEST_F(FormsTest, UploadingTwiceSendsTheSameFileTwiceAndLeavesIt) {
+  fs::create_directory(letture);
+  WriteFile(letture + "/file_up.tmp", "U;1;ROSSI\r\n");
+  Viruzedi component(platform);
+
+  EXPECT_TRUE(component.Upload1().IsEmpty());
+  EXPECT_EQ(ReadFile(terminale + "/file_up.tmp"), "U;1;ROSSI\r\n");
+  fs::remove(terminale + "/file_up.tmp");  // the terminal took it in
+  EXPECT_TRUE(component.Upload1().IsEmpty());
+
+  EXPECT_EQ(ReadFile(terminale + "/file_up.tmp"), "U;1;ROSSI\r\n");
+  EXPECT_EQ(ReadFile(letture + "/file_up.tmp"), "U;1;ROSSI\r\n");
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+TEST_F(FormsTest, UploadingAMissingFileCreatesTheFolderAndShowsWhatTheLinkReports) {
+  Viruzedi component(platform);
+  EXPECT_TRUE(component.Upload1().IsEmpty());
+  EXPECT_TRUE(fs::is_directory(letture));
+  EXPECT_EQ(Captions(), std::vector<std::string>{"53"});
+  EXPECT_TRUE(Names(terminale).empty());
+}
+
+TEST_F(FormsTest, UploadingWithoutATerminalSendsNothing) {
+  fs::create_directory(letture);
+  WriteFile(letture + "/file_up.tmp", "U");
+  platform->terminalSpec = "";
+  Viruzedi component(platform);
+  EXPECT_TRUE(component.Upload1().IsEmpty());
+  EXPECT_EQ(Captions(), std::vector<std::string>{"Collegamento"});
+  EXPECT_TRUE(Names(terminale).empty());
+}
+
+TEST_F(FormsTest, ADownloadFolderThatCannotBeCreatedIsShown) {
+  platform->downloadFolder = temporary / "manca/_Letture";  // one level only is created
+  Viruzedi component(platform);
+  EXPECT_TRUE(component.Upload1().IsEmpty());
+  EXPECT_EQ(Captions(), std::vector<std::string>{"76"});
+}
+
+// A control that cannot be made: the upload passes that on, a download
+// shows it.
+class NoControlPlatform : public LinkPlatform {
+ public:
+  std::unique_ptr<TerminalLink> CreateTerminalLink() override {
+    throw AutomationError(429, "Impossibile creare il controllo");
+  }
+};
+
+TEST(FormsWithoutControl, TheUploadThrowsAndADownloadShowsIt) {
+  auto platform = std::make_shared<NoControlPlatform>();
+  TemporaryFolder temporary;
+  platform->downloadFolder = temporary.path();
+  Viruzedi component(platform);
+  try {
+    component.Upload1();
+    ADD_FAILURE() << "no error";
+  } catch (const AutomationError& error) {
+    EXPECT_EQ(error.number, 429);
+  }
+  EXPECT_TRUE(component.Scarica4().IsEmpty());
+  ASSERT_EQ(platform->boxes.size(), 1u);
+  EXPECT_EQ(platform->boxes[0].caption, "429");
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
