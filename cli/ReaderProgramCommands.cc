@@ -1,0 +1,160 @@
+// `viruzedi scarica2` and `viruzedi scarica-zidorivovi`: the reader program
+// imports, and their steps of the demo against the simulated reader.
+#include <chrono>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "cli/Demo.h"
+#include "component/Enumerations.h"
+#include "platform/ChildProcess.h"
+
+namespace viruzedi::cli {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The parameters of both imports, with the component's defaults.
+struct ReaderProgramOptions {
+  std::string database;
+  std::string readerFile;
+  int32_t portaCOM = COM1;
+  int32_t baud = B115200;
+  int32_t modFile = Sovrascrivi;
+  bool cr = true;
+  bool lf = true;
+  bool mostraErrore = false;
+  bool mostraFile = false;
+  bool mostraMaschera = false;
+  int16_t timeout = 10;
+};
+
+// An enumeration option takes the member's name (any case) or any number,
+// as the component passes numbers on unchecked.
+template <size_t N>
+CLI::Transformer MemberNames(const EnumerationMember (&members)[N]) {
+  std::map<std::string, std::string> names;
+  for (const EnumerationMember& member : members) {
+    names[member.name] = std::to_string(member.value);
+  }
+  return CLI::Transformer(names, CLI::ignore_case);
+}
+
+std::shared_ptr<ReaderProgramOptions> AddOptions(CLI::App& command, const char* databaseName,
+                                                 const char* fileName) {
+  auto o = std::make_shared<ReaderProgramOptions>();
+  command.add_option("DB", o->database, std::string("Target database file (") + databaseName + ")")
+      ->required();
+  command.add_option("FILE", o->readerFile,
+                     std::string("Reader file that DO_Duri.exe writes (") + fileName + ")")
+      ->required();
+  command.add_option("--porta-com", o->portaCOM,
+                     "Serial port of the reader (PortaCOM; its device comes from --com N=DEVICE)")
+      ->transform(MemberNames(kScaricaCOMMembers))
+      ->capture_default_str();
+  command.add_option("--baud", o->baud,
+                     "Speed code, not the speed (Baud)")
+      ->transform(MemberNames(kScaricaBaudMembers))
+      ->capture_default_str();
+  command.add_option("--mod-file", o->modFile,
+                     "What DO_Duri.exe does with an existing reader file (ModFile)")
+      ->transform(MemberNames(kScaricaModFileMembers))
+      ->capture_default_str();
+  AddBooleanOption(command, "--cr", o->cr, "Lines of the reader file end with CR (CR)");
+  AddBooleanOption(command, "--lf", o->lf, "Lines of the reader file end with LF (LF)");
+  AddBooleanOption(command, "--mostra-errore", o->mostraErrore,
+                   "DO_Duri.exe prints its errors (MostraErrore)");
+  AddBooleanOption(command, "--mostra-file", o->mostraFile,
+                   "DO_Duri.exe prints the reader file (MostraFile)");
+  AddBooleanOption(command, "--mostra-maschera", o->mostraMaschera,
+                   "DO_Duri.exe prints its progress (MostraMaschera)");
+  command.add_option("--timeout", o->timeout,
+                     "Seconds of silence after which DO_Duri.exe stops listening (Timeout; "
+                     "below 1 means 10)")
+      ->capture_default_str();
+  return o;
+}
+
+CommandRegistration scarica2(
+    "scarica2",
+    "Run DO_Duri.exe, then append each line of its reader file (code;quantity[;lot]) to "
+    "table viruzedi",
+    [](CLI::App& command) -> CommandAction {
+      auto o = AddOptions(command, "PercorsoMDB", "PercorsoFile");
+      return [o](CliRun& run) {
+        run.Component().Scarica2(o->database, o->readerFile, o->portaCOM, o->baud, o->modFile,
+                                 o->cr, o->lf, o->mostraErrore, o->mostraFile,
+                                 o->mostraMaschera, o->timeout);
+      };
+    });
+
+CommandRegistration scaricaZidoriVovi(
+    "scarica-zidorivovi",
+    "Run DO_Duri.exe, then append each GS1 label of its reader file (element string;SSCC) "
+    "to table viruzedi",
+    [](CLI::App& command) -> CommandAction {
+      auto o = AddOptions(command, "MDB_TabellaTemp", "FileTxtTemp");
+      return [o](CliRun& run) {
+        run.Component().Scarica_ZidoriVovi(o->database, o->readerFile, o->portaCOM, o->baud,
+                                           o->modFile, o->cr, o->lf, o->mostraErrore,
+                                           o->mostraFile, o->mostraMaschera, o->timeout);
+      };
+    });
+
+// Starts the simulated reader holding `reads`; "" when it did not start.
+std::string StartReader(const DemoContext& context, const std::vector<std::string>& reads,
+                        std::unique_ptr<ChildProcess>& simulator) {
+  std::vector<std::string> argv{context.binFolder + "reader-simulator"};
+  for (const std::string& read : reads) {
+    argv.push_back("--lettura");
+    argv.push_back(read);
+  }
+  std::string device;
+  try {
+    simulator = ChildProcess::Start(argv, true);
+    device = simulator->ReadLine(5s);
+  } catch (const AutomationError& error) {
+    std::cout << "  reader-simulator: " << error.description << std::endl;
+  }
+  if (device.empty()) {
+    std::cout << "  the simulated reader did not start; step skipped" << std::endl;
+    return "";
+  }
+  std::cout << "  simulated reader on " << device << ", holding:" << std::endl;
+  for (const std::string& read : reads) std::cout << "    " << read << std::endl;
+  return device;
+}
+
+DemoRegistration readerFile(40, "Reader program: reader file (scarica2)", [](DemoContext& c) {
+  std::unique_ptr<ChildProcess> simulator;
+  std::string device =
+      StartReader(c, {"8001234;5", "8001235;12;17", "8001236;3,5;18", "  8001237 ;1"}, simulator);
+  if (device.empty()) return;
+  c.runViruzedi({"--com", "3=" + device, "scarica2", c.database, c.workFolder + "/letture.txt",
+                 "--porta-com", "3", "--baud", "B38400", "--timeout", "1"});
+  simulator->Terminate();
+});
+
+DemoRegistration gs1Labels(41, "Reader program: GS1 labels (scarica-zidorivovi)",
+                           [](DemoContext& c) {
+  std::unique_ptr<ChildProcess> simulator;
+  std::string device = StartReader(
+      c,
+      {"(02)08012345678907(37)12(15)250315(10)LOT42;380123450000000013",
+       "(15)261200(02)08012345612342(37)4(10)L-0007;380123450000000020",
+       // No (37): the bad-code warning, then the next label.
+       "(02)08012345699994(15)270101(10)L2027;380123450000000037",
+       "(02)08012345699994(37)60(15)270101(10)L2027;380123450000000044"},
+      simulator);
+  if (device.empty()) return;
+  c.runViruzedi({"--com", "3=" + device, "scarica-zidorivovi", c.database,
+                 c.workFolder + "/etichette.txt", "--porta-com", "3", "--baud", "3",
+                 "--timeout", "1", "--mostra-file", "1"});
+  simulator->Terminate();
+});
+
+}  // namespace
+}  // namespace viruzedi::cli
