@@ -1,0 +1,75 @@
+// `viruzedi scarica1`: the infrared download, and its step of the demo
+// against the simulated infrared reader.
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "cli/Demo.h"
+#include "platform/ChildProcess.h"
+
+namespace viruzedi::cli {
+namespace {
+
+using namespace std::chrono_literals;
+
+CommandRegistration scarica1(
+    "scarica1",
+    "Infrared reader download through the infrared link library (libZiRav.so, or "
+    "VIRUZEDI_ZIRAV) on serial port N into table Viruzedi",
+    [](CLI::App& command) -> CommandAction {
+      auto db = std::make_shared<std::string>();
+      auto porta = std::make_shared<int32_t>(0);
+      command.add_option("--db", *db, "Target database file (DbPath)")->required();
+      command.add_option("--porta", *porta,
+                         "Serial port number of the infrared link (Porta; its device comes "
+                         "from --com N=DEVICE, default 0: no port)");
+      return [db, porta](CliRun& run) {
+        Viruzedi& component = run.Component();
+        component.Porta(*porta);
+        component.DbPath(*db);
+        component.Scarica1();
+      };
+    });
+
+// Records of the simulated reader: a code with a quote, a bad code (no
+// "$": the warning, then the next record), and a reply garbled on the way
+// that comes late, which the dialogue asks for again.
+const std::vector<std::string> kDemoRecords{"#A7$12;1.5;20261206;3;", "#B'9$5;2;20260131;7;",
+                                            "#SENZALOTTO;1;20261206;1;",
+                                            "#C300$14;0.25;20261207;2;"};
+
+DemoRegistration infraredDownload(20, "Infrared reader (scarica1)", [](DemoContext& context) {
+  std::vector<std::string> argv{context.binFolder + "infrared-simulator", "--garbled", "3",
+                                "--late", "3"};
+  for (const std::string& record : kDemoRecords) {
+    argv.push_back("--record");
+    argv.push_back(record);
+  }
+  std::unique_ptr<ChildProcess> simulator;
+  std::string device;
+  try {
+    simulator = ChildProcess::Start(argv, true);
+    device = simulator->ReadLine(5s);
+  } catch (const AutomationError& error) {
+    std::cout << "  infrared-simulator: " << error.description << std::endl;
+  }
+  if (device.empty()) {
+    std::cout << "  the simulated infrared reader did not start; step skipped" << std::endl;
+    return;
+  }
+  std::cout << "  simulated infrared reader on " << device << ", holding:" << std::endl;
+  for (const std::string& record : kDemoRecords) std::cout << "    " << record << std::endl;
+  std::cout << "  (the answer to request 3 comes late and garbled)" << std::endl;
+  context.runViruzedi(
+      {"--com", "2=" + device, "scarica1", "--db", context.database, "--porta", "2"});
+  std::string erased = simulator->ReadLine(1s);
+  std::cout << "  the reader " << (erased.empty() ? "keeps its records" : "says: " + erased)
+            << std::endl;
+  simulator->Terminate();
+});
+
+}  // namespace
+}  // namespace viruzedi::cli
