@@ -1,0 +1,76 @@
+// The terminal subcommands as a user runs them: a real child process, the
+// boxes on its standard error and its exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/ChildProcess.h"
+#include "tests/terminal/TerminalFixture.h"
+
+namespace viruzedi::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Outcome {
+  int status;
+  std::string output;  // standard output and standard error together
+};
+
+class TerminalCommandsTest : public TerminalTest {
+ protected:
+  Outcome Viruzedi(const std::string& arguments) {
+    auto child = ChildProcess::Start(
+        {"/bin/sh", "-c",
+         "exec '" + BinFolder() + "viruzedi' --letture '" + letture + "' --terminale 'dir:" +
+             terminale + "' " + arguments + " 2>&1"},
+        true);
+    Outcome outcome{0, ""};
+    while (!child->OutputEnded()) outcome.output += child->ReadLine(10s) + "\n";
+    outcome.status = child->Wait();
+    return outcome;
+  }
+  std::string Db() const { return " --db '" + database + "'"; }
+};
+
+TEST_F(TerminalCommandsTest, ADownloadWithWarningsSucceedsAndOneThatFailsDoesNot) {
+  PutTerminalFile(1, {"A$1;1;20261206;1", "B;1;20261206;1"});
+  Outcome warned = Viruzedi("scarica4" + Db());
+  EXPECT_EQ(warned.status, 0) << warned.output;
+  EXPECT_NE(warned.output.find("[Attenzione!] E' stato trovato un codice errato."),
+            std::string::npos)
+      << warned.output;
+  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"A"});
+
+  PutTerminalFile(2, {"A$1;1", "", "C$3;3"});
+  Outcome failed = Viruzedi("scarica5" + Db());
+  EXPECT_EQ(failed.status, 1) << failed.output;
+  EXPECT_NE(failed.output.find("[9] "), std::string::npos) << failed.output;
+
+  Outcome nothing = Viruzedi("scarica3" + Db());  // the terminal has nothing more
+  EXPECT_EQ(nothing.status, 0) << nothing.output;
+  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), (std::vector<std::string>{"A", "A"}));
+}
+
+TEST_F(TerminalCommandsTest, RemittancesTakeTheUserIdOfTheCommandLine) {
+  PutTerminalFile(1, {"$ROF;340;2;DDT15;20261206"});
+  EXPECT_EQ(Viruzedi("scarica-rimesseof --idut -7" + Db()).status, 0);
+  EXPECT_EQ(Rows("SELECT IdUt, NDoc FROM Viruzedi_RimesseOF"),
+            std::vector<std::string>{"-7|DDT15"});
+  EXPECT_EQ(Viruzedi("scarica-rimesseof --idut 32768" + Db()).status, 2);
+  EXPECT_EQ(Viruzedi("scarica4").status, 2);  // --db is required
+}
+
+TEST_F(TerminalCommandsTest, UploadSendsTheFileOfTheDownloadFolder) {
+  std::filesystem::create_directory(letture);
+  WriteFile(letture + "/file_up.tmp", "U;1;ROSSI\r\n");
+  EXPECT_EQ(Viruzedi("upload1").status, 0);
+  EXPECT_EQ(ReadFile(terminale + "/file_up.tmp"), "U;1;ROSSI\r\n");
+  std::filesystem::remove(letture + "/file_up.tmp");
+  Outcome missing = Viruzedi("upload1");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.output.find("[53] "), std::string::npos) << missing.output;
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
