@@ -1,0 +1,99 @@
+// Rows per second the database engine stores into a real file: statements
+// through Execute (parse, type checks, cached prepared INSERT, one commit per
+// row) and rows through the append-only record set; and what the parser and
+// MakeDurable cost on their own.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "component/Database.h"
+#include "component/StatementParser.h"
+
+namespace viruzedi {
+namespace {
+
+// A new target database in a folder of its own, removed at the end.
+class ScratchDatabase {
+ public:
+  ScratchDatabase() {
+    std::random_device random;
+    folder_ = std::filesystem::temp_directory_path() /
+              ("viruzedi-bench-" + std::to_string(random()) + std::to_string(random()));
+    std::filesystem::create_directories(folder_);
+    path_ = (folder_ / "magazzino.db").string();
+    DBEngine::CreateTargetDatabase(path_);
+  }
+  ~ScratchDatabase() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::filesystem::path folder_;
+  std::string path_;
+};
+
+// The stock movement statement, one per line of a terminal file.
+std::string MovementStatement(int64_t line) {
+  return "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select 'ART" +
+         std::to_string(line % 1000) + "'," + std::to_string(line) + ",  12.5, #12/06/2026#, 3";
+}
+
+void BM_ParseInsert(benchmark::State& state) {
+  std::string statement = MovementStatement(42);
+  for (auto _ : state) benchmark::DoNotOptimize(ParseInsert(statement));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ParseInsert);
+
+void BM_Execute(benchmark::State& state) {
+  ScratchDatabase scratch;
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(scratch.path());
+  int64_t line = 0;
+  for (auto _ : state) database->Execute(MovementStatement(++line));
+  database->MakeDurable();
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Execute)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_RecordsetUpdate(benchmark::State& state) {
+  ScratchDatabase scratch;
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(scratch.path());
+  std::unique_ptr<Recordset> recordset =
+      database->OpenRecordset("Select * from viruzedi", kDbAppendOnly);
+  int32_t line = 0;
+  for (auto _ : state) {
+    // A reader file line A1;5;17 as the reader program import sets it.
+    recordset->AddNew();
+    recordset->SetCollect("Codart", "ART" + std::to_string(++line % 1000));
+    recordset->SetCollect("Quantità", "12,5");
+    recordset->SetCollect("IDLotto", std::to_string(line));
+    recordset->SetCollect("Data", CalendarDate{2026, 12, 6});
+    recordset->Update();
+  }
+  recordset->Close();
+  database->MakeDurable();
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RecordsetUpdate)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// What a download pays once, before it erases its source: the sync of the
+// rows of a whole terminal file (range(0) rows).
+void BM_MakeDurableAfterRows(benchmark::State& state) {
+  ScratchDatabase scratch;
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(scratch.path());
+  int64_t line = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (int64_t i = 0; i < state.range(0); ++i) database->Execute(MovementStatement(++line));
+    state.ResumeTiming();
+    database->MakeDurable();
+  }
+}
+BENCHMARK(BM_MakeDurableAfterRows)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+
+}  // namespace
+}  // namespace viruzedi
