@@ -1,0 +1,60 @@
+// Shared pieces of the reader program tests: a real target database in a
+// temporary folder, a platform whose component folder is chosen by the
+// test (by default an empty one, so that no reader program runs), and a way
+// to the private operations of the class.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "component/Viruzedi.h"
+#include "tests/support/TestPlatform.h"
+
+namespace viruzedi {
+
+struct ViruzediInternals {
+  static void EseguiEAttendi(Viruzedi& object, const std::string& commandLine,
+                             int32_t showState = 0) {
+    object.EseguiEAttendi(commandLine, showState);
+  }
+  static std::string PercorsoApp(Viruzedi& object) { return object.PercorsoApp(); }
+};
+
+namespace testing {
+
+inline constexpr LocalDateTime kToday{2026, 12, 6, 9, 30, 15};
+
+class ReaderProgramTest : public ::testing::Test {
+ protected:
+  ReaderProgramTest();
+
+  // Writes the reader file, each line ended by CR LF (bytes as given).
+  void PutReaderFile(const std::vector<std::string>& lines);
+  // Rows of a query on the test's database, columns joined by "|", NULL as "NULL".
+  std::vector<std::string> Rows(const std::string& query) const;
+  // Puts an executable shell script named DO_Duri.exe in `folder`.
+  static void PutReaderProgram(const std::string& folder, const std::string& script);
+
+  TemporaryFolder temporary;
+  std::string database = temporary / "magazzino.db";
+  std::string readerFile = temporary / "letture.txt";
+  std::string componentFolder = temporary / "componente/";
+  std::shared_ptr<TestPlatform> platform = std::make_shared<TestPlatform>();
+};
+
+// Runs `body`, which must end with an AutomationError; its number, or 0.
+template <typename Body>
+int32_t ErrorNumberOf(Body body) {
+  try {
+    body();
+  } catch (const AutomationError& error) {
+    return error.number;
+  }
+  return 0;
+}
+
+}  // namespace testing
+}  // namespace viruzedi
