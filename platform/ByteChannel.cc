@@ -1,0 +1,53 @@
+#include "platform/ByteChannel.h"
+
+#include <algorithm>
+
+#include "platform/PseudoTerminal.h"
+#include "platform/SerialDevice.h"
+
+namespace viruzedi {
+namespace {
+
+// The longest single wait on the line. The deadline is measured on the
+// platform's clock, which need not be the system's (a test's clock may run
+// fast), so the wait is cut into slices and the clock read after each.
+constexpr std::chrono::milliseconds kLongestSlice{250};
+
+template <typename Line>
+std::string ReadInSlices(Line& line, Platform& platform, MonotonicTime deadline) {
+  using Duration = std::chrono::steady_clock::duration;
+  while (true) {
+    Duration left = std::max<Duration>(deadline - platform.Now(), Duration::zero());
+    Duration slice = std::min<Duration>(left, kLongestSlice);
+    // A deadline already passed still looks once at what is waiting.
+    std::string bytes = line.Read(std::chrono::steady_clock::now() + slice);
+    if (!bytes.empty() || left == Duration::zero()) return bytes;
+  }
+}
+
+}  // namespace
+
+std::string ByteChannel::Read(MonotonicTime deadline) {
+  if (!putBack_.empty()) {
+    std::string bytes;
+    bytes.swap(putBack_);
+    return bytes;
+  }
+  return ReadFromLine(deadline);
+}
+
+void ByteChannel::PutBack(std::string bytes) { putBack_.insert(0, bytes); }
+
+void SerialDeviceChannel::Write(std::string_view bytes) { device_.Write(bytes); }
+
+std::string SerialDeviceChannel::ReadFromLine(MonotonicTime deadline) {
+  return ReadInSlices(device_, platform_, deadline);
+}
+
+void PseudoTerminalChannel::Write(std::string_view bytes) { terminal_.Write(bytes); }
+
+std::string PseudoTerminalChannel::ReadFromLine(MonotonicTime deadline) {
+  return ReadInSlices(terminal_, platform_, deadline);
+}
+
+}  // namespace viruzedi

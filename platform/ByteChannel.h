@@ -1,0 +1,75 @@
+// A two-way byte stream with a clock: what a file-transfer protocol runs on.
+// One implementation per kind of line (a serial device, the simulator's side
+// of a pseudo-terminal); tests put their own in between to spoil bytes.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "platform/Platform.h"
+
+namespace viruzedi {
+
+class PseudoTerminal;
+class SerialDevice;
+
+class ByteChannel {
+ public:
+  virtual ~ByteChannel() = default;
+
+  // The clock that every deadline given to Read is measured on.
+  virtual MonotonicTime Now() = 0;
+  // Sends every byte. Throws AutomationError when the line fails.
+  virtual void Write(std::string_view bytes) = 0;
+
+  // Bytes that were put back first, else what arrives: blocks until at
+  // least one byte is there or `deadline` passes ("" then).
+  std::string Read(MonotonicTime deadline);
+  // Returns bytes read too early, so that the next Read gives them first
+  // (a request line's reader leaves what follows the line to the protocol).
+  void PutBack(std::string bytes);
+
+ protected:
+  // What arrives from the line, waiting until `deadline` at most.
+  virtual std::string ReadFromLine(MonotonicTime deadline) = 0;
+
+ private:
+  std::string putBack_;
+};
+
+// A serial device with waits on `platform`'s monotonic clock. Both must
+// outlive the channel.
+class SerialDeviceChannel : public ByteChannel {
+ public:
+  SerialDeviceChannel(SerialDevice& device, Platform& platform)
+      : device_(device), platform_(platform) {}
+  MonotonicTime Now() override { return platform_.Now(); }
+  void Write(std::string_view bytes) override;
+
+ protected:
+  std::string ReadFromLine(MonotonicTime deadline) override;
+
+ private:
+  SerialDevice& device_;
+  Platform& platform_;
+};
+
+// The simulator's side of a pseudo-terminal, with waits on `platform`'s
+// monotonic clock. Both must outlive the channel.
+class PseudoTerminalChannel : public ByteChannel {
+ public:
+  PseudoTerminalChannel(PseudoTerminal& terminal, Platform& platform)
+      : terminal_(terminal), platform_(platform) {}
+  MonotonicTime Now() override { return platform_.Now(); }
+  void Write(std::string_view bytes) override;
+
+ protected:
+  std::string ReadFromLine(MonotonicTime deadline) override;
+
+ private:
+  PseudoTerminal& terminal_;
+  Platform& platform_;
+};
+
+}  // namespace viruzedi

@@ -1,0 +1,167 @@
+#include "platform/SerialTerminalLink.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+
+#include "component/AutomationError.h"
+#include "platform/ByteChannel.h"
+#include "platform/Platform.h"
+#include "platform/SerialDevice.h"
+#include "platform/Ymodem.h"
+
+namespace viruzedi {
+namespace {
+
+constexpr int kDefaultBaud = 115200;
+
+// What the user reads when a transfer fails (the form shows it with the
+// error number as caption).
+std::string DescribeFailure(YmodemFailure::Reason reason, const std::string& device) {
+  using Reason = YmodemFailure::Reason;
+  std::string text;
+  switch (reason) {
+    case Reason::kTimedOut: text = "Il terminale non risponde: tempo scaduto"; break;
+    case Reason::kCancelledByPeer: text = "Trasferimento annullato dal terminale"; break;
+    case Reason::kTooManyErrors: text = "Trasferimento interrotto: troppi errori sulla linea"; break;
+    case Reason::kOutOfSequence:
+      text = "Trasferimento interrotto: blocchi ricevuti fuori sequenza";
+      break;
+    case Reason::kIncomplete:
+      text = "Trasferimento incompleto: il file ricevuto è più corto di quello annunciato";
+      break;
+  }
+  return text + " (" + device + ").";
+}
+
+std::string BaseName(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The whole file to send and its time, read before the line is touched so
+// that a missing file never leaves the terminal waiting for one.
+YmodemFileInfo ReadFileToSend(const std::string& path, std::string& contents) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == EACCES || errno == EPERM) RaiseError(kPermissionDenied, path);
+    RaiseError(kFileNotFound, path);
+  }
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    RaiseError(kFileNotFound, path);
+  }
+  contents.clear();
+  char buffer[65536];
+  while (true) {
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      ::close(fd);
+      RaiseError(kDeviceIoError, path);
+    }
+    if (got == 0) break;
+    contents.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  YmodemFileInfo info;
+  info.name = BaseName(path);
+  info.modificationTime = static_cast<int64_t>(status.st_mtime);
+  return info;
+}
+
+class SerialTerminalLink : public TerminalLink {
+ public:
+  SerialTerminalLink(std::string device, int baud, Platform& platform)
+      : device_(std::move(device)), baud_(baud), platform_(platform) {
+    // A slow line takes longer to carry a long block before its reply can
+    // come: 10 bits a byte, twice over for safety.
+    timing_.replyTimeout +=
+        std::chrono::milliseconds(2 * 10 * 1029 * 1000 / static_cast<int64_t>(baud_));
+  }
+
+  bool FlagAlternativo() override { return false; }
+  void OperazioneAlternativa() override {}
+
+  void InviaFile(const std::string& path) override {
+    std::string contents;
+    YmodemFileInfo info = ReadFileToSend(path, contents);
+    auto device = OpenDevice();
+    SerialDeviceChannel channel(*device, platform_);
+    channel.Write("INVIA\r");
+    try {
+      YmodemSendFile(channel, timing_, std::move(info), contents);
+    } catch (const YmodemFailure& failure) {
+      throw AutomationError(kDeviceIoError, DescribeFailure(failure.reason, device_));
+    }
+  }
+
+  void RiceviFile(const std::string& path, int16_t numeroFile) override {
+    auto device = OpenDevice();
+    SerialDeviceChannel channel(*device, platform_);
+    channel.Write("RICEVI " + std::to_string(numeroFile) + "\r");
+    try {
+      // The name the terminal gives its file is not used: the file goes
+      // where the caller said.
+      YmodemReceiveFile(channel, timing_, [&path](const YmodemFileInfo&) { return path; });
+    } catch (const YmodemFailure& failure) {
+      throw AutomationError(kDeviceIoError, DescribeFailure(failure.reason, device_));
+    }
+  }
+
+ private:
+  // The device for one transfer, closed when the transfer ends however it
+  // ends. Answers left over from an earlier, broken transfer are dropped.
+  std::unique_ptr<SerialDevice> OpenDevice() {
+    auto device = SerialDevice::Open(device_);
+    device->Configure(ParseLineSettings(std::to_string(baud_) + ",n,8,1"));
+    device->DiscardInput();
+    return device;
+  }
+
+  std::string device_;
+  int baud_;
+  Platform& platform_;
+  YmodemTiming timing_;
+};
+
+// The link that cannot work because its specification is wrong: every
+// transfer fails with the reason.
+class MisconfiguredLink : public TerminalLink {
+ public:
+  explicit MisconfiguredLink(std::string spec) : spec_(std::move(spec)) {}
+  bool FlagAlternativo() override { return false; }
+  void OperazioneAlternativa() override {}
+  void InviaFile(const std::string&) override { RaiseError(kSettingsNotApplied, spec_); }
+  void RiceviFile(const std::string&, int16_t) override {
+    RaiseError(kSettingsNotApplied, spec_);
+  }
+
+ private:
+  std::string spec_;
+};
+
+}  // namespace
+
+std::unique_ptr<TerminalLink> MakeSerialTerminalLink(const std::string& deviceAndBaud,
+                                                     Platform& platform) {
+  std::string::size_type comma = deviceAndBaud.rfind(',');
+  if (comma == std::string::npos) {
+    return std::make_unique<SerialTerminalLink>(deviceAndBaud, kDefaultBaud, platform);
+  }
+  std::string device = deviceAndBaud.substr(0, comma);
+  std::string baudText = deviceAndBaud.substr(comma + 1);
+  int baud = 0;
+  auto [end, error] = std::from_chars(baudText.data(), baudText.data() + baudText.size(), baud);
+  if (device.empty() || error != std::errc() || end != baudText.data() + baudText.size() ||
+      baud <= 0) {
+    return std::make_unique<MisconfiguredLink>(deviceAndBaud);
+  }
+  return std::make_unique<SerialTerminalLink>(device, baud, platform);
+}
+
+}  // namespace viruzedi
