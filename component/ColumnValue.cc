@@ -14,7 +14,7 @@
 namespace viruzedi {
 namespace {
 
-bool Names(std::string_view folded, std::string_view part) {
+bool Contains(std::string_view folded, std::string_view part) {
   return folded.find(part) != std::string_view::npos;
 }
 
@@ -109,12 +109,12 @@ std::string TextOfVariant(const Variant& value) {
 
 ColumnKind KindOfDeclaredType(std::string_view declaredType) {
   std::string folded = FoldName(declaredType);
-  if (Names(folded, "date") || Names(folded, "time")) return ColumnKind::Date;
-  if (Names(folded, "int")) return ColumnKind::Integer;
-  if (Names(folded, "char") || Names(folded, "clob") || Names(folded, "text")) {
+  if (Contains(folded, "date") || Contains(folded, "time")) return ColumnKind::Date;
+  if (Contains(folded, "int")) return ColumnKind::Integer;
+  if (Contains(folded, "char") || Contains(folded, "clob") || Contains(folded, "text")) {
     return ColumnKind::Text;
   }
-  if (folded.find_first_not_of(" \t") == std::string::npos || Names(folded, "blob")) {
+  if (folded.find_first_not_of(" \t") == std::string::npos || Contains(folded, "blob")) {
     return ColumnKind::Any;
   }
   return ColumnKind::Number;

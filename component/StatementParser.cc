@@ -23,9 +23,15 @@ class Cursor {
  public:
   explicit Cursor(std::string_view text) : text_(text) {}
 
+  // The position is counted in characters, not bytes, so that it matches
+  // what a person counts in a statement holding "Quantità".
   [[noreturn]] void Fail(const char* reason) const {
+    size_t character = 1;
+    for (size_t i = 0; i < pos_ && i < text_.size(); ++i) {
+      character += (static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80;
+    }
     RaiseDatabaseError(kDbSyntaxError,
-                       std::string(reason) + " (carattere " + std::to_string(pos_ + 1) + ")");
+                       std::string(reason) + " (carattere " + std::to_string(character) + ")");
   }
 
   void SkipBlanks() {
@@ -130,6 +136,12 @@ class Cursor {
     return literal;
   }
 
+  size_t SkipDigits() {
+    size_t start = pos_;
+    while (IsDigit(Peek())) ++pos_;
+    return pos_ - start;
+  }
+
   StatementLiteral NumberLiteral() {
     StatementLiteral literal;
     literal.kind = StatementLiteral::Kind::Number;
@@ -139,18 +151,16 @@ class Cursor {
       while (Peek() == ' ' || Peek() == '\t') ++pos_;
     }
     size_t start = pos_;
-    size_t digits = 0;
-    while (IsDigit(Peek())) ++pos_, ++digits;
+    size_t digits = SkipDigits();
     if (Peek() == '.') {
       ++pos_;
-      while (IsDigit(Peek())) ++pos_, ++digits;
+      digits += SkipDigits();
     }
     if (digits == 0) Fail(syntax::kBadNumber);
     if (Peek() == 'e' || Peek() == 'E') {
       ++pos_;
       if (Peek() == '+' || Peek() == '-') ++pos_;
-      if (!IsDigit(Peek())) Fail(syntax::kBadNumber);
-      while (IsDigit(Peek())) ++pos_;
+      if (SkipDigits() == 0) Fail(syntax::kBadNumber);
     }
     literal.text.append(text_.substr(start, pos_ - start));
     const char* first = literal.text.data();
