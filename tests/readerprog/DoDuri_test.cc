@@ -1,0 +1,203 @@
+// DO_Duri.exe against the simulated reader on a pseudo-terminal, through
+// each file mode, and the two imports with both of them for real.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "component/Messages.h"
+#include "platform/ChildProcess.h"
+#include "tests/readerprog/ReaderProgramFixture.h"
+
+namespace viruzedi::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Outcome {
+  int status = -1;
+  std::string output;  // standard output and standard error together
+};
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+// The simulated reader, serving until the object goes.
+struct Reader {
+  explicit Reader(const std::vector<std::string>& options) {
+    std::vector<std::string> argv{BinFolder() + "reader-simulator"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    process = ChildProcess::Start(argv, true);
+    device = process->ReadLine(10s);
+  }
+  std::unique_ptr<ChildProcess> process;
+  std::string device;
+};
+
+// Starts DO_Duri.exe with its one argument, port 3 being `device`.
+std::unique_ptr<ChildProcess> StartReaderProgram(const std::string& device,
+                                                 const std::string& argument) {
+  return ChildProcess::Start({"/bin/sh", "-c",
+                              "VIRUZEDI_COM3=" + Quoted(device) + " exec " +
+                                  Quoted(BinFolder() + "DO_Duri.exe") + " " + Quoted(argument) +
+                                  " 2>&1"},
+                             true);
+}
+
+Outcome Finish(ChildProcess& child) {
+  Outcome outcome;
+  auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (!child.OutputEnded() && std::chrono::steady_clock::now() < deadline) {
+    outcome.output += child.ReadLine(5s) + "\n";
+  }
+  outcome.status = child.Wait();
+  return outcome;
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(DoDuri, LeavesTheReadsInTheReaderFileByItsMode) {
+  const std::vector<std::string> twoReads{"--lettura", "A;1", "--lettura", "B;2"};
+  const std::string old = "VECCHIO;9\r\n";
+  struct Case {
+    const char* name;
+    std::vector<std::string> reader;
+    std::string settings;  // after the file: port,speed,mode,CR,LF,errors,file,window,0,timeout
+    std::optional<std::string> before;
+    std::optional<std::string> after;  // nullopt: no file left
+    std::optional<std::string> setAside = std::nullopt;
+    const char* fileName = "letture.txt";
+    // With <show file> the reader file is printed; with <show window>, the progress.
+    const char* shown = "";
+  } cases[] = {
+      {"sovrascrivi", twoReads, "3,3,1,1,1,0,1,0,0,1", old, "A;1\r\nB;2\r\n", std::nullopt,
+       "letture.txt", "B;2"},
+      {"auto", twoReads, "3,1,4,1,1,0,0,0,0,1", old, "A;1\r\nB;2\r\n"},
+      {"accoda", twoReads, "3,5,2,1,1,0,0,0,0,1", "VECCHIO;9", "VECCHIO;9\r\nA;1\r\nB;2\r\n"},
+      {"accoda-nuovo", twoReads, "3,2,2,1,1,0,0,0,0,1", std::nullopt, "A;1\r\nB;2\r\n"},
+      {"rinomina", twoReads, "3,4,3,1,1,0,0,1,0,1", old, "A;1\r\nB;2\r\n", old, "letture.txt",
+       "2 letture ricevute"},
+      {"sovrascrivi-nulla", {"--silenzio"}, "3,3,1,1,1,0,0,0,0,1", old, std::nullopt},
+      {"auto-nulla", {"--silenzio"}, "3,3,4,1,1,0,0,0,0,1", old, std::nullopt},
+      {"accoda-nulla", {"--silenzio"}, "3,3,2,1,1,0,0,0,0,1", old, old},
+      {"rinomina-nulla", {"--silenzio"}, "3,3,3,1,1,0,0,0,0,1", old, old},
+      // What the reader ends its lines with does not matter; CR and LF
+      // choose the line ends of the file.
+      {"fine-cr", {"--lettura", "A;1", "--lettura", "B;2", "--fine", "cr", "--ultima-senza-fine"},
+       "3,3,1,1,1,0,0,0,0,1", std::nullopt, "A;1\r\nB;2\r\n"},
+      {"solo-lf", {"--lettura", "A;1", "--lettura", "B;2", "--fine", "lf"},
+       "3,3,1,0,1,0,0,0,0,1", std::nullopt, "A;1\nB;2\n"},
+      {"solo-cr", twoReads, "3,3,1,1,0,0,0,0,0,1", std::nullopt, "A;1\rB;2\r"},
+      {"virgola", {"--lettura", "CITTÀ;1"}, "3,3,1,1,1,0,0,0,0,1", std::nullopt,
+       "CITT\xC0;1\r\n", std::nullopt, "a,b.txt"},
+  };
+
+  // Every case runs at once: each waits one second of silence.
+  TemporaryFolder temporary;
+  std::vector<std::unique_ptr<Reader>> readers;
+  std::vector<std::unique_ptr<ChildProcess>> programs;
+  for (const Case& c : cases) {
+    std::string folder = temporary / c.name;
+    std::filesystem::create_directory(folder);
+    std::string file = folder + "/" + c.fileName;
+    if (c.before) WriteFile(file, *c.before);
+    readers.push_back(std::make_unique<Reader>(c.reader));
+    ASSERT_FALSE(readers.back()->device.empty()) << c.name;
+    programs.push_back(StartReaderProgram(readers.back()->device, file + "," + c.settings));
+  }
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    Outcome outcome = Finish(*programs[i]);
+    EXPECT_EQ(outcome.status, 0) << c.name << outcome.output;
+    EXPECT_NE(outcome.output.find(c.shown), std::string::npos) << c.name << outcome.output;
+    std::string folder = temporary / c.name;
+    std::string file = folder + "/" + c.fileName;
+    EXPECT_EQ(std::filesystem::exists(file), c.after.has_value()) << c.name;
+    if (c.after) EXPECT_EQ(ReadFile(file), *c.after) << c.name;
+    std::vector<std::string> names = Names(folder);
+    if (c.setAside) {
+      // letture.txt and letture.txt.yyyymmdd-hhnnss
+      ASSERT_EQ(names.size(), 2u) << c.name;
+      EXPECT_EQ(names[1].size(), std::string("letture.txt.20261206-093015").size()) << names[1];
+      EXPECT_EQ(ReadFile(folder + "/" + names[1]), *c.setAside) << c.name;
+    } else {
+      EXPECT_EQ(names.size(), c.after ? 1u : 0u) << c.name;  // nothing written aside
+    }
+  }
+}
+
+TEST(DoDuri, AnArgumentListItCannotReadChangesNothing) {
+  TemporaryFolder temporary;
+  std::string file = temporary / "letture.txt";
+  WriteFile(file, "VECCHIO;9\r\n");
+  for (const std::string& argument :
+       {std::string("x"), file + ",3,3,1,1,1,0,0,0,1", file + ",3,9,1,1,1,0,0,0,0,1",
+        file + ",3,3,5,1,1,0,0,0,0,1", file + ",0,3,1,1,1,0,0,0,0,1",
+        file + ",3,3,1,si,1,0,0,0,0,1", std::string(",3,3,1,1,1,0,0,0,0,1")}) {
+    Outcome outcome = Finish(*StartReaderProgram("/dev/null", argument));
+    EXPECT_EQ(outcome.status, 2) << argument;
+    EXPECT_NE(outcome.output.find("DO_Duri:"), std::string::npos) << argument;
+  }
+  EXPECT_EQ(ReadFile(file), "VECCHIO;9\r\n");
+}
+
+TEST(DoDuri, APortThatCannotBeOpenedLeavesNoStaleReadsBehind) {
+  TemporaryFolder temporary;
+  std::string file = temporary / "letture.txt";
+  struct Case {
+    const char* settings;
+    bool kept;
+    bool errorShown;
+  } cases[] = {{"3,3,1,1,1,1,0,0,0,1", false, true},
+               {"3,3,4,1,1,0,0,0,0,1", false, false},
+               {"3,3,2,1,1,1,0,0,0,1", true, true}};
+  for (const Case& c : cases) {
+    WriteFile(file, "VECCHIO;9\r\n");
+    Outcome outcome = Finish(*StartReaderProgram(temporary / "nessuna-porta", file + "," + c.settings));
+    EXPECT_EQ(outcome.status, 1) << c.settings;
+    EXPECT_EQ(std::filesystem::exists(file), c.kept) << c.settings;
+    EXPECT_EQ(outcome.output.find("DO_Duri:") != std::string::npos, c.errorShown)
+        << c.settings << outcome.output;
+  }
+}
+
+class ReaderProgramEndToEnd : public ReaderProgramTest {
+ protected:
+  ReaderProgramEndToEnd() { platform->componentFolder = ""; }  // the built DO_Duri.exe
+};
+
+TEST_F(ReaderProgramEndToEnd, LabelsTravelFromTheReaderToTheDatabase) {
+  Reader reader({"--gs1"});
+  ASSERT_FALSE(reader.device.empty());
+  SetEnvironmentValue("VIRUZEDI_COM7", reader.device);
+  Viruzedi component(platform);
+  component.Scarica_ZidoriVovi(database, readerFile, COM7, B38400, Sovrascrivi, true, true, false,
+                               false, false, 1);
+  EXPECT_EQ(Rows("SELECT Codart, Data, NColli, Lotto_Codice, SSCC FROM Viruzedi"),
+            (std::vector<std::string>{"890|2025-03-15|12|LOT42|380123450000000013",
+                                      "234|2026-12-31|4|L-0007|380123450000000020",
+                                      "999|2027-01-01|60|L2027-B|380123450000000037"}));
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+TEST_F(ReaderProgramEndToEnd, ASilentReaderGivesTheNoDataMessage) {
+  Reader reader({"--silenzio"});
+  ASSERT_FALSE(reader.device.empty());
+  SetEnvironmentValue("VIRUZEDI_COM8", reader.device);
+  WriteFile(readerFile, "VECCHIO;9\r\n");  // from an earlier download
+  Viruzedi component(platform);
+  component.Scarica2(database, readerFile, COM8, B115200, Sovrascrivi, true, true, false, false,
+                     false, 1);
+  EXPECT_EQ(platform->boxes,
+            (std::vector<ShownBox>{{kNessunDatoRicevuto, kCritical, kTitoloLetturaDati}}));
+  EXPECT_TRUE(Rows("SELECT * FROM Viruzedi").empty());
+}
+
+}  // namespace
+}  // namespace viruzedi::testing

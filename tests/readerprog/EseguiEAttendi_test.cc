@@ -1,0 +1,96 @@
+// Running the reader program: real child processes (shell scripts in the
+// role of the reader program), the component's own folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "component/Messages.h"
+#include "tests/readerprog/ReaderProgramFixture.h"
+
+namespace viruzedi::testing {
+namespace {
+
+// Notes each argument on a line of its own beside itself, waits a little
+// (the import must wait for it), then writes the reader file named before
+// the first comma.
+const char kRecordingProgram[] =
+    "folder=$(dirname \"$0\")\n"
+    "printf '%s\\n' \"$@\" > \"$folder/argomenti\"\n"
+    "sleep 0.2\n"
+    "printf 'A1;5\\r\\nB2;7;3\\r\\n' > \"${1%%,*}\"\n";
+
+class EseguiEAttendiTest : public ReaderProgramTest {};
+
+TEST_F(EseguiEAttendiTest, TheImportRunsTheProgramWithItsCommandLineAndWaitsForIt) {
+  // Spaces in the component's folder and in the reader file's path.
+  std::string folder = temporary / "Lettori Magazzino/";
+  std::filesystem::create_directory(folder);
+  PutReaderProgram(folder, kRecordingProgram);
+  platform->componentFolder = folder;
+  std::string spacedFile = temporary / "le letture.txt";
+
+  Viruzedi component(platform);
+  component.Scarica2(database, spacedFile, 12, B38400, Accoda, false, true, true, false, true, -1);
+
+  EXPECT_EQ(ReadFile(folder + "argomenti"), spacedFile + ",12,3,2,0,1,1,0,1,0,-1\n");
+  EXPECT_EQ(Rows("SELECT Codart, IdLotto, Quantità FROM Viruzedi"),
+            (std::vector<std::string>{"A1|0|5.0", "B2|3|7.0"}));
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+TEST_F(EseguiEAttendiTest, AMissingProgramIsNotReportedAndTheMissingFileMessageFollows) {
+  Viruzedi component(platform);
+  ViruzediInternals::EseguiEAttendi(component, temporary / "nessuno/DO_Duri.exe a,1");
+  ViruzediInternals::EseguiEAttendi(component, "");
+  ViruzediInternals::EseguiEAttendi(component, "   ");
+  // A file that is there but cannot be run is no different.
+  WriteFile(componentFolder + "DO_Duri.exe", "not a program");
+  component.Scarica_ZidoriVovi(database, readerFile);
+  EXPECT_EQ(platform->boxes,
+            (std::vector<ShownBox>{{kNessunDatoRicevuto, kCritical, kTitoloLetturaDati}}));
+}
+
+TEST_F(EseguiEAttendiTest, AShowStateBeyondSixteenBitsIsOverflowBeforeAnythingStarts) {
+  PutReaderProgram(componentFolder, "touch \"$(dirname \"$0\")/partito\"\n");
+  std::string commandLine = componentFolder + "DO_Duri.exe";
+  Viruzedi component(platform);
+  for (int32_t showState : {32768, -32769, 2147483647}) {
+    EXPECT_EQ(ErrorNumberOf([&] {
+                ViruzediInternals::EseguiEAttendi(component, commandLine, showState);
+              }),
+              kOverflow)
+        << showState;
+  }
+  EXPECT_FALSE(std::filesystem::exists(componentFolder + "partito"));
+  for (int32_t showState : {-32768, 32767}) {
+    ViruzediInternals::EseguiEAttendi(component, commandLine, showState);
+  }
+  EXPECT_TRUE(std::filesystem::exists(componentFolder + "partito"));
+}
+
+TEST_F(EseguiEAttendiTest, AProgramThatFailsIsWaitedForAndNotReported) {
+  PutReaderProgram(componentFolder, "exit 3\n");
+  Viruzedi component(platform);
+  ViruzediInternals::EseguiEAttendi(component, componentFolder + "DO_Duri.exe x");
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+TEST(PercorsoApp, IsTheFolderOfTheComponentsOwnLibrary) {
+  Viruzedi component(DefaultPlatform());
+  std::string folder = ViruzediInternals::PercorsoApp(component);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_TRUE(std::filesystem::exists(folder + "libviruzedi.so")) << folder;
+}
+
+TEST(PercorsoApp, AddsTheSeparatorOnlyWhenTheFolderLacksIt) {
+  auto platform = std::make_shared<TestPlatform>();
+  Viruzedi component(platform);
+  platform->componentFolder = "/opt/viruzedi";
+  EXPECT_EQ(ViruzediInternals::PercorsoApp(component), "/opt/viruzedi/");
+  platform->componentFolder = "/";
+  EXPECT_EQ(ViruzediInternals::PercorsoApp(component), "/");
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
