@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/PseudoTerminal.h"
+#include "platform/Windows1252.h"
 
 namespace viruzedi {
 namespace {
@@ -66,7 +67,9 @@ void ServeInfraredReader(PseudoTerminal& pty, InfraredReader& reader,
     received += pty.Read(PseudoTerminal::Clock::now() + std::chrono::seconds(1));
     std::string::size_type end;
     while ((end = received.find('\r')) != std::string::npos) {
-      std::string command = received.substr(0, end);
+      // The reader speaks the workstation's code page; its records are
+      // held in UTF-8.
+      std::string command = Windows1252ToUtf8(received.substr(0, end));
       received.erase(0, end + 1);
       // A line feed from a terminal-minded sender is not part of a command.
       std::erase(command, '\n');
@@ -77,7 +80,7 @@ void ServeInfraredReader(PseudoTerminal& pty, InfraredReader& reader,
       if (reader.erasures() > erasures) log("erased " + std::to_string(stored));
       if (!answer) continue;
       if (answer->delay.count() > 0) std::this_thread::sleep_for(answer->delay);
-      pty.Write(answer->reply + "\r");
+      pty.Write(Utf8ToWindows1252(answer->reply) + "\r");
       log("> " + answer->reply);
     }
   }

@@ -7,7 +7,8 @@
 //   "RIPROVA <n>"   -> stored record n again (never late, never garbled)
 //   "ELIMINA"       -> no reply; the stored records are erased
 // Anything else, or a request outside a session, gets no reply, as a real
-// reader ignores what it cannot parse.
+// reader ignores what it cannot parse. Records are held in UTF-8 and go over
+// the wire in Windows-1252, as a real reader sends them.
 #pragma once
 
 #include <chrono>

@@ -1,0 +1,78 @@
+// Whole downloads through the real libZiRav.so and the simulated reader
+// (a child process on a pseudo-terminal), into a real SQLite file.
+#include "platform/ChildProcess.h"
+#include "tests/infrared/InfraredFixture.h"
+
+namespace viruzedi::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class TransferTest : public InfraredTest {
+ protected:
+  // Starts the simulated reader with `options` and points port 5 at it.
+  void StartReader(const Strings& options) {
+    Strings argv{BinFolder() + "infrared-simulator", "--trace"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    reader = ChildProcess::Start(argv, true);
+    std::string device = reader->ReadLine(5s);
+    ASSERT_FALSE(device.empty()) << "the simulated reader did not start";
+    SetEnvironmentValue("VIRUZEDI_COM5", device);
+  }
+  // Everything the reader heard ("< ...") and did, once the download is over.
+  Strings ReaderLog() {
+    Strings lines;
+    for (std::string line; !(line = reader->ReadLine(300ms)).empty();) lines.push_back(line);
+    return lines;
+  }
+  static Strings Heard(const Strings& log) {
+    Strings heard;
+    for (const std::string& line : log) {
+      if (line.rfind("< ", 0) == 0) heard.push_back(line.substr(2));
+    }
+    return heard;
+  }
+
+  std::unique_ptr<ChildProcess> reader;
+};
+
+TEST_F(TransferTest, EveryRecordBecomesARowAndTheReaderIsErasedAtTheEnd) {
+  StartReader({"--record", "#A7$12;1.5;20261206;3;", "--record", "#SENZALOTTO;1;20261206;1;",
+               "--record", "#D'ORO$5;2;20260131;7;", "--record", "#CAFÉ$1;0.5;20260101;2;",
+               "--record", "#Z1$3;4;20261207;1;", "--late", "4", "--garbled", "4"});
+  RunScarica1(5);
+
+  EXPECT_EQ(Rows(), (Strings{"#A7|12|1.5|2026-12-06|3", "#D'ORO|5|2.0|2026-01-31|7",
+                             "#CAFÉ|1|0.5|2026-01-01|2", "#Z1|3|4.0|2026-12-07|1"}));
+  EXPECT_EQ(platform->boxes, (std::vector<ShownBox>{kBadCodeBox}));
+  EXPECT_FALSE(MarkerExists());
+  Strings log = ReaderLog();
+  EXPECT_EQ(Heard(log), (Strings{"LEGGI1", "SEGUE 0", "SEGUE 1", "SEGUE 2", "SEGUE 3",
+                                 "SEGUE 4", "RIPROVA 4", "SEGUE 5", "ELIMINA"}));
+  EXPECT_EQ(log.back(), "erased 5");
+}
+
+TEST_F(TransferTest, ReaderKeepsItsRecordsWhenTheDownloadFails) {
+  StartReader({"--record", "#A7$12;1.5;20261206;3;", "--record", "#B$1;1;2026XX01;1;",
+               "--lower-case"});
+  RunScarica1(5);
+
+  EXPECT_EQ(Rows(), Strings{"#A7|12|1.5|2026-12-06|3"});
+  ASSERT_EQ(platform->boxes.size(), 1u);
+  EXPECT_EQ(platform->boxes[0].caption, "13");
+  Strings log = ReaderLog();
+  EXPECT_EQ(Heard(log), (Strings{"LEGGI1", "SEGUE 0", "SEGUE 1"}));
+  // The link was closed: the port can be opened again at once.
+  StartOver();
+  RunScarica1(5);
+  EXPECT_EQ(Heard(ReaderLog()), (Strings{"LEGGI1", "SEGUE 0", "SEGUE 1"}));
+}
+
+TEST_F(TransferTest, PortWithoutADeviceIsTheOpenFailure) {
+  RunScarica1(0);
+  EXPECT_EQ(platform->boxes, (std::vector<ShownBox>{kOpenFailureBox}));
+  EXPECT_EQ(Marker(), "KO\r\n");
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
