@@ -1,4 +1,4 @@
-// The choice of terminal link from its specification.
+// The choice of terminal link from its setting ("dir:...", "serial:...").
 #include <string_view>
 
 #include "platform/DirectoryTerminalLink.h"
@@ -52,30 +52,29 @@ bool StartsWithLowercase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& spec, Platform& platform) {
-  if (spec.empty()) return std::make_unique<UnavailableLink>(platform, kNessunTerminale);
+std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& setting, Platform& platform) {
+  if (setting.empty()) return std::make_unique<UnavailableLink>(platform, kNessunTerminale);
 
-  if (StartsWithLowercase(spec, "dir:")) {
-    std::string folder = spec.substr(4);
+  if (StartsWithLowercase(setting, "dir:")) {
+    std::string folder = setting.substr(4);
     if (folder.empty()) {
       return std::make_unique<UnavailableLink>(
-          platform, "Il collegamento \"" + spec + "\" non indica la cartella del terminale.");
+          platform, "Il collegamento \"" + setting + "\" non indica la cartella del terminale.");
     }
     return MakeDirectoryTerminalLink(std::move(folder));
   }
 
-  if (StartsWithLowercase(spec, "serial:")) {
-    std::string deviceAndBaud = spec.substr(7);
+  if (StartsWithLowercase(setting, "serial:")) {
+    std::string deviceAndBaud = setting.substr(7);
     if (deviceAndBaud.empty()) {
       return std::make_unique<UnavailableLink>(
-          platform, "Il collegamento \"" + spec + "\" non indica il dispositivo seriale.");
+          platform, "Il collegamento \"" + setting + "\" non indica il dispositivo seriale.");
     }
-    // serial link: return MakeSerialTerminalLink(deviceAndBaud, platform);
-    return std::make_unique<UnavailableLink>(platform, kSerialeNonDisponibile);
+    return MakeSerialTerminalLink(deviceAndBaud, platform);
   }
 
   return std::make_unique<UnavailableLink>(
-      platform, "Collegamento al terminale non riconosciuto: \"" + spec + "\".");
+      platform, "Collegamento al terminale non riconosciuto: \"" + setting + "\".");
 }
 
 }  // namespace viruzedi

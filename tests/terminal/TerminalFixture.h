@@ -1,5 +1,5 @@
 // Shared pieces of the terminal tests: a platform whose terminal link follows
-// its own terminalSpec (and shows its boxes through it), a download folder,
+// its own terminal setting (and shows its boxes through it), a download folder,
 // a terminal folder and a real target database in a temporary folder.
 #pragma once
 

@@ -48,16 +48,16 @@ int ErrorOf(const std::function<void()>& action) {
 
 TEST(TerminalLinks, WithoutALinkTheAlternativeTellsHowToConfigureOne) {
   struct Case {
-    std::string spec;
+    std::string setting;
     std::string named;  // what the message must name besides the how-to
   };
   for (const Case& c : std::vector<Case>{{"", "Nessun terminale"},
                                          {"ftp:host", "\"ftp:host\""},
                                          {"dir:", "\"dir:\""},
                                          {"serial:", "\"serial:\""}}) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.setting);
     TestPlatform platform;
-    std::unique_ptr<TerminalLink> link = MakeTerminalLink(c.spec, platform);
+    std::unique_ptr<TerminalLink> link = MakeTerminalLink(c.setting, platform);
     EXPECT_TRUE(link->FlagAlternativo());
     link->OperazioneAlternativa();
     ASSERT_EQ(platform.boxes.size(), 1u);
