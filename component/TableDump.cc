@@ -66,6 +66,7 @@ void AppendRow(std::ostringstream& out, const std::vector<std::string>& cells,
     line += (i == 0 ? " " : " | ") + cells[i];
     if (i + 1 < cells.size()) line.append(widths[i] - Width(cells[i]), ' ');
   }
+  line.erase(line.find_last_not_of(' ') + 1);
   out << line << "\n";
 }
 
