@@ -16,8 +16,6 @@ constexpr const char kComeConfigurare[] =
     "su una linea seriale), o la variabile d'ambiente VIRUZEDI_TERMINALE con lo stesso "
     "valore.";
 constexpr const char kNessunTerminale[] = "Nessun terminale configurato.";
-constexpr const char kSerialeNonDisponibile[] =
-    "Il collegamento seriale al terminale non è ancora disponibile.";
 
 // The link when none can transfer: every transfer is replaced by a message
 // that says why and how to configure one.
