@@ -2,6 +2,7 @@
 
 #include "component/AutomationError.h"
 #include "component/Conversions.h"
+#include "platform/Windows1252.h"
 #include "serial/Texts.h"
 
 namespace viruzedi {
@@ -26,7 +27,9 @@ PenRead CutPenRead(std::string& riga) {
   std::string sottoOrdine = CutField(riga);
   std::string lotto = CutField(riga);
   PenRead read;
-  read.codice = std::move(codice);
+  // The port hands over bytes; the reader's text is in the workstation's
+  // code page, as every text that reaches the component from outside.
+  read.codice = Windows1252ToUtf8(codice);
   read.idSottoOrdine = TextToLong(sottoOrdine);
   read.idLotto = TextToLong(lotto);
   // The reader may send either decimal mark; both are read the same way.

@@ -7,7 +7,7 @@
 namespace viruzedi {
 
 struct PenRead {
-  std::string codice;     // the article code as it came, possibly empty
+  std::string codice;     // the article code (UTF-8 of the Windows-1252 text sent), possibly empty
   int32_t idSottoOrdine;  // sub-order id
   int32_t idLotto;        // lot id
   double quantita;        // quantity
