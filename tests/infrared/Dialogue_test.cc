@@ -35,6 +35,17 @@ TEST_F(InfraredTest, TransfersTwoRecordsAndErasesTheReaderAfterEof) {
   EXPECT_TRUE(std::filesystem::is_directory(letture));
 }
 
+TEST_F(InfraredTest, RowsAreDurableBeforeTheReaderIsToldToErase) {
+  FakeInfraredLibrary& link = UseFakeLibrary();
+  link.reads = {{"ACK"}, {kRecordA7}, {kRecordA1}, {"EOF"}};
+  int durableRowsAtErase = -1;
+  link.onWrite = [&](const std::string& text) {
+    if (text == "ELIMINA\r") durableRowsAtErase = RowsInTheFileItself();
+  };
+  RunScarica1();
+  EXPECT_EQ(durableRowsAtErase, 2);
+}
+
 TEST_F(InfraredTest, AcceptsAcknowledgementAndEndOfDataInLowerCase) {
   FakeInfraredLibrary& link = UseFakeLibrary();
   link.reads = {{"ack"}, {kRecordA7}, {"eof"}};

@@ -24,6 +24,7 @@ int32_t FakeInfraredLibrary::vbOpenIrCom(int32_t port, int32_t baud) {
 }
 
 void FakeInfraredLibrary::WriteIrCom(const std::string& text) {
+  if (onWrite) onWrite(text);
   calls.push_back({"write " + text, Elapsed()});
 }
 
@@ -138,6 +139,28 @@ std::vector<std::string> InfraredTest::Rows() const {
 
 bool InfraredTest::MarkerExists() const {
   return std::filesystem::exists(letture + "/TEMPFOX.TMP");
+}
+
+}  // namespace viruzedi::testing
+
+namespace viruzedi::testing {
+
+int InfraredTest::RowsInTheFileItself() const {
+  sqlite3* db = nullptr;
+  std::string uri = "file:" + database + "?immutable=1";
+  int rows = -1;
+  if (sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Viruzedi", -1, &statement, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+      rows = sqlite3_column_int(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return rows;
 }
 
 }  // namespace viruzedi::testing

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,8 @@ class FakeInfraredLibrary : public InfraredLibrary {
 
   int32_t openResult = 1;
   std::deque<Read> reads;
+  // Called with each text written, before it is recorded.
+  std::function<void(const std::string&)> onWrite;
   std::vector<Call> calls;
 
  private:
@@ -85,6 +88,9 @@ class InfraredTest : public ::testing::Test {
   void RunScarica1(int32_t porta = 2);
   // Rows of table Viruzedi as "Codart|IdLotto|Quantità|Data|Rep".
   std::vector<std::string> Rows() const;
+  // How many rows the database file itself holds, leaving out what is
+  // committed only to its write-ahead log.
+  int RowsInTheFileItself() const;
   std::string Marker() const { return ReadFile(letture + "/TEMPFOX.TMP"); }
   bool MarkerExists() const;
 

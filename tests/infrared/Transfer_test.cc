@@ -1,6 +1,7 @@
 // Whole downloads through the real libZiRav.so and the simulated reader
 // (a child process on a pseudo-terminal), into a real SQLite file.
 #include "platform/ChildProcess.h"
+#include "platform/LinuxPlatform.h"
 #include "tests/infrared/InfraredFixture.h"
 
 namespace viruzedi::testing {
@@ -68,10 +69,19 @@ TEST_F(TransferTest, ReaderKeepsItsRecordsWhenTheDownloadFails) {
   EXPECT_EQ(Heard(ReaderLog()), (Strings{"LEGGI1", "SEGUE 0", "SEGUE 1"}));
 }
 
-TEST_F(TransferTest, PortWithoutADeviceIsTheOpenFailure) {
-  RunScarica1(0);
-  EXPECT_EQ(platform->boxes, (std::vector<ShownBox>{kOpenFailureBox}));
+// The command's exit status tells a script whether the download failed.
+TEST_F(TransferTest, CommandExitsWithOneAfterAFailureAndZeroAfterWarnings) {
+  std::string viruzedi = BinFolder() + "viruzedi";
+  EXPECT_EQ(RunProcess({viruzedi, "--letture", letture, "scarica1", "--db", database}), 1);
   EXPECT_EQ(Marker(), "KO\r\n");
+
+  StartReader({"--record", "#SENZALOTTO;1;20261206;1;", "--record", "#A7$12;1.5;20261206;3;"});
+  std::string device = EnvironmentValue("VIRUZEDI_COM5");
+  EXPECT_EQ(RunProcess({viruzedi, "--letture", letture, "--com", "3=" + device, "scarica1",
+                        "--db", database, "--porta", "3"}),
+            0);
+  EXPECT_EQ(Rows(), Strings{"#A7|12|1.5|2026-12-06|3"});
+  EXPECT_EQ(ReaderLog().back(), "erased 2");
 }
 
 }  // namespace
