@@ -131,12 +131,14 @@ std::shared_ptr<Platform> DefaultPlatform() {
   return platform;
 }
 
+// Devices are made over the forwarding platform itself, so that a service it
+// replaces (the settings, the clock, the message boxes) is the one they use.
 std::unique_ptr<SerialPort> ForwardingPlatform::CreateSerialPort() {
-  return target_->CreateSerialPort();
+  return MakeLinuxSerialPort(*this);
 }
 
 std::unique_ptr<TerminalLink> ForwardingPlatform::CreateTerminalLink() {
-  return target_->CreateTerminalLink();
+  return MakeTerminalLink(TerminalSpec(), *this);
 }
 
 }  // namespace viruzedi

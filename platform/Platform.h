@@ -95,7 +95,9 @@ class Platform {
 std::shared_ptr<Platform> DefaultPlatform();
 
 // Passes every call on to another platform; tests derive from it and
-// override just the services they replace.
+// override just the services they replace. The serial ports and terminal
+// links it makes are the real ones, built over this platform, so they see
+// its settings, clock and message boxes.
 class ForwardingPlatform : public Platform {
  public:
   explicit ForwardingPlatform(std::shared_ptr<Platform> target)
