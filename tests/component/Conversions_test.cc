@@ -5,19 +5,12 @@
 #include <functional>
 
 #include "component/AutomationError.h"
+#include "tests/support/ErrorOf.h"
 
 namespace viruzedi {
 namespace {
 
-// The error number an action throws, 0 when it throws none.
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const AutomationError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 TEST(ParseNumber, ReadsNumberTextsAndRefusesTheRest) {
   struct Case {

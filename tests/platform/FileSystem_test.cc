@@ -9,6 +9,7 @@
 #include "component/AutomationError.h"
 #include "platform/Windows1252.h"
 #include "tests/support/TestPlatform.h"
+#include "tests/support/ErrorOf.h"
 
 namespace viruzedi {
 namespace {
@@ -17,14 +18,7 @@ using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const AutomationError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
   std::vector<std::string> lines;

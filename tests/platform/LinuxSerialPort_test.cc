@@ -8,6 +8,7 @@
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
 #include "tests/support/TestPlatform.h"
+#include "tests/support/ErrorOf.h"
 
 namespace viruzedi {
 namespace {
@@ -15,14 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const AutomationError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 bool DeviceIsFree(const std::string& device) {
   return ErrorOf([&] { SerialDevice::Open(device); }) == 0;

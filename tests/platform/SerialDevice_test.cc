@@ -4,20 +4,14 @@
 
 #include "component/AutomationError.h"
 #include "platform/PseudoTerminal.h"
+#include "tests/support/ErrorOf.h"
 
 namespace viruzedi {
 namespace {
 
 using namespace std::chrono_literals;
 
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const AutomationError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 TEST(SerialDevice, CarriesBytesBothWaysOverAPseudoTerminal) {
   auto pty = PseudoTerminal::Open();

@@ -8,6 +8,7 @@
 #include "component/AutomationError.h"
 #include "platform/TerminalLink.h"
 #include "tests/support/TestPlatform.h"
+#include "tests/support/ErrorOf.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -37,14 +38,7 @@ bool ReadOnlyFolderRefuses(const std::string& folder) {
   return refused;
 }
 
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const AutomationError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 TEST(TerminalLinks, WithoutALinkTheAlternativeTellsHowToConfigureOne) {
   struct Case {
