@@ -119,7 +119,9 @@ TEST(DoDuri, LeavesTheReadsInTheReaderFileByItsMode) {
     std::string folder = temporary / c.name;
     std::string file = folder + "/" + c.fileName;
     EXPECT_EQ(std::filesystem::exists(file), c.after.has_value()) << c.name;
-    if (c.after) EXPECT_EQ(ReadFile(file), *c.after) << c.name;
+    if (c.after) {
+      EXPECT_EQ(ReadFile(file), *c.after) << c.name;
+    }
     std::vector<std::string> names = Names(folder);
     if (c.setAside) {
       // letture.txt and letture.txt.yyyymmdd-hhnnss
