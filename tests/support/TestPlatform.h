@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/InfraredLibrary.h"
 #include "platform/Platform.h"
 
 namespace viruzedi::testing {
@@ -39,6 +40,8 @@ class TestPlatform : public ForwardingPlatform {
   std::string TerminalSpec() override { return terminalSpec; }
   std::string InfraredLibraryPath() override;
   std::string ComponentFolder() override;
+  // The real library loader, on this platform's library path.
+  InfraredLibrary& Infrared() override;
 
   void UseFakeClock() { fakeClock = true; }
   void Advance(std::chrono::nanoseconds d) { fakeNow += d; }
@@ -57,6 +60,10 @@ class TestPlatform : public ForwardingPlatform {
   std::string terminalSpec;
   std::string infraredLibraryPath;  // "" = the built libZiRav.so
   std::string componentFolder;      // "" = the build's bin folder
+
+ private:
+  std::unique_ptr<InfraredLibrary> infrared_;
+  std::string infraredLoadedFrom_;
 };
 
 // The folder with everything the build made (libraries, programs,
