@@ -63,22 +63,28 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
   if (file.empty()) throw UsageError("manca il file delle letture");
 
   const std::string* setting = &fields[pathFields];
-  arguments.port = Number(setting[0], "porta");
-  if (arguments.port < 1) throw UsageError("porta inesistente: " + setting[0]);
-  arguments.baud = BaudOfCode(Number(setting[1], "codice di velocità"));
   const int mode = Number(setting[2], "modo del file");
   if (mode < kSovrascrivi || mode > kAuto) {
     throw UsageError("modo del file sconosciuto: " + setting[2]);
   }
   arguments.mode = static_cast<FileMode>(mode);
-  arguments.cr = Number(setting[3], "CR") != 0;
-  arguments.lf = Number(setting[4], "LF") != 0;
-  arguments.showErrors = Number(setting[5], "mostra errore") != 0;
-  arguments.showFile = Number(setting[6], "mostra file") != 0;
-  arguments.showWindow = Number(setting[7], "mostra maschera") != 0;
-  Number(setting[8], "riservato");  // always 0; no meaning of its own
-  const int timeout = Number(setting[9], "timeout");
-  arguments.timeoutSeconds = timeout < 1 ? 10 : timeout;
+  try {
+    arguments.port = Number(setting[0], "porta");
+    if (arguments.port < 1) throw UsageError("porta inesistente: " + setting[0]);
+    arguments.baud = BaudOfCode(Number(setting[1], "codice di velocità"));
+    arguments.cr = Number(setting[3], "CR") != 0;
+    arguments.lf = Number(setting[4], "LF") != 0;
+    arguments.showErrors = Number(setting[5], "mostra errore") != 0;
+    arguments.showFile = Number(setting[6], "mostra file") != 0;
+    arguments.showWindow = Number(setting[7], "mostra maschera") != 0;
+    Number(setting[8], "riservato");  // always 0; no meaning of its own
+    const int timeout = Number(setting[9], "timeout");
+    arguments.timeoutSeconds = timeout < 1 ? 10 : timeout;
+  } catch (UsageError& error) {
+    error.readerFile = arguments.readerFile;
+    error.mode = arguments.mode;
+    throw;
+  }
   return arguments;
 }
 

@@ -3,6 +3,7 @@
 //   <show file>,<show window>,<reserved>,<timeout>
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ struct Arguments {
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  // The reader file and its mode, when they could be read before the fault.
+  std::string readerFile;
+  std::optional<FileMode> mode;
 };
 
 // Reads the argument list. The words after the program's name are joined
@@ -35,6 +39,8 @@ class UsageError : public std::runtime_error {
 // comma in the reader file's path is kept as part of it. Throws UsageError
 // for a list that does not have this form, a port below 1, a speed code
 // outside 1..5 or a file mode outside 1..4. A timeout below 1 is 10.
+// The reader file and the mode are read first, so that the fault can still
+// be handled by the file's rules.
 Arguments ParseArguments(const std::vector<std::string>& words);
 
 }  // namespace viruzedi::doduri

@@ -6,6 +6,9 @@
 // The port's device is VIRUZEDI_COM<port>, or /dev/ttyS<port - 1>.
 // Exit status: 0 when the dialogue ended (with reads or without), 1 when the
 // port or the reader file failed, 2 for an argument list it cannot read.
+// Whenever no reads arrived, the reader file is removed in the modes that
+// replace it (Sovrascrivi, Auto), so that an earlier file is never taken
+// for this run's reads.
 // Errors are printed on standard error when <show errors> is 1; with
 // <show window> the progress is printed there too, and with <show file>
 // the reader file is printed on standard output once written.
@@ -113,6 +116,15 @@ int main(int argc, char** argv) {
     arguments = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError& error) {
     std::cerr << "DO_Duri: " << error.what() << "\n";
+    // Nothing is received with settings it cannot use: a stale file must
+    // not pass for this run's reads.
+    if (error.mode) {
+      try {
+        ForgetReaderFile(error.readerFile, *error.mode);
+      } catch (const FileError& fileError) {
+        std::cerr << "DO_Duri: " << fileError.what() << "\n";
+      }
+    }
     return 2;
   }
   try {

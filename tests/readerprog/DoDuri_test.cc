@@ -134,19 +134,33 @@ TEST(DoDuri, LeavesTheReadsInTheReaderFileByItsMode) {
   }
 }
 
-TEST(DoDuri, AnArgumentListItCannotReadChangesNothing) {
+TEST(DoDuri, AnArgumentListItCannotReadEndsItWithoutStaleReads) {
   TemporaryFolder temporary;
   std::string file = temporary / "letture.txt";
-  WriteFile(file, "VECCHIO;9\r\n");
-  for (const std::string& argument :
-       {std::string("x"), file + ",3,3,1,1,1,0,0,0,1", file + ",3,9,1,1,1,0,0,0,0,1",
-        file + ",3,3,5,1,1,0,0,0,0,1", file + ",0,3,1,1,1,0,0,0,0,1",
-        file + ",3,3,1,si,1,0,0,0,0,1", std::string(",3,3,1,1,1,0,0,0,0,1")}) {
-    Outcome outcome = Finish(*StartReaderProgram("/dev/null", argument));
-    EXPECT_EQ(outcome.status, 2) << argument;
-    EXPECT_NE(outcome.output.find("DO_Duri:"), std::string::npos) << argument;
+  struct Case {
+    std::string settings;  // after the file
+    bool kept;
+  } cases[] = {
+      // Without a mode it can read, nothing is touched.
+      {"3,3,1,1,1,0,0,0,1", true},  // a setting missing
+      {"3,3,5,1,1,0,0,0,0,1", true},
+      {"3,3,x,1,1,0,0,0,0,1", true},
+      // With one, its rule for "nothing received" holds.
+      {"3,9,1,1,1,0,0,0,0,1", false},
+      {"0,3,4,1,1,0,0,0,0,1", false},
+      {"3,3,1,si,1,0,0,0,0,1", false},
+      {"3,3,2,1,1,0,0,0,0,", true},
+  };
+  for (const Case& c : cases) {
+    WriteFile(file, "VECCHIO;9\r\n");
+    Outcome outcome = Finish(*StartReaderProgram("/dev/null", file + "," + c.settings));
+    EXPECT_EQ(outcome.status, 2) << c.settings;
+    EXPECT_NE(outcome.output.find("DO_Duri:"), std::string::npos) << c.settings;
+    EXPECT_EQ(std::filesystem::exists(file), c.kept) << c.settings;
   }
-  EXPECT_EQ(ReadFile(file), "VECCHIO;9\r\n");
+  for (const char* argument : {"", "x", ",3,3,1,1,1,0,0,0,0,1"}) {
+    EXPECT_EQ(Finish(*StartReaderProgram("/dev/null", argument)).status, 2) << argument;
+  }
 }
 
 TEST(DoDuri, APortThatCannotBeOpenedLeavesNoStaleReadsBehind) {
