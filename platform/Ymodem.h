@@ -26,9 +26,9 @@ struct YmodemTiming {
   int handshakeTries = 10;
   // Wait for a reply to a block, or for the next block.
   std::chrono::milliseconds replyTimeout{10000};
-  // Wait for the sender's closing of the batch, whose replies a peer that
-  // is already exiting often loses.
-  std::chrono::milliseconds closingTimeout{2000};
+  // Wait for the reply to the block that closes a batch, which a receiver
+  // that exits at once often loses; and a receiver's wait for that block.
+  std::chrono::milliseconds closingTimeout{1000};
   // The longest gap between two bytes inside one block.
   std::chrono::milliseconds byteTimeout{2000};
   // Silence that tells that the rest of a spoiled block has stopped coming.

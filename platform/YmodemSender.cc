@@ -29,9 +29,10 @@ void WaitForRequest(Line& line, std::chrono::milliseconds waitFor, const std::st
 }
 
 // Sends one block until it is acknowledged. A NAK or a time-out sends it
-// again. For block 0 a 'C' is a refusal too (the receiver still asks for
-// the batch); for data blocks it is a stale request and ignored.
-void SendBlock(Line& line, uint8_t number, std::string_view data, bool isHeader) {
+// again. Receivers refuse block 0 and the first data block with 'C' (they
+// are still asking to begin), so there a 'C' is a refusal too; later it can
+// only be a stale request, and is passed over.
+void SendBlock(Line& line, uint8_t number, std::string_view data, bool opening) {
   const YmodemTiming& timing = line.timing();
   const std::string block = ymodem::FrameBlock(number, data);
   bool lastWasTimeout = false;
@@ -42,7 +43,7 @@ void SendBlock(Line& line, uint8_t number, std::string_view data, bool isHeader)
     line.Write(block);
     const MonotonicTime deadline = line.Now() + timing.replyTimeout;
     Reply reply = line.ReadReply(deadline);
-    while (reply == Reply::kCrcRequest && !isHeader) reply = line.ReadReply(deadline);
+    while (reply == Reply::kCrcRequest && !opening) reply = line.ReadReply(deadline);
     switch (reply) {
       case Reply::kAck: return;
       case Reply::kCancel: CancelledByPeer("at block " + std::to_string(number));
@@ -81,8 +82,7 @@ void SendEndOfFile(Line& line) {
 void CloseBatchAfterFile(Line& line) {
   const YmodemTiming& timing = line.timing();
   const std::string empty = ymodem::FrameBlock(0, EncodeYmodemHeader({}));
-  const MonotonicTime deadline = line.Now() + timing.closingTimeout;
-  if (line.ReadReply(deadline) != Reply::kCrcRequest) return;
+  if (line.ReadReply(line.Now() + timing.replyTimeout) != Reply::kCrcRequest) return;
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (line.DropWaiting()) return;
     line.Write(empty);
@@ -106,10 +106,11 @@ void YmodemSendFile(ByteChannel& channel, const YmodemTiming& timing, YmodemFile
       size_t left = contents.size() - offset;
       // Short blocks for a short tail: less padding on a slow line.
       size_t blockSize = left > ymodem::kShortBlock ? ymodem::kLongBlock : ymodem::kShortBlock;
+      const bool first = offset == 0;
       std::string data(contents.substr(offset, blockSize));
       offset += data.size();
       data.resize(blockSize, ymodem::kPadding);
-      SendBlock(line, number, data, false);
+      SendBlock(line, number, data, first);
     }
     SendEndOfFile(line);
   } catch (const YmodemFailure& failure) {
