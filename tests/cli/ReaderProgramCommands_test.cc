@@ -1,0 +1,83 @@
+// `viruzedi scarica2` and `viruzedi scarica-zidorivovi` as a user runs them,
+// with the built DO_Duri.exe and, where reads are wanted, the simulated reader.
+#include <gtest/gtest.h>
+
+#include "platform/ChildProcess.h"
+#include "tests/support/TestPlatform.h"
+
+namespace viruzedi {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::BinFolder;
+using testing::TemporaryFolder;
+
+struct Outcome {
+  int status;
+  std::string output;  // standard output and standard error together
+};
+
+Outcome RunViruzedi(const std::string& arguments) {
+  auto child = ChildProcess::Start(
+      {"/bin/sh", "-c", "exec '" + BinFolder() + "viruzedi' " + arguments + " 2>&1"}, true);
+  Outcome outcome{0, ""};
+  auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (!child->OutputEnded() && std::chrono::steady_clock::now() < deadline) {
+    outcome.output += child->ReadLine(5s) + "\n";
+  }
+  outcome.status = child->Wait();
+  return outcome;
+}
+
+class ReaderProgramCommands : public ::testing::Test {
+ protected:
+  ReaderProgramCommands() {
+    EXPECT_EQ(RunViruzedi("init-db '" + database + "'").status, 0);
+  }
+  TemporaryFolder folder;
+  std::string database = folder / "magazzino.db";
+  std::string readerFile = folder / "letture.txt";
+  std::string files = " '" + database + "' '" + readerFile + "'";
+};
+
+TEST_F(ReaderProgramCommands, OptionsOutsideTheirRangeAreUsageErrors) {
+  for (const char* options : {"--cr 2", "--timeout 40000", "--mostra-file si", "--baud B1234"}) {
+    EXPECT_EQ(RunViruzedi("scarica2" + files + " " + options).status, 2) << options;
+  }
+  EXPECT_EQ(RunViruzedi("scarica-zidorivovi '" + database + "'").status, 2);
+}
+
+TEST_F(ReaderProgramCommands, ReadsOfTheSimulatedReaderBecomeRows) {
+  auto reader = ChildProcess::Start({BinFolder() + "reader-simulator", "--gs1"}, true);
+  std::string device = reader->ReadLine(10s);
+  ASSERT_FALSE(device.empty());
+  Outcome outcome = RunViruzedi("--com 4=" + device + " scarica-zidorivovi" + files +
+                        " --porta-com COM4 --baud B38400 --timeout 1");
+  EXPECT_EQ(outcome.status, 0) << outcome.output;
+  Outcome shown = RunViruzedi("mostra --db '" + database + "'");
+  EXPECT_NE(shown.output.find("Viruzedi: 3 rows"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("LOT42"), std::string::npos) << shown.output;
+}
+
+TEST_F(ReaderProgramCommands, NoDataIsNoFailureAndAnAutomationErrorIs) {
+  testing::WriteFile(readerFile, "A1;5\r\n");
+  // Port 0 has no device: the reader program receives nothing and, in the
+  // default mode, removes the earlier file.
+  Outcome nothing = RunViruzedi("scarica2" + files + " --porta-com 0");
+  EXPECT_EQ(nothing.status, 0);
+  EXPECT_NE(nothing.output.find("[Lettura dati...] Non dato è stato ricevuto dal lettore con "
+                                "viruzedi."),
+            std::string::npos)
+      << nothing.output;
+
+  // In Accoda mode the earlier file stays, and is imported into a database
+  // that is not there.
+  testing::WriteFile(readerFile, "A1;5\r\n");
+  Outcome failed = RunViruzedi("scarica2 '" + folder / "nessuno.db" + "' '" + readerFile +
+                       "' --porta-com 0 --mod-file Accoda");
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.output.find("errore 3024"), std::string::npos) << failed.output;
+}
+
+}  // namespace
+}  // namespace viruzedi
