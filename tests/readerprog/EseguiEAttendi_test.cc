@@ -55,7 +55,7 @@ TEST_F(EseguiEAttendiTest, AShowStateBeyondSixteenBitsIsOverflowBeforeAnythingSt
   std::string commandLine = componentFolder + "DO_Duri.exe";
   Viruzedi component(platform);
   for (int32_t showState : {32768, -32769, 2147483647}) {
-    EXPECT_EQ(ErrorNumberOf([&] {
+    EXPECT_EQ(ErrorOf([&] {
                 ViruzediInternals::EseguiEAttendi(component, commandLine, showState);
               }),
               kOverflow)

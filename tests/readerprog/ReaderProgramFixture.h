@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "component/Viruzedi.h"
+#include "tests/support/ErrorOf.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi {
@@ -44,17 +45,6 @@ class ReaderProgramTest : public ::testing::Test {
   std::string componentFolder = temporary / "componente/";
   std::shared_ptr<TestPlatform> platform = std::make_shared<TestPlatform>();
 };
-
-// Runs `body`, which must end with an AutomationError; its number, or 0.
-template <typename Body>
-int32_t ErrorNumberOf(Body body) {
-  try {
-    body();
-  } catch (const AutomationError& error) {
-    return error.number;
-  }
-  return 0;
-}
 
 }  // namespace testing
 }  // namespace viruzedi

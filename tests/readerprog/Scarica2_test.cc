@@ -63,7 +63,7 @@ TEST_F(Scarica2Test, ALineWithoutSemicolonEndsTheImportAfterTheRowsBeforeIt) {
     std::filesystem::remove(database);
     DBEngine::CreateTargetDatabase(database);
     PutReaderFile({"X1;1", "X2;2", c.badLine, "X3;3"});
-    EXPECT_EQ(ErrorNumberOf([&] { Run(); }), kSubscriptOutOfRange) << c.badLine;
+    EXPECT_EQ(ErrorOf([&] { Run(); }), kSubscriptOutOfRange) << c.badLine;
     EXPECT_EQ(Reads(), (std::vector<std::string>{"X1|0|1.0|2026-12-06", "X2|0|2.0|2026-12-06"}));
   }
   EXPECT_TRUE(platform->boxes.empty());
@@ -74,7 +74,7 @@ TEST_F(Scarica2Test, AValueTheDatabaseRefusesEndsTheImport) {
     std::filesystem::remove(database);
     DBEngine::CreateTargetDatabase(database);
     PutReaderFile({"X1;1", badLine, "X3;3"});
-    EXPECT_EQ(ErrorNumberOf([&] { Run(); }), kDbFieldValue) << badLine;
+    EXPECT_EQ(ErrorOf([&] { Run(); }), kDbFieldValue) << badLine;
     EXPECT_EQ(Reads(), std::vector<std::string>{"X1|0|1.0|2026-12-06"}) << badLine;
   }
 }
@@ -96,11 +96,11 @@ TEST_F(Scarica2Test, ASecondCallImportsTheSameFileAgain) {
 TEST_F(Scarica2Test, AMissingDatabaseOrTableIsAnError) {
   PutReaderFile({"X1;1"});
   Viruzedi component(platform);
-  EXPECT_EQ(ErrorNumberOf([&] { component.Scarica2(temporary / "nessuno.db", readerFile); }),
+  EXPECT_EQ(ErrorOf([&] { component.Scarica2(temporary / "nessuno.db", readerFile); }),
             kDbFileNotFound);
   std::string other = temporary / "altro.db";
   WriteFile(other, "");
-  EXPECT_NE(ErrorNumberOf([&] { component.Scarica2(other, readerFile); }), 0);
+  EXPECT_NE(ErrorOf([&] { component.Scarica2(other, readerFile); }), 0);
   EXPECT_TRUE(platform->boxes.empty());
 }
 

@@ -61,7 +61,7 @@ TEST_F(ScaricaZidoriVoviTest, ALineThatCannotBeDecodedEndsTheImportAndLeavesNoRo
     std::filesystem::remove(database);
     DBEngine::CreateTargetDatabase(database);
     PutReaderFile({kExample, c.badLine, kExample});
-    EXPECT_EQ(ErrorNumberOf([&] { Run(); }), c.number) << c.badLine;
+    EXPECT_EQ(ErrorOf([&] { Run(); }), c.number) << c.badLine;
     EXPECT_EQ(Labels(), std::vector<std::string>{kExampleRow}) << c.badLine;
   }
 }
