@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
               libgtest-dev libgmock-dev libbenchmark-dev lrzsz
 
-.PHONY: all deps build demo test test-asan bench clean
+.PHONY: all deps build demo test test-asan bench fuzz clean
 
 all: build
 
@@ -46,5 +46,14 @@ test-asan: deps
 bench: build
 	for b in $(BUILD)/bin/bench_*; do $$b; done
 
+# Each fuzz target for FUZZ_SECONDS, with clang and libFuzzer.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	[ -f $(FUZZ_BUILD)/build.ninja ] || CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Debug -DVIRUZEDI_FUZZ=ON -DVIRUZEDI_TESTS=OFF -DVIRUZEDI_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	for f in $(FUZZ_BUILD)/bin/fuzz_*; do $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
