@@ -129,20 +129,20 @@ class SerialTerminalLink : public TerminalLink {
   YmodemTiming timing_;
 };
 
-// The link that cannot work because its specification is wrong: every
+// The link whose setting names no usable device or speed: every
 // transfer fails with the reason.
 class MisconfiguredLink : public TerminalLink {
  public:
-  explicit MisconfiguredLink(std::string spec) : spec_(std::move(spec)) {}
+  explicit MisconfiguredLink(std::string setting) : setting_(std::move(setting)) {}
   bool FlagAlternativo() override { return false; }
   void OperazioneAlternativa() override {}
-  void InviaFile(const std::string&) override { RaiseError(kSettingsNotApplied, spec_); }
+  void InviaFile(const std::string&) override { RaiseError(kSettingsNotApplied, setting_); }
   void RiceviFile(const std::string&, int16_t) override {
-    RaiseError(kSettingsNotApplied, spec_);
+    RaiseError(kSettingsNotApplied, setting_);
   }
 
  private:
-  std::string spec_;
+  std::string setting_;
 };
 
 }  // namespace

@@ -170,7 +170,7 @@ TEST(SerialTerminalLink, ReportsADeviceItCannotUse) {
   TemporaryFolder here;
   auto pty = PseudoTerminal::Open();
   struct Case {
-    std::string spec;
+    std::string setting;
     int32_t number;
   } cases[] = {
       {"/dev/no-such-terminal", kInvalidPortNumber},
@@ -179,11 +179,11 @@ TEST(SerialTerminalLink, ReportsADeviceItCannotUse) {
       {",115200", kSettingsNotApplied},
   };
   for (const Case& c : cases) {
-    auto link = MakeSerialTerminalLink(c.spec, platform);
-    EXPECT_EQ(FailureOf([&] { link->RiceviFile(here / "f", 1); }).number, c.number) << c.spec;
+    auto link = MakeSerialTerminalLink(c.setting, platform);
+    EXPECT_EQ(FailureOf([&] { link->RiceviFile(here / "f", 1); }).number, c.number) << c.setting;
     EXPECT_EQ(FailureOf([&] { link->InviaFile(BinFolder() + "terminal-simulator"); }).number,
               c.number)
-        << c.spec;
+        << c.setting;
   }
   auto holder = SerialDevice::Open(pty->SlavePath());
   auto link = MakeSerialTerminalLink(pty->SlavePath(), platform);
