@@ -3,8 +3,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {
 
@@ -18,6 +21,19 @@ struct DemoContext {
   // first) and returns its exit status.
   std::function<int(const std::vector<std::string>&)> runViruzedi;
 };
+
+// A device simulator running beside the demo, on a pseudo-terminal.
+struct SimulatedDevice {
+  std::unique_ptr<ChildProcess> process;  // null when it did not start
+  std::string device;                     // its device path, "" when it did not start
+};
+
+// Starts `program` of the bin folder with `arguments`, reads the device path
+// from its first line, and shows what it holds. When it does not start it
+// says so and the step is to be skipped (`device` empty).
+SimulatedDevice StartSimulator(const DemoContext& context, const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const std::vector<std::string>& holding);
 
 struct DemoRegistration {
   // Steps run in ascending `order`; the database step is 0.

@@ -20,6 +20,28 @@ DemoRegistration::DemoRegistration(int order, std::string title,
   DemoSteps().push_back({order, std::move(title), std::move(step)});
 }
 
+SimulatedDevice StartSimulator(const DemoContext& context, const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const std::vector<std::string>& holding) {
+  using namespace std::chrono_literals;
+  std::vector<std::string> argv{context.binFolder + program};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  SimulatedDevice simulated;
+  try {
+    simulated.process = ChildProcess::Start(argv, true);
+    simulated.device = simulated.process->ReadLine(5s);
+  } catch (const AutomationError& error) {
+    std::cout << "  " << program << ": " << error.description << std::endl;
+  }
+  if (simulated.device.empty()) {
+    std::cout << "  " << program << " did not start; step skipped" << std::endl;
+    return simulated;
+  }
+  std::cout << "  " << program << " on " << simulated.device << ", holding:" << std::endl;
+  for (const std::string& item : holding) std::cout << "    " << item << std::endl;
+  return simulated;
+}
+
 namespace {
 
 int RunViruzedi(const DemoContext& context, const std::vector<std::string>& args) {

@@ -104,56 +104,40 @@ CommandRegistration scaricaZidoriVovi(
       };
     });
 
-// Starts the simulated reader holding `reads`; "" when it did not start.
-std::string StartReader(const DemoContext& context, const std::vector<std::string>& reads,
-                        std::unique_ptr<ChildProcess>& simulator) {
-  std::vector<std::string> argv{context.binFolder + "reader-simulator"};
+// Starts the simulated reader holding `reads`.
+SimulatedDevice StartReader(const DemoContext& context, const std::vector<std::string>& reads) {
+  std::vector<std::string> arguments;
   for (const std::string& read : reads) {
-    argv.push_back("--lettura");
-    argv.push_back(read);
+    arguments.push_back("--lettura");
+    arguments.push_back(read);
   }
-  std::string device;
-  try {
-    simulator = ChildProcess::Start(argv, true);
-    device = simulator->ReadLine(5s);
-  } catch (const AutomationError& error) {
-    std::cout << "  reader-simulator: " << error.description << std::endl;
-  }
-  if (device.empty()) {
-    std::cout << "  the simulated reader did not start; step skipped" << std::endl;
-    return "";
-  }
-  std::cout << "  simulated reader on " << device << ", holding:" << std::endl;
-  for (const std::string& read : reads) std::cout << "    " << read << std::endl;
-  return device;
+  return StartSimulator(context, "reader-simulator", arguments, reads);
 }
 
 DemoRegistration readerFile(40, "Reader program: reader file (scarica2)", [](DemoContext& c) {
-  std::unique_ptr<ChildProcess> simulator;
-  std::string device =
-      StartReader(c, {"8001234;5", "8001235;12;17", "8001236;3,5;18", "  8001237 ;1"}, simulator);
-  if (device.empty()) return;
-  c.runViruzedi({"--com", "3=" + device, "scarica2", c.database, c.workFolder + "/letture.txt",
-                 "--porta-com", "3", "--baud", "B38400", "--timeout", "1"});
-  simulator->Terminate();
+  SimulatedDevice reader =
+      StartReader(c, {"8001234;5", "8001235;12;17", "8001236;3,5;18", "  8001237 ;1"});
+  if (reader.device.empty()) return;
+  c.runViruzedi({"--com", "3=" + reader.device, "scarica2", c.database,
+                 c.workFolder + "/letture.txt", "--porta-com", "3", "--baud", "3", "--timeout",
+                 "1"});
+  reader.process->Terminate();
 });
 
 DemoRegistration gs1Labels(41, "Reader program: GS1 labels (scarica-zidorivovi)",
                            [](DemoContext& c) {
-  std::unique_ptr<ChildProcess> simulator;
-  std::string device = StartReader(
+  SimulatedDevice reader = StartReader(
       c,
       {"(02)08012345678907(37)12(15)250315(10)LOT42;380123450000000013",
        "(15)261200(02)08012345612342(37)4(10)L-0007;380123450000000020",
        // No (37): the bad-code warning, then the next label.
        "(02)08012345699994(15)270101(10)L2027;380123450000000037",
-       "(02)08012345699994(37)60(15)270101(10)L2027;380123450000000044"},
-      simulator);
-  if (device.empty()) return;
-  c.runViruzedi({"--com", "3=" + device, "scarica-zidorivovi", c.database,
+       "(02)08012345699994(37)60(15)270101(10)L2027;380123450000000044"});
+  if (reader.device.empty()) return;
+  c.runViruzedi({"--com", "3=" + reader.device, "scarica-zidorivovi", c.database,
                  c.workFolder + "/etichette.txt", "--porta-com", "3", "--baud", "3",
                  "--timeout", "1", "--mostra-file", "1"});
-  simulator->Terminate();
+  reader.process->Terminate();
 });
 
 }  // namespace

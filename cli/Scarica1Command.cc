@@ -42,33 +42,20 @@ const std::vector<std::string> kDemoRecords{"#A7$12;1.5;20261206;3;", "#B'9$5;2;
                                             "#C300$14;0.25;20261207;2;"};
 
 DemoRegistration infraredDownload(20, "Infrared reader (scarica1)", [](DemoContext& context) {
-  std::vector<std::string> argv{context.binFolder + "infrared-simulator", "--garbled", "3",
-                                "--late", "3"};
+  std::vector<std::string> arguments{"--garbled", "3", "--late", "3"};
   for (const std::string& record : kDemoRecords) {
-    argv.push_back("--record");
-    argv.push_back(record);
+    arguments.push_back("--record");
+    arguments.push_back(record);
   }
-  std::unique_ptr<ChildProcess> simulator;
-  std::string device;
-  try {
-    simulator = ChildProcess::Start(argv, true);
-    device = simulator->ReadLine(5s);
-  } catch (const AutomationError& error) {
-    std::cout << "  infrared-simulator: " << error.description << std::endl;
-  }
-  if (device.empty()) {
-    std::cout << "  the simulated infrared reader did not start; step skipped" << std::endl;
-    return;
-  }
-  std::cout << "  simulated infrared reader on " << device << ", holding:" << std::endl;
-  for (const std::string& record : kDemoRecords) std::cout << "    " << record << std::endl;
+  SimulatedDevice reader = StartSimulator(context, "infrared-simulator", arguments, kDemoRecords);
+  if (reader.device.empty()) return;
   std::cout << "  (the answer to request 3 comes late and garbled)" << std::endl;
   context.runViruzedi(
-      {"--com", "2=" + device, "scarica1", "--db", context.database, "--porta", "2"});
-  std::string erased = simulator->ReadLine(1s);
+      {"--com", "2=" + reader.device, "scarica1", "--db", context.database, "--porta", "2"});
+  std::string erased = reader.process->ReadLine(1s);
   std::cout << "  the reader " << (erased.empty() ? "keeps its records" : "says: " + erased)
             << std::endl;
-  simulator->Terminate();
+  reader.process->Terminate();
 });
 
 }  // namespace

@@ -37,24 +37,11 @@ const std::vector<std::string> kDemoReads{"A1;12;345;2.5", "7;0;0;3", "B200;12;3
                                           "D'ORO 5;13;350;-1.5"};
 
 DemoRegistration penDownload(10, "Pen reader (scarica)", [](DemoContext& context) {
-  std::vector<std::string> argv{context.binFolder + "pen-simulator"};
-  argv.insert(argv.end(), kDemoReads.begin(), kDemoReads.end());
-  std::unique_ptr<ChildProcess> simulator;
-  std::string device;
-  try {
-    simulator = ChildProcess::Start(argv, true);
-    device = simulator->ReadLine(5s);
-  } catch (const AutomationError& error) {
-    std::cout << "  pen-simulator: " << error.description << std::endl;
-  }
-  if (device.empty()) {
-    std::cout << "  the simulated pen reader did not start; step skipped" << std::endl;
-    return;
-  }
-  std::cout << "  simulated pen reader on " << device << ", holding:" << std::endl;
-  for (const std::string& read : kDemoReads) std::cout << "    " << read << std::endl;
-  context.runViruzedi({"--com", "1=" + device, "scarica", "--db", context.database, "--porta", "1"});
-  simulator->Terminate();
+  SimulatedDevice pen = StartSimulator(context, "pen-simulator", kDemoReads, kDemoReads);
+  if (pen.device.empty()) return;
+  context.runViruzedi(
+      {"--com", "1=" + pen.device, "scarica", "--db", context.database, "--porta", "1"});
+  pen.process->Terminate();
 });
 
 }  // namespace
