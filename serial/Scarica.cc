@@ -19,20 +19,20 @@ namespace {
 using namespace std::chrono_literals;
 
 // The allowance for one answer, counted from its request.
-constexpr auto kAttesaRisposta = 2s;
+constexpr auto kAnswerAllowance = 2s;
 // How often the wait lets the host's pending events run while no character
 // arrives; characters end a slice at once.
-constexpr auto kIntervalloEventi = 50ms;
+constexpr auto kEventSlice = 50ms;
 
 // Waits until the receive handler marks a line complete, yielding to the host
 // between slices. False when the allowance ran out first.
-bool AttendiRiga(Platform& platform, SerialPort& seriale, const bool& rigaCompleta) {
-  MonotonicTime scadenza = platform.Now() + kAttesaRisposta;
-  while (!rigaCompleta) {
+bool WaitForLine(Platform& platform, SerialPort& port, const bool& lineReady) {
+  MonotonicTime deadline = platform.Now() + kAnswerAllowance;
+  while (!lineReady) {
     platform.PumpEvents();
-    MonotonicTime adesso = platform.Now();
-    if (adesso >= scadenza) return false;
-    seriale.WaitForEvents(std::min(scadenza, adesso + kIntervalloEventi));
+    MonotonicTime now = platform.Now();
+    if (now >= deadline) return false;
+    port.WaitForEvents(std::min(deadline, now + kEventSlice));
   }
   return true;
 }
@@ -54,7 +54,7 @@ Variant Viruzedi::Scarica() {
 
     while (!EqualsIgnoreCase(UltimaRiga, kNessunaLettura)) {
       Seriale->Output(kRichiestaLettura);
-      if (!AttendiRiga(platform, *Seriale, RigaCompleta)) {
+      if (!WaitForLine(platform, *Seriale, RigaCompleta)) {
         // Rows already stored stay; the port is closed once the person has
         // read the message.
         platform.MessageBox(kTestoTimeOut, kCritical, kTitoloTimeOut);
