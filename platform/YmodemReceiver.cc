@@ -71,8 +71,8 @@ void ReceiveData(Line& line, const YmodemFileInfo& info, AsideFile& file) {
         if (arrival.number == static_cast<uint8_t>(expected - 1)) {
           // Our acknowledgement was lost and the sender repeats the block;
           // block 0 repeated also wants the request for data again.
-          line.Write(expected == 1 ? std::string{ymodem::kAck, ymodem::kCrcRequest}
-                                   : std::string(1, ymodem::kAck));
+          line.Write(anyData ? std::string(1, ymodem::kAck)
+                             : std::string{ymodem::kAck, ymodem::kCrcRequest});
           ++errors;
           break;
         }

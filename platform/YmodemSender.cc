@@ -82,7 +82,10 @@ void SendEndOfFile(Line& line) {
 void CloseBatchAfterFile(Line& line) {
   const YmodemTiming& timing = line.timing();
   const std::string empty = ymodem::FrameBlock(0, EncodeYmodemHeader({}));
-  if (line.ReadReply(line.Now() + timing.replyTimeout) != Reply::kCrcRequest) return;
+  const MonotonicTime deadline = line.Now() + timing.replyTimeout;
+  Reply request = line.ReadReply(deadline);
+  while (request == Reply::kAck || request == Reply::kNak) request = line.ReadReply(deadline);
+  if (request != Reply::kCrcRequest) return;
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (line.DropWaiting()) return;
     line.Write(empty);
