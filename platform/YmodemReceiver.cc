@@ -11,9 +11,8 @@ using ymodem::Arrival;
 using ymodem::Line;
 using Reason = YmodemFailure::Reason;
 
-// Asks for the batch with 'C' until block 0 comes. Acknowledges it and,
-// when it names a file, asks for the data at once. Returns the announced
-// file; an empty name means an empty batch.
+// Asks for the batch with 'C' until block 0 comes, and acknowledges it.
+// Returns the announced file; an empty name means an empty batch.
 YmodemFileInfo ReceiveHeader(Line& line) {
   const YmodemTiming& timing = line.timing();
   bool lastWasTimeout = true;
@@ -36,9 +35,10 @@ YmodemFileInfo ReceiveHeader(Line& line) {
   ymodem::GiveUp(lastWasTimeout, "waiting for the file's name");
 }
 
-// Receives the data blocks through the EOT into `file`. An EOT is taken
-// only when it comes twice (the first is refused): a lone EOT byte may be
-// line noise in place of a block's first byte.
+// Receives the data blocks into `file` up to the EOT, which it leaves
+// unanswered. An EOT is taken only when it comes twice (the first is
+// refused): a lone EOT byte may be line noise in place of a block's first
+// byte.
 void ReceiveData(Line& line, const YmodemFileInfo& info, AsideFile& file) {
   const YmodemTiming& timing = line.timing();
   line.Write(std::string(1, ymodem::kCrcRequest));
@@ -90,7 +90,6 @@ void ReceiveData(Line& line, const YmodemFileInfo& info, AsideFile& file) {
                               std::to_string(file.size()) + " bytes of " +
                                   std::to_string(*info.size) + " announced");
         }
-        line.Write(std::string(1, ymodem::kAck));
         return;
       case Arrival::kCancel:
         throw YmodemFailure(Reason::kCancelledByPeer, "cancelled during the file");
@@ -156,7 +155,10 @@ std::optional<YmodemFileInfo> YmodemReceiveFile(
     if (info.name.empty()) return std::nullopt;
     AsideFile file(pathFor(info));
     ReceiveData(line, info, file);
+    // The file's end is acknowledged only once the file is safe on disk: a
+    // terminal may well drop its copy when it hears that acknowledgement.
     file.Commit();
+    line.Write(std::string(1, ymodem::kAck));
     CloseBatch(line);
     return info;
   } catch (const YmodemFailure& failure) {

@@ -30,10 +30,11 @@ std::unique_ptr<ChildProcess> StartSz(const std::string& file, const std::string
   return ChildProcess::Start({"sh", "-c", command, "sh", file, device}, false);
 }
 
+// rz asks again after a second without an answer (-t 10), not ten.
 std::unique_ptr<ChildProcess> StartRz(const std::string& folder, const std::string& device) {
   return ChildProcess::Start(
-      {"sh", "-c", "cd \"$1\" && exec rz --ymodem -q -y <\"$2\" >\"$2\" 2>/dev/null", "sh",
-       folder, device},
+      {"sh", "-c", "cd \"$1\" && exec rz --ymodem -q -y -t 10 <\"$2\" >\"$2\" 2>/dev/null",
+       "sh", folder, device},
       false);
 }
 
@@ -41,8 +42,10 @@ std::unique_ptr<ChildProcess> StartRz(const std::string& folder, const std::stri
 // arrive the instant they are written, which no serial line does; and rz
 // clears its input right after each reply it writes, so an answer quicker
 // than a real line could carry it would be cleared with it. Each write here
-// waits a little first, as a line's delay would. Noise on demand: one byte
-// spoiled in each direction at the given positions (from 1; 0 for none).
+// waits a little first, as a line's delay would. (On a machine short of
+// processor time a block may still be cleared; rz then asks for it again,
+// see ForRz.) Noise on demand: one byte spoiled in each direction at the
+// given positions (from 1; 0 for none).
 class TestLine : public ByteChannel {
  public:
   explicit TestLine(PseudoTerminal& pty, Platform& platform, uint64_t spoilIn = 0,
@@ -54,7 +57,7 @@ class TestLine : public ByteChannel {
 
   MonotonicTime Now() override { return line_.Now(); }
   void Write(std::string_view bytes) override {
-    std::this_thread::sleep_for(200us);
+    std::this_thread::sleep_for(1ms);
     std::string out(bytes);
     Spoil(out, spoilOut_, written_);
     line_.Write(out);
@@ -89,8 +92,18 @@ std::string RandomBytes(size_t size) {
 
 YmodemTiming Quick() {
   YmodemTiming timing;
-  timing.quietTime = 100ms;       // the rest of a spoiled block comes at once here
-  timing.closingTimeout = 100ms;  // rz's last reply is lost as it exits
+  timing.quietTime = 100ms;  // the rest of a spoiled block comes at once here
+  return timing;
+}
+
+// Waits that cover rz's second: a block that rz cleared is asked for again
+// before we would send it again, and the closing block too (which else
+// would leave rz waiting for it). rz's last reply is mostly lost as it
+// exits, so the closing wait is spent on most transfers.
+YmodemTiming ForRz() {
+  YmodemTiming timing = Quick();
+  timing.replyTimeout = 3s;
+  timing.closingTimeout = 1500ms;
   return timing;
 }
 
@@ -125,7 +138,8 @@ TEST(YmodemWithLrzsz, ReceivesWhatSzSendsByteForByte) {
 }
 
 // rz takes a second at its start and two at the file's end whatever the
-// line does, so the cases go side by side, each on its own line. The last
+// line does (and we a little more, see ForRz), so the cases go side by
+// side, each on its own line. The last
 // one spoils a byte inside the second data block: rz refuses the block and
 // gets it again.
 TEST(YmodemWithLrzsz, SendsWhatRzReceivesByteForByte) {
@@ -147,7 +161,7 @@ TEST(YmodemWithLrzsz, SendsWhatRzReceivesByteForByte) {
       auto pty = PseudoTerminal::Open();
       TestLine line(*pty, platform, 0, c.spoil);
       auto rz = StartRz(place, pty->SlavePath());
-      EXPECT_NO_THROW(YmodemSendFile(line, Quick(), {"file_up.tmp", {}, 1700000000}, contents))
+      EXPECT_NO_THROW(YmodemSendFile(line, ForRz(), {"file_up.tmp", {}, 1700000000}, contents))
           << c.size;
       EXPECT_EQ(rz->Wait(), 0) << c.size;
       EXPECT_EQ(ReadFile(place + "/file_up.tmp"), contents) << c.size;

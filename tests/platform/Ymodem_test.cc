@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
 
+#include "component/AutomationError.h"
 #include "platform/ByteChannel.h"
 #include "platform/Crc16.h"
 #include "platform/YmodemLine.h"
@@ -128,6 +130,16 @@ std::function<std::string(std::string_view)> SenderOf(std::vector<std::string> p
   };
 }
 
+bool FolderHoldsOnly(const std::string& folder, std::vector<std::string> names) {
+  std::vector<std::string> found;
+  for (auto& entry : std::filesystem::directory_iterator(folder)) {
+    found.push_back(entry.path().filename().string());
+  }
+  std::sort(found.begin(), found.end());
+  std::sort(names.begin(), names.end());
+  return found == names;
+}
+
 struct ReceiveOutcome {
   std::optional<Reason> failure;
   std::string contents;
@@ -211,6 +223,21 @@ TEST(YmodemReceive, KeepsTheFirstFileAndRefusesASecond) {
   EXPECT_FALSE(outcome.failure);
   EXPECT_EQ(outcome.contents, "abc");
   EXPECT_NE(outcome.written.find(kCancel), std::string::npos);
+}
+
+// A terminal may drop its copy once it hears the file's end acknowledged,
+// so that is never heard for a file that could not be stored.
+TEST(YmodemReceive, AFileThatCannotBeStoredIsNeverAcknowledged) {
+  TemporaryFolder folder;
+  std::filesystem::create_directories(folder / "taken/inside");  // no file can replace it
+  ScriptedPeer peer;
+  peer.respond = SenderOf({Header("f", 3), "", Block(1, "abc"), kEot, kEot, "", kEndOfBatch});
+  EXPECT_THROW(YmodemReceiveFile(peer, YmodemTiming{},
+                                 [&](const YmodemFileInfo&) { return folder / "taken"; }),
+               AutomationError);
+  std::string afterEndOfFile = peer.written.substr(peer.written.rfind(ymodem::kNak) + 1);
+  EXPECT_EQ(afterEndOfFile, std::string(8, ymodem::kCan));
+  EXPECT_TRUE(FolderHoldsOnly(folder.path(), {"taken"}));
 }
 
 TEST(YmodemReceive, AnEmptyBatchGivesNoFile) {
