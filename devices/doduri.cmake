@@ -10,4 +10,4 @@ add_executable(doduri
 target_include_directories(doduri PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(doduri PROPERTIES OUTPUT_NAME DO_Duri.exe)
 include(GNUInstallDirs)
-install(TARGETS doduri RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/viruzedi)
+install(TARGETS doduri RUNTIME DESTINATION ${VIRUZEDI_INSTALL_DIR})
