@@ -7,7 +7,6 @@
 #include <iostream>
 
 #include "cli/Demo.h"
-#include "component/AutomationError.h"
 #include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {
@@ -26,25 +25,16 @@ DemoRegistration serialTerminal(50, "Terminal on a serial line: stock movements 
     std::ofstream out(folder + "/1.txt", std::ios::binary | std::ios::trunc);
     for (const std::string& line : kStockMovements) out << line << "\r\n";
   }
-  std::unique_ptr<ChildProcess> simulator;
-  std::string device;
-  try {
-    simulator = ChildProcess::Start(
-        {context.binFolder + "terminal-simulator", "--folder", folder, "--trace"}, true);
-    device = simulator->ReadLine(5s);
-  } catch (const AutomationError& error) {
-    std::cout << "  terminal-simulator: " << error.description << std::endl;
-  }
-  if (device.empty()) {
-    std::cout << "  the simulated terminal did not start; step skipped" << std::endl;
-    return;
-  }
-  std::cout << "  simulated terminal on " << device << ", holding 1.txt:" << std::endl;
-  for (const std::string& line : kStockMovements) std::cout << "    " << line << std::endl;
-  context.runViruzedi({"--terminale", "serial:" + device, "scarica4", "--db", context.database});
-  std::string event = simulator->ReadLine(2s);
+  std::vector<std::string> holding{"1.txt:"};
+  for (const std::string& line : kStockMovements) holding.push_back("  " + line);
+  SimulatedDevice terminal =
+      StartSimulator(context, "terminal-simulator", {"--folder", folder, "--trace"}, holding);
+  if (terminal.device.empty()) return;
+  context.runViruzedi(
+      {"--terminale", "serial:" + terminal.device, "scarica4", "--db", context.database});
+  std::string event = terminal.process->ReadLine(2s);
   if (!event.empty()) std::cout << "  the terminal says: " << event << std::endl;
-  simulator->Terminate();
+  terminal.process->Terminate();
 });
 
 }  // namespace
