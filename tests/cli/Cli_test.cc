@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ChildProcess.h"
+#include "tests/support/Commands.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi {
@@ -12,22 +13,8 @@ using namespace std::chrono_literals;
 using testing::BinFolder;
 using testing::TemporaryFolder;
 
-struct Outcome {
-  int status;
-  std::string output;  // standard output and standard error together
-};
-
-Outcome RunViruzedi(const std::string& arguments) {
-  auto child = ChildProcess::Start(
-      {"/bin/sh", "-c", "exec '" + BinFolder() + "viruzedi' " + arguments + " 2>&1"}, true);
-  Outcome outcome{0, ""};
-  auto deadline = std::chrono::steady_clock::now() + 60s;
-  while (!child->OutputEnded() && std::chrono::steady_clock::now() < deadline) {
-    outcome.output += child->ReadLine(5s) + "\n";
-  }
-  outcome.status = child->Wait();
-  return outcome;
-}
+using testing::RunViruzedi;
+using Outcome = testing::CommandOutcome;
 
 TEST(Cli, HelpExplainsEveryCommandAndUsageErrorsExitWithTwo) {
   Outcome help = RunViruzedi("--help");

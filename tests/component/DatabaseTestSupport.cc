@@ -67,15 +67,6 @@ std::string RawDatabase::Value(const std::string& sql) {
   return rows.empty() ? "(no row)" : rows.front();
 }
 
-int32_t ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const AutomationError& error) {
-    return error.number;
-  }
-  return 0;
-}
-
 bool PermissionsIgnored(const std::string& folder) {
   std::string probe = folder + "/permission-probe";
   WriteFile(probe, "x");

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ErrorOf.h"
+
 struct sqlite3;
 
 namespace viruzedi::testing {
@@ -32,9 +34,6 @@ class RawDatabase {
  private:
   sqlite3* db_ = nullptr;
 };
-
-// The error number an action throws as AutomationError, 0 when none.
-int32_t ErrorOf(const std::function<void()>& action);
 
 // True when this process ignores file permissions (runs as root), so tests
 // of refused permissions cannot be made real.

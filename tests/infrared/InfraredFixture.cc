@@ -8,6 +8,7 @@
 #include "component/Database.h"
 #include "component/Viruzedi.h"
 #include "platform/LinuxPlatform.h"
+#include "tests/support/Commands.h"
 
 namespace viruzedi::testing {
 
@@ -109,32 +110,8 @@ void InfraredTest::RunScarica1(int32_t porta) {
 }
 
 std::vector<std::string> InfraredTest::Rows() const {
-  std::vector<std::string> rows;
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    ADD_FAILURE() << "cannot open " << database;
-    return rows;
-  }
-  sqlite3_stmt* statement = nullptr;
-  const char* query =
-      "SELECT Codart, IdLotto, Quantità, Data, Rep FROM Viruzedi ORDER BY rowid";
-  if (sqlite3_prepare_v2(db, query, -1, &statement, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << sqlite3_errmsg(db);
-  } else {
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-      std::string row;
-      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        if (i > 0) row += "|";
-        const unsigned char* text = sqlite3_column_text(statement, i);
-        row += text ? reinterpret_cast<const char*>(text) : "NULL";
-      }
-      rows.push_back(row);
-    }
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return rows;
+  return QueryRows(database,
+                   "SELECT Codart, IdLotto, Quantità, Data, Rep FROM Viruzedi ORDER BY rowid");
 }
 
 bool InfraredTest::MarkerExists() const {

@@ -8,18 +8,16 @@
 #include "component/Messages.h"
 #include "platform/ChildProcess.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
+#include "tests/support/Commands.h"
 
 namespace viruzedi::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct Outcome {
-  int status = -1;
-  std::string output;  // standard output and standard error together
-};
+using Outcome = CommandOutcome;
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+std::string Quoted(const std::string& text) { return ShellQuoted(text); }
 
 // The simulated reader, serving until the object goes.
 struct Reader {
@@ -41,16 +39,6 @@ std::unique_ptr<ChildProcess> StartReaderProgram(const std::string& device,
                                   Quoted(BinFolder() + "DO_Duri.exe") + " " + Quoted(argument) +
                                   " 2>&1"},
                              true);
-}
-
-Outcome Finish(ChildProcess& child) {
-  Outcome outcome;
-  auto deadline = std::chrono::steady_clock::now() + 60s;
-  while (!child.OutputEnded() && std::chrono::steady_clock::now() < deadline) {
-    outcome.output += child.ReadLine(5s) + "\n";
-  }
-  outcome.status = child.Wait();
-  return outcome;
 }
 
 std::vector<std::string> Names(const std::string& folder) {

@@ -1,10 +1,9 @@
 #include "tests/readerprog/ReaderProgramFixture.h"
 
-#include <sqlite3.h>
-
 #include <filesystem>
 
 #include "component/Database.h"
+#include "tests/support/Commands.h"
 
 namespace viruzedi::testing {
 
@@ -28,30 +27,7 @@ void ReaderProgramTest::PutReaderProgram(const std::string& folder, const std::s
 }
 
 std::vector<std::string> ReaderProgramTest::Rows(const std::string& query) const {
-  std::vector<std::string> rows;
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    ADD_FAILURE() << "cannot open " << database;
-    return rows;
-  }
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << sqlite3_errmsg(db);
-  } else {
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-      std::string row;
-      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        if (i > 0) row += "|";
-        const unsigned char* text = sqlite3_column_text(statement, i);
-        row += text ? reinterpret_cast<const char*>(text) : "NULL";
-      }
-      rows.push_back(row);
-    }
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return rows;
+  return QueryRows(database, query);
 }
 
 }  // namespace viruzedi::testing

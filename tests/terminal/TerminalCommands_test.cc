@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/ChildProcess.h"
+#include "tests/support/Commands.h"
 #include "tests/terminal/TerminalFixture.h"
 
 namespace viruzedi::testing {
@@ -12,23 +13,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Outcome {
-  int status;
-  std::string output;  // standard output and standard error together
-};
+using Outcome = CommandOutcome;
 
 class TerminalCommandsTest : public TerminalTest {
  protected:
   Outcome Viruzedi(const std::string& arguments) {
-    auto child = ChildProcess::Start(
-        {"/bin/sh", "-c",
-         "exec '" + BinFolder() + "viruzedi' --letture '" + letture + "' --terminale 'dir:" +
-             terminale + "' " + arguments + " 2>&1"},
-        true);
-    Outcome outcome{0, ""};
-    while (!child->OutputEnded()) outcome.output += child->ReadLine(10s) + "\n";
-    outcome.status = child->Wait();
-    return outcome;
+    return RunViruzedi("--letture " + ShellQuoted(letture) + " --terminale " +
+                       ShellQuoted("dir:" + terminale) + " " + arguments);
   }
   std::string Db() const { return " --db '" + database + "'"; }
 };
