@@ -24,7 +24,7 @@ class QuietPlatform : public ForwardingPlatform {
         terminale_(std::move(terminale)) {}
   void MessageBox(const std::string&, int, const std::string&) override { ++boxes; }
   std::string DownloadFolder() override { return letture_; }
-  std::string TerminalSpec() override { return "dir:" + terminale_; }
+  std::string TerminalSetting() override { return "dir:" + terminale_; }
   int boxes = 0;
 
  private:

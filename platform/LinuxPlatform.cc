@@ -72,7 +72,7 @@ std::string LinuxPlatform::SerialDevice(int32_t port) {
   return "/dev/ttyS" + std::to_string(port - 1);
 }
 
-std::string LinuxPlatform::TerminalSpec() {
+std::string LinuxPlatform::TerminalSetting() {
   return EnvironmentValue("VIRUZEDI_TERMINALE");
 }
 
@@ -107,7 +107,7 @@ FileSystem& LinuxPlatform::Files() {
 }
 
 std::unique_ptr<TerminalLink> LinuxPlatform::CreateTerminalLink() {
-  return MakeTerminalLink(TerminalSpec(), *this);
+  return MakeTerminalLink(TerminalSetting(), *this);
 }
 
 InfraredLibrary& LinuxPlatform::Infrared() {
@@ -138,7 +138,7 @@ std::unique_ptr<SerialPort> ForwardingPlatform::CreateSerialPort() {
 }
 
 std::unique_ptr<TerminalLink> ForwardingPlatform::CreateTerminalLink() {
-  return MakeTerminalLink(TerminalSpec(), *this);
+  return MakeTerminalLink(TerminalSetting(), *this);
 }
 
 }  // namespace viruzedi

@@ -38,7 +38,7 @@ class LinuxPlatform : public Platform {
   LocalDateTime LocalNow() override;
   std::string DownloadFolder() override;
   std::string SerialDevice(int32_t port) override;
-  std::string TerminalSpec() override;
+  std::string TerminalSetting() override;
   std::string InfraredLibraryPath() override;
   std::string ComponentFolder() override;
   std::unique_ptr<SerialPort> CreateSerialPort() override;

@@ -67,8 +67,8 @@ class Platform {
   virtual std::string DownloadFolder() = 0;
   // Device path of serial port n, or "" when the number has no device.
   virtual std::string SerialDevice(int32_t port) = 0;
-  // The terminal link specification ("dir:FOLDER", "serial:DEV[,BAUD]") or "".
-  virtual std::string TerminalSpec() = 0;
+  // The terminal link setting ("dir:FOLDER", "serial:DEV[,BAUD]") or "".
+  virtual std::string TerminalSetting() = 0;
   // Path of the infrared link library.
   virtual std::string InfraredLibraryPath() = 0;
   // Folder of the component's own library file, ending in "/".
@@ -116,7 +116,7 @@ class ForwardingPlatform : public Platform {
   std::string SerialDevice(int32_t port) override {
     return target_->SerialDevice(port);
   }
-  std::string TerminalSpec() override { return target_->TerminalSpec(); }
+  std::string TerminalSetting() override { return target_->TerminalSetting(); }
   std::string InfraredLibraryPath() override {
     return target_->InfraredLibraryPath();
   }

@@ -31,10 +31,10 @@ class TerminalLink {
   virtual void RiceviFile(const std::string& path, int16_t numeroFile) = 0;
 };
 
-// The link named by a specification: "dir:FOLDER", "serial:DEVICE[,BAUD]",
+// The link named by a setting: "dir:FOLDER", "serial:DEVICE[,BAUD]",
 // or "" for none (FlagAlternativo true). An unknown form also gives a link
 // whose FlagAlternativo is true and whose OperazioneAlternativa says why.
-std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& spec,
+std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& setting,
                                                Platform& platform);
 
 }  // namespace viruzedi

@@ -37,7 +37,7 @@ class TestPlatform : public ForwardingPlatform {
 
   std::string DownloadFolder() override { return downloadFolder; }
   std::string SerialDevice(int32_t port) override;
-  std::string TerminalSpec() override { return terminalSpec; }
+  std::string TerminalSetting() override { return terminalSetting; }
   std::string InfraredLibraryPath() override;
   std::string ComponentFolder() override;
   // The real library loader, on this platform's library path.
@@ -57,7 +57,7 @@ class TestPlatform : public ForwardingPlatform {
 
   std::string downloadFolder;
   std::map<int32_t, std::string> serialDevices;
-  std::string terminalSpec;
+  std::string terminalSetting;
   std::string infraredLibraryPath;  // "" = the built libZiRav.so
   std::string componentFolder;      // "" = the build's bin folder
 

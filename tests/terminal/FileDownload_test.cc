@@ -192,7 +192,7 @@ TEST_P(EveryDownloadTest, AMissingDatabaseIsShownAndTheFileKept) {
 }
 
 TEST_P(EveryDownloadTest, WithoutATerminalOnlyTheLinkSpeaks) {
-  platform->terminalSpec = "";
+  platform->terminalSetting = "";
   platform->localTimes = {kStart, kEnd};
   PutTerminalFile(GetParam().numeroFile, {GetParam().validLine});
   Run(GetParam().operation);

@@ -55,7 +55,7 @@ TEST_F(FormsTest, AReadOnlyOlderFileStopsTheFormWithItsMessage) {
 }
 
 TEST_F(FormsTest, AFailedTransferIsShownByTheForm) {
-  platform->terminalSpec = "dir:" + terminale + "/assente";
+  platform->terminalSetting = "dir:" + terminale + "/assente";
   Receive(letture, "r.tmp", 1);
   EXPECT_EQ(Captions(), std::vector<std::string>{"76"});
   EXPECT_FALSE(fs::exists(letture + "/r.tmp"));
@@ -87,7 +87,7 @@ TEST_F(FormsTest, UploadingAMissingFileCreatesTheFolderAndShowsWhatTheLinkReport
 TEST_F(FormsTest, UploadingWithoutATerminalSendsNothing) {
   fs::create_directory(letture);
   WriteFile(letture + "/file_up.tmp", "U");
-  platform->terminalSpec = "";
+  platform->terminalSetting = "";
   Viruzedi component(platform);
   EXPECT_TRUE(component.Upload1().IsEmpty());
   EXPECT_EQ(Captions(), std::vector<std::string>{"Collegamento"});

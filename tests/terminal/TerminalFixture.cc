@@ -13,7 +13,7 @@ TerminalTest::TerminalTest() {
   std::filesystem::create_directory(terminale);
   DBEngine::CreateTargetDatabase(database);
   platform->downloadFolder = letture;
-  platform->terminalSpec = "dir:" + terminale;
+  platform->terminalSetting = "dir:" + terminale;
 }
 
 void TerminalTest::PutTerminalFile(int numeroFile, const std::vector<std::string>& lines) {

@@ -17,7 +17,7 @@ namespace viruzedi::testing {
 class LinkPlatform : public TestPlatform {
  public:
   std::unique_ptr<TerminalLink> CreateTerminalLink() override {
-    return MakeTerminalLink(terminalSpec, *this);
+    return MakeTerminalLink(terminalSetting, *this);
   }
 };
 
