@@ -10,6 +10,7 @@ std::string ErrorDescription(int32_t number) {
     case kTypeMismatch: return "Tipo non corrispondente";
     case kFileNotFound: return "File non trovato";
     case kFileAlreadyExists: return "Il file esiste già";
+    case kDiskFull: return "Disco pieno";
     case kInputPastEndOfFile: return "Lettura oltre la fine del file";
     case kDeviceIoError: return "Errore di I/O della periferica";
     case kPathFileAccessError: return "Errore di accesso al percorso o al file";

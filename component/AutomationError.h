@@ -17,6 +17,7 @@ enum ErrorNumber : int32_t {
   kTypeMismatch = 13,
   kFileNotFound = 53,
   kFileAlreadyExists = 58,
+  kDiskFull = 61,
   kInputPastEndOfFile = 62,
   kDeviceIoError = 57,
   kPathFileAccessError = 75,

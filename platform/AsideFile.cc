@@ -1,42 +1,17 @@
 #include "platform/AsideFile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 
 #include "component/AutomationError.h"
+#include "platform/SystemError.h"
 
 namespace viruzedi {
 namespace {
-
-constexpr int32_t kDiskFull = 61;
-
-[[noreturn]] void RaiseSystemError(int error, const std::string& path) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR: RaiseError(kPathNotFound, path);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: RaiseError(kPermissionDenied, path);
-    case ENOSPC:
-    case EDQUOT: throw AutomationError(kDiskFull, "Disco pieno: " + path);
-    default: RaiseError(kDeviceIoError, path);
-  }
-}
-
-std::string FolderOf(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseNameOf(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Two transfers of one process into the same folder never share a name.
 std::atomic<unsigned> asideCounter{0};
@@ -44,10 +19,13 @@ std::atomic<unsigned> asideCounter{0};
 }  // namespace
 
 AsideFile::AsideFile(std::string destination) : destination_(std::move(destination)) {
-  aside_ = FolderOf(destination_) + "/." + BaseNameOf(destination_) + "." +
+  aside_ = ParentFolder(destination_) + "/." + BaseName(destination_) + "." +
            std::to_string(::getpid()) + "-" + std::to_string(asideCounter++) + ".parziale";
-  fd_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd_ < 0) RaiseSystemError(errno, destination_);
+  fd_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) {
+    if (errno == ENOENT) RaiseError(kPathNotFound, ParentFolder(destination_));
+    RaiseSystemError(errno, destination_);
+  }
 }
 
 AsideFile::~AsideFile() {
@@ -67,17 +45,33 @@ void AsideFile::Write(std::string_view bytes) {
   }
 }
 
-void AsideFile::Commit() {
+void AsideFile::CopyFrom(int source, const std::string& sourcePath) {
+  std::string buffer(64 * 1024, '\0');
+  while (true) {
+    ssize_t got = ::read(source, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) RaiseSystemError(errno, sourcePath);
+    if (got == 0) return;
+    Write(std::string_view(buffer.data(), static_cast<size_t>(got)));
+  }
+}
+
+void AsideFile::Commit() { Finish(true); }
+
+void AsideFile::CommitNew() { Finish(false); }
+
+void AsideFile::Finish(bool replace) {
   if (::fsync(fd_) != 0) RaiseSystemError(errno, destination_);
   int fd = fd_;
   fd_ = -1;
   // The last write error of some file systems shows only here.
   if (::close(fd) != 0) RaiseSystemError(errno, destination_);
-  if (::rename(aside_.c_str(), destination_.c_str()) != 0) {
-    RaiseSystemError(errno, destination_);
-  }
+  int renamed = replace ? ::rename(aside_.c_str(), destination_.c_str())
+                        : ::renameat2(AT_FDCWD, aside_.c_str(), AT_FDCWD, destination_.c_str(),
+                                      RENAME_NOREPLACE);
+  if (renamed != 0) RaiseSystemError(errno, destination_);
   committed_ = true;
-  int folder = ::open(FolderOf(destination_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int folder = ::open(ParentFolder(destination_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {
     ::fsync(folder);  // the new name durable too, where the file system allows
     ::close(folder);

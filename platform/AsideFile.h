@@ -13,7 +13,7 @@ class AsideFile {
  public:
   // Creates the temporary file in the destination's folder. Throws
   // AutomationError 76 when the folder is missing, 70 when it may not be
-  // written, 57 on another failure of the system.
+  // written, another number of RaiseSystemError on another failure.
   explicit AsideFile(std::string destination);
   // Removes the temporary file unless Commit succeeded.
   ~AsideFile();
@@ -22,14 +22,21 @@ class AsideFile {
 
   // Appends bytes. Throws AutomationError 57 (61 when the disk is full).
   void Write(std::string_view bytes);
+  // Appends everything that can be read from the open descriptor `source`
+  // (the file at `sourcePath`, named in errors).
+  void CopyFrom(int source, const std::string& sourcePath);
   // Flushes the bytes to disk and renames the file to the destination,
   // replacing a file of that name. Throws AutomationError as Write does,
   // leaving the destination as it was.
   void Commit();
+  // As Commit, but never replaces a file: 58 when the destination exists.
+  void CommitNew();
 
   uint64_t size() const { return size_; }
 
  private:
+  void Finish(bool replace);
+
   std::string destination_;
   std::string aside_;
   int fd_ = -1;

@@ -6,30 +6,13 @@
 
 #include <cerrno>
 #include <string>
-#include <vector>
 
 #include "component/AutomationError.h"
+#include "platform/AsideFile.h"
+#include "platform/SystemError.h"
 
 namespace viruzedi {
 namespace {
-
-// Error numbers of the file layer for what the system said about `path`.
-[[noreturn]] void RaiseSystemError(int error, const std::string& path) {
-  switch (error) {
-    case ENOENT: RaiseError(kFileNotFound, path);
-    case ENOTDIR: RaiseError(kPathNotFound, path);
-    case EEXIST:
-    case ENOTEMPTY: RaiseError(kFileAlreadyExists, path);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case EBUSY:
-    case ETXTBSY: RaiseError(kPermissionDenied, path);
-    default:
-      throw AutomationError(57, "Errore di I/O del dispositivo: " + path);
-  }
-}
 
 bool IsFolder(const std::string& path) {
   struct stat info {};
@@ -39,17 +22,6 @@ bool IsFolder(const std::string& path) {
 bool Exists(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
-}
-
-std::string ParentFolder(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // A descriptor closed however the scope is left.
@@ -87,53 +59,12 @@ void SyncFile(const std::string& path) {
   if (::fsync(fd.get()) != 0) RaiseSystemError(errno, path);
 }
 
-void CopyAll(int source, int destination, const std::string& sourcePath,
-             const std::string& destinationPath) {
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    ssize_t got = ::read(source, buffer.data(), buffer.size());
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      RaiseSystemError(errno, sourcePath);
-    }
-    if (got == 0) return;
-    const char* next = buffer.data();
-    while (got > 0) {
-      ssize_t put = ::write(destination, next, static_cast<size_t>(got));
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        RaiseSystemError(errno, destinationPath);
-      }
-      next += put;
-      got -= put;
-    }
-  }
-}
-
-// Writes the bytes of `source` to `destination` so that `destination` shows
-// the whole file or nothing: a hidden file beside it is written and flushed,
-// then renamed into place (replacing an older file of that name).
+// Copies `source` so that `destination` shows the whole file or nothing
+// (replacing an older file of that name).
 void CopyDurably(int source, const std::string& sourcePath, const std::string& destination) {
-  const std::string folder = ParentFolder(destination);
-  const std::string aside =
-      folder + "/." + BaseName(destination) + "." + std::to_string(::getpid()) + ".parziale";
-  ::unlink(aside.c_str());  // left by a copy of this process that was cut off
-  FileDescriptor out(::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (out.get() < 0) {
-    int error = errno;
-    if (error == ENOENT) RaiseError(kPathNotFound, folder);
-    RaiseSystemError(error, destination);
-  }
-  try {
-    CopyAll(source, out.get(), sourcePath, destination);
-    if (::fsync(out.get()) != 0) RaiseSystemError(errno, destination);
-    if (!out.Close()) RaiseSystemError(errno, destination);
-    if (::rename(aside.c_str(), destination.c_str()) != 0) RaiseSystemError(errno, destination);
-  } catch (...) {
-    ::unlink(aside.c_str());
-    throw;
-  }
-  SyncFolder(folder);
+  AsideFile copy(destination);
+  copy.CopyFrom(source, sourcePath);
+  copy.Commit();
 }
 
 class DirectoryTerminalLink : public TerminalLink {

@@ -10,31 +10,14 @@
 #include <fstream>
 
 #include "component/AutomationError.h"
+#include "platform/AsideFile.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 #include "platform/Windows1252.h"
 
 namespace viruzedi {
 
 namespace {
-
-[[noreturn]] void RaiseForErrno(int error, const std::string& path) {
-  switch (error) {
-    case ENOENT: RaiseError(kFileNotFound, path);
-    case ENOTDIR: RaiseError(kPathNotFound, path);
-    case EEXIST: RaiseError(kFileAlreadyExists, path);
-    case EACCES:
-    case EPERM:
-    case EROFS: RaiseError(kPermissionDenied, path);
-    case EISDIR: RaiseError(kPathFileAccessError, path);
-    default: RaiseError(kPathFileAccessError, path);
-  }
-}
-
-std::string ParentOf(const std::string& path) {
-  std::string::size_type slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool IsFolder(const std::string& path) {
   struct stat st {};
@@ -105,7 +88,7 @@ class LocalFileSystem : public FileSystem {
     int error = errno;
     if (error == EEXIST) RaiseError(kFileAlreadyExists, path);
     if (error == ENOENT) RaiseError(kPathNotFound, path);
-    RaiseForErrno(error, path);
+    RaiseSystemError(error, path);
   }
 
   bool FileExists(const std::string& path) override {
@@ -115,22 +98,22 @@ class LocalFileSystem : public FileSystem {
 
   void DeleteFile(const std::string& path, bool force) override {
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) RaiseForErrno(errno, path);
+    if (lstat(path.c_str(), &st) != 0) RaiseSystemError(errno, path);
     if (S_ISDIR(st.st_mode)) RaiseError(kFileNotFound, path);
     // A file without write permission is a read-only file; root's power to
     // write anyway must not make the refusal disappear.
     if (!force && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
       RaiseError(kPermissionDenied, path);
     }
-    if (unlink(path.c_str()) != 0) RaiseForErrno(errno, path);
+    if (unlink(path.c_str()) != 0) RaiseSystemError(errno, path);
   }
 
   std::unique_ptr<TextStream> OpenTextFile(const std::string& path) override {
     if (IsFolder(path)) RaiseError(kPathFileAccessError, path);
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-      if (errno == ENOENT && !IsFolder(ParentOf(path))) RaiseError(kPathNotFound, path);
-      RaiseForErrno(errno, path);
+      if (errno == ENOENT && !IsFolder(ParentFolder(path))) RaiseError(kPathNotFound, path);
+      RaiseSystemError(errno, path);
     }
     return std::make_unique<LocalTextStream>(fd);
   }
@@ -138,7 +121,7 @@ class LocalFileSystem : public FileSystem {
   void MoveFile(const std::string& source, const std::string& destination) override {
     struct stat st {};
     if (stat(source.c_str(), &st) != 0) RaiseError(kFileNotFound, source);
-    if (!IsFolder(ParentOf(destination))) RaiseError(kPathNotFound, destination);
+    if (!IsFolder(ParentFolder(destination))) RaiseError(kPathNotFound, destination);
     // RENAME_NOREPLACE makes "never replaces" hold even against a file that
     // appears between a test and the rename.
     if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) {
@@ -146,67 +129,37 @@ class LocalFileSystem : public FileSystem {
     }
     int error = errno;
     if (error == EEXIST) RaiseError(kFileAlreadyExists, destination);
-    if (error != EXDEV) RaiseForErrno(error, source);
+    if (error != EXDEV) RaiseSystemError(error, source);
     CopyAcross(source, destination);
-    if (unlink(source.c_str()) != 0) RaiseForErrno(errno, source);
+    // A file left in both places would be imported twice: the copy goes.
+    if (unlink(source.c_str()) != 0) {
+      int error = errno;
+      unlink(destination.c_str());
+      RaiseSystemError(error, source);
+    }
   }
 
   void WriteTextFile(const std::string& path, const std::string& text) override {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      if (errno == ENOENT) RaiseError(kPathNotFound, path);
-      RaiseForErrno(errno, path);
-    }
-    std::string bytes = Utf8ToWindows1252(text);
-    WriteAll(fd, bytes, path);
-    if (close(fd) != 0) RaiseForErrno(errno, path);
+    AsideFile file(path);
+    file.Write(Utf8ToWindows1252(text));
+    file.Commit();
   }
 
  private:
-  static void WriteAll(int fd, const std::string& bytes, const std::string& path) {
-    size_t written = 0;
-    while (written < bytes.size()) {
-      ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        int error = errno;
-        close(fd);
-        RaiseForErrno(error, path);
-      }
-      written += static_cast<size_t>(n);
-    }
-  }
-
   // A move across file systems: the copy is made whole and durable under
-  // the destination name (created exclusively) before the source goes.
+  // the destination name (never replacing a file there) before the source goes.
   static void CopyAcross(const std::string& source, const std::string& destination) {
     int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) RaiseForErrno(errno, source);
-    int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out < 0) {
-      int error = errno;
+    if (in < 0) RaiseSystemError(errno, source);
+    try {
+      AsideFile copy(destination);
+      copy.CopyFrom(in, source);
+      copy.CommitNew();
+    } catch (...) {
       close(in);
-      if (error == EEXIST) RaiseError(kFileAlreadyExists, destination);
-      RaiseForErrno(error, destination);
-    }
-    std::string chunk(65536, '\0');
-    while (true) {
-      ssize_t n = read(in, chunk.data(), chunk.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      try {
-        WriteAll(out, chunk.substr(0, static_cast<size_t>(n)), destination);
-      } catch (...) {
-        close(in);
-        unlink(destination.c_str());
-        throw;
-      }
+      throw;
     }
     close(in);
-    if (fsync(out) != 0 || close(out) != 0) {
-      unlink(destination.c_str());
-      RaiseForErrno(errno, destination);
-    }
   }
 };
 

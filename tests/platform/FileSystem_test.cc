@@ -1,9 +1,11 @@
 #include "platform/FileSystem.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "component/AutomationError.h"
@@ -99,6 +101,29 @@ TEST(FileSystem, MoveNeverReplacesAFile) {
   EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "a.tmp", folder / "d"); }), kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "c.TMP", folder / "no/d"); }),
             kPathNotFound);
+}
+
+TEST(FileSystem, MoveAcrossFileSystemsCopiesWholeAndNeverReplaces) {
+  if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm";
+  TemporaryFolder folder;
+  std::string source = "/dev/shm/viruzedi-move-" + std::to_string(getpid()) + ".tmp";
+  auto files = MakeLocalFileSystem();
+  std::string rows(200000, 'r');
+  WriteFile(source, rows);
+  WriteFile(folder / "taken.TMP", "earlier");
+  EXPECT_EQ(ErrorOf([&] { files->MoveFile(source, folder / "taken.TMP"); }), kFileAlreadyExists);
+  EXPECT_EQ(ReadFile(folder / "taken.TMP"), "earlier");
+  EXPECT_EQ(ReadFile(source), rows);
+  files->MoveFile(source, folder / "moved.TMP");
+  EXPECT_FALSE(files->FileExists(source));
+  EXPECT_EQ(ReadFile(folder / "moved.TMP"), rows);
+  // Nothing is left beside it by the copy.
+  size_t entries = 0;
+  for (auto& entry : std::filesystem::directory_iterator(folder.path())) {
+    (void)entry;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 2u);
 }
 
 TEST(FileSystem, WriteTextFileCreatesOrEmptiesTheFile) {
