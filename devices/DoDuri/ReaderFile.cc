@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "component/AutomationError.h"
+#include "platform/AsideFile.h"
+
 namespace viruzedi::doduri {
 
 namespace {
@@ -38,23 +41,12 @@ std::string Content(const std::vector<std::string>& lines, const std::string& li
 
 // Writes a new file beside `path` and renames it over `path`.
 void Replace(const std::string& path, const std::string& bytes) {
-  std::string aside = path + ".XXXXXX";
-  int fd = mkstemp(aside.data());
-  if (fd < 0) Fail(path, errno);
   try {
-    WriteAll(fd, bytes, aside);
-  } catch (...) {
-    unlink(aside.c_str());
-    throw;
-  }
-  // The file is for people and the component alike: the usual permissions.
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  if (fsync(fd) != 0 || close(fd) != 0 || rename(aside.c_str(), path.c_str()) != 0) {
-    int error = errno;
-    unlink(aside.c_str());
-    Fail(path, error);
+    AsideFile file(path);
+    file.Write(bytes);
+    file.Commit();
+  } catch (const AutomationError& error) {
+    throw FileError(error.description);
   }
 }
 
