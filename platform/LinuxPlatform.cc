@@ -131,6 +131,10 @@ std::shared_ptr<Platform> DefaultPlatform() {
   return platform;
 }
 
+ForwardingPlatform::ForwardingPlatform(std::shared_ptr<Platform> target)
+    : target_(std::move(target)) {}
+ForwardingPlatform::~ForwardingPlatform() = default;
+
 // Devices are made over the forwarding platform itself, so that a service it
 // replaces (the settings, the clock, the message boxes) is the one they use.
 std::unique_ptr<SerialPort> ForwardingPlatform::CreateSerialPort() {
@@ -139,6 +143,15 @@ std::unique_ptr<SerialPort> ForwardingPlatform::CreateSerialPort() {
 
 std::unique_ptr<TerminalLink> ForwardingPlatform::CreateTerminalLink() {
   return MakeTerminalLink(TerminalSetting(), *this);
+}
+
+InfraredLibrary& ForwardingPlatform::Infrared() {
+  std::string path = InfraredLibraryPath();
+  if (!infrared_ || path != infraredLoadedFrom_) {
+    infrared_ = MakeDlopenInfraredLibrary(path);
+    infraredLoadedFrom_ = path;
+  }
+  return *infrared_;
 }
 
 }  // namespace viruzedi

@@ -95,13 +95,13 @@ class Platform {
 std::shared_ptr<Platform> DefaultPlatform();
 
 // Passes every call on to another platform; tests derive from it and
-// override just the services they replace. The serial ports and terminal
-// links it makes are the real ones, built over this platform, so they see
-// its settings, clock and message boxes.
+// override just the services they replace. The serial ports, terminal
+// links and infrared library it makes are the real ones, built over this
+// platform, so they see its settings, clock and message boxes.
 class ForwardingPlatform : public Platform {
  public:
-  explicit ForwardingPlatform(std::shared_ptr<Platform> target)
-      : target_(std::move(target)) {}
+  explicit ForwardingPlatform(std::shared_ptr<Platform> target);
+  ~ForwardingPlatform() override;
 
   void MessageBox(const std::string& text, int style,
                   const std::string& caption) override {
@@ -124,7 +124,7 @@ class ForwardingPlatform : public Platform {
   std::unique_ptr<SerialPort> CreateSerialPort() override;
   FileSystem& Files() override { return target_->Files(); }
   std::unique_ptr<TerminalLink> CreateTerminalLink() override;
-  InfraredLibrary& Infrared() override { return target_->Infrared(); }
+  InfraredLibrary& Infrared() override;
   ProcessRunner& Processes() override { return target_->Processes(); }
 
  protected:
@@ -132,6 +132,8 @@ class ForwardingPlatform : public Platform {
 
  private:
   std::shared_ptr<Platform> target_;
+  std::unique_ptr<InfraredLibrary> infrared_;
+  std::string infraredLoadedFrom_;
 };
 
 }  // namespace viruzedi

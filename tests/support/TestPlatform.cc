@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "platform/ChildProcess.h"
-#include "platform/LinuxPlatform.h"
 
 namespace viruzedi::testing {
 
@@ -43,15 +42,6 @@ std::string TestPlatform::SerialDevice(int32_t port) {
 
 std::string TestPlatform::InfraredLibraryPath() {
   return infraredLibraryPath.empty() ? BinFolder() + "libZiRav.so" : infraredLibraryPath;
-}
-
-InfraredLibrary& TestPlatform::Infrared() {
-  std::string path = InfraredLibraryPath();
-  if (!infrared_ || path != infraredLoadedFrom_) {
-    infrared_ = MakeDlopenInfraredLibrary(path);
-    infraredLoadedFrom_ = path;
-  }
-  return *infrared_;
 }
 
 std::string TestPlatform::ComponentFolder() {

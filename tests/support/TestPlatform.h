@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/InfraredLibrary.h"
 #include "platform/Platform.h"
 
 namespace viruzedi::testing {
@@ -40,8 +39,6 @@ class TestPlatform : public ForwardingPlatform {
   std::string TerminalSetting() override { return terminalSetting; }
   std::string InfraredLibraryPath() override;
   std::string ComponentFolder() override;
-  // The real library loader, on this platform's library path.
-  InfraredLibrary& Infrared() override;
 
   void UseFakeClock() { fakeClock = true; }
   void Advance(std::chrono::nanoseconds d) { fakeNow += d; }
@@ -60,10 +57,6 @@ class TestPlatform : public ForwardingPlatform {
   std::string terminalSetting;
   std::string infraredLibraryPath;  // "" = the built libZiRav.so
   std::string componentFolder;      // "" = the build's bin folder
-
- private:
-  std::unique_ptr<InfraredLibrary> infrared_;
-  std::string infraredLoadedFrom_;
 };
 
 // The folder with everything the build made (libraries, programs,

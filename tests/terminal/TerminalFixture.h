@@ -1,6 +1,5 @@
-// Shared pieces of the terminal tests: a platform whose terminal link follows
-// its own terminal setting (and shows its boxes through it), a download folder,
-// a terminal folder and a real target database in a temporary folder.
+// Shared pieces of the terminal tests: a download folder, a terminal folder
+// and a real target database in a temporary folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,12 +13,9 @@
 
 namespace viruzedi::testing {
 
-class LinkPlatform : public TestPlatform {
- public:
-  std::unique_ptr<TerminalLink> CreateTerminalLink() override {
-    return MakeTerminalLink(terminalSetting, *this);
-  }
-};
+// The forwarding platform makes its terminal link over itself, so the link
+// follows `terminalSetting` and shows its boxes through the test platform.
+using LinkPlatform = TestPlatform;
 
 inline LocalDateTime At(int year, int month, int day, int hour, int minute, int second) {
   return LocalDateTime{year, month, day, hour, minute, second};
