@@ -71,9 +71,6 @@ class InfraredPlatform : public TestPlatform {
   // came first.
   void MessageBox(const std::string& text, int style, const std::string& caption) override;
   std::unique_ptr<FakeInfraredLibrary> fake;
-
- private:
-  std::unique_ptr<InfraredLibrary> real_;
 };
 
 class InfraredTest : public ::testing::Test {
