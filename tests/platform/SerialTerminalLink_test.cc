@@ -191,7 +191,7 @@ TEST(SerialTerminalLink, ReportsADeviceItCannotUse) {
   EXPECT_TRUE(std::filesystem::is_empty(here.path()));
 }
 
-TEST(SerialTerminalLink, IsTheLinkThatASerialSpecificationNames) {
+TEST(SerialTerminalLink, IsTheLinkThatASerialSettingNames) {
   Terminal terminal;
   WriteFile(terminal.files / "1.txt", "X12$5;2;20261206;3\r\n");
   TestPlatform platform;
