@@ -8,6 +8,7 @@ std::string ErrorDescription(int32_t number) {
     case kOverflow: return "Overflow";
     case kSubscriptOutOfRange: return "Indice fuori dall'intervallo";
     case kTypeMismatch: return "Tipo non corrispondente";
+    case kOperationRefused: return "Impossibile eseguire l'operazione richiesta";
     case kFileNotFound: return "File non trovato";
     case kFileAlreadyExists: return "Il file esiste già";
     case kDiskFull: return "Disco pieno";
@@ -17,6 +18,7 @@ std::string ErrorDescription(int32_t number) {
     case kPermissionDenied: return "Permesso negato";
     case kPathNotFound: return "Percorso non trovato";
     case kEntryPointMissing: return "Funzione non trovata nella libreria";
+    case kReceiveOverflow: return "Overflow del buffer di ricezione";
     case kInvalidPortNumber: return "Numero di porta non valido";
     case kPortAlreadyOpen: return "Porta già aperta";
     case kPortNotOpen: return "Operazione non valida: la porta non è aperta";

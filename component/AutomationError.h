@@ -15,6 +15,7 @@ enum ErrorNumber : int32_t {
   kOverflow = 6,
   kSubscriptOutOfRange = 9,
   kTypeMismatch = 13,
+  kOperationRefused = 17,
   kFileNotFound = 53,
   kFileAlreadyExists = 58,
   kDiskFull = 61,
@@ -24,6 +25,8 @@ enum ErrorNumber : int32_t {
   kPermissionDenied = 70,
   kPathNotFound = 76,
   kEntryPointMissing = 453,
+  // The serial control's receive-overflow event, raised as a failure.
+  kReceiveOverflow = 1006,
   kInvalidPortNumber = 8002,
   kPortAlreadyOpen = 8005,
   kPortNotOpen = 8018,

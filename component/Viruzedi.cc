@@ -41,7 +41,23 @@ Viruzedi::~Viruzedi() {
 
 void Viruzedi::OnComm() {
   if (Seriale->CommEvent() != kComEvReceive) return;
-  AppendReceived(BufferRicezione, UltimaRiga, RigaCompleta, Seriale->Input());
+  // Events reach the handler only inside the download's wait, so the
+  // failure ends the download through its own failure path.
+  if (!AppendReceived(BufferRicezione, UltimaRiga, RigaCompleta, Seriale->Input())) {
+    RaiseError(kReceiveOverflow, "il dispositivo ha inviato più di " +
+                                     std::to_string(kMaxReceivedLine) +
+                                     " caratteri senza fine riga");
+  }
 }
+
+Viruzedi::OperationGuard::OperationGuard(Viruzedi& object) : object_(object) {
+  if (object_.operationRunning_) {
+    RaiseError(kOperationRefused,
+               "un'altra operazione è in corso su questo oggetto; riprovare quando è finita");
+  }
+  object_.operationRunning_ = true;
+}
+
+Viruzedi::OperationGuard::~OperationGuard() { object_.operationRunning_ = false; }
 
 }  // namespace viruzedi

@@ -6,6 +6,10 @@
 // downloads and Upload1's form show their failures in message boxes and
 // return normally, while Scarica2, Scarica_ZidoriVovi and Upload1 trap
 // nothing and throw AutomationError.
+//
+// Operations wait for devices while letting the host's events run; a host
+// event that calls a second operation on the same object meanwhile is
+// refused with AutomationError 17, and the first goes on undisturbed.
 #pragma once
 
 #include <cstdint>
@@ -75,8 +79,23 @@ class Viruzedi {
  private:
   friend struct ViruzediInternals;  // tests look at the receiver fields
 
-  // Receive handler of Seriale: assembles the reader's lines.
+  // Receive handler of Seriale: assembles the reader's lines. A line longer
+  // than the receiver keeps is failure 1006.
   void OnComm();
+
+  // Held by every operation for its whole run: the serial control, the
+  // receiver's fields and the shared forms serve one operation at a time.
+  class OperationGuard {
+   public:
+    explicit OperationGuard(Viruzedi& object);
+    ~OperationGuard();
+    OperationGuard(const OperationGuard&) = delete;
+    OperationGuard& operator=(const OperationGuard&) = delete;
+
+   private:
+    Viruzedi& object_;
+  };
+
   // Runs a command line as a child process and waits for it without limit.
   void EseguiEAttendi(const std::string& commandLine, int32_t showState = 0);
   // Folder of the component's own library file, ending in the separator.
@@ -91,6 +110,7 @@ class Viruzedi {
   std::string BufferRicezione;
   std::string UltimaRiga;
   bool RigaCompleta = false;
+  bool operationRunning_ = false;
 };
 
 }  // namespace viruzedi

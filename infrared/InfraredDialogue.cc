@@ -38,6 +38,16 @@ InfraredDialogue::InfraredDialogue(Platform& platform, Handlers handlers)
 InfraredDialogue::~InfraredDialogue() { CloseIfOpen(); }
 
 InfraredDialogue::End InfraredDialogue::Run(int32_t port) {
+  static bool running = false;
+  if (running) {
+    RaiseError(kOperationRefused,
+               "il collegamento a infrarossi è in uso da un'altra operazione");
+  }
+  running = true;
+  struct Running {
+    bool& flag;
+    ~Running() { flag = false; }
+  } release{running};
   state_ = State::kOpening;
   counter_ = 0;
   while (state_ != State::kEnded) {

@@ -61,6 +61,8 @@ class InfraredDialogue {
   // Runs from Opening to one of the ends above. A failure (the link library
   // missing, the import, the counter's overflow) is thrown with the link
   // left as it was: the caller's error path closes it with CloseIfOpen.
+  // The link library holds one link for the whole process: while another
+  // dialogue runs (another object's download, waiting), Run refuses with 17.
   End Run(int32_t port);
   // Closes the link if it is open; never throws (a link that cannot be
   // closed is taken as closed).

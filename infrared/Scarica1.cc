@@ -19,6 +19,7 @@ void WriteFailureMarker(FileSystem& files, const std::string& marker) {
 }  // namespace
 
 Variant Viruzedi::Scarica1() {
+  OperationGuard guard(*this);
   Platform& platform = *platform_;
   InfraredRecordImport records(platform, dbPath_);
   InfraredDialogue dialogue(

@@ -14,6 +14,7 @@ void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& Perco
                         int32_t PortaCOM, int32_t Baud, int32_t ModFile, bool CR, bool LF,
                         bool MostraErrore, bool MostraFile, bool MostraMaschera,
                         int16_t Timeout) {
+  OperationGuard guard(*this);
   const std::string commandLine = ReaderProgramCommandLine(
       PercorsoApp(), {PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
                       MostraMaschera, Timeout});

@@ -15,6 +15,7 @@ void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
                                   int32_t Baud, int32_t ModFile, bool CR, bool LF,
                                   bool MostraErrore, bool MostraFile, bool MostraMaschera,
                                   int16_t Timeout) {
+  OperationGuard guard(*this);
   const std::string commandLine = ReaderProgramCommandLine(
       PercorsoApp(), {FileTxtTemp, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
                       MostraMaschera, Timeout});

@@ -40,6 +40,7 @@ bool WaitForLine(Platform& platform, SerialPort& port, const bool& lineReady) {
 }  // namespace
 
 Variant Viruzedi::Scarica() {
+  OperationGuard guard(*this);
   Platform& platform = *platform_;
   // Released, never closed explicitly, when the call ends on any path.
   std::unique_ptr<Database> database;

@@ -1,5 +1,6 @@
 #include "terminal/Forms.h"
 
+#include "component/AutomationError.h"
 #include "component/ErrorReport.h"
 #include "platform/FileSystem.h"
 
@@ -15,7 +16,21 @@ CaricaDuzuForm& CaricaDuzu() {
   return form;
 }
 
+namespace {
+
+// A form is one instance for every object: loading it again while another
+// object's transfer runs in it would destroy the control under that transfer.
+void RefuseWhileLoaded(bool loaded) {
+  if (loaded) {
+    RaiseError(kOperationRefused,
+               "il collegamento con il terminale è in uso da un'altra operazione");
+  }
+}
+
+}  // namespace
+
 void ScaricaDuzuForm::Load(Platform& platform) {
+  RefuseWhileLoaded(ctlZeveVozu1 != nullptr);
   ctlZeveVozu1 = platform.CreateTerminalLink();
   Form_Load(platform);
 }
@@ -41,6 +56,7 @@ void ScaricaDuzuForm::Form_Load(Platform& platform) {
 }
 
 void CaricaDuzuForm::Load(Platform& platform) {
+  RefuseWhileLoaded(ctlZeveVozu1 != nullptr);
   ctlZeveVozu1 = platform.CreateTerminalLink();
   Form_Load(platform);
 }

@@ -31,7 +31,8 @@ class ScaricaDuzuForm {
   // that name could not be deleted (read-only), which then stays. A failure
   // of the handler (folder, deletion, transfer) is shown in the general error
   // box and not passed on. Only a failure to create the control reaches the
-  // caller, as AutomationError.
+  // caller, as AutomationError, and 17 when the form is loaded already (by
+  // another object's transfer that waits).
   void Load(Platform& platform);
   // Destroys the control.
   void Unload();
@@ -52,7 +53,8 @@ class CaricaDuzuForm {
   // makes sure the download folder exists and has the control send the
   // upload file (whether or not it exists: what the control then reports is
   // shown). Failures of the handler are shown in the general error box and
-  // not passed on; a failure to create the control throws AutomationError.
+  // not passed on; a failure to create the control throws AutomationError,
+  // and so does loading the form while it is loaded (17).
   void Load(Platform& platform);
   void Unload();
 

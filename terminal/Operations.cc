@@ -19,23 +19,30 @@ constexpr FileDownload kRemittances{"Rimesse_OF_", 1, ArchiveRule::kImportato,
 
 }  // namespace
 
-Variant Viruzedi::Scarica3() { return RunFileDownload(kSubOrderReads, *platform_, dbPath_, idUt_); }
+Variant Viruzedi::Scarica3() {
+  OperationGuard guard(*this);
+  return RunFileDownload(kSubOrderReads, *platform_, dbPath_, idUt_);
+}
 
 Variant Viruzedi::Scarica4() {
+  OperationGuard guard(*this);
   return RunFileDownload(kStockMovements, *platform_, dbPath_, idUt_);
 }
 
 Variant Viruzedi::Scarica5() {
+  OperationGuard guard(*this);
   return RunFileDownload(kReconciliation, *platform_, dbPath_, idUt_);
 }
 
 Variant Viruzedi::Scarica_RimesseOF() {
+  OperationGuard guard(*this);
   return RunFileDownload(kRemittances, *platform_, dbPath_, idUt_);
 }
 
 // The upload file is the host's: the component never writes, checks or
 // deletes it. Only a form that cannot be made reaches the host.
 Variant Viruzedi::Upload1() {
+  OperationGuard guard(*this);
   CaricaDuzuForm& form = CaricaDuzu();
   form.Load(*platform_);
   form.Unload();
