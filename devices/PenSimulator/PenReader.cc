@@ -30,6 +30,18 @@ void ServePenReader(PseudoTerminal& pty, PenReader& reader,
     std::string requests = pty.Read(PseudoTerminal::Clock::now() + 100ms);
     for (char request : requests) {
       report(request == 'c' ? "request" : "byte " + std::to_string(static_cast<unsigned char>(request)));
+      if (reader.UnplugsAt(request)) {
+        // The caller closes the line by ending.
+        report("unplugged");
+        return;
+      }
+      if (options.flood && request == 'c' && !reader.ReadsLeft()) {
+        // Until the component stops reading and the line's buffer fills:
+        // then the write blocks until the simulator is ended.
+        const std::string noise(1024, 'X');
+        while (keepGoing()) pty.Write(noise);
+        return;
+      }
       std::optional<std::string> answer = reader.Answer(request);
       if (!answer) continue;
       if (options.delay.count() > 0) std::this_thread::sleep_for(options.delay);

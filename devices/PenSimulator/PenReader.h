@@ -28,6 +28,13 @@ struct PenReaderOptions {
   std::size_t piece = 0;
   bool lowerCaseEmpty = false;  // "empty" instead of "EMPTY"
   bool crLf = false;            // CR LF instead of LF CR (lines never end)
+  // Requests answered before the reader is unplugged: the next request
+  // makes the line go away. Negative: never.
+  int unplugAfter = -1;
+  // Once the stored reads are sent, answers with characters and no line
+  // end, without ever stopping: a device on the wrong speed, a line full of
+  // noise.
+  bool flood = false;
 };
 
 class PenReader {
@@ -39,6 +46,11 @@ class PenReader {
   std::optional<std::string> Answer(char request);
   // Whether every read has been sent and "EMPTY" said after them.
   bool Emptied() const { return emptied_; }
+  bool ReadsLeft() const { return next_ < options_.reads.size(); }
+  // Whether the reader is to be unplugged instead of answering `request`.
+  bool UnplugsAt(char request) const {
+    return request == 'c' && options_.unplugAfter >= 0 && answered_ >= options_.unplugAfter;
+  }
   const PenReaderOptions& options() const { return options_; }
 
  private:
@@ -49,8 +61,9 @@ class PenReader {
 };
 
 // Serves the reader on the simulator's side of `pty` while `keepGoing`
-// returns true (asked at least every 100 ms). `report` is told of every
-// request and answer ("request", "answer <text>").
+// returns true (asked at least every 100 ms), or until the reader is
+// unplugged. `report` is told of every request and answer ("request",
+// "answer <text>", "unplugged").
 void ServePenReader(PseudoTerminal& pty, PenReader& reader,
                     const std::function<void(const std::string&)>& report,
                     const std::function<bool()>& keepGoing);

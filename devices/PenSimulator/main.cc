@@ -5,7 +5,8 @@
 // until it has said "EMPTY" after its reads and no request followed for a
 // second). The reads are the arguments, or one per line of --reads-file.
 // Misbehaviour on demand: --silent, --answers N, --delay MS, --piece N,
-// --lower-case, --cr-lf. --trace prints every request and answer.
+// --lower-case, --cr-lf, --unplug-after N, --flood. --trace prints every
+// request and answer.
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
   app.add_flag("--cr-lf", options.crLf, "End answers with CR LF (the component waits for LF CR)");
   app.add_flag("--once", once, "End after saying \"EMPTY\" when no request follows for a second");
   app.add_flag("--trace", trace, "Print every request and answer");
+  app.add_option("--unplug-after", options.unplugAfter,
+                 "Answer this many requests, then go away on the next (the line hangs up)");
+  app.add_flag("--flood", options.flood, "After the reads, answer with endless characters and no line end");
   CLI11_PARSE(app, argc, argv);
 
   if (!readsFile.empty()) {

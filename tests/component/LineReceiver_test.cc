@@ -37,5 +37,37 @@ TEST(LineReceiver, AssemblesLinesEndedByLfCr) {
   }
 }
 
+TEST(LineReceiver, KeepsNoLineLongerThanItsLimit) {
+  const std::string longest(kMaxReceivedLine, 'X');
+  struct Case {
+    const char* name;
+    std::vector<std::string> events;
+    bool taken;          // what the last event returned
+    std::string buffer;  // the receiver's buffer afterwards
+    bool ready;
+  };
+  const Case cases[] = {
+      {"the longest line, ended", {longest, "\n\r"}, true, "", true},
+      {"the longest line with its terminator coming", {longest + "\n"}, true, longest + "\n", false},
+      {"one character more, ended", {longest, "Y\n\r"}, false, "", false},
+      {"one character more, not ended", {longest, "Y"}, false, "", false},
+      {"a flood in small events", std::vector<std::string>(5000, "X"), false, "", false},
+      {"CR LF does not end a line, and does not let it grow", {longest, "\r\n"}, false, "", false},
+  };
+  for (const Case& c : cases) {
+    std::string buffer, line = "earlier";
+    bool ready = false;
+    bool taken = true;
+    for (const std::string& input : c.events) {
+      taken = AppendReceived(buffer, line, ready, input);
+      if (!taken) break;
+    }
+    EXPECT_EQ(taken, c.taken) << c.name;
+    EXPECT_EQ(buffer, c.buffer) << c.name;
+    EXPECT_EQ(ready, c.ready) << c.name;
+    EXPECT_EQ(line, c.ready ? longest : "earlier") << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace viruzedi
