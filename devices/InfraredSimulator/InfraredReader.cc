@@ -59,6 +59,11 @@ std::optional<InfraredReader::Answer> InfraredReader::Respond(std::string_view c
   return std::nullopt;
 }
 
+bool InfraredReader::UnplugsAt(std::string_view command) const {
+  auto n = NumberAfter(command, "SEGUE");
+  return options_.unplugAt >= 0 && n && *n == options_.unplugAt;
+}
+
 void ServeInfraredReader(PseudoTerminal& pty, InfraredReader& reader,
                          const std::function<void(const std::string&)>& log,
                          const std::function<bool()>& keepGoing) {
@@ -74,6 +79,11 @@ void ServeInfraredReader(PseudoTerminal& pty, InfraredReader& reader,
       // A line feed from a terminal-minded sender is not part of a command.
       std::erase(command, '\n');
       log("< " + command);
+      if (reader.UnplugsAt(command)) {
+        // The caller closes the line by ending.
+        log("unplugged");
+        return;
+      }
       size_t stored = reader.stored();
       int erasures = reader.erasures();
       std::optional<InfraredReader::Answer> answer = reader.Respond(command);

@@ -30,6 +30,9 @@ struct InfraredReaderOptions {
   std::set<int32_t> garbled;  // the first answer to "SEGUE n" is not a record
   bool silent = false;        // answers nothing at all
   bool lowerCase = false;     // "ack" and "eof"
+  // "SEGUE n" with this n makes the reader go away (the line hangs up);
+  // negative: never.
+  int32_t unplugAt = -1;
 };
 
 class InfraredReader {
@@ -53,6 +56,8 @@ class InfraredReader {
   // How many times the reader was told to erase its records.
   int erasures() const { return erasures_; }
   size_t stored() const { return options_.records.size(); }
+  // Whether the reader is to go away instead of answering `command`.
+  bool UnplugsAt(std::string_view command) const;
 
  private:
   InfraredReaderOptions options_;
@@ -62,9 +67,10 @@ class InfraredReader {
 };
 
 // Serves the reader on the simulator's side of a pseudo-terminal until
-// `keepGoing` returns false (it is asked at least once a second). `log`
-// receives one line per event: "< command" and "> reply", and "erased N"
-// when the reader is told to erase its N records.
+// `keepGoing` returns false (it is asked at least once a second), or until
+// the reader is unplugged. `log` receives one line per event: "< command"
+// and "> reply", "erased N" when the reader is told to erase its N records,
+// "unplugged".
 void ServeInfraredReader(PseudoTerminal& pty, InfraredReader& reader,
                          const std::function<void(const std::string&)>& log,
                          const std::function<bool()>& keepGoing);

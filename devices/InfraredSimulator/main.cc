@@ -4,7 +4,7 @@
 // standard output, then serves until it is terminated. Each record to hold
 // is given with --record (repeatable) or one per line of --records-file.
 // Misbehaviour on demand: --late N, --garbled N (repeatable), --silent,
-// --lower-case. "erased N" is printed when the reader is told to erase its
+// --lower-case, --unplug-at N. "erased N" is printed when the reader is told to erase its
 // reads; --trace prints every command and reply as well.
 #include <csignal>
 #include <cstdio>
@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
   app.add_flag("--silent", options.silent, "Answer nothing at all");
   app.add_flag("--lower-case", options.lowerCase, "Answer \"ack\" and \"eof\"");
   app.add_flag("--trace", trace, "Print every command and reply");
+  app.add_option("--unplug-at", options.unplugAt,
+                 "Go away (the line hangs up) when asked for \"SEGUE N\"");
   CLI11_PARSE(app, argc, argv);
 
   if (!recordsFile.empty()) {

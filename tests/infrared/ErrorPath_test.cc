@@ -3,6 +3,9 @@
 #include <filesystem>
 
 #include "component/AutomationError.h"
+#include "component/Database.h"
+#include "component/Viruzedi.h"
+#include "tests/support/Commands.h"
 #include "tests/infrared/InfraredFixture.h"
 
 namespace viruzedi::testing {
@@ -105,6 +108,33 @@ TEST_F(InfraredTest, LibraryWithoutTheFunctionsIsEntryPointMissing) {
   ASSERT_EQ(platform->boxes.size(), 1u);
   EXPECT_EQ(platform->boxes[0].caption, "453");
   EXPECT_NE(platform->boxes[0].text.find("vbOpenIrCom"), std::string::npos);
+}
+
+// The link library holds one link for the process: another object's
+// download, started by a host event while this one waits, is refused and
+// leaves this one's link alone.
+TEST_F(InfraredTest, AnotherObjectsDownloadWhileOneRunsIsRefused) {
+  FakeInfraredLibrary& link = UseFakeLibrary();
+  link.reads = {{"ACK"}, {kRecordA7}, {"#B$1;1;20261206;1;"}, {"EOF"}};
+  std::string secondDatabase = temporary / "altro.db";
+  DBEngine::CreateTargetDatabase(secondDatabase);
+  Viruzedi other(platform);
+  other.Porta(3);
+  other.DbPath(secondDatabase);
+  link.onWrite = [&](const std::string& text) {
+    if (text == "SEGUE 1\r") other.Scarica1();
+  };
+  RunScarica1();
+
+  EXPECT_EQ(link.Commands(), (Strings{"LEGGI1\r", "SEGUE 0\r", "SEGUE 1\r", "SEGUE 2\r",
+                                      "ELIMINA\r"}));
+  EXPECT_EQ(link.Count("open 2 38400"), 1);
+  EXPECT_EQ(link.Count("close"), 1);
+  EXPECT_EQ(Rows(), (Strings{kRowA7, "#B|1|1.0|2026-12-06|1"}));
+  ASSERT_EQ(platform->boxes.size(), 1u);
+  EXPECT_EQ(platform->boxes[0].caption, "17");
+  EXPECT_EQ(platform->boxes[0].text.rfind(ErrorDescription(kOperationRefused), 0), 0u);
+  EXPECT_TRUE(QueryRows(secondDatabase, "SELECT * FROM Viruzedi").empty());
 }
 
 }  // namespace

@@ -69,6 +69,29 @@ TEST_F(TransferTest, ReaderKeepsItsRecordsWhenTheDownloadFails) {
   EXPECT_EQ(Heard(ReaderLog()), (Strings{"LEGGI1", "SEGUE 0", "SEGUE 1"}));
 }
 
+// The reader taken away in the middle of the dialogue: the link library
+// hears nothing more, the download ends as after any silence, and the reader
+// has not been told to erase what did not arrive.
+TEST_F(TransferTest, ReaderUnpluggedInTheMiddleKeepsEarlierRowsAndReleasesTheLink) {
+  StartReader({"--record", "#A7$12;1.5;20261206;3;", "--record", "#B$1;1;20261206;1;",
+               "--record", "#C$2;1;20261206;1;", "--unplug-at", "2"});
+  RunScarica1(5);
+
+  EXPECT_EQ(Rows(), (Strings{"#A7|12|1.5|2026-12-06|3", "#B|1|1.0|2026-12-06|1"}));
+  EXPECT_EQ(platform->boxes, (std::vector<ShownBox>{kTimeoutBox}));
+  EXPECT_EQ(Marker(), "KO\r\n");
+  Strings log = ReaderLog();
+  EXPECT_EQ(Heard(log), (Strings{"LEGGI1", "SEGUE 0", "SEGUE 1", "SEGUE 2"}));
+  EXPECT_EQ(log.back(), "unplugged");
+
+  // Plugged in again: the link opens at once and the download starts over.
+  StartOver();
+  StartReader({"--record", "#C$2;1;20261206;1;"});
+  RunScarica1(5);
+  EXPECT_EQ(Rows(), Strings{"#C|2|1.0|2026-12-06|1"});
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
 // The command's exit status tells a script whether the download failed.
 TEST_F(TransferTest, CommandExitsWithOneAfterAFailureAndZeroAfterWarnings) {
   std::string viruzedi = BinFolder() + "viruzedi";
