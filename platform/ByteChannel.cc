@@ -1,7 +1,9 @@
 #include "platform/ByteChannel.h"
 
 #include <algorithm>
+#include <functional>
 
+#include "component/AutomationError.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
 
@@ -14,7 +16,8 @@ namespace {
 constexpr std::chrono::milliseconds kLongestSlice{250};
 
 template <typename Line>
-std::string ReadInSlices(Line& line, Platform& platform, MonotonicTime deadline) {
+std::string ReadInSlices(Line& line, Platform& platform, MonotonicTime deadline,
+                         const std::function<bool()>& gone) {
   using Duration = std::chrono::steady_clock::duration;
   while (true) {
     const MonotonicTime start = platform.Now();
@@ -22,7 +25,9 @@ std::string ReadInSlices(Line& line, Platform& platform, MonotonicTime deadline)
     Duration slice = std::min<Duration>(left, kLongestSlice);
     // A deadline already passed still looks once at what is waiting.
     std::string bytes = line.Read(std::chrono::steady_clock::now() + slice);
-    if (!bytes.empty() || left == Duration::zero()) return bytes;
+    if (!bytes.empty()) return bytes;
+    if (gone()) throw LineGone("the line has gone away");
+    if (left == Duration::zero()) return bytes;
     // A clock that stood still through the slice (a test's fake clock that
     // moves only when slept on) is moved by it, so the wait still ends.
     Duration unseen = slice - (platform.Now() - start);
@@ -43,16 +48,24 @@ std::string ByteChannel::Read(MonotonicTime deadline) {
 
 void ByteChannel::PutBack(std::string bytes) { putBack_.insert(0, bytes); }
 
-void SerialDeviceChannel::Write(std::string_view bytes) { device_.Write(bytes); }
+void SerialDeviceChannel::Write(std::string_view bytes) {
+  try {
+    device_.Write(bytes);
+  } catch (const AutomationError&) {
+    if (device_.HungUp()) throw LineGone("the line has gone away");
+    throw;
+  }
+}
 
 std::string SerialDeviceChannel::ReadFromLine(MonotonicTime deadline) {
-  return ReadInSlices(device_, platform_, deadline);
+  return ReadInSlices(device_, platform_, deadline, [this] { return device_.HungUp(); });
 }
 
 void PseudoTerminalChannel::Write(std::string_view bytes) { terminal_.Write(bytes); }
 
 std::string PseudoTerminalChannel::ReadFromLine(MonotonicTime deadline) {
-  return ReadInSlices(terminal_, platform_, deadline);
+  // The simulator keeps the device side open itself: it never sees one.
+  return ReadInSlices(terminal_, platform_, deadline, [] { return false; });
 }
 
 }  // namespace viruzedi

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -14,17 +15,28 @@ namespace viruzedi {
 class PseudoTerminal;
 class SerialDevice;
 
+// Thrown by Read when the line has gone away (the device unplugged, the
+// other end of a pseudo-terminal closed): nothing can arrive on it any more,
+// and waiting out a protocol's time-outs and retries would only keep the
+// person waiting for minutes.
+class LineGone : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class ByteChannel {
  public:
   virtual ~ByteChannel() = default;
 
   // The clock that every deadline given to Read is measured on.
   virtual MonotonicTime Now() = 0;
-  // Sends every byte. Throws AutomationError when the line fails.
+  // Sends every byte. Throws LineGone when the line has gone away, and
+  // AutomationError when it fails otherwise.
   virtual void Write(std::string_view bytes) = 0;
 
   // Bytes that were put back first, else what arrives: blocks until at
-  // least one byte is there or `deadline` passes ("" then).
+  // least one byte is there or `deadline` passes ("" then). Throws LineGone
+  // when the line has gone away.
   std::string Read(MonotonicTime deadline);
   // Returns bytes read too early, so that the next Read gives them first
   // (a request line's reader leaves what follows the line to the protocol).

@@ -145,6 +145,7 @@ void SerialDevice::Write(std::string_view bytes) {
       poll(&pfd, 1, 1000);
       continue;
     }
+    if (n < 0 && errno == EIO) hungUp_ = true;
     RaiseError(kDeviceIoError, path_);
   }
 }
@@ -158,6 +159,7 @@ bool SerialDevice::WaitReadable(Clock::time_point deadline) {
     if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR))) {
       // The other end is gone (a pseudo-terminal whose master closed):
       // nothing can arrive, so wait out the deadline without spinning.
+      hungUp_ = true;
       int left = MillisecondsUntil(deadline);
       if (left > 0) poll(nullptr, 0, left);
       return false;
@@ -173,6 +175,9 @@ std::string SerialDevice::Read(Clock::time_point deadline, size_t limit) {
   while (true) {
     ssize_t n = ::read(fd_, data.data(), limit);
     if (n < 0 && errno == EINTR) continue;
+    // A line that has gone away reads as readable, then fails (EIO) or
+    // ends (0 bytes).
+    if (n == 0 || (n < 0 && errno == EIO)) hungUp_ = true;
     data.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return data;
   }

@@ -50,7 +50,11 @@ class SerialDevice {
   // what is waiting (at most `limit` bytes), "" at the deadline.
   std::string Read(Clock::time_point deadline, size_t limit = 4096);
   // True when input is waiting, after blocking until the deadline at most.
+  // A line that has gone away waits out the deadline and sets HungUp().
   bool WaitReadable(Clock::time_point deadline);
+  // Whether the line has gone away (the device unplugged, the other end of
+  // a pseudo-terminal closed): nothing can arrive on it any more.
+  bool HungUp() const { return hungUp_; }
   // Drops input received and not yet read.
   void DiscardInput();
   // Waits until every written byte has left.
@@ -61,6 +65,7 @@ class SerialDevice {
 
  private:
   SerialDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  bool hungUp_ = false;
   int fd_;
   std::string path_;
 };

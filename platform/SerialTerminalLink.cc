@@ -97,6 +97,8 @@ class SerialTerminalLink : public TerminalLink {
       YmodemSendFile(channel, timing_, std::move(info), contents);
     } catch (const YmodemFailure& failure) {
       throw AutomationError(kDeviceIoError, DescribeFailure(failure.reason, device_));
+    } catch (const LineGone&) {
+      throw AutomationError(kDeviceIoError, LineGoneText());
     }
   }
 
@@ -110,10 +112,16 @@ class SerialTerminalLink : public TerminalLink {
       YmodemReceiveFile(channel, timing_, [&path](const YmodemFileInfo&) { return path; });
     } catch (const YmodemFailure& failure) {
       throw AutomationError(kDeviceIoError, DescribeFailure(failure.reason, device_));
+    } catch (const LineGone&) {
+      throw AutomationError(kDeviceIoError, LineGoneText());
     }
   }
 
  private:
+  std::string LineGoneText() const {
+    return "Il terminale si è scollegato durante il trasferimento (" + device_ + ").";
+  }
+
   // The device for one transfer, closed when the transfer ends however it
   // ends. Answers left over from an earlier, broken transfer are dropped.
   std::unique_ptr<SerialDevice> OpenDevice() {

@@ -15,6 +15,11 @@ namespace {
 
 constexpr char kCancel[] = "\x18\x18\x18\x18\x18\x18\x18\x18";
 
+// Ends the simulator as if the terminal were taken away. Not a
+// std::exception, so that no handler of a transfer mistakes it for a
+// failure to report and carry on after.
+struct Unplugged {};
+
 // The terminal's side of the line, with the misbehaviour it was asked for.
 // Counts restart at each transfer.
 class TerminalChannel : public ByteChannel {
@@ -31,7 +36,11 @@ class TerminalChannel : public ByteChannel {
   MonotonicTime Now() override { return line_.Now(); }
 
   void Write(std::string_view bytes) override {
-    if (options_.cancelAtWrite > 0 && ++writes_ == options_.cancelAtWrite) {
+    ++writes_;
+    // Once unplugged, nothing more goes out: not even the cancel that a
+    // failing transfer sends on its way out.
+    if (options_.unplugAtWrite > 0 && writes_ >= options_.unplugAtWrite) throw Unplugged{};
+    if (options_.cancelAtWrite > 0 && writes_ == options_.cancelAtWrite) {
       line_.Write(kCancel);
       throw std::runtime_error("cancelled as asked");
     }
@@ -161,6 +170,10 @@ void ServeTerminal(PseudoTerminal& terminal, Platform& platform, const TerminalO
       report(*request + ": " + Serve(channel, options, *request));
     } catch (const std::exception& failure) {
       report(*request + ": failed: " + failure.what());
+    } catch (const Unplugged&) {
+      // The caller ends, and the line hangs up with it.
+      report(*request + ": unplugged");
+      return;
     }
   }
 }

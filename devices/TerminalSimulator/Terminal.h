@@ -33,14 +33,17 @@ struct TerminalOptions {
   // The terminal gives up: its write number N (from 1) of each transfer is a
   // cancel (CAN CAN) instead; 0 never.
   int cancelAtWrite = 0;
+  // The terminal is unplugged (the line hangs up) in place of its write
+  // number N of the first transfer; 0 never.
+  int unplugAtWrite = 0;
   // Reads the requests and answers nothing.
   bool silent = false;
   YmodemTiming timing;
 };
 
 // Serves requests on `terminal` while `keepGoing` says so (asked between
-// requests, at least every quarter second). `report` hears one line per
-// request and its outcome.
+// requests, at least every quarter second), or until it is unplugged.
+// `report` hears one line per request and its outcome.
 void ServeTerminal(PseudoTerminal& terminal, Platform& platform, const TerminalOptions& options,
                    const std::function<void(const std::string&)>& report,
                    const std::function<bool()>& keepGoing);

@@ -165,6 +165,41 @@ TEST(SerialTerminalLink, ACancelOrASilentTerminalLeavesNoFile) {
   }
 }
 
+// The terminal taken off its line in the middle of a transfer: the link
+// says so at once instead of waiting out every retry, leaves no file, and
+// lets go of the device.
+TEST(SerialTerminalLink, ATerminalUnpluggedMidTransferFailsAtOnceAndLeavesNoFile) {
+  struct Case {
+    const char* what;
+    bool download;
+  } cases[] = {{"download", true}, {"upload", false}};
+  for (const Case& c : cases) {
+    // The terminal's third write: its second data block when it sends, its
+    // acknowledgement of the first data block when it receives.
+    Terminal terminal({"--unplug-at", "3"});
+    WriteFile(terminal.files / "1.txt", Lines(150, "X12$"));
+    TemporaryFolder here;
+    WriteFile(here / "file_up.tmp", Lines(150, "U;"));
+    // Real time: waiting out the retries would take minutes.
+    TestPlatform platform;
+    auto link = MakeSerialTerminalLink(terminal.device, platform);
+    AutomationError failure = FailureOf([&] {
+      if (c.download) {
+        link->RiceviFile(here / "down.tmp", 1);
+      } else {
+        link->InviaFile(here / "file_up.tmp");
+      }
+    });
+    EXPECT_EQ(failure.number, kDeviceIoError) << c.what;
+    EXPECT_EQ(failure.description,
+              "Il terminale si è scollegato durante il trasferimento (" + terminal.device + ").")
+        << c.what;
+    EXPECT_TRUE(FolderHoldsOnly(here.path(), {"file_up.tmp"})) << c.what;
+    EXPECT_TRUE(FolderHoldsOnly(terminal.files.path(), {"1.txt"})) << c.what;
+    EXPECT_NE(terminal.NextEvent().find(": unplugged"), std::string::npos) << c.what;
+  }
+}
+
 TEST(SerialTerminalLink, ReportsADeviceItCannotUse) {
   TestPlatform platform;
   TemporaryFolder here;
