@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
               libgtest-dev libgmock-dev libbenchmark-dev lrzsz
 
-.PHONY: all deps build demo test test-asan bench fuzz clean
+.PHONY: all deps build demo test test-sanitize test-asan bench fuzz clean
 
 all: build
 
@@ -34,14 +34,18 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
-	$(MAKE) test-asan
+	$(MAKE) test-sanitize
 
-# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-asan: deps
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer: a
+# leak, an overflow or undefined behaviour fails the test that caused it.
+test-sanitize: deps
 	[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=Debug -DVIRUZEDI_SANITIZE=ON -DVIRUZEDI_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) --timeout 300
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) --timeout 300
+
+test-asan: test-sanitize
 
 bench: build
 	for b in $(BUILD)/bin/bench_*; do $$b; done
