@@ -5,7 +5,8 @@
 //
 // The port's device is VIRUZEDI_COM<port>, or /dev/ttyS<port - 1>.
 // Exit status: 0 when the dialogue ended (with reads or without), 1 when the
-// port or the reader file failed, 2 for an argument list it cannot read.
+// port or the reader file failed or the reader sent a line too long to be a
+// read (the reads before it are kept), 2 for an argument list it cannot read.
 // Whenever no reads arrived, the reader file is removed in the modes that
 // replace it (Sovrascrivi, Auto), so that an earlier file is never taken
 // for this run's reads.
@@ -48,28 +49,42 @@ std::string Stamp() {
   return text;
 }
 
+// A read is a few dozen characters; a reader that sends more without a line
+// end is misbehaving (wrong speed, noise) and would grow the line without
+// bound.
+constexpr size_t kLongestLine = 4096;
+
+struct DumpResult {
+  std::vector<std::string> lines;
+  bool overflow = false;  // a line passed kLongestLine: the dump was cut there
+};
+
 // Every line the reader sends until it has been silent for `silence`.
 // Empty lines (the second half of a CR LF, a blank line) are no reads; a
-// last line without its end is one all the same.
-std::vector<std::string> Dump(SerialDevice& device, std::chrono::seconds silence) {
+// last line without its end is one all the same. A line that grows past
+// kLongestLine ends the dump, keeping the lines before it.
+DumpResult Dump(SerialDevice& device, std::chrono::seconds silence) {
   device.DiscardInput();  // a late answer to an earlier request is not ours
   device.Write("DUMP\r");
-  std::vector<std::string> lines;
+  DumpResult result;
   std::string current;
   while (true) {
     std::string chunk = device.Read(SerialDevice::Clock::now() + silence);
     if (chunk.empty()) break;
     for (char c : chunk) {
       if (c == '\r' || c == '\n') {
-        if (!current.empty()) lines.push_back(std::move(current));
+        if (!current.empty()) result.lines.push_back(std::move(current));
         current.clear();
+      } else if (current.size() == kLongestLine) {
+        result.overflow = true;
+        return result;
       } else {
         current += c;
       }
     }
   }
-  if (!current.empty()) lines.push_back(std::move(current));
-  return lines;
+  if (!current.empty()) result.lines.push_back(std::move(current));
+  return result;
 }
 
 int Run(const Arguments& arguments) {
@@ -77,23 +92,31 @@ int Run(const Arguments& arguments) {
     if (arguments.showWindow) std::cerr << "DO_Duri: " << text << std::endl;
   };
   const std::string devicePath = PortDevice(arguments.port);
-  std::vector<std::string> lines;
+  DumpResult dump;
   try {
     auto device = SerialDevice::Open(devicePath);
     device->Configure(LineSettings{arguments.baud, 'n', 8, 1});
     device->SetModemLines(true, true);
     progress("porta " + devicePath + " aperta a " + std::to_string(arguments.baud));
-    lines = Dump(*device, std::chrono::seconds(arguments.timeoutSeconds));
+    dump = Dump(*device, std::chrono::seconds(arguments.timeoutSeconds));
   } catch (const AutomationError&) {
     // A stale file must not pass for this run's reads.
     ForgetReaderFile(arguments.readerFile, arguments.mode);
     throw;
   }
+  const std::vector<std::string>& lines = dump.lines;
   progress(std::to_string(lines.size()) + " letture ricevute");
+  // The reads before the overflow are whole and are kept; the overflow is
+  // still a failure, told by the exit status.
+  const int status = dump.overflow ? 1 : 0;
+  if (dump.overflow && arguments.showErrors) {
+    std::cerr << "DO_Duri: il lettore ha inviato più di " << kLongestLine
+              << " caratteri senza fine riga: lettura interrotta" << std::endl;
+  }
 
   if (lines.empty()) {
     ForgetReaderFile(arguments.readerFile, arguments.mode);
-    return 0;
+    return status;
   }
   std::string lineEnd = std::string(arguments.cr ? "\r" : "") + (arguments.lf ? "\n" : "");
   if (lineEnd.empty()) lineEnd = "\r\n";
@@ -103,7 +126,7 @@ int Run(const Arguments& arguments) {
     std::ifstream in(arguments.readerFile, std::ios::binary);
     std::cout << in.rdbuf() << std::flush;
   }
-  return 0;
+  return status;
 }
 
 }  // namespace

@@ -71,6 +71,12 @@ void ServeReaderDevice(PseudoTerminal& pty, ReaderDevice& reader,
     if (answer.empty()) continue;
     pty.Write(answer);
     log("> " + std::to_string(reader.reads()) + " letture");
+    if (reader.floods()) {
+      // Until the line's buffer fills once nobody reads: the write then
+      // blocks until the simulator is ended.
+      const std::string noise(1024, 'X');
+      while (keepGoing()) pty.Write(noise);
+    }
   }
 }
 

@@ -19,6 +19,9 @@ struct ReaderDeviceOptions {
   std::string lineEnd = "\r\n";  // "\r\n", "\r" or "\n"
   bool silent = false;           // never answers
   bool lastWithoutEnd = false;   // the last read is sent without a line end
+  // After the reads, characters without a line end that never stop: a
+  // reader on the wrong speed, a line full of noise.
+  bool flood = false;
 };
 
 // Reads of the plain layout (article code;quantity[;lot id]) and of GS1
@@ -35,6 +38,7 @@ class ReaderDevice {
   std::string Receive(std::string_view bytes);
 
   int dumps() const { return dumps_; }
+  bool floods() const { return options_.flood && !options_.silent; }
   size_t reads() const { return options_.reads.size(); }
 
  private:

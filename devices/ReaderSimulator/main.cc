@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
   app.add_flag("--ultima-senza-fine", options.lastWithoutEnd,
                "Send the last read without its line end");
   app.add_flag("--traccia", trace, "Print every request and answer");
+  app.add_flag("--inonda", options.flood,
+               "After the reads, send characters without a line end that never stop");
   CLI11_PARSE(app, argc, argv);
 
   if (!readsFile.empty()) {

@@ -171,6 +171,19 @@ TEST(DoDuri, APortThatCannotBeOpenedLeavesNoStaleReadsBehind) {
   }
 }
 
+// A reader that floods the line without a line end after its reads: the
+// reads before it are kept, the flood is cut at a bounded length and is a
+// failure.
+TEST(DoDuri, AFloodWithoutLineEndsKeepsTheReadsBeforeItAndFails) {
+  TemporaryFolder temporary;
+  std::string file = temporary / "letture.txt";
+  Reader reader({"--lettura", "A;1", "--lettura", "B;2", "--inonda"});
+  Outcome outcome = Finish(*StartReaderProgram(reader.device, file + ",3,3,1,1,1,1,0,0,0,5"));
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.output.find("senza fine riga"), std::string::npos) << outcome.output;
+  EXPECT_EQ(ReadFile(file), "A;1\r\nB;2\r\n");
+}
+
 class ReaderProgramEndToEnd : public ReaderProgramTest {
  protected:
   ReaderProgramEndToEnd() { platform->componentFolder = ""; }  // the built DO_Duri.exe
