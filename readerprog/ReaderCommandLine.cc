@@ -1,11 +1,15 @@
 #include "readerprog/ReaderCommandLine.h"
 
+#include "component/AutomationError.h"
+
 namespace viruzedi {
 
 namespace {
 
+// A tab separates arguments as a space does (SplitCommandLine), so a path
+// holding one is quoted too, or the program would get it in two pieces.
 std::string QuotedWhenSpaced(const std::string& path) {
-  if (path.find(' ') == std::string::npos) return path;
+  if (path.find_first_of(" \t") == std::string::npos) return path;
   return "\"" + path + "\"";
 }
 
@@ -20,6 +24,11 @@ std::string FolderWithSeparator(std::string folder, char separator) {
 
 std::string ReaderProgramCommandLine(const std::string& folder,
                                      const ReaderProgramParameters& p) {
+  // The splitter has no escape for a double quote: such a path would reach
+  // the program cut or merged with its neighbour, naming another file.
+  for (const std::string* path : {&folder, &p.PercorsoFile}) {
+    if (path->find('"') != std::string::npos) RaiseError(kInvalidArgument, *path);
+  }
   std::string arguments = QuotedWhenSpaced(p.PercorsoFile);
   for (const std::string& piece :
        {std::to_string(p.PortaCOM), std::to_string(p.Baud), std::to_string(p.ModFile),

@@ -34,8 +34,11 @@ std::string FolderWithSeparator(std::string folder, char separator);
 // "<folder>DO_Duri.exe <file>,<port>,<baud>,<mode>,<cr>,<lf>,<error>,
 // <show file>,<show window>,0,<timeout>", the booleans as 1 or 0. `folder`
 // ends in its separator. The program path and the reader file's path are
-// enclosed in double quotes when they contain a space; nothing else is
-// quoted (a comma in the reader file's path is left as it is).
+// enclosed in double quotes when they contain a space (or a tab, which
+// separates arguments too); nothing else is quoted (a comma in the reader
+// file's path is left as it is). Throws AutomationError 5 when the folder
+// or the reader file's path holds a double quote, which no quoting can
+// carry through SplitCommandLine.
 std::string ReaderProgramCommandLine(const std::string& folder,
                                      const ReaderProgramParameters& parameters);
 

@@ -4,6 +4,9 @@
 
 #include "readerprog/ReaderCommandLine.h"
 
+#include "component/AutomationError.h"
+#include "tests/support/ErrorOf.h"
+
 namespace viruzedi {
 namespace {
 
@@ -32,7 +35,7 @@ TEST(ReaderCommandLine, FolderGetsItsSeparatorOnlyWhenItLacksOne) {
   }
 }
 
-TEST(ReaderCommandLine, ProgramAndReaderFileAreQuotedOnlyWhenTheyHoldASpace) {
+TEST(ReaderCommandLine, ProgramAndReaderFileAreQuotedOnlyWhenTheyHoldABlank) {
   struct Case {
     const char* folder;
     const char* file;
@@ -50,12 +53,23 @@ TEST(ReaderCommandLine, ProgramAndReaderFileAreQuotedOnlyWhenTheyHoldASpace) {
       {"/home/anna/Lettori Magazzino/", "/home/anna/le letture.txt",
        "\"/home/anna/Lettori Magazzino/DO_Duri.exe\" \"/home/anna/le letture.txt\","
        "1,1,1,1,1,0,0,0,0,10"},
-      // A comma in the path is not protected, a tab is no space.
-      {"/opt/v/", "/tmp/a,b\tc.txt", "/opt/v/DO_Duri.exe /tmp/a,b\tc.txt,1,1,1,1,1,0,0,0,0,10"},
+      // A comma in the path is not protected; a tab separates like a space.
+      {"/opt/v/", "/tmp/a,bc.txt", "/opt/v/DO_Duri.exe /tmp/a,bc.txt,1,1,1,1,1,0,0,0,0,10"},
+      {"/opt/v\t1/", "/tmp/a\tb.txt",
+       "\"/opt/v\t1/DO_Duri.exe\" \"/tmp/a\tb.txt\",1,1,1,1,1,0,0,0,0,10"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReaderProgramCommandLine(c.folder, Defaults(c.file)), c.expected) << c.file;
   }
+}
+
+// A double quote cannot be carried through the splitter: "/tmp/a"b c" would
+// reach the program as /tmp/ab and c, another file.
+TEST(ReaderCommandLine, APathHoldingADoubleQuoteIsRefused) {
+  EXPECT_EQ(testing::ErrorOf([] { ReaderProgramCommandLine("/opt/v/", Defaults("/tmp/a\"b c.txt")); }),
+            kInvalidArgument);
+  EXPECT_EQ(testing::ErrorOf([] { ReaderProgramCommandLine("/opt/\"v/", Defaults("/tmp/l.txt")); }),
+            kInvalidArgument);
 }
 
 TEST(ReaderCommandLine, ParametersStandInTheirPositions) {
@@ -109,12 +123,24 @@ TEST(ReaderCommandLine, SplitsByTheRulesOfTheSystemItWasWrittenFor) {
   }
 }
 
-TEST(ReaderCommandLine, LinuxPathsWithSpacesSurviveTheRoundTrip) {
-  std::string line = ReaderProgramCommandLine("/home/anna/Lettori Magazzino/",
-                                              Defaults("/home/anna/le letture.txt"));
-  EXPECT_EQ(SplitCommandLine(line),
-            (std::vector<std::string>{"/home/anna/Lettori Magazzino/DO_Duri.exe",
-                                      "/home/anna/le letture.txt,1,1,1,1,1,0,0,0,0,10"}));
+TEST(ReaderCommandLine, LinuxPathsWithBlanksSurviveTheRoundTrip) {
+  struct Case {
+    const char* folder;
+    const char* file;
+  } cases[] = {
+      {"/home/anna/Lettori Magazzino/", "/home/anna/le letture.txt"},
+      // A tab is a blank to the splitter: unquoted, the reader program would
+      // be told to write a file named by the part before it.
+      {"/opt/v\t1/", "/tmp/a\tb.txt"},
+      {"/opt/v/", "/tmp/\t"},
+  };
+  for (const Case& c : cases) {
+    std::string line = ReaderProgramCommandLine(c.folder, Defaults(c.file));
+    EXPECT_EQ(SplitCommandLine(line),
+              (std::vector<std::string>{std::string(c.folder) + "DO_Duri.exe",
+                                        std::string(c.file) + ",1,1,1,1,1,0,0,0,0,10"}))
+        << line;
+  }
 }
 
 }  // namespace
