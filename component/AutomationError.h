@@ -15,6 +15,7 @@ enum ErrorNumber : int32_t {
   kOverflow = 6,
   kSubscriptOutOfRange = 9,
   kTypeMismatch = 13,
+  kOutOfStringSpace = 14,
   kOperationRefused = 17,
   kFileNotFound = 53,
   kFileAlreadyExists = 58,

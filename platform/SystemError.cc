@@ -18,7 +18,8 @@ void RaiseSystemError(int error, const std::string& path) {
     case EBUSY:
     case ETXTBSY: RaiseError(kPermissionDenied, path);
     case ENOSPC:
-    case EDQUOT: RaiseError(kDiskFull, path);
+    case EDQUOT:
+    case EFBIG: RaiseError(kDiskFull, path);
     case EIO: RaiseError(kDeviceIoError, path);
     default: RaiseError(kPathFileAccessError, path);
   }
