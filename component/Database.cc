@@ -9,6 +9,7 @@
 #include "component/AutomationError.h"
 #include "component/DatabaseMessages.h"
 #include "component/SqliteConnection.h"
+#include "component/SqliteConnectionCache.h"
 #include "component/SqliteDatabase.h"
 
 namespace viruzedi {
@@ -37,9 +38,17 @@ DBEngine& DBEngine::Instance() {
   return engine;
 }
 
+DBEngine::DBEngine() : connections_(std::make_unique<SqliteConnectionCache>()) {}
+
+DBEngine::~DBEngine() = default;
+
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
-  return std::make_unique<SqliteDatabase>(
-      SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout_));
+  std::shared_ptr<SqliteConnection> connection = connections_->Find(name, busyTimeout_);
+  if (!connection) {
+    connection = SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout_);
+    connections_->Remember(name, busyTimeout_, connection);
+  }
+  return std::make_unique<SqliteDatabase>(std::move(connection));
 }
 
 void DBEngine::CreateTargetDatabase(const std::string& name) {

@@ -64,6 +64,7 @@ inline constexpr int kDbAppendOnly = 8;
 inline constexpr int kDbUpdateRegular = 1;
 
 class Recordset;
+class SqliteConnectionCache;
 
 // An open target database. Closed by Close() or when destroyed; after Close
 // every call but Close fails with 3420. Not for use by two threads at once.
@@ -124,6 +125,9 @@ class DBEngine {
   // never creates one. 3024 when missing, 3045 when locked by another
   // program past the busy timeout, 3051 without permission to read and
   // write it, 3343 when it is not a database (an empty file included).
+  // Every open checks the file anew, but while this thread holds another
+  // Database open on the very same file the two share its connection (the
+  // file stays open until both are closed or released).
   std::unique_ptr<Database> OpenDatabase(const std::string& name);
 
   // Creates a new database file with the component's two tables, or nothing
@@ -143,7 +147,9 @@ class DBEngine {
   void NotifyRowStored();
 
  private:
-  DBEngine() = default;
+  DBEngine();
+  ~DBEngine();
+  std::unique_ptr<SqliteConnectionCache> connections_;
   std::function<void(uint64_t)> observer_;
   uint64_t rowsStored_ = 0;
   std::chrono::milliseconds busyTimeout_{5000};

@@ -16,6 +16,21 @@ struct Finalizer {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
+// SQLite would create a missing file and happily read an empty one as an
+// empty database; the engine wants neither, so the file is looked at first.
+std::filesystem::file_status CheckedFileStatus(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) RaiseDatabaseError(kDbFileNotFound, path);
+  if (error) RaiseDatabaseError(kDbCannotOpen, path);
+  if (!fs::is_regular_file(status)) RaiseDatabaseError(kDbNotADatabase, path);
+  std::uintmax_t size = fs::file_size(path, error);
+  if (error) RaiseDatabaseError(kDbCannotOpen, path);
+  if (size == 0) RaiseDatabaseError(kDbNotADatabase, path);
+  return status;
+}
+
 // A cap on the prepared INSERTs kept: the imports use a handful of column
 // lists, so the cap only matters to a caller that varies them endlessly.
 constexpr size_t kMostCachedInserts = 64;
@@ -44,17 +59,7 @@ std::optional<size_t> TableSchema::FindColumn(const std::string& name) const {
 
 std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
                                                          std::chrono::milliseconds busyTimeout) {
-  namespace fs = std::filesystem;
-  // SQLite would create a missing file and happily read an empty one as an
-  // empty database; the engine wants neither, so the file is looked at first.
-  std::error_code error;
-  fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found) RaiseDatabaseError(kDbFileNotFound, path);
-  if (error) RaiseDatabaseError(kDbCannotOpen, path);
-  if (!fs::is_regular_file(status)) RaiseDatabaseError(kDbNotADatabase, path);
-  std::uintmax_t size = fs::file_size(path, error);
-  if (error) RaiseDatabaseError(kDbCannotOpen, path);
-  if (size == 0) RaiseDatabaseError(kDbNotADatabase, path);
+  std::filesystem::file_status status = CheckedFileStatus(path);
 
   // A relative name that starts with "file:" must never be read as a URI.
   std::string sqlitePath = path.rfind("file:", 0) == 0 ? "./" + path : path;
@@ -77,7 +82,50 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
     connection->Exec("PRAGMA journal_mode=WAL");
     connection->Exec("PRAGMA synchronous=NORMAL");
   }
+  connection->permissions_ = status.permissions();
+  connection->schemaVersion_ = connection->SchemaVersion();
   return connection;
+}
+
+bool SqliteConnection::StillServes(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::filesystem::file_status status = CheckedFileStatus(path);
+  if (db_ == nullptr) return false;
+  // A file made read-only since: a new open would refuse it, so this one
+  // must not write to it either.
+  if (status.permissions() != permissions_) return false;
+  // SQLite tells whether the name it opened still leads to the file it has
+  // open; `path` must lead to that same name (a symbolic link may have been
+  // turned elsewhere). The open file keeps its inode taken, so a new file
+  // can never pass for it.
+  int moved = 1;
+  if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved) {
+    return false;
+  }
+  const char* opened = sqlite3_db_filename(db_, "main");
+  if (opened == nullptr) return false;
+  std::error_code error;
+  fs::path absolute = fs::absolute(path, error).lexically_normal();
+  if (error || absolute != opened) {
+    if (!fs::equivalent(path, opened, error) || error) return false;
+  }
+  // Reading the schema version is the first read a new open would make: it
+  // meets another program's lock the same way, and it tells whether the
+  // tables read at the open still describe the file.
+  return SchemaVersion() == schemaVersion_;
+}
+
+int64_t SqliteConnection::SchemaVersion() {
+  if (schemaVersionQuery_ == nullptr) {
+    int result = sqlite3_prepare_v3(db_, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT,
+                                    &schemaVersionQuery_, nullptr);
+    if (result != SQLITE_OK) Fail(result);
+  }
+  int result = sqlite3_step(schemaVersionQuery_);
+  int64_t version = result == SQLITE_ROW ? sqlite3_column_int64(schemaVersionQuery_, 0) : 0;
+  sqlite3_reset(schemaVersionQuery_);
+  if (result != SQLITE_ROW) Fail(result);
+  return version;
 }
 
 SqliteConnection::~SqliteConnection() { Close(); }
@@ -85,6 +133,8 @@ SqliteConnection::~SqliteConnection() { Close(); }
 void SqliteConnection::Close() {
   for (auto& [key, statement] : inserts_) sqlite3_finalize(statement);
   inserts_.clear();
+  sqlite3_finalize(schemaVersionQuery_);
+  schemaVersionQuery_ = nullptr;
   // The tables' schema stays: a record set may still point at its table,
   // and finds the connection closed before it looks.
   if (db_ != nullptr) sqlite3_close_v2(db_);

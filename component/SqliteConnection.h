@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,6 +41,15 @@ class SqliteConnection {
   // and synchronous=NORMAL. Throws 3024, 3045, 3051 or 3343 (Database.h).
   static std::shared_ptr<SqliteConnection> Open(const std::string& path, Mode mode,
                                                 std::chrono::milliseconds busyTimeout);
+
+  // Whether a new open of `path` may be served by this connection instead
+  // of a new one: it is open, `path` still names the very file it has open
+  // (not one put in its place, nor a file it has open that was deleted or
+  // moved away), and neither the file's permissions nor its schema changed
+  // since it was opened. Checks the file as Open does and throws what Open
+  // would: 3024, 3343 or 3051 for the path, 3045 when another program keeps
+  // the file locked past the busy timeout.
+  bool StillServes(const std::string& path);
   ~SqliteConnection();
   SqliteConnection(const SqliteConnection&) = delete;
   SqliteConnection& operator=(const SqliteConnection&) = delete;
@@ -74,6 +84,7 @@ class SqliteConnection {
  private:
   SqliteConnection(std::string path, sqlite3* db) : path_(std::move(path)), db_(db) {}
   void Exec(const char* sql);
+  int64_t SchemaVersion();
   TableSchema* FindTable(const std::string& name);
   void ReadTableNames();
   void ReadColumns(TableSchema& table);
@@ -84,6 +95,12 @@ class SqliteConnection {
   // Columns are read at the first use of a table (every table has one).
   std::vector<std::unique_ptr<TableSchema>> tables_;
   std::map<std::string, sqlite3_stmt*> inserts_;
+  // What a later open compares against: the file's permissions and the
+  // schema version read at the open, and the statement that reads the
+  // version again.
+  std::filesystem::perms permissions_ = std::filesystem::perms::unknown;
+  int64_t schemaVersion_ = 0;
+  sqlite3_stmt* schemaVersionQuery_ = nullptr;
 };
 
 // An SQL identifier in double quotes, a double quote inside doubled.

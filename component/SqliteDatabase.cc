@@ -7,10 +7,16 @@
 
 namespace viruzedi {
 
+SqliteConnection& DatabaseSession::Connection() const {
+  if (connection == nullptr) RaiseDatabaseError(kDbObjectClosed);
+  connection->CheckOpen();
+  return *connection;
+}
+
 void SqliteDatabase::Execute(const std::string& statement) {
-  connection_->CheckOpen();
+  SqliteConnection& connection = session_->Connection();
   InsertStatement insert = ParseInsert(statement);
-  const TableSchema& table = connection_->Table(insert.table);
+  const TableSchema& table = connection.Table(insert.table);
   std::vector<size_t> columns;
   std::vector<BoundValue> values;
   for (size_t i = 0; i < insert.columns.size(); ++i) {
@@ -28,27 +34,27 @@ void SqliteDatabase::Execute(const std::string& statement) {
     const ColumnSchema& column = table.columns[columns[i]];
     values.push_back(ValueOfLiteral(insert.values[i], column.kind, column.name));
   }
-  connection_->Insert(table, columns, values);
+  connection.Insert(table, columns, values);
 }
 
 std::unique_ptr<Recordset> SqliteDatabase::OpenRecordset(const std::string& source, int) {
-  connection_->CheckOpen();
+  SqliteConnection& connection = session_->Connection();
   std::string name = ParseSelectAll(source);
-  return std::make_unique<SqliteRecordset>(connection_, connection_->Table(name));
+  return std::make_unique<SqliteRecordset>(session_, connection.Table(name));
 }
 
-void SqliteRecordset::CheckOpen() const {
-  if (connection_ == nullptr) RaiseDatabaseError(kDbObjectClosed);
-  connection_->CheckOpen();
+SqliteConnection& SqliteRecordset::Connection() const {
+  if (session_ == nullptr) RaiseDatabaseError(kDbObjectClosed);
+  return session_->Connection();
 }
 
 void SqliteRecordset::AddNew() {
-  CheckOpen();
+  Connection();
   newRow_.emplace();
 }
 
 void SqliteRecordset::SetCollect(const std::string& field, const Variant& value) {
-  CheckOpen();
+  Connection();
   std::optional<size_t> column = table_->FindColumn(field);
   if (!column) RaiseDatabaseError(kDbUnknownField, field);
   if (!newRow_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
@@ -57,7 +63,7 @@ void SqliteRecordset::SetCollect(const std::string& field, const Variant& value)
 }
 
 void SqliteRecordset::Update(int, bool) {
-  CheckOpen();
+  SqliteConnection& connection = Connection();
   if (!newRow_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
   std::vector<size_t> columns;
   std::vector<BoundValue> values;
@@ -66,13 +72,13 @@ void SqliteRecordset::Update(int, bool) {
     values.push_back(value);
   }
   // On a failure (a lock, the disk) the row stays pending, as it was.
-  connection_->Insert(*table_, columns, values);
+  connection.Insert(*table_, columns, values);
   newRow_.reset();
 }
 
 void SqliteRecordset::Close() {
   newRow_.reset();
-  connection_.reset();
+  session_.reset();
 }
 
 }  // namespace viruzedi

@@ -11,25 +11,36 @@
 
 namespace viruzedi {
 
+// What a Database shares with its record sets: the connection, until the
+// Database is closed or destroyed. Other Databases of the same file may
+// share the connection itself; it closes the file when the last of them
+// lets it go.
+struct DatabaseSession {
+  std::shared_ptr<SqliteConnection> connection;  // null once closed
+
+  // The open connection; 3420 once closed.
+  SqliteConnection& Connection() const;
+};
+
 class SqliteDatabase : public Database {
  public:
   explicit SqliteDatabase(std::shared_ptr<SqliteConnection> connection)
-      : connection_(std::move(connection)) {}
-  ~SqliteDatabase() override { connection_->Close(); }
+      : session_(std::make_shared<DatabaseSession>(DatabaseSession{std::move(connection)})) {}
+  ~SqliteDatabase() override { Close(); }
 
   void Execute(const std::string& statement) override;
   std::unique_ptr<Recordset> OpenRecordset(const std::string& source, int options) override;
-  void MakeDurable() override { connection_->MakeDurable(); }
-  void Close() override { connection_->Close(); }
+  void MakeDurable() override { session_->Connection().MakeDurable(); }
+  void Close() override { session_->connection.reset(); }
 
  private:
-  std::shared_ptr<SqliteConnection> connection_;
+  std::shared_ptr<DatabaseSession> session_;
 };
 
 class SqliteRecordset : public Recordset {
  public:
-  SqliteRecordset(std::shared_ptr<SqliteConnection> connection, const TableSchema& table)
-      : connection_(std::move(connection)), table_(&table) {}
+  SqliteRecordset(std::shared_ptr<DatabaseSession> session, const TableSchema& table)
+      : session_(std::move(session)), table_(&table) {}
 
   void AddNew() override;
   void SetCollect(const std::string& field, const Variant& value) override;
@@ -37,9 +48,11 @@ class SqliteRecordset : public Recordset {
   void Close() override;
 
  private:
-  void CheckOpen() const;
+  SqliteConnection& Connection() const;
 
-  std::shared_ptr<SqliteConnection> connection_;  // null once closed
+  std::shared_ptr<DatabaseSession> session_;  // null once closed
+  // Valid while the session's connection is open: the connection keeps its
+  // tables' schema until it closes.
   const TableSchema* table_;
   // The row being added, by column index (ordered, so that rows setting the
   // same fields share one prepared INSERT); none outside AddNew..Update.

@@ -1,0 +1,449 @@
+#!/usr/bin/python3
+"""The component's figures against their references, measured in one run.
+
+Each figure is the median of --repeats runs (component and reference taken
+in turn, so that a slow patch of the machine hits both), and is printed as a
+row: figure, reference, component, ratio, target, met or not.
+
+  1  Scarica4 end to end on 100,000 generated lines through the dir: link,
+     against the sqlite3 shell running the same rows as INSERTs, one
+     transaction each, with the engine's journal mode and synchronous.
+  2  Peak resident memory of that import at 1,000,000 lines against 1,000.
+  3  Scarica against the pen simulator answering at once, 20,000 reads: time
+     per read against the wire time of a read at 38400 baud.
+  4  CPU time against wall time of Scarica waiting on a silent reader, and
+     of Scarica1 through a short dialogue.
+  5  Scarica1 through libZiRav.so and the infrared simulator, 5,000 records:
+     records per second, and the share of a record's work that goes to
+     opening the database (bench_infrared_record).
+
+Usage: run.py [--bin DIR] [--repeats N] [--figures 1,2,...] [--keep]
+"""
+
+import argparse
+import contextlib
+import json
+import os
+import select
+import shutil
+import sqlite3
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import generate  # noqa: E402
+
+GNU_TIME = "/usr/bin/time"
+BAUD = 38400
+BITS_PER_BYTE = 10  # start, 8 data, stop
+
+
+class Failure(Exception):
+    pass
+
+
+class Usage:
+    """What one child process used: seconds of wall, user and system time,
+    and its peak resident memory in kB (only when asked for)."""
+
+    def __init__(self, wall, user, system, peak_kb=None):
+        self.wall, self.user, self.system, self.peak_kb = wall, user, system, peak_kb
+
+    @property
+    def cpu(self):
+        return self.user + self.system
+
+
+def run_measured(argv, stdin_path=None, peak_memory=False, expect=(0,)):
+    """Runs argv to its end and returns its Usage.
+
+    Peak memory comes from GNU time: a child started straight from Python
+    inherits the interpreter's high-water mark in ru_maxrss, one started by
+    a small program does not."""
+    rss_file = None
+    if peak_memory:
+        handle, rss_file = tempfile.mkstemp(prefix="viruzedi-rss-")
+        os.close(handle)
+        argv = [GNU_TIME, "--quiet", "-f", "%M", "-o", rss_file, "--"] + list(argv)
+    stdin = open(stdin_path, "rb") if stdin_path else subprocess.DEVNULL
+    try:
+        start = time.perf_counter()
+        child = subprocess.Popen(argv, stdin=stdin, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.PIPE)
+        # stderr is read after the end: the commands measured write a line or two.
+        _, status, usage = os.wait4(child.pid, 0)
+        wall = time.perf_counter() - start
+        child.returncode = os.waitstatus_to_exitcode(status)
+        errors = child.stderr.read().decode(errors="replace")
+        child.stderr.close()
+    finally:
+        if stdin_path:
+            stdin.close()
+    if child.returncode not in expect:
+        raise Failure("%s ended with %d: %s" % (" ".join(argv), child.returncode, errors.strip()))
+    peak = None
+    if rss_file:
+        with open(rss_file) as f:
+            peak = int(f.read().split()[-1])
+        os.remove(rss_file)
+    return Usage(wall, usage.ru_utime, usage.ru_stime, peak)
+
+
+class Simulator:
+    """A device simulator of the bin folder, started for one measurement and
+    ended by its own process id."""
+
+    def __init__(self, argv):
+        self.process = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.device = self.read_line(5.0)
+        if not self.device.startswith("/dev/"):
+            self.stop()
+            raise Failure("%s did not start (said %r)" % (argv[0], self.device))
+
+    def read_line(self, timeout):
+        """The next line of its output, "" when none comes in time."""
+        fd = self.process.stdout.fileno()
+        line = b""
+        deadline = time.monotonic() + timeout
+        while not line.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([fd], [], [], left)[0]:
+                return ""
+            piece = os.read(fd, 1)
+            if not piece:
+                break
+            line += piece
+        return line.decode(errors="replace").strip()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.process.stdout.close()
+
+
+class Bench:
+    def __init__(self, bin_folder, work, repeats):
+        self.bin = bin_folder
+        self.work = work
+        self.repeats = repeats
+        self.rows = []
+        self.notes = []
+
+    def tool(self, name):
+        return os.path.join(self.bin, name)
+
+    def fresh_folder(self, name):
+        path = os.path.join(self.work, name)
+        shutil.rmtree(path, ignore_errors=True)
+        os.makedirs(path)
+        return path
+
+    def new_database(self, path):
+        for suffix in ("", "-wal", "-shm"):
+            if os.path.exists(path + suffix):
+                os.remove(path + suffix)
+        subprocess.run([self.tool("viruzedi"), "init-db", path], check=True)
+        return path
+
+    def row(self, figure, unit, reference, component, target, within):
+        ratio = component / reference if reference else float("inf")
+        met = None if target is None else within(ratio)
+        self.rows.append((figure, unit, reference, component, ratio, target, met))
+
+    def note(self, text):
+        self.notes.append(text)
+        print("   " + text, flush=True)
+
+    # -- figures 1 and 2: the stock-movement import --------------------------
+
+    def scarica4(self, lines_file, peak_memory=False):
+        """One Scarica4 of a copy of lines_file into a new database; returns
+        its Usage and the database."""
+        case = self.fresh_folder("scarica4")
+        terminal = os.path.join(case, "terminale")
+        os.makedirs(terminal)
+        shutil.copyfile(lines_file, os.path.join(terminal, "1.txt"))
+        database = self.new_database(os.path.join(case, "magazzino.db"))
+        usage = run_measured([self.tool("viruzedi"), "--letture", os.path.join(case, "_Letture"),
+                              "--terminale", "dir:" + terminal, "scarica4", "--db", database],
+                             peak_memory=peak_memory)
+        return usage, database
+
+    def reference_inserts(self, sql_file):
+        case = self.fresh_folder("riferimento")
+        database = self.new_database(os.path.join(case, "riferimento.db"))
+        usage = run_measured(["sqlite3", database], stdin_path=sql_file)
+        return usage, database
+
+    def figure_import(self):
+        count = 100_000
+        print("1  import of %d lines, component and sqlite3 shell in turn" % count, flush=True)
+        lines_file = os.path.join(self.work, "movimenti-%d.txt" % count)
+        sql_file = os.path.join(self.work, "riferimento-%d.sql" % count)
+        generate.write_stock_movements(count, lines_file)
+        generate.write_reference_sql(count, sql_file)
+        component, reference = [], []
+        for repeat in range(self.repeats):
+            # Who goes first alternates, so that neither always meets a
+            # disk still busy with the other's writes.
+            order = [0, 1] if repeat % 2 == 0 else [1, 0]
+            for which in order:
+                if which == 0:
+                    usage, database = self.scarica4(lines_file)
+                    check_rows(database, count)
+                    component.append(usage)
+                else:
+                    usage, database = self.reference_inserts(sql_file)
+                    check_rows(database, count)
+                    reference.append(usage)
+            print("   run %d: component %.2f s, sqlite3 %.2f s"
+                  % (repeat + 1, component[-1].wall, reference[-1].wall), flush=True)
+        comp = statistics.median(u.wall for u in component)
+        ref = statistics.median(u.wall for u in reference)
+        self.row("1 import 100k lines (s)", "s", ref, comp, "<= 1.0", lambda r: r <= 1.0)
+        self.note("lines/s: component %.0f, sqlite3 shell %.0f; CPU s: component %.2f, sqlite3 %.2f"
+                  % (count / comp, count / ref, statistics.median(u.cpu for u in component),
+                     statistics.median(u.cpu for u in reference)))
+
+    def figure_memory(self):
+        print("2  peak memory of the import, 1,000 and 1,000,000 lines", flush=True)
+        peaks = {}
+        for count in (1_000, 1_000_000):
+            lines_file = os.path.join(self.work, "movimenti-%d.txt" % count)
+            generate.write_stock_movements(count, lines_file)
+            runs = []
+            for _ in range(self.repeats):
+                usage, database = self.scarica4(lines_file, peak_memory=True)
+                check_count(database, count)
+                runs.append(usage)
+            peaks[count] = statistics.median(u.peak_kb for u in runs)
+            self.note("%d lines: peak %d kB, %.1f s" % (count, peaks[count],
+                                                       statistics.median(u.wall for u in runs)))
+            os.remove(lines_file)
+        self.row("2 peak RSS 1M/1k lines (kB)", "kB", peaks[1_000], peaks[1_000_000], "<= 1.2",
+                 lambda r: r <= 1.2)
+
+    # -- figure 3: the pen dialogue ------------------------------------------
+
+    def figure_pen(self):
+        count = 20_000
+        print("3  pen download of %d reads from a simulator answering at once" % count, flush=True)
+        reads = [generate.pen_read(i) for i in range(count)]
+        reads_file = os.path.join(self.work, "letture-penna.txt")
+        generate.write_lines(reads, reads_file)
+        runs = []
+        for _ in range(self.repeats):
+            case = self.fresh_folder("penna")
+            database = self.new_database(os.path.join(case, "magazzino.db"))
+            pen = Simulator([self.tool("pen-simulator"), "--reads-file", reads_file])
+            try:
+                usage = run_measured([self.tool("viruzedi"), "--com", "1=" + pen.device,
+                                      "scarica", "--db", database, "--porta", "1"])
+            finally:
+                pen.stop()
+            check_count(database, count)
+            runs.append(usage)
+        # Request "c", then the answer and its LF CR, each byte 10 bits.
+        answer_bytes = statistics.mean(len(read) + 2 for read in reads)
+        wire = (1 + answer_bytes) * BITS_PER_BYTE / BAUD
+        per_read = statistics.median(u.wall for u in runs) / count
+        self.row("3 pen time per read (ms)", "ms", wire * 1e3, per_read * 1e3, "<= 0.05",
+                 lambda r: r <= 0.05)
+        self.note("reads/s: %.0f (the wire allows %.0f)" % (1 / per_read, 1 / wire))
+
+    # -- figure 4: waiting ---------------------------------------------------
+
+    def figure_waiting(self):
+        print("4  CPU time while waiting", flush=True)
+        case = self.fresh_folder("attesa")
+        database = self.new_database(os.path.join(case, "magazzino.db"))
+        silent = []
+        for _ in range(self.repeats):
+            pen = Simulator([self.tool("pen-simulator"), "--silent"])
+            try:
+                # The time-out is a failure: exit status 1.
+                silent.append(run_measured([self.tool("viruzedi"), "--com", "1=" + pen.device,
+                                            "scarica", "--db", database, "--porta", "1"],
+                                           expect=(1,)))
+            finally:
+                pen.stop()
+        self.waiting_row("4 CPU/wall scarica, silent", silent)
+
+        records = [generate.infrared_record(i) for i in range(3)]
+        dialogue = []
+        for _ in range(self.repeats):
+            usage, erased = self.scarica1(records, case)
+            if erased != "erased %d" % len(records):
+                raise Failure("the short infrared dialogue did not end well: %r" % erased)
+            dialogue.append(usage)
+        self.waiting_row("4 CPU/wall scarica1, 3 records", dialogue)
+
+    def waiting_row(self, figure, runs):
+        wall = statistics.median(u.wall for u in runs)
+        cpu = statistics.median(u.cpu for u in runs)
+        self.row(figure + " (s)", "s", wall, cpu, "<= 0.01", lambda r: r <= 0.01)
+        self.note("%s: %.2f s wall, %.4f s CPU (user %.4f, system %.4f)"
+                  % (figure, wall, cpu, statistics.median(u.user for u in runs),
+                     statistics.median(u.system for u in runs)))
+
+    # -- figure 5: infrared records ------------------------------------------
+
+    def scarica1(self, records, case):
+        """One Scarica1 of `records` from a new simulator into a new database;
+        returns its Usage and what the reader said at the end."""
+        records_file = os.path.join(case, "record.txt")
+        generate.write_lines(records, records_file)
+        database = self.new_database(os.path.join(case, "infrarossi.db"))
+        reader = Simulator([self.tool("infrared-simulator"), "--records-file", records_file])
+        try:
+            usage = run_measured([self.tool("viruzedi"), "--com", "2=" + reader.device,
+                                  "scarica1", "--db", database, "--porta", "2"])
+            erased = reader.read_line(2.0)
+        finally:
+            reader.stop()
+        check_count(database, len(records))
+        return usage, erased
+
+    def figure_infrared(self):
+        count = 5_000
+        print("5  infrared download of %d records, and the open's share of a record" % count,
+              flush=True)
+        records = [generate.infrared_record(i) for i in range(count)]
+        runs = []
+        for _ in range(self.repeats):
+            usage, erased = self.scarica1(records, self.fresh_folder("infrarossi"))
+            if erased != "erased %d" % count:
+                raise Failure("the infrared download did not end well: %r" % erased)
+            runs.append(usage)
+        wall = statistics.median(u.wall for u in runs)
+        # "SEGUE n" + CR out, the record + CR back.
+        wire = statistics.mean(len("SEGUE %d" % i) + 1 + len(r) + 1
+                               for i, r in enumerate(records)) * BITS_PER_BYTE / BAUD
+        self.row("5 infrared records/s", "1/s", 1 / wire, count / wall, None, None)
+        # The dialogue pauses half a second after the open and before ELIMINA.
+        self.note("records/s %.0f over the whole call (%.2f s, of which 1 s of fixed pauses); "
+                  "%.3f ms per record without the pauses; CPU %.2f s"
+                  % (count / wall, wall, (wall - 1.0) / count * 1e3,
+                     statistics.median(u.cpu for u in runs)))
+
+        times = self.google_benchmark("bench_infrared_record")
+        whole = times["BM_ImportRecord"]
+        statement = times["BM_RecordStatement"]
+        opening = max(whole - statement, 0.0)
+        self.row("5 open share of a record (us)", "us", whole, opening, "< 0.5",
+                 lambda r: r < 0.5)
+        self.note("per record: whole import %.1f us, reading and executing alone %.1f us, "
+                  "open and release alone %.1f us" % (whole, statement, times["BM_OpenDatabase"]))
+
+    def google_benchmark(self, program):
+        """Median real time in microseconds of each benchmark of a program."""
+        out = os.path.join(self.work, program + ".json")
+        subprocess.run([self.tool(program), "--benchmark_repetitions=%d" % self.repeats,
+                        "--benchmark_min_time=0.3", "--benchmark_report_aggregates_only=true",
+                        "--benchmark_out_format=json", "--benchmark_out=" + out],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(out) as f:
+            report = json.load(f)
+        scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
+        medians = {}
+        for entry in report["benchmarks"]:
+            if entry.get("aggregate_name") == "median":
+                medians[entry["run_name"].split("/")[0]] = entry["real_time"] * scale[entry["time_unit"]]
+        return medians
+
+    # -- the table -----------------------------------------------------------
+
+    def table(self):
+        header = ("figure", "reference", "component", "ratio", "target", "met")
+        lines = [header]
+        for figure, _, reference, component, ratio, target, met in self.rows:
+            lines.append((figure, number(reference), number(component), "%.3f" % ratio,
+                          target or "-", "-" if met is None else ("yes" if met else "NO")))
+        widths = [max(len(line[i]) for line in lines) for i in range(len(header))]
+        text = []
+        for n, line in enumerate(lines):
+            cells = [line[0].ljust(widths[0])] + [c.rjust(w) for c, w in zip(line[1:], widths[1:])]
+            text.append("| " + " | ".join(cells) + " |")
+            if n == 0:
+                text.append("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+        return "\n".join(text)
+
+
+def number(value):
+    if value >= 1000:
+        return "%.0f" % value
+    if value >= 10:
+        return "%.1f" % value
+    return "%.4g" % value
+
+
+def check_count(database, count):
+    with contextlib.closing(sqlite3.connect("file:%s?mode=ro" % database, uri=True)) as db:
+        stored = db.execute("SELECT count(*) FROM Viruzedi").fetchone()[0]
+    if stored != count:
+        raise Failure("%s holds %d rows, not %d" % (database, stored, count))
+
+
+def check_rows(database, count):
+    """The rows of a generated import, every column of every row."""
+    check_count(database, count)
+    with contextlib.closing(sqlite3.connect("file:%s?mode=ro" % database, uri=True)) as db:
+        stored = db.execute("SELECT Codart, IdLotto, Quantità, Data, Rep FROM Viruzedi "
+                            "ORDER BY rowid")
+        for got, want in zip(stored, generate.expected_rows(count)):
+            if got != want:
+                raise Failure("%s holds %r where %r was written" % (database, got, want))
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--bin", default=os.environ.get("VIRUZEDI_BIN",
+                                                        os.path.join(here, "..", "build", "bin")),
+                        help="folder of viruzedi, the simulators and bench_infrared_record")
+    parser.add_argument("--repeats", type=int, default=5, help="runs per measurement (median)")
+    parser.add_argument("--figures", default="1,2,3,4,5", help="which figures, e.g. 1,3")
+    parser.add_argument("--keep", action="store_true", help="keep the work folder")
+    parser.add_argument("--json", help="also write the rows to this file")
+    args = parser.parse_args()
+
+    missing = [t for t in ("sqlite3", GNU_TIME) if shutil.which(t) is None]
+    missing += [p for p in ("viruzedi", "pen-simulator", "infrared-simulator", "libZiRav.so",
+                            "bench_infrared_record")
+                if not os.path.exists(os.path.join(args.bin, p))]
+    if missing:
+        sys.exit("bench/run.py: missing %s (bin folder %s)" % (", ".join(missing), args.bin))
+
+    work = tempfile.mkdtemp(prefix="viruzedi-bench-")
+    bench = Bench(os.path.abspath(args.bin), work, args.repeats)
+    figures = {"1": bench.figure_import, "2": bench.figure_memory, "3": bench.figure_pen,
+               "4": bench.figure_waiting, "5": bench.figure_infrared}
+    started = time.monotonic()
+    try:
+        for figure in args.figures.split(","):
+            figures[figure.strip()]()
+    except Failure as failure:
+        sys.exit("bench/run.py: %s" % failure)
+    finally:
+        if args.keep:
+            print("work folder: " + work)
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+    print("\nMedians of %d runs, %.0f s in all:\n" % (args.repeats, time.monotonic() - started))
+    print(bench.table())
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump({"rows": bench.rows, "notes": bench.notes}, f, indent=1)
+    return 0 if all(met is not False for *_, met in bench.rows) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
