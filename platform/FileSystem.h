@@ -6,19 +6,28 @@
 // denied, 76 path not found.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 namespace viruzedi {
 
+// The longest line a text stream hands out, in bytes of the file. The lines
+// of the component's files are a few dozen characters; a file that runs on
+// far longer without a line end is damaged, and reading it whole would let
+// it take the memory of the host.
+inline constexpr std::size_t kLongestTextLine = 4 * 1024 * 1024;
+
 // A file opened for reading as Windows-1252 ("ANSI") text, handed out line
 // by line in UTF-8. CR LF, LF and a lone CR each end a line; the line end is
-// not part of the line.
+// not part of the line. Every byte is a character, NUL included.
 class TextStream {
  public:
   virtual ~TextStream() = default;
   virtual bool AtEndOfStream() = 0;
-  // Throws AutomationError 62 (input past end of file) at the end.
+  // Throws AutomationError 62 (input past end of file) at the end, and 14
+  // (out of string space) for a line longer than kLongestTextLine, having
+  // read no more of the file than that.
   virtual std::string ReadLine() = 0;
   virtual void Close() = 0;
 };

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 
@@ -26,29 +27,29 @@ bool IsFolder(const std::string& path) {
 
 class LocalTextStream : public TextStream {
  public:
-  explicit LocalTextStream(int fd) : fd_(fd) {}
+  LocalTextStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~LocalTextStream() override { Close(); }
 
-  bool AtEndOfStream() override {
-    Fill();
-    return position_ >= buffer_.size();
-  }
+  bool AtEndOfStream() override { return !Fill(); }
 
   std::string ReadLine() override {
     if (AtEndOfStream()) RaiseError(kInputPastEndOfFile);
     std::string line;
-    while (true) {
-      if (position_ >= buffer_.size() && !Fill()) break;
-      char c = buffer_[position_++];
-      if (c == '\n') break;
-      if (c == '\r') {
-        // CR LF is one line end, even when the LF is in the next block.
-        if (position_ < buffer_.size() || Fill()) {
-          if (buffer_[position_] == '\n') ++position_;
-        }
-        break;
+    while (Fill()) {
+      const char* start = buffer_.data() + position_;
+      const char* stop = buffer_.data() + buffer_.size();
+      const char* end = std::find_if(start, stop, [](char c) { return c == '\n' || c == '\r'; });
+      size_t length = static_cast<size_t>(end - start);
+      if (line.size() + length > kLongestTextLine) {
+        RaiseError(kOutOfStringSpace,
+                   "riga di oltre " + std::to_string(kLongestTextLine) + " byte in " + path_);
       }
-      line += c;
+      line.append(start, length);
+      position_ += length;
+      if (end == stop) continue;
+      // CR LF is one line end, even when the LF is in the next block.
+      if (buffer_[position_++] == '\r' && Fill() && buffer_[position_] == '\n') ++position_;
+      break;
     }
     return Windows1252ToUtf8(line);
   }
@@ -67,7 +68,7 @@ class LocalTextStream : public TextStream {
     while (true) {
       ssize_t n = read(fd_, buffer_.data(), buffer_.size());
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) RaiseError(kPathFileAccessError);
+      if (n < 0) RaiseSystemError(errno, path_);
       buffer_.resize(static_cast<size_t>(n));
       position_ = 0;
       return n > 0;
@@ -75,6 +76,7 @@ class LocalTextStream : public TextStream {
   }
 
   int fd_;
+  std::string path_;
   std::string buffer_;
   size_t position_ = 0;
 };
@@ -115,7 +117,7 @@ class LocalFileSystem : public FileSystem {
       if (errno == ENOENT && !IsFolder(ParentFolder(path))) RaiseError(kPathNotFound, path);
       RaiseSystemError(errno, path);
     }
-    return std::make_unique<LocalTextStream>(fd);
+    return std::make_unique<LocalTextStream>(fd, path);
   }
 
   void MoveFile(const std::string& source, const std::string& destination) override {

@@ -1,0 +1,44 @@
+#include "tests/support/DatabaseLock.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/Commands.h"
+
+namespace viruzedi::testing {
+
+using namespace std::chrono_literals;
+
+bool DatabaseLock::ShellAvailable() {
+  return RunProcess({"/bin/sh", "-c", "sqlite3 -version >/dev/null 2>&1"}) == 0;
+}
+
+DatabaseLock::DatabaseLock(const std::string& database, const std::string& folder) {
+  // A named pipe rather than the shell's own standard input: the test keeps
+  // the writing end, and closing it is what ends the transaction.
+  const std::string pipe = folder + "/blocco-input";
+  if (RunProcess({"mkfifo", pipe}) != 0) {
+    ADD_FAILURE() << "mkfifo " << pipe;
+    return;
+  }
+  shell_ = ChildProcess::Start(
+      {"/bin/sh", "-c", "exec sqlite3 -batch " + ShellQuoted(database) + " < " + ShellQuoted(pipe)},
+      true);
+  // Opening blocks until the shell has opened its end.
+  input_.open(pipe);
+  input_ << "BEGIN EXCLUSIVE;\nSELECT 'bloccato';\n" << std::flush;
+  std::string reply = shell_->ReadLine(10s);
+  if (reply != "bloccato") {
+    ADD_FAILURE() << "the sqlite3 shell did not take the lock: '" << reply << "'";
+    Release();
+  }
+}
+
+DatabaseLock::~DatabaseLock() { Release(); }
+
+void DatabaseLock::Release() {
+  if (input_.is_open()) input_.close();
+  if (shell_) shell_->Wait();
+  shell_.reset();
+}
+
+}  // namespace viruzedi::testing

@@ -1,0 +1,36 @@
+// Another program holding a database file locked: the sqlite3 shell inside
+// an exclusive transaction, for as long as the test keeps it.
+#pragma once
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "platform/ChildProcess.h"
+
+namespace viruzedi::testing {
+
+class DatabaseLock {
+ public:
+  // Whether the sqlite3 shell can be run here.
+  static bool ShellAvailable();
+
+  // Starts the shell on `database` and returns once its exclusive
+  // transaction holds the write lock. `folder` receives the pipe that feeds
+  // the shell. A shell that does not report the lock fails the test.
+  DatabaseLock(const std::string& database, const std::string& folder);
+  // Releases the lock if still held.
+  ~DatabaseLock();
+  DatabaseLock(const DatabaseLock&) = delete;
+  DatabaseLock& operator=(const DatabaseLock&) = delete;
+
+  // Ends the shell's input: it rolls its transaction back and exits, so
+  // the lock is free when this returns.
+  void Release();
+
+ private:
+  std::unique_ptr<ChildProcess> shell_;
+  std::ofstream input_;
+};
+
+}  // namespace viruzedi::testing
