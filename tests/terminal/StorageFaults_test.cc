@@ -1,0 +1,132 @@
+// A download folder that cannot be written and an archive name taken
+// while the import runs: an error box, the terminal's file and every stored
+// row intact. (A full disk needs a limit on a whole process: tests/cli.)
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "component/Messages.h"
+#include "tests/terminal/FaultFixture.h"
+
+namespace viruzedi::testing {
+namespace {
+
+const std::string kSent = "X12$5;2;20261206;3\r\nY7$1;1;20261206;1\r\n";
+
+enum class Obstacle {
+  kFileInItsPlace,    // a regular file where the folder should be
+  kImmutable,         // the folder exists and refuses new names
+  kImmutableParent,   // the folder is missing and cannot be made
+};
+
+struct UnwritableCase {
+  const char* name;
+  Obstacle obstacle;
+  bool terminalElsewhere;  // the terminal's folder on another file system
+  const char* caption;
+};
+
+class UnwritableFolderTest : public FaultTest,
+                             public ::testing::WithParamInterface<UnwritableCase> {};
+
+TEST_P(UnwritableFolderTest, TheTransferFailsAndTheTerminalKeepsItsFile) {
+  const UnwritableCase& c = GetParam();
+  OtherFileSystemFolder elsewhere;
+  std::string terminalFolder = terminale;
+  if (c.terminalElsewhere) {
+    if (elsewhere.path().empty()) GTEST_SKIP() << "no /dev/shm";
+    terminalFolder = elsewhere.path();
+    platform->terminalSetting = "dir:" + terminalFolder;
+  }
+  WriteFile(terminalFolder + "/1.txt", kSent);
+  const std::vector<std::string> earlier = StoreEarlierRow();
+
+  std::unique_ptr<ImmutableFolder> immutable;
+  switch (c.obstacle) {
+    case Obstacle::kFileInItsPlace: WriteFile(letture, "not a folder"); break;
+    case Obstacle::kImmutable:
+      std::filesystem::create_directory(letture);
+      immutable = std::make_unique<ImmutableFolder>(letture);
+      break;
+    case Obstacle::kImmutableParent:
+      std::filesystem::create_directory(temporary / "bloccata");
+      letture = temporary / "bloccata/_Letture";
+      platform->downloadFolder = letture;
+      immutable = std::make_unique<ImmutableFolder>(temporary / "bloccata");
+      break;
+  }
+  if (immutable && !immutable->held) GTEST_SKIP() << "chattr +i is not available here";
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{c.caption});
+  EXPECT_EQ(platform->boxes[0].style, kCritical);
+  EXPECT_EQ(ReadFile(terminalFolder + "/1.txt"), kSent);
+  EXPECT_EQ(Movements(), earlier);
+  immutable.reset();
+  if (c.obstacle == Obstacle::kFileInItsPlace) {
+    EXPECT_EQ(ReadFile(letture), "not a folder");
+  } else {
+    EXPECT_TRUE(Names(letture).empty());  // not even a partial copy
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Obstacles, UnwritableFolderTest,
+    ::testing::Values(
+        UnwritableCase{"FileInItsPlace", Obstacle::kFileInItsPlace, false, "58"},
+        UnwritableCase{"Immutable", Obstacle::kImmutable, false, "70"},
+        UnwritableCase{"ImmutableFromAnotherFileSystem", Obstacle::kImmutable, true, "70"},
+        UnwritableCase{"ImmutableParent", Obstacle::kImmutableParent, false, "70"}),
+    [](const ::testing::TestParamInfo<UnwritableCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST_F(FaultTest, AFolderThatStopsTakingNamesDuringTheImportKeepsTheFileUnarchived) {
+  const std::string sent =
+      PutTerminalBytes(1, "A$1;1;20261206;1\r\nB;senza lotto\r\nC$3;3;20261206;3\r\n");
+  std::unique_ptr<ImmutableFolder> immutable;
+  hooked->onWarning = [&] { immutable = std::make_unique<ImmutableFolder>(letture); };
+
+  Run(&Viruzedi::Scarica4);
+
+  if (!immutable->held) GTEST_SKIP() << "chattr +i is not available here";
+  EXPECT_EQ(Captions(), (std::vector<std::string>{kTitoloAttenzione, "70"}));
+  EXPECT_EQ(Movements(), (std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1",
+                                                   "C|3|NULL|3.0|2026-12-06|3"}));
+  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
+  EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
+}
+
+// An archive name free when the download named its file (the name is chosen
+// so) can still be taken by another program while the import runs.
+TEST_F(FaultTest, AnArchiveNameTakenDuringTheImportIsNeverReplaced) {
+  const std::string sent = PutTerminalBytes(
+      1, "$ROF;340;2;DDT15;20261206\r\nNO;1\r\n$ROF;341;3;DDT16;20261207\r\n");
+  const std::string archive = letture + "/Importato_Rimesse_OF_20261206-093015.tmp";
+  hooked->onWarning = [&] { WriteFile(archive, "another program's file"); };
+
+  Run(&Viruzedi::Scarica_RimesseOF);
+
+  EXPECT_EQ(Captions(), (std::vector<std::string>{kTitoloAttenzione, "58"}));
+  EXPECT_EQ(Remittances(), (std::vector<std::string>{"0|340|2.0|DDT15|2026-12-06",
+                                                     "0|341|3.0|DDT16|2026-12-07"}));
+  EXPECT_EQ(ReadFile(archive), "another program's file");
+  EXPECT_EQ(ReadFile(letture + "/Rimesse_OF_20261206-093015.tmp"), sent);
+  EXPECT_EQ(Names(letture).size(), 2u);
+}
+
+TEST_F(FaultTest, AFolderStandingOnTheArchiveNameIsLeftAlone) {
+  const std::string sent = PutTerminalBytes(2, "X12$5;12.5\r\n");
+  std::filesystem::create_directories(letture + "/Riconciliazione_20261206-100207.TMP/dentro");
+
+  Run(&Viruzedi::Scarica5);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{"58"});
+  EXPECT_EQ(Movements(), std::vector<std::string>{"X12|5|NULL|12.5|NULL|NULL"});
+  EXPECT_EQ(ReadFile(letture + "/Riconciliazione_20261206-093015.tmp"), sent);
+  EXPECT_TRUE(std::filesystem::is_directory(letture + "/Riconciliazione_20261206-100207.TMP/dentro"));
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
