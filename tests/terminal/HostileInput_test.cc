@@ -1,0 +1,112 @@
+// Files no terminal should send — NUL bytes, bytes the code page leaves
+// undefined, lone CRs, lines of a megabyte and more: correct rows or a
+// clear error, nothing lost, the memory a line may take bounded.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "component/Messages.h"
+#include "platform/FileSystem.h"
+#include "tests/support/ErrorOf.h"
+#include "tests/terminal/FaultFixture.h"
+
+namespace viruzedi::testing {
+namespace {
+
+using namespace std::string_literals;
+
+const char kTemporaryName[] = "MovMag_20261206-093015.tmp";
+const char kArchiveName[] = "MovMag_20261206-100207.TMP";
+
+struct HostileCase {
+  const char* name;
+  std::string bytes;
+  std::vector<std::string> rows;  // hex(Codart)|IdLotto|Quantità
+  std::vector<std::string> captions;
+};
+
+class HostileFileTest : public FaultTest, public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(HostileFileTest, GivesCorrectRowsOrAClearErrorAndLosesNothing) {
+  const HostileCase& c = GetParam();
+  PutTerminalBytes(1, c.bytes);
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_EQ(Rows("SELECT hex(Codart), IdLotto, Quantità FROM Viruzedi"), c.rows);
+  EXPECT_EQ(Captions(), c.captions);
+  // A file that ended in an error keeps its temporary name, byte for byte.
+  bool failed = !c.captions.empty() && c.captions.back() != kTitoloAttenzione;
+  const std::string kept = failed ? kTemporaryName : kArchiveName;
+  EXPECT_EQ(Names(letture), std::vector<std::string>{kept});
+  EXPECT_EQ(ReadFile(letture + "/" + kept), c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HostileFileTest,
+    ::testing::Values(
+        HostileCase{"NulInsideTheCodeIsKept", "A\0B$1;1;20261206;1\r\n"s, {"410042|1|1.0"}, {}},
+        HostileCase{"NulInANumberIsTypeMismatch",
+                    "A$1;1;20261206;1\r\nC$2;2\0;20261206;2\r\nD$3;3;20261206;3\r\n"s,
+                    {"41|1|1.0"},
+                    {"13"}},
+        HostileCase{"ALineOfNulsIsABadCode", "\0\0\0\r\nA$1;1;20261206;1\r\n"s,
+                    {"41|1|1.0"},
+                    {kTitoloAttenzione}},
+        // The five undefined bytes become the control characters of the
+        // same number, the others their characters: every byte is kept.
+        HostileCase{"BytesTheCodePageLeavesUndefinedAreKept",
+                    "X\x81\x8D\x8F\x90\x9D$1;1;20261206;1\r\n\x80\xFF$2;2;20261206;2\r\n",
+                    {"58C281C28DC28FC290C29D|1|1.0", "E282ACC3BF|2|2.0"},
+                    {}},
+        HostileCase{"LoneCrsEndLines", "A$1;1;20261206;1\rB$2;2;20261206;2\rC$3;3;20261206;3",
+                    {"41|1|1.0", "42|2|2.0", "43|3|3.0"},
+                    {}},
+        HostileCase{"AFileOfLoneCrsIsBlankLines", "\r\r\r\r", {}, {"9"}},
+        HostileCase{"CrCrLfIsALineAndABlankOne", "A$1;1;20261206;1\r\r\nB$2;2;20261206;2\r\n",
+                    {"41|1|1.0"},
+                    {"9"}}),
+    [](const ::testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FaultTest, ALineOfAMegabyteIsStoredWhole) {
+  const std::string code(1024 * 1024, 'X');
+  PutTerminalBytes(1, code + "$5;2;20261206;3\r\nY$6;1;20261206;1;" + code + "\r\n");
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_TRUE(platform->boxes.empty());
+  EXPECT_EQ(Rows("SELECT length(Codart), ltrim(Codart, 'X'), IdLotto FROM Viruzedi"),
+            (std::vector<std::string>{"1048576||5", "1|Y|6"}));
+  EXPECT_EQ(Names(letture), std::vector<std::string>{kArchiveName});
+}
+
+// A damaged file that runs on without a line end must not take the host's
+// memory: the line is refused once it passes the limit.
+TEST_F(FaultTest, ALineLongerThanTheLimitIsErrorFourteenAfterTheRowsBefore) {
+  const std::string sent = PutTerminalBytes(
+      1, "A$1;1;20261206;1\r\n" + std::string(kLongestTextLine + 1, 'Z') + "\r\nB$2;2;20261206;2\r\n");
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{"14"});
+  EXPECT_EQ(Movements(), std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1"});
+  EXPECT_EQ(Names(letture), std::vector<std::string>{kTemporaryName});
+  EXPECT_TRUE(ReadFile(letture + "/" + kTemporaryName) == sent);
+}
+
+TEST_F(FaultTest, AReaderFileLineLongerThanTheLimitReachesTheHostAfterTheRowsBefore) {
+  const std::string componentFolder = temporary / "componente/";  // no reader program
+  std::filesystem::create_directory(componentFolder);
+  platform->componentFolder = componentFolder;
+  const std::string readerFile = temporary / "letture.txt";
+  WriteFile(readerFile, "A1;5\r\n" + std::string(kLongestTextLine, 'Z') + "Z;1\r\nB2;3\r\n");
+
+  Viruzedi component(platform);
+  EXPECT_EQ(ErrorOf([&] { component.Scarica2(database, readerFile); }), kOutOfStringSpace);
+
+  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"A1"});
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
