@@ -1,5 +1,6 @@
 #include "component/Conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -53,6 +54,30 @@ bool NormalizeNumber(std::string_view text, std::string& normalized) {
   return i == end;
 }
 
+// Whether a normalized number (sign, digits, ".", exponent) is below one in
+// size: told by where its first significant digit stands, not by the sign of
+// the exponent, since 1000...0e-1 with four hundred zeros is far too large.
+bool BelowOne(std::string_view normalized) {
+  const size_t e = normalized.find('e');
+  const std::string_view mantissa = normalized.substr(0, e);
+  int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = normalized.substr(e + 1);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+    // Capped: an exponent past a billion decides the question alone.
+    for (char c : digits) exponent = std::min<int64_t>(exponent * 10 + (c - '0'), 1000000000);
+    if (negative) exponent = -exponent;
+  }
+  const size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return true;  // zero
+  const size_t mark = std::min(mantissa.find('.'), mantissa.size());
+  // The power of ten of the first significant digit.
+  const int64_t power = first < mark ? static_cast<int64_t>(mark - first) - 1
+                                     : -static_cast<int64_t>(first - mark);
+  return power + exponent < 0;
+}
+
 enum class ParseResult { Ok, NotANumber, OutOfRange };
 
 ParseResult Parse(std::string_view text, double& value) {
@@ -63,9 +88,7 @@ ParseResult Parse(std::string_view text, double& value) {
   auto [end, error] = std::from_chars(first, last, value);
   if (error == std::errc::result_out_of_range) {
     // A value too small for a double is zero; one too large overflows.
-    std::string_view digits(normalized);
-    size_t e = digits.find('e');
-    if (e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-') {
+    if (BelowOne(normalized)) {
       value = 0.0;
       return ParseResult::Ok;
     }

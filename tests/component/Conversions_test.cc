@@ -38,6 +38,32 @@ TEST(ParseNumber, ReadsNumberTextsAndRefusesTheRest) {
   }
 }
 
+// Beyond the range of a double, the digits tell a number too large (overflow)
+// from one too small (zero); the sign of the exponent alone does not.
+TEST(ParseNumber, BeyondTheDoubleRangeTellsTooLargeFromTooSmall) {
+  const std::string zeros(400, '0');
+  struct Case {
+    std::string text;
+    int error;  // 0: the number is read as zero
+  } cases[] = {
+      {"1" + zeros + "e-1", kOverflow},
+      {"-9" + zeros + ",5e-50", kOverflow},
+      {"0001e400", kOverflow},
+      {"1e+999999999999", kOverflow},
+      {"0." + zeros + "1e-1", 0},
+      {"0," + zeros + "1e+5", 0},
+      {"000.0001e-400", 0},
+      {"1e-999999999999", 0},
+  };
+  for (const Case& c : cases) {
+    double value = -1;
+    EXPECT_EQ(ErrorOf([&] { value = ParseNumber(c.text); }), c.error) << c.text.substr(0, 12);
+    if (c.error == 0) {
+      EXPECT_EQ(value, 0.0) << c.text.substr(0, 12);
+    }
+  }
+}
+
 TEST(IntegerConversions, RoundHalvesToEvenAndOverflowOutsideTheRange) {
   struct Case {
     double value;
