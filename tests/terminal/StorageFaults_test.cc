@@ -82,6 +82,34 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
+// The terminal's file counts as received only once it has left the
+// terminal's folder; a copy that cannot take it from there goes again.
+class UnemptiableTerminalTest : public FaultTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UnemptiableTerminalTest, NothingArrivesAndTheTerminalKeepsItsFile) {
+  OtherFileSystemFolder elsewhere;
+  if (GetParam()) {
+    if (elsewhere.path().empty()) GTEST_SKIP() << "no /dev/shm";
+    letture = elsewhere.path() + "/_Letture";
+    platform->downloadFolder = letture;
+  }
+  WriteFile(terminale + "/1.txt", kSent);
+  ImmutableFolder immutable(terminale);
+  if (!immutable.held) GTEST_SKIP() << "chattr +i is not available here";
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{"70"});
+  EXPECT_EQ(ReadFile(terminale + "/1.txt"), kSent);
+  EXPECT_TRUE(Names(letture).empty());
+  EXPECT_TRUE(Movements().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(OneOrTwoFileSystems, UnemptiableTerminalTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "AcrossFileSystems" : "SameFileSystem";
+                         });
+
 TEST_F(FaultTest, AFolderThatStopsTakingNamesDuringTheImportKeepsTheFileUnarchived) {
   const std::string sent =
       PutTerminalBytes(1, "A$1;1;20261206;1\r\nB;senza lotto\r\nC$3;3;20261206;3\r\n");
