@@ -90,7 +90,7 @@ bool SameLiteral(const StatementLiteral& a, const StatementLiteral& b) {
   switch (a.kind) {
     case StatementLiteral::Kind::Text: return a.text == b.text;
     case StatementLiteral::Kind::Number:
-      return a.text == b.text && (a.number == b.number || (std::isnan(a.number) && std::isnan(b.number)));
+      return a.text == b.text && a.number == b.number;
     case StatementLiteral::Kind::Date: return a.date == b.date;
     case StatementLiteral::Kind::Null: return true;
   }

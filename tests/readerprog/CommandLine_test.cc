@@ -66,10 +66,15 @@ TEST(ReaderCommandLine, ProgramAndReaderFileAreQuotedOnlyWhenTheyHoldABlank) {
 // A double quote cannot be carried through the splitter: "/tmp/a"b c" would
 // reach the program as /tmp/ab and c, another file.
 TEST(ReaderCommandLine, APathHoldingADoubleQuoteIsRefused) {
-  EXPECT_EQ(testing::ErrorOf([] { ReaderProgramCommandLine("/opt/v/", Defaults("/tmp/a\"b c.txt")); }),
-            kInvalidArgument);
-  EXPECT_EQ(testing::ErrorOf([] { ReaderProgramCommandLine("/opt/\"v/", Defaults("/tmp/l.txt")); }),
-            kInvalidArgument);
+  struct Case {
+    const char* folder;
+    const char* file;
+  } cases[] = {{"/opt/v/", "/tmp/a\"b c.txt"}, {"/opt/\"v/", "/tmp/l.txt"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(testing::ErrorOf([&] { ReaderProgramCommandLine(c.folder, Defaults(c.file)); }),
+              kInvalidArgument)
+        << c.folder << c.file;
+  }
 }
 
 TEST(ReaderCommandLine, ParametersStandInTheirPositions) {
