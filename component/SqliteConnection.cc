@@ -81,6 +81,12 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
   if (mode == Mode::ReadWrite) {
     connection->Exec("PRAGMA journal_mode=WAL");
     connection->Exec("PRAGMA synchronous=NORMAL");
+    // The engine only appends: a statement touches the schema and the
+    // rightmost pages of a table, and no row is ever read back. A small
+    // cache holds all of that, and memory stays flat however many rows an
+    // import writes (SQLite's default cache would fill with pages never
+    // needed again).
+    connection->Exec("PRAGMA cache_size=-256");
   }
   connection->permissions_ = status.permissions();
   connection->schemaVersion_ = connection->SchemaVersion();
