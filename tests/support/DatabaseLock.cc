@@ -25,7 +25,8 @@ DatabaseLock::DatabaseLock(const std::string& database, const std::string& folde
       true);
   // Opening blocks until the shell has opened its end.
   input_.open(pipe);
-  input_ << "BEGIN EXCLUSIVE;\nSELECT 'bloccato';\n" << std::flush;
+  // The timeout lets the shell wait out a writer that is between commits.
+  input_ << ".timeout 10000\nBEGIN EXCLUSIVE;\nSELECT 'bloccato';\n" << std::flush;
   std::string reply = shell_->ReadLine(10s);
   if (reply != "bloccato") {
     ADD_FAILURE() << "the sqlite3 shell did not take the lock: '" << reply << "'";

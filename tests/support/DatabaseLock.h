@@ -16,7 +16,8 @@ class DatabaseLock {
   static bool ShellAvailable();
 
   // Starts the shell on `database` and returns once its exclusive
-  // transaction holds the write lock. `folder` receives the pipe that feeds
+  // transaction holds the write lock (taken as soon as a writer that holds
+  // it lets go). `folder` receives the pipe that feeds
   // the shell. A shell that does not report the lock fails the test.
   DatabaseLock(const std::string& database, const std::string& folder);
   // Releases the lock if still held.
