@@ -76,7 +76,7 @@ class DirectoryTerminalLink : public TerminalLink {
 
   void InviaFile(const std::string& path) override {
     if (!IsFolder(folder_)) RaiseError(kPathNotFound, folder_);
-    FileDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0) RaiseSystemError(errno, path);
     struct stat info {};
     if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -88,6 +88,15 @@ class DirectoryTerminalLink : public TerminalLink {
   void RiceviFile(const std::string& path, int16_t numeroFile) override {
     if (!IsFolder(folder_)) RaiseError(kPathNotFound, folder_);
     const std::string source = folder_ + "/" + std::to_string(numeroFile) + ".txt";
+    // Only a file is a terminal's file: a folder would be moved as if
+    // received, and a pipe would hold the copy below for ever.
+    struct stat info {};
+    if (::stat(source.c_str(), &info) != 0) {
+      int error = errno;
+      if (error == ENOENT && !Exists(source)) return;  // the terminal has nothing to send
+      if (error != ENOENT) RaiseSystemError(error, source);
+    }
+    if (!S_ISREG(info.st_mode)) RaiseError(kPathFileAccessError, source);
 
     // Within one file system the rename itself takes the file once: of two
     // readers at the same moment only one can win it.
@@ -105,10 +114,14 @@ class DirectoryTerminalLink : public TerminalLink {
     }
     if (error != EXDEV) RaiseSystemError(error, source);
 
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking on a pipe put in the file's place since the test above.
+    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0) {
       if (errno == ENOENT) return;  // taken by another reader meanwhile
       RaiseSystemError(errno, source);
+    }
+    if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+      RaiseError(kPathFileAccessError, source);
     }
     CopyDurably(in.get(), source, path);
     // Only a file that has left the terminal counts as received: if it cannot

@@ -16,7 +16,9 @@ namespace viruzedi {
 //    place and only then deleted from FOLDER. `path` shows the whole file or
 //    nothing. No <N>.txt: returns with no file at `path`. FOLDER missing:
 //    AutomationError 76; a file that cannot be taken or written: 70 (then
-//    the terminal keeps its file and nothing is left at `path`).
+//    the terminal keeps its file and nothing is left at `path`); a <N>.txt
+//    that is no regular file (a folder, a pipe, a link to nothing): 75,
+//    left where it is.
 //  - InviaFile(path) copies the file into FOLDER under its own name, written
 //    aside and renamed into place, replacing an older one. The source
 //    missing: 53; FOLDER missing: 76.

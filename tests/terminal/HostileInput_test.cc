@@ -1,11 +1,13 @@
 // Files no terminal should send — NUL bytes, bytes the code page leaves
-// undefined, lone CRs, lines of a megabyte and more: correct rows or a
-// clear error, nothing lost, the memory a line may take bounded.
+// undefined, lone CRs, lines of a megabyte and more, entries that are no
+// file at all: correct rows or a clear error, nothing lost, no hang, the
+// memory a line may take bounded.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "component/Messages.h"
+#include "platform/ChildProcess.h"
 #include "platform/FileSystem.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/terminal/FaultFixture.h"
@@ -67,6 +69,53 @@ INSTANTIATE_TEST_SUITE_P(
                     {"41|1|1.0"},
                     {"9"}}),
     [](const ::testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
+
+enum class NotAFile { kFolder, kPipe, kLinkToNothing };
+
+struct NotAFileCase {
+  const char* name;
+  NotAFile kind;
+  bool downloadFolderElsewhere;  // on another file system: a copy, not a rename
+};
+
+class NotAFileTest : public FaultTest, public ::testing::WithParamInterface<NotAFileCase> {};
+
+// Before, a folder was moved into the download folder as if received and
+// the download ended as a success; across file systems a pipe held the
+// download for ever.
+TEST_P(NotAFileTest, IsRefusedAndLeftWithTheTerminal) {
+  OtherFileSystemFolder elsewhere;
+  if (GetParam().downloadFolderElsewhere) {
+    if (elsewhere.path().empty()) GTEST_SKIP() << "no /dev/shm";
+    letture = elsewhere.path() + "/_Letture";
+    platform->downloadFolder = letture;
+  }
+  const std::string entry = terminale + "/1.txt";
+  switch (GetParam().kind) {
+    case NotAFile::kFolder: std::filesystem::create_directory(entry); break;
+    case NotAFile::kPipe: ASSERT_EQ(RunProcess({"mkfifo", entry}), 0); break;
+    case NotAFile::kLinkToNothing: std::filesystem::create_symlink(terminale + "/nulla", entry); break;
+  }
+  const std::filesystem::file_type type = std::filesystem::symlink_status(entry).type();
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{"75"});
+  EXPECT_EQ(std::filesystem::symlink_status(entry).type(), type);
+  EXPECT_TRUE(Names(letture).empty());
+  EXPECT_TRUE(Movements().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, NotAFileTest,
+    ::testing::Values(NotAFileCase{"Folder", NotAFile::kFolder, false},
+                      NotAFileCase{"Pipe", NotAFile::kPipe, false},
+                      NotAFileCase{"LinkToNothing", NotAFile::kLinkToNothing, false},
+                      NotAFileCase{"FolderAcrossFileSystems", NotAFile::kFolder, true},
+                      NotAFileCase{"PipeAcrossFileSystems", NotAFile::kPipe, true}),
+    [](const ::testing::TestParamInfo<NotAFileCase>& info) {
+      return std::string(info.param.name);
+    });
 
 TEST_F(FaultTest, ALineOfAMegabyteIsStoredWhole) {
   const std::string code(1024 * 1024, 'X');
