@@ -186,7 +186,10 @@ TEST_F(ImportFaultTest, AFileThatCannotBeCopiedInStaysWithTheTerminal) {
   std::filesystem::create_directory(terminalFolder);
   struct Remove {
     std::string path;
-    ~Remove() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
+    ~Remove() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
   } removeLater{terminalFolder};
   const std::string sent = PutMovements(2000);  // about 60 KB
 

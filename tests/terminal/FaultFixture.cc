@@ -19,7 +19,8 @@ void HookedPlatform::MessageBox(const std::string& text, int style, const std::s
 }
 
 ImmutableFolder::ImmutableFolder(std::string path) : path_(std::move(path)) {
-  if (RunProcess({"/bin/sh", "-c", "chattr +i " + ShellQuoted(path_) + " 2>/dev/null"}) != 0) return;
+  if (RunProcess({"/bin/sh", "-c", "chattr +i " + ShellQuoted(path_) + " 2>/dev/null"}) != 0)
+    return;
   held = true;
   // Root's other powers must not pass it either.
   const std::string probe = path_ + "/prova";

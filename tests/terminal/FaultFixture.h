@@ -21,8 +21,8 @@ class HookedPlatform : public TestPlatform {
   std::function<void()> onWarning;
 };
 
-// A folder made immutable (chattr +i), refused even to root, for as long as
-// the object lives. `held` is false where the file system or the
+// A folder (or file) made immutable (chattr +i), refused even to root, for
+// as long as the object lives. `held` is false where the file system or the
 // capabilities do not allow it; the test then skips.
 class ImmutableFolder {
  public:
@@ -52,7 +52,6 @@ using DownloadOperation = Variant (Viruzedi::*)();
 
 class FaultTest : public TerminalTest {
  protected:
-
   // Installs the hooked platform and a short busy timeout, so that a lock
   // held by another program ends a statement quickly.
   FaultTest();

@@ -52,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "A$1;1;20261206;1\r\nC$2;2\0;20261206;2\r\nD$3;3;20261206;3\r\n"s,
                     {"41|1|1.0"},
                     {"13"}},
-        HostileCase{"ALineOfNulsIsABadCode", "\0\0\0\r\nA$1;1;20261206;1\r\n"s,
+        HostileCase{"ALineOfNulsIsABadCode",
+                    "\0\0\0\r\nA$1;1;20261206;1\r\n"s,
                     {"41|1|1.0"},
                     {kTitoloAttenzione}},
         // The five undefined bytes become the control characters of the
@@ -61,11 +62,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "X\x81\x8D\x8F\x90\x9D$1;1;20261206;1\r\n\x80\xFF$2;2;20261206;2\r\n",
                     {"58C281C28DC28FC290C29D|1|1.0", "E282ACC3BF|2|2.0"},
                     {}},
-        HostileCase{"LoneCrsEndLines", "A$1;1;20261206;1\rB$2;2;20261206;2\rC$3;3;20261206;3",
+        HostileCase{"LoneCrsEndLines",
+                    "A$1;1;20261206;1\rB$2;2;20261206;2\rC$3;3;20261206;3",
                     {"41|1|1.0", "42|2|2.0", "43|3|3.0"},
                     {}},
         HostileCase{"AFileOfLoneCrsIsBlankLines", "\r\r\r\r", {}, {"9"}},
-        HostileCase{"CrCrLfIsALineAndABlankOne", "A$1;1;20261206;1\r\r\nB$2;2;20261206;2\r\n",
+        HostileCase{"CrCrLfIsALineAndABlankOne",
+                    "A$1;1;20261206;1\r\r\nB$2;2;20261206;2\r\n",
                     {"41|1|1.0"},
                     {"9"}}),
     [](const ::testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
@@ -92,9 +95,15 @@ TEST_P(NotAFileTest, IsRefusedAndLeftWithTheTerminal) {
   }
   const std::string entry = terminale + "/1.txt";
   switch (GetParam().kind) {
-    case NotAFile::kFolder: std::filesystem::create_directory(entry); break;
-    case NotAFile::kPipe: ASSERT_EQ(RunProcess({"mkfifo", entry}), 0); break;
-    case NotAFile::kLinkToNothing: std::filesystem::create_symlink(terminale + "/nulla", entry); break;
+    case NotAFile::kFolder:
+      std::filesystem::create_directory(entry);
+      break;
+    case NotAFile::kPipe:
+      ASSERT_EQ(RunProcess({"mkfifo", entry}), 0);
+      break;
+    case NotAFile::kLinkToNothing:
+      std::filesystem::create_symlink(terminale + "/nulla", entry);
+      break;
   }
   const std::filesystem::file_type type = std::filesystem::symlink_status(entry).type();
 
@@ -132,8 +141,9 @@ TEST_F(FaultTest, ALineOfAMegabyteIsStoredWhole) {
 // A damaged file that runs on without a line end must not take the host's
 // memory: the line is refused once it passes the limit.
 TEST_F(FaultTest, ALineLongerThanTheLimitIsErrorFourteenAfterTheRowsBefore) {
-  const std::string sent = PutTerminalBytes(
-      1, "A$1;1;20261206;1\r\n" + std::string(kLongestTextLine + 1, 'Z') + "\r\nB$2;2;20261206;2\r\n");
+  const std::string sent =
+      PutTerminalBytes(1, "A$1;1;20261206;1\r\n" + std::string(kLongestTextLine + 1, 'Z') +
+                              "\r\nB$2;2;20261206;2\r\n");
 
   Run(&Viruzedi::Scarica4);
 

@@ -69,15 +69,14 @@ TEST_P(LockedFromTheStartTest, TheFirstStatementFailsAndTheFileIsKeptWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     FourDownloads, LockedFromTheStartTest,
-    ::testing::Values(
-        Download{"Scarica3", &Viruzedi::Scarica3, 1, "X12;5;340;2",
-                 "Rimesse_OF_20261206-093015.tmp"},
-        Download{"Scarica4", &Viruzedi::Scarica4, 1, "X12$5;2;20261206;3",
-                 "MovMag_20261206-093015.tmp"},
-        Download{"Scarica5", &Viruzedi::Scarica5, 2, "X12$5;12.5",
-                 "Riconciliazione_20261206-093015.tmp"},
-        Download{"Scarica_RimesseOF", &Viruzedi::Scarica_RimesseOF, 1,
-                 "$ROF;340;2;DDT15;20261206", "Rimesse_OF_20261206-093015.tmp"}),
+    ::testing::Values(Download{"Scarica3", &Viruzedi::Scarica3, 1, "X12;5;340;2",
+                               "Rimesse_OF_20261206-093015.tmp"},
+                      Download{"Scarica4", &Viruzedi::Scarica4, 1, "X12$5;2;20261206;3",
+                               "MovMag_20261206-093015.tmp"},
+                      Download{"Scarica5", &Viruzedi::Scarica5, 2, "X12$5;12.5",
+                               "Riconciliazione_20261206-093015.tmp"},
+                      Download{"Scarica_RimesseOF", &Viruzedi::Scarica_RimesseOF, 1,
+                               "$ROF;340;2;DDT15;20261206", "Rimesse_OF_20261206-093015.tmp"}),
     [](const ::testing::TestParamInfo<Download>& info) { return std::string(info.param.name); });
 
 TEST_F(LockedDatabaseTest, AReaderFileImportReachesTheHostWithTheEngineNumber) {

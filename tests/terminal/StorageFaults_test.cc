@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "component/Database.h"
 #include "component/Messages.h"
 #include "tests/terminal/FaultFixture.h"
 
@@ -14,9 +15,9 @@ namespace {
 const std::string kSent = "X12$5;2;20261206;3\r\nY7$1;1;20261206;1\r\n";
 
 enum class Obstacle {
-  kFileInItsPlace,    // a regular file where the folder should be
-  kImmutable,         // the folder exists and refuses new names
-  kImmutableParent,   // the folder is missing and cannot be made
+  kFileInItsPlace,   // a regular file where the folder should be
+  kImmutable,        // the folder exists and refuses new names
+  kImmutableParent,  // the folder is missing and cannot be made
 };
 
 struct UnwritableCase {
@@ -43,7 +44,9 @@ TEST_P(UnwritableFolderTest, TheTransferFailsAndTheTerminalKeepsItsFile) {
 
   std::unique_ptr<ImmutableFolder> immutable;
   switch (c.obstacle) {
-    case Obstacle::kFileInItsPlace: WriteFile(letture, "not a folder"); break;
+    case Obstacle::kFileInItsPlace:
+      WriteFile(letture, "not a folder");
+      break;
     case Obstacle::kImmutable:
       std::filesystem::create_directory(letture);
       immutable = std::make_unique<ImmutableFolder>(letture);
@@ -73,11 +76,11 @@ TEST_P(UnwritableFolderTest, TheTransferFailsAndTheTerminalKeepsItsFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Obstacles, UnwritableFolderTest,
-    ::testing::Values(
-        UnwritableCase{"FileInItsPlace", Obstacle::kFileInItsPlace, false, "58"},
-        UnwritableCase{"Immutable", Obstacle::kImmutable, false, "70"},
-        UnwritableCase{"ImmutableFromAnotherFileSystem", Obstacle::kImmutable, true, "70"},
-        UnwritableCase{"ImmutableParent", Obstacle::kImmutableParent, false, "70"}),
+    ::testing::Values(UnwritableCase{"FileInItsPlace", Obstacle::kFileInItsPlace, false, "58"},
+                      UnwritableCase{"Immutable", Obstacle::kImmutable, false, "70"},
+                      UnwritableCase{"ImmutableFromAnotherFileSystem", Obstacle::kImmutable, true,
+                                     "70"},
+                      UnwritableCase{"ImmutableParent", Obstacle::kImmutableParent, false, "70"}),
     [](const ::testing::TestParamInfo<UnwritableCase>& info) {
       return std::string(info.param.name);
     });
@@ -120,25 +123,57 @@ TEST_F(FaultTest, AFolderThatStopsTakingNamesDuringTheImportKeepsTheFileUnarchiv
 
   if (!immutable->held) GTEST_SKIP() << "chattr +i is not available here";
   EXPECT_EQ(Captions(), (std::vector<std::string>{kTitoloAttenzione, "70"}));
-  EXPECT_EQ(Movements(), (std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1",
-                                                   "C|3|NULL|3.0|2026-12-06|3"}));
+  EXPECT_EQ(Movements(),
+            (std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1", "C|3|NULL|3.0|2026-12-06|3"}));
   EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
 }
 
+// The database file, or the folder where its log must be made, refuses
+// writing: the engine cannot open it for the import.
+class UnwritableDatabaseTest : public FaultTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UnwritableDatabaseTest, IsShownAndTheFileKeptWhole) {
+  std::filesystem::create_directory(temporary / "archivio");
+  database = temporary / "archivio/magazzino.db";
+  DBEngine::CreateTargetDatabase(database);
+  const std::vector<std::string> earlier = StoreEarlierRow();
+  const std::string sent = PutTerminalBytes(1, kSent);
+  // Reading the rows back left the engine's log beside the file; the last
+  // connection that writes takes it away, so that the log must be made anew.
+  DBEngine::Instance().OpenDatabase(database)->Close();
+  ASSERT_EQ(Names(temporary / "archivio"), std::vector<std::string>{"magazzino.db"});
+  auto immutable =
+      std::make_unique<ImmutableFolder>(GetParam() ? temporary / "archivio" : database);
+  if (!immutable->held) GTEST_SKIP() << "chattr +i is not available here";
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{"3051"});
+  immutable.reset();  // so that the rows can be read back
+  EXPECT_EQ(Movements(), earlier);
+  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
+  EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileOrFolder, UnwritableDatabaseTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "ItsFolder" : "TheFile";
+                         });
+
 // An archive name free when the download named its file (the name is chosen
 // so) can still be taken by another program while the import runs.
 TEST_F(FaultTest, AnArchiveNameTakenDuringTheImportIsNeverReplaced) {
-  const std::string sent = PutTerminalBytes(
-      1, "$ROF;340;2;DDT15;20261206\r\nNO;1\r\n$ROF;341;3;DDT16;20261207\r\n");
+  const std::string sent =
+      PutTerminalBytes(1, "$ROF;340;2;DDT15;20261206\r\nNO;1\r\n$ROF;341;3;DDT16;20261207\r\n");
   const std::string archive = letture + "/Importato_Rimesse_OF_20261206-093015.tmp";
   hooked->onWarning = [&] { WriteFile(archive, "another program's file"); };
 
   Run(&Viruzedi::Scarica_RimesseOF);
 
   EXPECT_EQ(Captions(), (std::vector<std::string>{kTitoloAttenzione, "58"}));
-  EXPECT_EQ(Remittances(), (std::vector<std::string>{"0|340|2.0|DDT15|2026-12-06",
-                                                     "0|341|3.0|DDT16|2026-12-07"}));
+  EXPECT_EQ(Remittances(),
+            (std::vector<std::string>{"0|340|2.0|DDT15|2026-12-06", "0|341|3.0|DDT16|2026-12-07"}));
   EXPECT_EQ(ReadFile(archive), "another program's file");
   EXPECT_EQ(ReadFile(letture + "/Rimesse_OF_20261206-093015.tmp"), sent);
   EXPECT_EQ(Names(letture).size(), 2u);
@@ -153,7 +188,8 @@ TEST_F(FaultTest, AFolderStandingOnTheArchiveNameIsLeftAlone) {
   EXPECT_EQ(Captions(), std::vector<std::string>{"58"});
   EXPECT_EQ(Movements(), std::vector<std::string>{"X12|5|NULL|12.5|NULL|NULL"});
   EXPECT_EQ(ReadFile(letture + "/Riconciliazione_20261206-093015.tmp"), sent);
-  EXPECT_TRUE(std::filesystem::is_directory(letture + "/Riconciliazione_20261206-100207.TMP/dentro"));
+  EXPECT_TRUE(
+      std::filesystem::is_directory(letture + "/Riconciliazione_20261206-100207.TMP/dentro"));
 }
 
 }  // namespace
