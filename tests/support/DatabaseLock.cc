@@ -12,10 +12,12 @@ bool DatabaseLock::ShellAvailable() {
   return RunProcess({"/bin/sh", "-c", "sqlite3 -version >/dev/null 2>&1"}) == 0;
 }
 
-DatabaseLock::DatabaseLock(const std::string& database, const std::string& folder) {
+DatabaseLock::DatabaseLock(const std::string& database, const std::string& folder,
+                           bool readersToo) {
   // A named pipe rather than the shell's own standard input: the test keeps
   // the writing end, and closing it is what ends the transaction.
-  const std::string pipe = folder + "/blocco-input";
+  static int made = 0;
+  const std::string pipe = folder + "/blocco-input-" + std::to_string(++made);
   if (RunProcess({"mkfifo", pipe}) != 0) {
     ADD_FAILURE() << "mkfifo " << pipe;
     return;
@@ -26,8 +28,15 @@ DatabaseLock::DatabaseLock(const std::string& database, const std::string& folde
   // Opening blocks until the shell has opened its end.
   input_.open(pipe);
   // The timeout lets the shell wait out a writer that is between commits.
-  input_ << ".timeout 10000\nBEGIN EXCLUSIVE;\nSELECT 'bloccato';\n" << std::flush;
-  std::string reply = shell_->ReadLine(10s);
+  input_ << ".timeout 10000\n"
+         << (readersToo ? "PRAGMA locking_mode=EXCLUSIVE;\n" : "")
+         << "BEGIN EXCLUSIVE;\nSELECT 'bloccato';\n"
+         << std::flush;
+  // The pragma answers first; an empty line is a time-out or the shell's end.
+  std::string reply;
+  do {
+    reply = shell_->ReadLine(10s);
+  } while (!reply.empty() && reply != "bloccato");
   if (reply != "bloccato") {
     ADD_FAILURE() << "the sqlite3 shell did not take the lock: '" << reply << "'";
     Release();

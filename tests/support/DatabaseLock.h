@@ -19,7 +19,9 @@ class DatabaseLock {
   // transaction holds the write lock (taken as soon as a writer that holds
   // it lets go). `folder` receives the pipe that feeds
   // the shell. A shell that does not report the lock fails the test.
-  DatabaseLock(const std::string& database, const std::string& folder);
+  // With `readersToo`, the shell keeps the file to itself (exclusive
+  // locking mode), so that not even opening it for reading succeeds.
+  DatabaseLock(const std::string& database, const std::string& folder, bool readersToo = false);
   // Releases the lock if still held.
   ~DatabaseLock();
   DatabaseLock(const DatabaseLock&) = delete;

@@ -39,6 +39,19 @@ TEST_F(LockedDatabaseTest, ALockTakenInTheMiddleOfAnImportEndsItAfterTheRowsBefo
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
 }
 
+TEST_F(LockedDatabaseTest, AFileKeptFromReadersTooCannotBeOpened) {
+  const std::string sent = PutTerminalBytes(1, "X12$5;2;20261206;3\r\n");
+  DatabaseLock lock(database, temporary.path(), true);
+
+  Run(&Viruzedi::Scarica4);
+
+  EXPECT_EQ(Captions(), std::vector<std::string>{"3045"});
+  lock.Release();
+  EXPECT_TRUE(Movements().empty());
+  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
+  EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
+}
+
 struct Download {
   const char* name;
   DownloadOperation operation;
