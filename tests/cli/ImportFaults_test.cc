@@ -108,7 +108,7 @@ TEST_F(ImportFaultTest, KilledInTheMiddleOfAnImportLeavesASoundDatabaseAndTheFil
   // seconds for it), so that the kill comes before the import can end,
   // however fast it runs.
   DatabaseLock lock(database, temporary.path());
-  EXPECT_EQ(RunProcess({"kill", "-KILL", std::to_string(child->pid())}), 0);
+  EXPECT_EQ(RunProcess({"/bin/sh", "-c", "kill -KILL " + std::to_string(child->pid())}), 0);
   ASSERT_EQ(child->Wait(), 128 + 9) << "the import ended before it was killed";
   lock.Release();
 
