@@ -5,7 +5,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev lrzsz
+              libgtest-dev libgmock-dev libbenchmark-dev lrzsz sqlite3 e2fsprogs
 
 .PHONY: all deps build demo test test-sanitize test-asan bench fuzz clean
 
