@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace viruzedi {
@@ -44,9 +45,18 @@ std::string Convert(const char* to, const char* from, std::string_view input,
   return out;
 }
 
+// Text in plain ASCII is the same in both encodings; almost every line of a
+// terminal file is, and opening a converter for each one would cost more
+// than reading it.
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
+  if (IsAscii(bytes)) return std::string(bytes);
   return Convert("UTF-8", "CP1252", bytes, [](std::string& out, std::string_view rest) {
     AppendUtf8(out, static_cast<unsigned char>(rest[0]));
     return size_t{1};
@@ -54,6 +64,7 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToWindows1252(std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
   return Convert("CP1252", "UTF-8", text, [](std::string& out, std::string_view rest) {
     unsigned char lead = static_cast<unsigned char>(rest[0]);
     size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
