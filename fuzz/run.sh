@@ -4,7 +4,8 @@
 # dictionary when it has one. New inputs go to <build>/corpus/<target>/, so
 # later runs start where earlier ones stopped; a crash leaves its input in
 # <build>/findings/. Prints each target's executions and the total, and
-# fails on the first target that finds something.
+# fails on the first target that finds something (its log stays in
+# <build>/findings/<target>.log).
 #
 #   fuzz/run.sh BUILD_BIN_FOLDER SECONDS [target ...]
 set -u
@@ -15,6 +16,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$bin/.." && pwd)
 targets=${*:-$(cd "$bin" && ls fuzz_* 2>/dev/null)}
 mkdir -p "$build/findings"
+# The targets write their scratch files and databases under TMPDIR; a
+# memory file system keeps the disk out of the measure.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  export TMPDIR=/dev/shm
+fi
 total=0
 for target in $targets; do
   corpus="$build/corpus/$target"
@@ -22,7 +28,7 @@ for target in $targets; do
   dict=""
   [ -f "$here/$target.dict" ] && dict="-dict=$here/$target.dict"
   log="$build/findings/$target.log"
-  "$bin/$target" -max_total_time="$seconds" -jobs=1 -print_final_stats=1 \
+  "$bin/$target" -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="$build/findings/$target-" $dict "$corpus" "$here/corpus/$target" >"$log" 2>&1
   status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
