@@ -5,7 +5,8 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev lrzsz sqlite3 e2fsprogs
+              libgtest-dev libgmock-dev libbenchmark-dev lrzsz sqlite3 e2fsprogs \
+              python3 time
 
 .PHONY: all deps build demo test test-sanitize test-asan bench fuzz clean
 
@@ -47,8 +48,10 @@ test-sanitize: deps
 
 test-asan: test-sanitize
 
+# The google-benchmark programs, then every figure against its reference.
 bench: build
-	for b in $(BUILD)/bin/bench_*; do $$b; done
+	for b in $(BUILD)/bin/bench_*; do $$b || exit 1; done
+	/usr/bin/python3 bench/run.py --bin $(BUILD)/bin
 
 # Each fuzz target for FUZZ_SECONDS, with clang and libFuzzer.
 FUZZ_BUILD   ?= build-fuzz

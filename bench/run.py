@@ -271,6 +271,11 @@ class Bench:
         print("4  CPU time while waiting", flush=True)
         case = self.fresh_folder("attesa")
         database = self.new_database(os.path.join(case, "magazzino.db"))
+        # What any run costs before and after its wait: loading the
+        # program and its libraries, opening the database, exiting. A run
+        # that shows the rows of an empty database does that and no more.
+        self.startup = [run_measured([self.tool("viruzedi"), "mostra", "--db", database])
+                        for _ in range(self.repeats)]
         silent = []
         for _ in range(self.repeats):
             pen = Simulator([self.tool("pen-simulator"), "--silent"])
@@ -293,12 +298,20 @@ class Bench:
         self.waiting_row("4 CPU/wall scarica1, 3 records", dialogue)
 
     def waiting_row(self, figure, runs):
+        """The CPU share of the wait itself: the whole run less what a run
+        that does not wait costs (self.startup), against the wall time."""
         wall = statistics.median(u.wall for u in runs)
         cpu = statistics.median(u.cpu for u in runs)
-        self.row(figure + " (s)", "s", wall, cpu, "<= 0.01", lambda r: r <= 0.01)
-        self.note("%s: %.2f s wall, %.4f s CPU (user %.4f, system %.4f)"
+        startup_wall = statistics.median(u.wall for u in self.startup)
+        startup_cpu = statistics.median(u.cpu for u in self.startup)
+        waiting_wall = max(wall - startup_wall, 1e-9)
+        waiting_cpu = max(cpu - startup_cpu, 0.0)
+        self.row(figure + " (s)", "s", waiting_wall, waiting_cpu, "<= 0.01", lambda r: r <= 0.01)
+        self.note("%s: whole run %.2f s wall, %.4f s CPU (user %.4f, system %.4f, %.2f %% of a "
+                  "core); a run without a wait %.4f s wall, %.4f s CPU"
                   % (figure, wall, cpu, statistics.median(u.user for u in runs),
-                     statistics.median(u.system for u in runs)))
+                     statistics.median(u.system for u in runs), 100 * cpu / wall,
+                     startup_wall, startup_cpu))
 
     # -- figure 5: infrared records ------------------------------------------
 
