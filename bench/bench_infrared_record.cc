@@ -16,34 +16,13 @@
 #include <random>
 #include <string>
 
+#include "bench/ScratchDatabase.h"
 #include "component/Database.h"
 #include "infrared/InfraredRecord.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {
 namespace {
-
-// A new target database in a folder of its own, removed at the end.
-class ScratchDatabase {
- public:
-  ScratchDatabase() {
-    std::random_device random;
-    folder_ = std::filesystem::temp_directory_path() /
-              ("viruzedi-bench-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(folder_);
-    path_ = (folder_ / "magazzino.db").string();
-    DBEngine::CreateTargetDatabase(path_);
-  }
-  ~ScratchDatabase() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::filesystem::path folder_;
-  std::string path_;
-};
 
 // A reply as the link library leaves it: the record, then the spaces of the
 // 100-character buffer.
