@@ -53,14 +53,16 @@ bench: build
 	for b in $(BUILD)/bin/bench_*; do $$b || exit 1; done
 	/usr/bin/python3 bench/run.py --bin $(BUILD)/bin
 
-# Each fuzz target for FUZZ_SECONDS, with clang and libFuzzer.
+# Each fuzz target for FUZZ_SECONDS, with clang and libFuzzer under ASan and
+# UBSan; new inputs go to $(FUZZ_BUILD)/corpus, findings to $(FUZZ_BUILD)/findings.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
+fuzz: PACKAGES += clang libclang-rt-14-dev
 fuzz: deps
 	[ -f $(FUZZ_BUILD)/build.ninja ] || CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=Debug -DVIRUZEDI_FUZZ=ON -DVIRUZEDI_TESTS=OFF -DVIRUZEDI_BENCH=OFF
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIRUZEDI_FUZZ=ON -DVIRUZEDI_TESTS=OFF -DVIRUZEDI_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	for f in $(FUZZ_BUILD)/bin/fuzz_*; do $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
+	fuzz/run.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
