@@ -60,14 +60,7 @@ void Store(const Gs1Label& label, const std::string& sscc) {
   if (database.Due()) records.reset();
   Database& target = database.Open();
   if (!records) records = target.OpenRecordset("Select * from viruzedi", kDbAppendOnly);
-  records->AddNew();
-  records->SetCollect("Codart", label.Codart);
-  records->SetCollect("Data", label.Scadenza);
-  records->SetCollect("NColli", label.NColli);
-  records->SetCollect("Lotto_Codice", label.LottoCodice);
-  records->SetCollect("Lotto_Scadenza", label.Scadenza);
-  records->SetCollect("SSCC", sscc);
-  records->Update();
+  AppendGs1Row(*records, label, sscc);
 }
 
 void CheckLine(const std::string& line) {

@@ -5,6 +5,7 @@
 
 #include "component/AutomationError.h"
 #include "component/Conversions.h"
+#include "component/Database.h"
 
 namespace viruzedi {
 
@@ -141,6 +142,17 @@ Gs1Label DecodeGs1Label(std::string_view elementString) {
   label.Codart = std::string(Mid(gtin, 11, 3));
   label.Scadenza = Gs1Date(bestBefore);
   return label;
+}
+
+void AppendGs1Row(Recordset& records, const Gs1Label& label, const std::string& sscc) {
+  records.AddNew();
+  records.SetCollect("Codart", label.Codart);
+  records.SetCollect("Data", label.Scadenza);
+  records.SetCollect("NColli", label.NColli);
+  records.SetCollect("Lotto_Codice", label.LottoCodice);
+  records.SetCollect("Lotto_Scadenza", label.Scadenza);
+  records.SetCollect("SSCC", sscc);
+  records.Update();
 }
 
 }  // namespace viruzedi

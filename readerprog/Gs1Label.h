@@ -15,6 +15,8 @@
 
 namespace viruzedi {
 
+class Recordset;
+
 struct Gs1Label {
   std::string Codart;       // characters 11 to 13 of the (02) value
   std::string NColli;       // the (37) value
@@ -38,5 +40,9 @@ Gs1Label DecodeGs1Label(std::string_view elementString);
 // Throws AutomationError 13 when a two-character piece is empty or not a
 // number.
 CalendarDate Gs1Date(std::string_view value);
+
+// Adds the row of one label to an append-only record set of table viruzedi:
+// the label's fields, and the SSCC as read. Errors of the record set pass.
+void AppendGs1Row(Recordset& records, const Gs1Label& label, const std::string& sscc);
 
 }  // namespace viruzedi

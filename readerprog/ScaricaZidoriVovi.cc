@@ -47,17 +47,7 @@ void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
       platform().MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
       continue;
     }
-    const Gs1Label label = DecodeGs1Label(elementString);
-    const std::string& sscc = FieldAt(fields, 1);
-
-    records->AddNew();
-    records->SetCollect("Codart", label.Codart);
-    records->SetCollect("Data", label.Scadenza);
-    records->SetCollect("NColli", label.NColli);
-    records->SetCollect("Lotto_Codice", label.LottoCodice);
-    records->SetCollect("Lotto_Scadenza", label.Scadenza);
-    records->SetCollect("SSCC", sscc);
-    records->Update();
+    AppendGs1Row(*records, DecodeGs1Label(elementString), FieldAt(fields, 1));
   }
 
   records->Close();
