@@ -50,14 +50,8 @@ void Viruzedi::OnComm() {
   }
 }
 
-Viruzedi::OperationGuard::OperationGuard(Viruzedi& object) : object_(object) {
-  if (object_.operationRunning_) {
-    RaiseError(kOperationRefused,
-               "un'altra operazione è in corso su questo oggetto; riprovare quando è finita");
-  }
-  object_.operationRunning_ = true;
-}
-
-Viruzedi::OperationGuard::~OperationGuard() { object_.operationRunning_ = false; }
+Viruzedi::OperationGuard::OperationGuard(Viruzedi& object)
+    : InUse(object.operationRunning_,
+            "un'altra operazione è in corso su questo oggetto; riprovare quando è finita") {}
 
 }  // namespace viruzedi

@@ -13,17 +13,22 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "component/AutomationError.h"
 #include "component/Enumerations.h"
+#include "component/InUse.h"
 #include "component/Variant.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {
 
+class Recordset;
 class SerialPort;
+struct ReaderProgramParameters;
 
 class Viruzedi {
  public:
@@ -85,21 +90,22 @@ class Viruzedi {
 
   // Held by every operation for its whole run: the serial control, the
   // receiver's fields and the shared forms serve one operation at a time.
-  class OperationGuard {
-   public:
+  struct OperationGuard : InUse {
     explicit OperationGuard(Viruzedi& object);
-    ~OperationGuard();
-    OperationGuard(const OperationGuard&) = delete;
-    OperationGuard& operator=(const OperationGuard&) = delete;
-
-   private:
-    Viruzedi& object_;
   };
 
   // Runs a command line as a child process and waits for it without limit.
   void EseguiEAttendi(const std::string& commandLine, int32_t showState = 0);
   // Folder of the component's own library file, ending in the separator.
   std::string PercorsoApp();
+  // What both reader program imports do: run the reader program for
+  // `readerFile`, then hand every line of that file that is not blank, cut
+  // into fields, to `appendLine` with an append-only record set of table
+  // viruzedi in `database`. Shows the no-data message when the program left
+  // no file. Each row is saved by itself: a failure leaves earlier rows.
+  void ImportReaderFile(
+      const std::string& database, const ReaderProgramParameters& parameters,
+      const std::function<void(Recordset&, const std::vector<std::string>&)>& appendLine);
 
   std::shared_ptr<Platform> platform_;
   int32_t porta_ = 0;

@@ -4,6 +4,7 @@
 
 #include "component/AutomationError.h"
 #include "component/Conversions.h"
+#include "component/InUse.h"
 #include "infrared/InfraredTexts.h"
 #include "platform/InfraredLibrary.h"
 
@@ -38,16 +39,8 @@ InfraredDialogue::InfraredDialogue(Platform& platform, Handlers handlers)
 InfraredDialogue::~InfraredDialogue() { CloseIfOpen(); }
 
 InfraredDialogue::End InfraredDialogue::Run(int32_t port) {
-  static bool running = false;
-  if (running) {
-    RaiseError(kOperationRefused,
-               "il collegamento a infrarossi è in uso da un'altra operazione");
-  }
-  running = true;
-  struct Running {
-    bool& flag;
-    ~Running() { flag = false; }
-  } release{running};
+  static bool linkInUse = false;
+  InUse link(linkInUse, "il collegamento a infrarossi è in uso da un'altra operazione");
   state_ = State::kOpening;
   counter_ = 0;
   while (state_ != State::kEnded) {
