@@ -61,15 +61,7 @@ class ImportFaultTest : public ::testing::Test {
     return QueryRows(database, "PRAGMA integrity_check") == std::vector<std::string>{"ok"};
   }
   // The names in the download folder, sorted.
-  std::vector<std::string> Received() const {
-    std::vector<std::string> names;
-    std::error_code missing;
-    for (const auto& entry : std::filesystem::directory_iterator(letture, missing)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Received() const { return FolderNames(letture); }
 
   TemporaryFolder temporary;
   std::string letture = temporary / "_Letture";

@@ -18,6 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::BinFolder;
+using testing::FolderNames;
 using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::TestPlatform;
@@ -62,16 +63,6 @@ AutomationError FailureOf(const std::function<void()>& action) {
   return AutomationError(0, "");
 }
 
-bool FolderHoldsOnly(const std::string& folder, std::vector<std::string> names) {
-  std::vector<std::string> found;
-  for (auto& entry : std::filesystem::directory_iterator(folder)) {
-    found.push_back(entry.path().filename().string());
-  }
-  std::sort(found.begin(), found.end());
-  std::sort(names.begin(), names.end());
-  return found == names;
-}
-
 TEST(SerialTerminalLink, FetchesTheNumberedFileWholeOrSaysThereIsNone) {
   Terminal terminal;
   const std::string movements = Lines(150, "X12$");  // a few blocks' worth
@@ -88,7 +79,7 @@ TEST(SerialTerminalLink, FetchesTheNumberedFileWholeOrSaysThereIsNone) {
   link->RiceviFile(here / "Riconc.tmp", 2);  // what Scarica5 asks for
   EXPECT_EQ(ReadFile(here / "Riconc.tmp"), reconciliation);
   link->RiceviFile(here / "none.tmp", 3);  // the terminal has no file 3
-  EXPECT_TRUE(FolderHoldsOnly(here.path(), {"MovMag.tmp", "Riconc.tmp"}));
+  EXPECT_EQ(FolderNames(here.path()), (std::vector<std::string>{"MovMag.tmp", "Riconc.tmp"}));
   EXPECT_EQ(terminal.NextEvent(), "RICEVI 1: sent 1.txt (" + std::to_string(movements.size()) +
                                       " bytes)");
   EXPECT_EQ(terminal.NextEvent(), "RICEVI 2: sent 2.txt (" +
@@ -105,11 +96,12 @@ TEST(SerialTerminalLink, SendsAFileUnderItsOwnNameAndRefusesAMissingOne) {
   auto link = MakeSerialTerminalLink(terminal.device + ",115200", platform);
   link->InviaFile(here / "file_up.tmp");
   EXPECT_EQ(ReadFile(terminal.files / "file_up.tmp"), upload);
-  EXPECT_TRUE(FolderHoldsOnly(here.path(), {"file_up.tmp"}));  // the file stays
+  // The file stays.
+  EXPECT_EQ(FolderNames(here.path()), (std::vector<std::string>{"file_up.tmp"}));
 
   AutomationError missing = FailureOf([&] { link->InviaFile(here / "nothing.tmp"); });
   EXPECT_EQ(missing.number, kFileNotFound);
-  EXPECT_TRUE(FolderHoldsOnly(terminal.files.path(), {"file_up.tmp"}));
+  EXPECT_EQ(FolderNames(terminal.files.path()), (std::vector<std::string>{"file_up.tmp"}));
 }
 
 TEST(SerialTerminalLink, SurvivesLineNoiseAndASlowTerminal) {
@@ -154,14 +146,14 @@ TEST(SerialTerminalLink, ACancelOrASilentTerminalLeavesNoFile) {
     AutomationError download = FailureOf([&] { link->RiceviFile(here / "down.tmp", 1); });
     EXPECT_EQ(download.number, kDeviceIoError) << c.what;
     EXPECT_EQ(download.description, std::string(c.text) + " (" + terminal.device + ").");
-    EXPECT_TRUE(FolderHoldsOnly(here.path(), {"file_up.tmp"})) << c.what;
+    EXPECT_EQ(FolderNames(here.path()), (std::vector<std::string>{"file_up.tmp"})) << c.what;
     EXPECT_NE(terminal.NextEvent().find("RICEVI 1: "), std::string::npos);
 
     AutomationError upload = FailureOf([&] { link->InviaFile(here / "file_up.tmp"); });
     EXPECT_EQ(upload.number, kDeviceIoError) << c.what;
     EXPECT_EQ(upload.description, std::string(c.text) + " (" + terminal.device + ").");
     EXPECT_NE(terminal.NextEvent().find("INVIA: "), std::string::npos);
-    EXPECT_TRUE(FolderHoldsOnly(terminal.files.path(), {"1.txt"})) << c.what;
+    EXPECT_EQ(FolderNames(terminal.files.path()), (std::vector<std::string>{"1.txt"})) << c.what;
   }
 }
 
@@ -194,8 +186,8 @@ TEST(SerialTerminalLink, ATerminalUnpluggedMidTransferFailsAtOnceAndLeavesNoFile
     EXPECT_EQ(failure.description,
               "Il terminale si è scollegato durante il trasferimento (" + terminal.device + ").")
         << c.what;
-    EXPECT_TRUE(FolderHoldsOnly(here.path(), {"file_up.tmp"})) << c.what;
-    EXPECT_TRUE(FolderHoldsOnly(terminal.files.path(), {"1.txt"})) << c.what;
+    EXPECT_EQ(FolderNames(here.path()), (std::vector<std::string>{"file_up.tmp"})) << c.what;
+    EXPECT_EQ(FolderNames(terminal.files.path()), (std::vector<std::string>{"1.txt"})) << c.what;
     EXPECT_NE(terminal.NextEvent().find(": unplugged"), std::string::npos) << c.what;
   }
 }

@@ -20,6 +20,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Reason = YmodemFailure::Reason;
+using testing::FolderNames;
 using testing::TemporaryFolder;
 
 TEST(Crc16, MatchesTheXmodemCheckValues) {
@@ -130,16 +131,6 @@ std::function<std::string(std::string_view)> SenderOf(std::vector<std::string> p
   };
 }
 
-bool FolderHoldsOnly(const std::string& folder, std::vector<std::string> names) {
-  std::vector<std::string> found;
-  for (auto& entry : std::filesystem::directory_iterator(folder)) {
-    found.push_back(entry.path().filename().string());
-  }
-  std::sort(found.begin(), found.end());
-  std::sort(names.begin(), names.end());
-  return found == names;
-}
-
 struct ReceiveOutcome {
   std::optional<Reason> failure;
   std::string contents;
@@ -237,7 +228,7 @@ TEST(YmodemReceive, AFileThatCannotBeStoredIsNeverAcknowledged) {
                AutomationError);
   std::string afterEndOfFile = peer.written.substr(peer.written.rfind(ymodem::kNak) + 1);
   EXPECT_EQ(afterEndOfFile, std::string(8, ymodem::kCan));
-  EXPECT_TRUE(FolderHoldsOnly(folder.path(), {"taken"}));
+  EXPECT_EQ(FolderNames(folder.path()), (std::vector<std::string>{"taken"}));
 }
 
 TEST(YmodemReceive, AnEmptyBatchGivesNoFile) {

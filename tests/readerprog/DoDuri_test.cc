@@ -41,15 +41,6 @@ std::unique_ptr<ChildProcess> StartReaderProgram(const std::string& device,
                              true);
 }
 
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(DoDuri, LeavesTheReadsInTheReaderFileByItsMode) {
   const std::vector<std::string> twoReads{"--lettura", "A;1", "--lettura", "B;2"};
   const std::string old = "VECCHIO;9\r\n";
@@ -110,7 +101,7 @@ TEST(DoDuri, LeavesTheReadsInTheReaderFileByItsMode) {
     if (c.after) {
       EXPECT_EQ(ReadFile(file), *c.after) << c.name;
     }
-    std::vector<std::string> names = Names(folder);
+    std::vector<std::string> names = FolderNames(folder);
     if (c.setAside) {
       // letture.txt and letture.txt.yyyymmdd-hhnnss
       ASSERT_EQ(names.size(), 2u) << c.name;

@@ -1,5 +1,7 @@
 #include "tests/support/TestPlatform.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -68,6 +70,16 @@ TemporaryFolder::~TemporaryFolder() {
                                  std::filesystem::perm_options::add, ignored);
   }
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code missing;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string ReadFile(const std::string& path) {

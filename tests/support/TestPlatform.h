@@ -75,6 +75,9 @@ class TemporaryFolder {
   std::string path_;
 };
 
+// The names of the entries of a folder, sorted; none when it is missing.
+std::vector<std::string> FolderNames(const std::string& folder);
+
 // Reads a whole file (bytes as stored); "" when missing.
 std::string ReadFile(const std::string& path);
 // Writes bytes into a file, replacing it.

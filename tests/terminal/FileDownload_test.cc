@@ -44,8 +44,8 @@ TEST_F(FileDownloadTest, StockMovementsAreArchivedWithTheEndOfTheImport) {
 
   EXPECT_EQ(Movements(), (std::vector<std::string>{"X12|5|NULL|2.0|2026-12-06|3",
                                                    "CAFFÈ|1|NULL|0.5|2026-12-07|-1"}));
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-100207.TMP"});
-  EXPECT_TRUE(Names(terminale).empty());
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-100207.TMP"});
+  EXPECT_TRUE(FolderNames(terminale).empty());
   EXPECT_TRUE(platform->boxes.empty());
 }
 
@@ -58,7 +58,7 @@ TEST_F(FileDownloadTest, SubOrderReadsCarryTheDayEachLineIsImported) {
 
   EXPECT_EQ(Movements(), (std::vector<std::string>{"X12|5|340|2.0|2026-12-06|NULL",
                                                    "Y7|2|341|1.5|2026-12-07|NULL"}));
-  EXPECT_EQ(Names(letture),
+  EXPECT_EQ(FolderNames(letture),
             std::vector<std::string>{"Importato_Rimesse_OF_20261206-235958.tmp"});
   EXPECT_TRUE(platform->boxes.empty());
 }
@@ -73,8 +73,8 @@ TEST_F(FileDownloadTest, ReconciliationFetchesTerminalFileTwo) {
   EXPECT_EQ(Movements(), (std::vector<std::string>{"X12|5|NULL|12.5|NULL|NULL",
                                                    "K|4|NULL|-2.0|NULL|NULL",
                                                    "K|2|NULL|0.0|NULL|NULL"}));
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"Riconciliazione_20261206-100207.TMP"});
-  EXPECT_EQ(Names(terminale), std::vector<std::string>{"1.txt"});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"Riconciliazione_20261206-100207.TMP"});
+  EXPECT_EQ(FolderNames(terminale), std::vector<std::string>{"1.txt"});
 }
 
 TEST_F(FileDownloadTest, RemittancesCarryTheUserId) {
@@ -85,7 +85,7 @@ TEST_F(FileDownloadTest, RemittancesCarryTheUserId) {
 
   EXPECT_EQ(Remittances(), (std::vector<std::string>{"4|340|2.0|DDT15|2026-12-06",
                                                      "4|341|1.5|D'ANGELO 7|2026-12-07"}));
-  EXPECT_EQ(Names(letture),
+  EXPECT_EQ(FolderNames(letture),
             std::vector<std::string>{"Importato_Rimesse_OF_20261206-093015.tmp"});
   EXPECT_TRUE(platform->boxes.empty());
 }
@@ -108,7 +108,7 @@ TEST_F(FileDownloadTest, EveryRejectedLineIsWarnedAndTheOthersAreStored) {
   EXPECT_EQ(Movements(), (std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1",
                                                    "C|2|NULL|2.0|2026-12-06|2",
                                                    "D'AMICO|3|NULL|3.0|2026-12-07|3"}));
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-100207.TMP"});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-100207.TMP"});
 }
 
 TEST_F(FileDownloadTest, ASubOrderFileReceivedAsRemittancesIsRejectedLineByLine) {
@@ -117,7 +117,7 @@ TEST_F(FileDownloadTest, ASubOrderFileReceivedAsRemittancesIsRejectedLineByLine)
   Run(&Viruzedi::Scarica_RimesseOF);
   EXPECT_EQ(platform->boxes, (std::vector<ShownBox>{kBadCode, kBadCode}));
   EXPECT_TRUE(Remittances().empty());
-  EXPECT_EQ(Names(letture),
+  EXPECT_EQ(FolderNames(letture),
             std::vector<std::string>{"Importato_Rimesse_OF_20261206-093015.tmp"});
 }
 
@@ -156,7 +156,7 @@ TEST_P(EveryDownloadTest, NoFileReceivedEndsSilentlyWithoutOpeningTheDatabase) {
   component.DbPath(temporary / "missing.db");  // opening it would be error 3024
   (component.*GetParam().operation)();
   EXPECT_TRUE(platform->boxes.empty());
-  EXPECT_TRUE(Names(letture).empty());
+  EXPECT_TRUE(FolderNames(letture).empty());
   EXPECT_FALSE(std::filesystem::exists(temporary / "missing.db"));
 }
 
@@ -166,7 +166,7 @@ TEST_P(EveryDownloadTest, AnEmptyFileIsArchived) {
   Run(GetParam().operation);
   EXPECT_TRUE(platform->boxes.empty());
   EXPECT_EQ(StoredRows(), 0u);
-  EXPECT_EQ(Names(letture), std::vector<std::string>{GetParam().archiveName});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().archiveName});
 }
 
 TEST_P(EveryDownloadTest, ABlankLineEndsTheImportAndTheFileKeepsItsTemporaryName) {
@@ -177,7 +177,7 @@ TEST_P(EveryDownloadTest, ABlankLineEndsTheImportAndTheFileKeepsItsTemporaryName
   EXPECT_EQ(Captions(), std::vector<std::string>{"9"});
   EXPECT_EQ(platform->boxes[0].style, kCritical);
   EXPECT_EQ(StoredRows(), 2u);
-  EXPECT_EQ(Names(letture), std::vector<std::string>{GetParam().temporaryName});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().temporaryName});
 }
 
 TEST_P(EveryDownloadTest, AMissingDatabaseIsShownAndTheFileKept) {
@@ -187,7 +187,7 @@ TEST_P(EveryDownloadTest, AMissingDatabaseIsShownAndTheFileKept) {
   component.DbPath(temporary / "missing.db");
   (component.*GetParam().operation)();
   EXPECT_EQ(Captions(), std::vector<std::string>{"3024"});
-  EXPECT_EQ(Names(letture), std::vector<std::string>{GetParam().temporaryName});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().temporaryName});
   EXPECT_FALSE(std::filesystem::exists(temporary / "missing.db"));
 }
 
@@ -198,8 +198,8 @@ TEST_P(EveryDownloadTest, WithoutATerminalOnlyTheLinkSpeaks) {
   Run(GetParam().operation);
   EXPECT_EQ(Captions(), std::vector<std::string>{"Collegamento"});
   EXPECT_EQ(StoredRows(), 0u);
-  EXPECT_TRUE(Names(letture).empty());
-  EXPECT_EQ(Names(terminale).size(), 1u);
+  EXPECT_TRUE(FolderNames(letture).empty());
+  EXPECT_EQ(FolderNames(terminale).size(), 1u);
 }
 
 TEST_P(EveryDownloadTest, AnEarlierUnimportedFileIsNeverDeleted) {
@@ -214,7 +214,7 @@ TEST_P(EveryDownloadTest, AnEarlierUnimportedFileIsNeverDeleted) {
   EXPECT_TRUE(platform->boxes.empty());
   EXPECT_EQ(StoredRows(), 1u);
   EXPECT_EQ(ReadFile(letture + "/" + GetParam().temporaryName), "unimported\r\n");
-  EXPECT_EQ(Names(letture).size(), 2u);
+  EXPECT_EQ(FolderNames(letture).size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(FourDownloads, EveryDownloadTest, ::testing::ValuesIn(kDownloads),
@@ -232,7 +232,7 @@ TEST_F(FileDownloadTest, ATemporaryNameWhoseArchiveExistsIsPassedOver) {
   Run(&Viruzedi::Scarica_RimesseOF);
 
   EXPECT_TRUE(platform->boxes.empty());
-  EXPECT_EQ(Names(letture), (std::vector<std::string>{
+  EXPECT_EQ(FolderNames(letture), (std::vector<std::string>{
                                 "Importato_Rimesse_OF_20261206-093016.tmp",
                                 "Importato_Rimesse_OF_20261206-093017.tmp",
                                 "Rimesse_OF_20261206-093015.tmp"}));
@@ -249,7 +249,7 @@ TEST_F(FileDownloadTest, AnArchiveNameThatExistsIsErrorFiftyEightAfterTheRowsAre
 
   EXPECT_EQ(Captions(), std::vector<std::string>{"58"});
   EXPECT_EQ(Movements(), std::vector<std::string>{"X12|5|NULL|2.0|2026-12-06|3"});
-  EXPECT_EQ(Names(letture), (std::vector<std::string>{"MovMag_20261206-093015.tmp",
+  EXPECT_EQ(FolderNames(letture), (std::vector<std::string>{"MovMag_20261206-093015.tmp",
                                                       "MovMag_20261206-100207.TMP"}));
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-100207.TMP"), "older archive");
 }

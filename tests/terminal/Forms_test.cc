@@ -51,7 +51,7 @@ TEST_F(FormsTest, AReadOnlyOlderFileStopsTheFormWithItsMessage) {
   EXPECT_EQ(Captions(), std::vector<std::string>{"70"});
   EXPECT_EQ(platform->boxes[0].style, kCritical);
   EXPECT_EQ(ReadFile(letture + "/r.tmp"), "older");
-  EXPECT_EQ(Names(terminale), std::vector<std::string>{"1.txt"});  // no transfer was made
+  EXPECT_EQ(FolderNames(terminale), std::vector<std::string>{"1.txt"});  // no transfer was made
 }
 
 TEST_F(FormsTest, AFailedTransferIsShownByTheForm) {
@@ -81,7 +81,7 @@ TEST_F(FormsTest, UploadingAMissingFileCreatesTheFolderAndShowsWhatTheLinkReport
   EXPECT_TRUE(component.Upload1().IsEmpty());
   EXPECT_TRUE(fs::is_directory(letture));
   EXPECT_EQ(Captions(), std::vector<std::string>{"53"});
-  EXPECT_TRUE(Names(terminale).empty());
+  EXPECT_TRUE(FolderNames(terminale).empty());
 }
 
 TEST_F(FormsTest, UploadingWithoutATerminalSendsNothing) {
@@ -91,7 +91,7 @@ TEST_F(FormsTest, UploadingWithoutATerminalSendsNothing) {
   Viruzedi component(platform);
   EXPECT_TRUE(component.Upload1().IsEmpty());
   EXPECT_EQ(Captions(), std::vector<std::string>{"Collegamento"});
-  EXPECT_TRUE(Names(terminale).empty());
+  EXPECT_TRUE(FolderNames(terminale).empty());
 }
 
 TEST_F(FormsTest, ADownloadFolderThatCannotBeCreatedIsShown) {

@@ -40,7 +40,7 @@ TEST_P(HostileFileTest, GivesCorrectRowsOrAClearErrorAndLosesNothing) {
   // A file that ended in an error keeps its temporary name, byte for byte.
   bool failed = !c.captions.empty() && c.captions.back() != kTitoloAttenzione;
   const std::string kept = failed ? kTemporaryName : kArchiveName;
-  EXPECT_EQ(Names(letture), std::vector<std::string>{kept});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{kept});
   EXPECT_EQ(ReadFile(letture + "/" + kept), c.bytes);
 }
 
@@ -111,7 +111,7 @@ TEST_P(NotAFileTest, IsRefusedAndLeftWithTheTerminal) {
 
   EXPECT_EQ(Captions(), std::vector<std::string>{"75"});
   EXPECT_EQ(std::filesystem::symlink_status(entry).type(), type);
-  EXPECT_TRUE(Names(letture).empty());
+  EXPECT_TRUE(FolderNames(letture).empty());
   EXPECT_TRUE(Movements().empty());
 }
 
@@ -135,7 +135,7 @@ TEST_F(FaultTest, ALineOfAMegabyteIsStoredWhole) {
   EXPECT_TRUE(platform->boxes.empty());
   EXPECT_EQ(Rows("SELECT length(Codart), ltrim(Codart, 'X'), IdLotto FROM Viruzedi"),
             (std::vector<std::string>{"1048576||5", "1|Y|6"}));
-  EXPECT_EQ(Names(letture), std::vector<std::string>{kArchiveName});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{kArchiveName});
 }
 
 // A damaged file that runs on without a line end must not take the host's
@@ -149,7 +149,7 @@ TEST_F(FaultTest, ALineLongerThanTheLimitIsErrorFourteenAfterTheRowsBefore) {
 
   EXPECT_EQ(Captions(), std::vector<std::string>{"14"});
   EXPECT_EQ(Movements(), std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1"});
-  EXPECT_EQ(Names(letture), std::vector<std::string>{kTemporaryName});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{kTemporaryName});
   EXPECT_TRUE(ReadFile(letture + "/" + kTemporaryName) == sent);
 }
 

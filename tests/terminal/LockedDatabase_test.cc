@@ -35,7 +35,7 @@ TEST_F(LockedDatabaseTest, ALockTakenInTheMiddleOfAnImportEndsItAfterTheRowsBefo
   // C waited for the lock and was never written, not even in part.
   EXPECT_EQ(Movements(), std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1"});
   EXPECT_TRUE(DatabaseIsSound());
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
 }
 
@@ -48,7 +48,7 @@ TEST_F(LockedDatabaseTest, AFileKeptFromReadersTooCannotBeOpened) {
   EXPECT_EQ(Captions(), std::vector<std::string>{"3045"});
   lock.Release();
   EXPECT_TRUE(Movements().empty());
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
 }
 
@@ -76,7 +76,7 @@ TEST_P(LockedFromTheStartTest, TheFirstStatementFailsAndTheFileIsKeptWhole) {
   EXPECT_EQ(Movements(), earlier);
   EXPECT_TRUE(Remittances().empty());
   EXPECT_TRUE(DatabaseIsSound());
-  EXPECT_EQ(Names(letture), std::vector<std::string>{GetParam().temporaryName});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().temporaryName});
   EXPECT_EQ(ReadFile(letture + "/" + GetParam().temporaryName), sent);
 }
 

@@ -70,7 +70,7 @@ TEST_P(UnwritableFolderTest, TheTransferFailsAndTheTerminalKeepsItsFile) {
   if (c.obstacle == Obstacle::kFileInItsPlace) {
     EXPECT_EQ(ReadFile(letture), "not a folder");
   } else {
-    EXPECT_TRUE(Names(letture).empty());  // not even a partial copy
+    EXPECT_TRUE(FolderNames(letture).empty());  // not even a partial copy
   }
 }
 
@@ -104,7 +104,7 @@ TEST_P(UnemptiableTerminalTest, NothingArrivesAndTheTerminalKeepsItsFile) {
 
   EXPECT_EQ(Captions(), std::vector<std::string>{"70"});
   EXPECT_EQ(ReadFile(terminale + "/1.txt"), kSent);
-  EXPECT_TRUE(Names(letture).empty());
+  EXPECT_TRUE(FolderNames(letture).empty());
   EXPECT_TRUE(Movements().empty());
 }
 
@@ -125,7 +125,7 @@ TEST_F(FaultTest, AFolderThatStopsTakingNamesDuringTheImportKeepsTheFileUnarchiv
   EXPECT_EQ(Captions(), (std::vector<std::string>{kTitoloAttenzione, "70"}));
   EXPECT_EQ(Movements(),
             (std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1", "C|3|NULL|3.0|2026-12-06|3"}));
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
 }
 
@@ -142,7 +142,7 @@ TEST_P(UnwritableDatabaseTest, IsShownAndTheFileKeptWhole) {
   // Reading the rows back left the engine's log beside the file; the last
   // connection that writes takes it away, so that the log must be made anew.
   DBEngine::Instance().OpenDatabase(database)->Close();
-  ASSERT_EQ(Names(temporary / "archivio"), std::vector<std::string>{"magazzino.db"});
+  ASSERT_EQ(FolderNames(temporary / "archivio"), std::vector<std::string>{"magazzino.db"});
   auto immutable =
       std::make_unique<ImmutableFolder>(GetParam() ? temporary / "archivio" : database);
   if (!immutable->held) GTEST_SKIP() << "chattr +i is not available here";
@@ -152,7 +152,7 @@ TEST_P(UnwritableDatabaseTest, IsShownAndTheFileKeptWhole) {
   EXPECT_EQ(Captions(), std::vector<std::string>{"3051"});
   immutable.reset();  // so that the rows can be read back
   EXPECT_EQ(Movements(), earlier);
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
 }
 
@@ -176,7 +176,7 @@ TEST_F(FaultTest, AnArchiveNameTakenDuringTheImportIsNeverReplaced) {
             (std::vector<std::string>{"0|340|2.0|DDT15|2026-12-06", "0|341|3.0|DDT16|2026-12-07"}));
   EXPECT_EQ(ReadFile(archive), "another program's file");
   EXPECT_EQ(ReadFile(letture + "/Rimesse_OF_20261206-093015.tmp"), sent);
-  EXPECT_EQ(Names(letture).size(), 2u);
+  EXPECT_EQ(FolderNames(letture).size(), 2u);
 }
 
 TEST_F(FaultTest, AFolderStandingOnTheArchiveNameIsLeftAlone) {

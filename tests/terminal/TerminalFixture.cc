@@ -22,16 +22,6 @@ void TerminalTest::PutTerminalFile(int numeroFile, const std::vector<std::string
   WriteFile(terminale + "/" + std::to_string(numeroFile) + ".txt", bytes);
 }
 
-std::vector<std::string> TerminalTest::Names(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code missing;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::vector<std::string> TerminalTest::Rows(const std::string& query) const {
   return QueryRows(database, query);
 }

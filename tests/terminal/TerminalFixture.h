@@ -27,8 +27,6 @@ class TerminalTest : public ::testing::Test {
 
   // Puts terminal file N (lines ended by CR LF, as the terminal writes them).
   void PutTerminalFile(int numeroFile, const std::vector<std::string>& lines);
-  // The names in a folder, sorted; empty when the folder is missing.
-  static std::vector<std::string> Names(const std::string& folder);
   // Rows of a query on the test's database, columns joined by "|", NULL as "NULL".
   std::vector<std::string> Rows(const std::string& query) const;
   // Captions of the boxes shown so far.

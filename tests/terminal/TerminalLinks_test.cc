@@ -19,15 +19,6 @@ namespace fs = std::filesystem;
 // Windows-1252, no end of line on the last one.
 const std::string kContent = "A1$2;3;20261206;1\r\nCAFF\xC8;1\r\nlast";
 
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // True when a read-only folder really refuses this process (not so for root).
 bool ReadOnlyFolderRefuses(const std::string& folder) {
   fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
@@ -99,8 +90,8 @@ TEST_P(FolderLinkTest, ReceivingTakesTheTerminalsFileOnce) {
 
   link->RiceviFile(letture + "/MovMag_1.tmp", 1);
   EXPECT_EQ(ReadFile(letture + "/MovMag_1.tmp"), kContent);
-  EXPECT_EQ(Names(terminale), std::vector<std::string>{"2.txt"});
-  EXPECT_EQ(Names(letture), std::vector<std::string>{"MovMag_1.tmp"});
+  EXPECT_EQ(FolderNames(terminale), std::vector<std::string>{"2.txt"});
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_1.tmp"});
 
   // Taken once: a second fetch of file 1 finds nothing to send.
   link->RiceviFile(letture + "/MovMag_2.tmp", 1);
@@ -108,7 +99,7 @@ TEST_P(FolderLinkTest, ReceivingTakesTheTerminalsFileOnce) {
 
   link->RiceviFile(letture + "/Riconciliazione_1.tmp", 2);
   EXPECT_EQ(ReadFile(letture + "/Riconciliazione_1.tmp"), "due");
-  EXPECT_TRUE(Names(terminale).empty());
+  EXPECT_TRUE(FolderNames(terminale).empty());
 }
 
 TEST_P(FolderLinkTest, AnEmptyFileArrivesEmpty) {
@@ -134,7 +125,7 @@ TEST_P(FolderLinkTest, AFolderThatCannotBeEmptiedKeepsItsFileAndNothingArrives) 
   WriteFile(terminale + "/1.txt", kContent);
   if (!ReadOnlyFolderRefuses(terminale)) GTEST_SKIP() << "permissions do not bind this user";
   EXPECT_EQ(ErrorOf([&] { link->RiceviFile(letture + "/x.tmp", 1); }), kPermissionDenied);
-  EXPECT_TRUE(Names(letture).empty());
+  EXPECT_TRUE(FolderNames(letture).empty());
   EXPECT_EQ(ReadFile(terminale + "/1.txt"), kContent);
 }
 
@@ -147,11 +138,11 @@ TEST_P(FolderLinkTest, SendingCopiesUnderItsOwnNameAndReplacesAnOlderCopy) {
   WriteFile(letture + "/file_up.tmp", "nuovo");
   link->InviaFile(letture + "/file_up.tmp");
   EXPECT_EQ(ReadFile(terminale + "/file_up.tmp"), "nuovo");
-  EXPECT_EQ(Names(terminale), std::vector<std::string>{"file_up.tmp"});  // nothing left aside
+  EXPECT_EQ(FolderNames(terminale), std::vector<std::string>{"file_up.tmp"});  // nothing left aside
 
   EXPECT_EQ(ErrorOf([&] { link->InviaFile(letture + "/assente.tmp"); }), kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { link->InviaFile(letture); }), kFileNotFound);
-  EXPECT_EQ(Names(terminale), std::vector<std::string>{"file_up.tmp"});
+  EXPECT_EQ(FolderNames(terminale), std::vector<std::string>{"file_up.tmp"});
 }
 
 INSTANTIATE_TEST_SUITE_P(OneOrTwoFileSystems, FolderLinkTest, ::testing::Bool(),
