@@ -119,6 +119,16 @@ void Line::Cancel() {
   }
 }
 
+void Line::CancelForCurrentFailure() {
+  try {
+    throw;
+  } catch (const YmodemFailure& failure) {
+    if (failure.reason == YmodemFailure::Reason::kCancelledByPeer) return;
+  } catch (...) {
+  }
+  Cancel();
+}
+
 void GiveUp(bool lastWasTimeout, const std::string& what) {
   if (lastWasTimeout) {
     throw YmodemFailure(YmodemFailure::Reason::kTimedOut, "no answer: " + what);

@@ -67,6 +67,9 @@ class Line {
   // Tells the peer to stop: CAN several times, as a peer may miss some.
   // Never throws: it runs on the way out of a failure.
   void Cancel();
+  // From inside a catch block: cancels for the failure being handled,
+  // unless that failure is the peer's own cancel.
+  void CancelForCurrentFailure();
 
  private:
   // One byte, or -1 at the deadline.

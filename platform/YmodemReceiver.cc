@@ -161,11 +161,8 @@ std::optional<YmodemFileInfo> YmodemReceiveFile(
     line.Write(std::string(1, ymodem::kAck));
     CloseBatch(line);
     return info;
-  } catch (const YmodemFailure& failure) {
-    if (failure.reason != Reason::kCancelledByPeer) line.Cancel();
-    throw;
   } catch (...) {
-    line.Cancel();
+    line.CancelForCurrentFailure();
     throw;
   }
 }

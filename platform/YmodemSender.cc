@@ -116,11 +116,8 @@ void YmodemSendFile(ByteChannel& channel, const YmodemTiming& timing, YmodemFile
       SendBlock(line, number, data, first);
     }
     SendEndOfFile(line);
-  } catch (const YmodemFailure& failure) {
-    if (failure.reason != Reason::kCancelledByPeer) line.Cancel();
-    throw;
   } catch (...) {
-    line.Cancel();
+    line.CancelForCurrentFailure();
     throw;
   }
   try {
@@ -135,8 +132,8 @@ void YmodemSendNothing(ByteChannel& channel, const YmodemTiming& timing) {
   try {
     WaitForRequest(line, timing.handshakeInterval * timing.handshakeTries, "the receiver");
     SendBlock(line, 0, EncodeYmodemHeader({}), true);
-  } catch (const YmodemFailure& failure) {
-    if (failure.reason != Reason::kCancelledByPeer) line.Cancel();
+  } catch (...) {
+    line.CancelForCurrentFailure();
     throw;
   }
 }
