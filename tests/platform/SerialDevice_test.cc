@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "component/AutomationError.h"
+#include "platform/ByteChannel.h"
 #include "platform/PseudoTerminal.h"
 #include "tests/support/ErrorOf.h"
+#include "tests/support/TestPlatform.h"
 
 namespace viruzedi {
 namespace {
@@ -12,6 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 
 using testing::ErrorOf;
+using testing::TestPlatform;
 
 TEST(SerialDevice, CarriesBytesBothWaysOverAPseudoTerminal) {
   auto pty = PseudoTerminal::Open();
@@ -45,6 +48,26 @@ TEST(SerialDevice, RefusesSettingsItCannotApply) {
   EXPECT_EQ(settings.parity, 'e');
   EXPECT_EQ(settings.dataBits, 7);
   EXPECT_EQ(settings.stopBits, 2);
+}
+
+// The other end going away (a device unplugged) is told apart from silence:
+// a protocol channel on the line fails at once, whether it reads or writes,
+// instead of waiting out its time-outs.
+TEST(SerialDevice, ALineThatWentAwayIsHungUpForReadsAndWrites) {
+  TestPlatform platform;
+  for (bool reading : {true, false}) {
+    auto pty = PseudoTerminal::Open();
+    auto device = SerialDevice::Open(pty->SlavePath());
+    SerialDeviceChannel channel(*device, platform);
+    EXPECT_FALSE(device->HungUp());
+    pty.reset();
+    if (reading) {
+      EXPECT_THROW(channel.Read(platform.Now() + 10s), LineGone);
+    } else {
+      EXPECT_THROW(channel.Write("RICEVI 1\r"), LineGone);
+    }
+    EXPECT_TRUE(device->HungUp()) << (reading ? "read" : "write");
+  }
 }
 
 }  // namespace
