@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <functional>
 
 #include "component/AutomationError.h"
 #include "platform/ByteChannel.h"
@@ -90,36 +91,34 @@ class SerialTerminalLink : public TerminalLink {
   void InviaFile(const std::string& path) override {
     std::string contents;
     YmodemFileInfo info = ReadFileToSend(path, contents);
-    auto device = OpenDevice();
-    SerialDeviceChannel channel(*device, platform_);
-    channel.Write("INVIA\r");
-    try {
+    Transfer("INVIA\r", [&](ByteChannel& channel) {
       YmodemSendFile(channel, timing_, std::move(info), contents);
-    } catch (const YmodemFailure& failure) {
-      throw AutomationError(kDeviceIoError, DescribeFailure(failure.reason, device_));
-    } catch (const LineGone&) {
-      throw AutomationError(kDeviceIoError, LineGoneText());
-    }
+    });
   }
 
   void RiceviFile(const std::string& path, int16_t numeroFile) override {
-    auto device = OpenDevice();
-    SerialDeviceChannel channel(*device, platform_);
-    channel.Write("RICEVI " + std::to_string(numeroFile) + "\r");
-    try {
+    Transfer("RICEVI " + std::to_string(numeroFile) + "\r", [&](ByteChannel& channel) {
       // The name the terminal gives its file is not used: the file goes
       // where the caller said.
       YmodemReceiveFile(channel, timing_, [&path](const YmodemFileInfo&) { return path; });
-    } catch (const YmodemFailure& failure) {
-      throw AutomationError(kDeviceIoError, DescribeFailure(failure.reason, device_));
-    } catch (const LineGone&) {
-      throw AutomationError(kDeviceIoError, LineGoneText());
-    }
+    });
   }
 
  private:
-  std::string LineGoneText() const {
-    return "Il terminale si è scollegato durante il trasferimento (" + device_ + ").";
+  // Sends the request line, then runs the protocol's side of the transfer;
+  // a failure of either reaches the caller as error 57 with what went wrong.
+  void Transfer(const std::string& request, const std::function<void(ByteChannel&)>& protocol) {
+    auto device = OpenDevice();
+    SerialDeviceChannel channel(*device, platform_);
+    try {
+      channel.Write(request);
+      protocol(channel);
+    } catch (const YmodemFailure& failure) {
+      throw AutomationError(kDeviceIoError, DescribeFailure(failure.reason, device_));
+    } catch (const LineGone&) {
+      throw AutomationError(kDeviceIoError, "Il terminale si è scollegato durante il "
+                                            "trasferimento (" + device_ + ").");
+    }
   }
 
   // The device for one transfer, closed when the transfer ends however it
