@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "component/AutomationError.h"
+#include "component/LineReceiver.h"
 #include "devices/DoDuri/Arguments.h"
 #include "devices/DoDuri/ReaderFile.h"
 #include "platform/SerialDevice.h"
@@ -49,10 +50,10 @@ std::string Stamp() {
   return text;
 }
 
-// A read is a few dozen characters; a reader that sends more without a line
-// end is misbehaving (wrong speed, noise) and would grow the line without
-// bound.
-constexpr size_t kLongestLine = 4096;
+// A reader that sends more than a line's worth without a line end is
+// misbehaving (wrong speed, noise) and would grow the line without bound:
+// the same limit as the component's own line receiver.
+constexpr size_t kLongestLine = kMaxReceivedLine;
 
 struct DumpResult {
   std::vector<std::string> lines;
