@@ -85,8 +85,11 @@ int64_t CountRows(sqlite3* db) {
 
 TEST_F(ImportFaultTest, KilledInTheMiddleOfAnImportLeavesASoundDatabaseAndTheFileReceived) {
   if (!DatabaseLock::ShellAvailable()) GTEST_SKIP() << "no sqlite3 shell to hold the lock";
-  constexpr int kLines = 2000;
+  constexpr int kLines = 10000;
   const std::string sent = PutMovements(kLines);
+  // Started before the import, so that taking the lock later costs no
+  // program start while the import runs on.
+  DatabaseLock lock(database, temporary.path(), false, false);
   std::unique_ptr<ChildProcess> child = StartScarica4();
 
   sqlite3* db = nullptr;
@@ -100,7 +103,7 @@ TEST_F(ImportFaultTest, KilledInTheMiddleOfAnImportLeavesASoundDatabaseAndTheFil
   // Another program's lock holds the import between two rows (it waits
   // seconds for it), so that the kill comes before the import can end,
   // however fast it runs.
-  DatabaseLock lock(database, temporary.path());
+  lock.Take();
   EXPECT_EQ(RunProcess({"/bin/sh", "-c", "kill -KILL " + std::to_string(child->pid())}), 0);
   ASSERT_EQ(child->Wait(), 128 + 9) << "the import ended before it was killed";
   lock.Release();
