@@ -13,8 +13,7 @@ bool DatabaseLock::ShellAvailable() {
 }
 
 DatabaseLock::DatabaseLock(const std::string& database, const std::string& folder,
-                           bool readersToo, bool takeNow)
-    : readersToo_(readersToo) {
+                           bool readersToo) {
   // A named pipe rather than the shell's own standard input: the test keeps
   // the writing end, and closing it is what ends the transaction.
   static int made = 0;
@@ -29,14 +28,10 @@ DatabaseLock::DatabaseLock(const std::string& database, const std::string& folde
   // Opening blocks until the shell has opened its end.
   input_.open(pipe);
   // The timeout lets the shell wait out a writer that is between commits.
-  input_ << ".timeout 10000\n" << std::flush;
-  if (takeNow) Take();
-}
-
-void DatabaseLock::Take() {
-  if (!shell_) return;
-  input_ << (readersToo_ ? "PRAGMA locking_mode=EXCLUSIVE;\n" : "")
-         << "BEGIN EXCLUSIVE;\nSELECT 'bloccato';\n" << std::flush;
+  input_ << ".timeout 10000\n"
+         << (readersToo ? "PRAGMA locking_mode=EXCLUSIVE;\n" : "")
+         << "BEGIN EXCLUSIVE;\nSELECT 'bloccato';\n"
+         << std::flush;
   // The pragma answers first; an empty line is a time-out or the shell's end.
   std::string reply;
   do {

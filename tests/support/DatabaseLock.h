@@ -21,17 +21,12 @@ class DatabaseLock {
   // the shell. A shell that does not report the lock fails the test.
   // With `readersToo`, the shell keeps the file to itself (exclusive
   // locking mode), so that not even opening it for reading succeeds.
-  // Without `takeNow` the shell only starts, and Take() takes the lock
-  // later without the delay of starting a program.
-  DatabaseLock(const std::string& database, const std::string& folder, bool readersToo = false,
-               bool takeNow = true);
+  DatabaseLock(const std::string& database, const std::string& folder, bool readersToo = false);
   // Releases the lock if still held.
   ~DatabaseLock();
   DatabaseLock(const DatabaseLock&) = delete;
   DatabaseLock& operator=(const DatabaseLock&) = delete;
 
-  // Takes the lock, returning once it holds it (see the constructor).
-  void Take();
   // Ends the shell's input: it rolls its transaction back and exits, so
   // the lock is free when this returns.
   void Release();
@@ -39,7 +34,6 @@ class DatabaseLock {
  private:
   std::unique_ptr<ChildProcess> shell_;
   std::ofstream input_;
-  bool readersToo_;
 };
 
 }  // namespace viruzedi::testing
