@@ -9,6 +9,7 @@ std::string ErrorDescription(int32_t number) {
     case kSubscriptOutOfRange: return "Indice fuori dall'intervallo";
     case kTypeMismatch: return "Tipo non corrispondente";
     case kOutOfStringSpace: return "Spazio per le stringhe esaurito";
+    case kUserInterrupt: return "Operazione interrotta dall'utente";
     case kOperationRefused: return "Impossibile eseguire l'operazione richiesta";
     case kFileNotFound: return "File non trovato";
     case kFileAlreadyExists: return "Il file esiste già";

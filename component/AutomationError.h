@@ -16,6 +16,8 @@ enum ErrorNumber : int32_t {
   kSubscriptOutOfRange = 9,
   kTypeMismatch = 13,
   kOutOfStringSpace = 14,
+  // A stop request (Ctrl-C, SIGTERM) ended the operation at a safe point.
+  kUserInterrupt = 18,
   kOperationRefused = 17,
   kFileNotFound = 53,
   kFileAlreadyExists = 58,
@@ -42,6 +44,9 @@ class AutomationError : public std::runtime_error {
 
   int32_t number;
   std::string description;
+  // Where in a file the failure lies ("FILE, riga N: LINE"), for a log
+  // line beside the box; "" when it lies in no file. Never part of the box.
+  std::string detail;
 };
 
 // The component's own description of a runtime or serial error number

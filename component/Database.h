@@ -37,6 +37,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "component/Variant.h"
 
@@ -91,6 +92,48 @@ class Database {
   // called. Throws 3043 when the disk refuses; then nothing must be erased.
   virtual void MakeDurable() = 0;
   virtual void Close() = 0;
+
+  // The operation's transaction (use the Transaction scope below): rows
+  // written from Begin to Commit are stored together or not at all. Begin
+  // takes the file's write lock, waiting for another program up to the busy
+  // timeout (3045); Commit fails with 3045 or 3043 and then stores nothing.
+  // Other Databases this thread opens on the same file meanwhile share the
+  // connection and write into the same transaction. A transaction still
+  // open when the Database is closed or destroyed is rolled back.
+  virtual void BeginTransaction() = 0;
+  virtual void CommitTransaction() = 0;
+  // Drops what the open transaction wrote; never throws.
+  virtual void RollbackTransaction() noexcept = 0;
+  // Checks, writing nothing, that `table` exists and has every column named
+  // in `columns` (both matched without regard to case): 3078 for the table,
+  // 3127 for the first missing column.
+  virtual void CheckColumns(const std::string& table, const std::vector<std::string>& columns) = 0;
+  // Rows that a constraint refused (dropped without an error) through this
+  // Database and its record sets.
+  virtual uint64_t RowsRefused() const = 0;
+};
+
+// The operation's transaction as a scope: begun on construction, rolled back
+// on leaving the scope unless Commit was called.
+class Transaction {
+ public:
+  explicit Transaction(Database& database) : database_(database) {
+    database_.BeginTransaction();
+  }
+  ~Transaction() {
+    if (!committed_) database_.RollbackTransaction();
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  void Commit() {
+    database_.CommitTransaction();
+    committed_ = true;
+  }
+
+ private:
+  Database& database_;
+  bool committed_ = false;
 };
 
 // Append-only: rows are added, never read. Closed by Close() or when

@@ -27,4 +27,8 @@ void ShowGeneralError(Platform& platform, const AutomationError& error) {
   platform.MessageBox(error.description, kCritical, std::to_string(error.number));
 }
 
+void StopIfRequested(Platform& platform) {
+  if (platform.StopRequested()) RaiseError(kUserInterrupt);
+}
+
 }  // namespace viruzedi

@@ -19,4 +19,8 @@ AutomationError CurrentFailure();
 void ShowGeneralError(Platform& platform);
 void ShowGeneralError(Platform& platform, const AutomationError& error);
 
+// A safe point of an operation: throws AutomationError 18 when the user has
+// asked it to stop.
+void StopIfRequested(Platform& platform);
+
 }  // namespace viruzedi

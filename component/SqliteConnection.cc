@@ -305,6 +305,27 @@ bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t
   Fail(result);
 }
 
+void SqliteConnection::Begin() {
+  CheckOpen();
+  Exec("BEGIN IMMEDIATE");
+}
+
+void SqliteConnection::Commit() {
+  CheckOpen();
+  int result = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  if (result == SQLITE_OK) return;
+  // A commit that failed may leave the transaction open (a busy commit
+  // does): it must not swallow the next operation's rows.
+  Rollback();
+  Fail(result);
+}
+
+void SqliteConnection::Rollback() noexcept {
+  if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
 void SqliteConnection::MakeDurable() {
   CheckOpen();
   // Commits under synchronous=NORMAL reach the WAL file without a sync. A

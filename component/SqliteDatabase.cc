@@ -34,7 +34,38 @@ void SqliteDatabase::Execute(const std::string& statement) {
     const ColumnSchema& column = table.columns[columns[i]];
     values.push_back(ValueOfLiteral(insert.values[i], column.kind, column.name));
   }
-  connection.Insert(table, columns, values);
+  if (!connection.Insert(table, columns, values)) ++session_->rowsRefused;
+}
+
+void SqliteDatabase::Close() {
+  // The connection may live on, shared with other opens of the file: what
+  // this Database began must not stay open under them.
+  RollbackTransaction();
+  session_->connection.reset();
+}
+
+void SqliteDatabase::BeginTransaction() {
+  session_->Connection().Begin();
+  session_->inTransaction = true;
+}
+
+void SqliteDatabase::CommitTransaction() {
+  session_->Connection().Commit();
+  session_->inTransaction = false;
+}
+
+void SqliteDatabase::RollbackTransaction() noexcept {
+  if (!session_->inTransaction) return;
+  session_->inTransaction = false;
+  if (session_->connection) session_->connection->Rollback();
+}
+
+void SqliteDatabase::CheckColumns(const std::string& name,
+                                  const std::vector<std::string>& columns) {
+  const TableSchema& table = session_->Connection().Table(name);
+  for (const std::string& column : columns) {
+    if (!table.FindColumn(column)) RaiseDatabaseError(kDbUnknownColumn, column);
+  }
 }
 
 std::unique_ptr<Recordset> SqliteDatabase::OpenRecordset(const std::string& source, int) {
@@ -72,7 +103,7 @@ void SqliteRecordset::Update(int, bool) {
     values.push_back(value);
   }
   // On a failure (a lock, the disk) the row stays pending, as it was.
-  connection.Insert(*table_, columns, values);
+  if (!connection.Insert(*table_, columns, values)) ++session_->rowsRefused;
   newRow_.reset();
 }
 

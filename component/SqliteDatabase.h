@@ -17,6 +17,8 @@ namespace viruzedi {
 // lets it go.
 struct DatabaseSession {
   std::shared_ptr<SqliteConnection> connection;  // null once closed
+  uint64_t rowsRefused = 0;
+  bool inTransaction = false;  // begun through this session
 
   // The open connection; 3420 once closed.
   SqliteConnection& Connection() const;
@@ -31,7 +33,12 @@ class SqliteDatabase : public Database {
   void Execute(const std::string& statement) override;
   std::unique_ptr<Recordset> OpenRecordset(const std::string& source, int options) override;
   void MakeDurable() override { session_->Connection().MakeDurable(); }
-  void Close() override { session_->connection.reset(); }
+  void Close() override;
+  void BeginTransaction() override;
+  void CommitTransaction() override;
+  void RollbackTransaction() noexcept override;
+  void CheckColumns(const std::string& table, const std::vector<std::string>& columns) override;
+  uint64_t RowsRefused() const override { return session_->rowsRefused; }
 
  private:
   std::shared_ptr<DatabaseSession> session_;

@@ -52,6 +52,16 @@ void Viruzedi::OnComm() {
 
 Viruzedi::OperationGuard::OperationGuard(Viruzedi& object)
     : InUse(object.operationRunning_,
-            "un'altra operazione è in corso su questo oggetto; riprovare quando è finita") {}
+            "un'altra operazione è in corso su questo oggetto; riprovare quando è finita") {
+  object.outcome_ = {};
+}
+
+void Viruzedi::NoteFailure(const AutomationError& failure) {
+  outcome_.failed = true;
+  outcome_.errorNumber = failure.number;
+  outcome_.detail = failure.detail;
+}
+
+void Viruzedi::NoteFailure() { outcome_.failed = true; }
 
 }  // namespace viruzedi

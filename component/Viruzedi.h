@@ -30,6 +30,23 @@ class Recordset;
 class SerialPort;
 struct ReaderProgramParameters;
 
+// How an operation ended, for a caller that must tell success from failure
+// without reading its message boxes (the command line). Owned by the object
+// and replaced by each operation.
+struct OperationOutcome {
+  // It ended through a failure: an error box, a time-out, an open failure,
+  // an automation error. Warnings and "no data received" are none.
+  bool failed = false;
+  // The failure's number when it had one (18: a stop request ended it).
+  int32_t errorNumber = 0;
+  // Where in a file the failure lies (AutomationError::detail), or "".
+  std::string detail;
+  // Rows that a constraint of the user's table refused (dropped silently).
+  uint64_t rowsRefused = 0;
+
+  bool Interrupted() const { return errorNumber == kUserInterrupt; }
+};
+
 class Viruzedi {
  public:
   // Creates the object on the default (real) platform, or on the given one.
@@ -80,6 +97,8 @@ class Viruzedi {
                           int16_t Timeout = 10);
 
   Platform& platform() { return *platform_; }
+  // How the last operation of this object ended.
+  const OperationOutcome& LastOutcome() const { return outcome_; }
 
  private:
   friend struct ViruzediInternals;  // tests look at the receiver fields
@@ -90,9 +109,15 @@ class Viruzedi {
 
   // Held by every operation for its whole run: the serial control, the
   // receiver's fields and the shared forms serve one operation at a time.
+  // Starts a new outcome.
   struct OperationGuard : InUse {
     explicit OperationGuard(Viruzedi& object);
   };
+
+  // Records the failure that ends the running operation (with a number,
+  // or without one: a time-out, an open failure).
+  void NoteFailure(const AutomationError& failure);
+  void NoteFailure();
 
   // Runs a command line as a child process and waits for it without limit.
   void EseguiEAttendi(const std::string& commandLine, int32_t showState = 0);
@@ -117,6 +142,7 @@ class Viruzedi {
   std::string UltimaRiga;
   bool RigaCompleta = false;
   bool operationRunning_ = false;
+  OperationOutcome outcome_;
 };
 
 }  // namespace viruzedi

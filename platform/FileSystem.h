@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace viruzedi {
 
@@ -32,6 +33,19 @@ class TextStream {
   virtual void Close() = 0;
 };
 
+// An exclusive lock on a file, held by this process until the object is
+// destroyed (or the process ends, however it ends). Another holder — another
+// process, or another lock object of this one — cannot take it meanwhile.
+// The lock follows the file, not its name: a file renamed onto the locked
+// name is not locked.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+// `folder` and `name` joined by the separator (the one place that knows it).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -52,6 +66,21 @@ class FileSystem {
                         const std::string& destination) = 0;
   // Creates or empties a file and writes `text` into it (Windows-1252).
   virtual void WriteTextFile(const std::string& path, const std::string& text) = 0;
+
+  // Creates `path` as a new empty file, atomically, and locks it. Null when
+  // the name is taken already (by a file or anything else). 76 when the
+  // folder is missing, 70 when it may not be written.
+  virtual std::unique_ptr<FileLock> CreateLocked(const std::string& path) = 0;
+  // Locks an existing file without waiting. Null when another holder has
+  // it locked; 53 when there is no such file.
+  virtual std::unique_ptr<FileLock> TryLock(const std::string& path) = 0;
+  // Appends `bytes` as they are (no conversion) to `path` in one write,
+  // creating the file when missing, and flushes them to disk. 70, 76, 61 as
+  // the system says; nothing is appended then.
+  virtual void AppendToFile(const std::string& path, const std::string& bytes) = 0;
+  // The names of the entries of `folder` (no "." or ".."), in no set order.
+  // 76 when the folder is missing.
+  virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
 };
 
 // The real file system.

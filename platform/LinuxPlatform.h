@@ -36,6 +36,7 @@ class LinuxPlatform : public Platform {
   MonotonicTime Now() override;
   void SleepFor(std::chrono::nanoseconds duration) override;
   LocalDateTime LocalNow() override;
+  bool StopRequested() override { return false; }
   std::string DownloadFolder() override;
   std::string SerialDevice(int32_t port) override;
   std::string TerminalSetting() override;

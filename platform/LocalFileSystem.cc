@@ -1,14 +1,17 @@
 // The file system on Linux paths, with the results of the scripting
 // file-system object: a move never replaces, a delete without force refuses
 // a read-only file, text is read as Windows-1252.
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <string_view>
 
 #include "component/AutomationError.h"
 #include "platform/AsideFile.h"
@@ -18,7 +21,42 @@
 
 namespace viruzedi {
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 namespace {
+
+// The byte-order mark that a few editors put at the start of a UTF-8 file.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// flock, not fcntl locks: a process's fcntl locks all go when it closes any
+// descriptor of the file, and an fcntl lock never conflicts within one
+// process, so a second lock object of this process would not be refused.
+class LocalFileLock : public FileLock {
+ public:
+  explicit LocalFileLock(int fd) : fd_(fd) {}
+  ~LocalFileLock() override { close(fd_); }
+  LocalFileLock(const LocalFileLock&) = delete;
+  LocalFileLock& operator=(const LocalFileLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// Locks `fd` without waiting: the lock object, or null (the descriptor
+// closed) when another holder has it.
+std::unique_ptr<FileLock> LockDescriptor(int fd, const std::string& path) {
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int error = errno;
+    if (error == EINTR) continue;
+    close(fd);
+    if (error == EWOULDBLOCK) return nullptr;
+    RaiseSystemError(error, path);
+  }
+  return std::make_unique<LocalFileLock>(fd);
+}
 
 bool IsFolder(const std::string& path) {
   struct stat st {};
@@ -51,7 +89,7 @@ class LocalTextStream : public TextStream {
       if (buffer_[position_++] == '\r' && Fill() && buffer_[position_] == '\n') ++position_;
       break;
     }
-    return Windows1252ToUtf8(line);
+    return utf8_ ? line : Windows1252ToUtf8(line);
   }
 
   void Close() override {
@@ -71,7 +109,19 @@ class LocalTextStream : public TextStream {
       if (n < 0) RaiseSystemError(errno, path_);
       buffer_.resize(static_cast<size_t>(n));
       position_ = 0;
-      return n > 0;
+      if (!started_) SkipUtf8Mark();
+      return position_ < buffer_.size() || (n > 0 && Fill());
+    }
+  }
+
+  // A file that opens with the UTF-8 mark was saved as UTF-8: read as
+  // Windows-1252, the mark and every accented letter would be mangled.
+  // The first block holds the whole mark unless the file is shorter.
+  void SkipUtf8Mark() {
+    started_ = true;
+    if (std::string_view(buffer_).substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+      utf8_ = true;
+      position_ = kUtf8Mark.size();
     }
   }
 
@@ -79,6 +129,8 @@ class LocalTextStream : public TextStream {
   std::string path_;
   std::string buffer_;
   size_t position_ = 0;
+  bool started_ = false;
+  bool utf8_ = false;
 };
 
 class LocalFileSystem : public FileSystem {
@@ -145,6 +197,65 @@ class LocalFileSystem : public FileSystem {
     AsideFile file(path);
     file.Write(Utf8ToWindows1252(text));
     file.Commit();
+  }
+
+  std::unique_ptr<FileLock> CreateLocked(const std::string& path) override {
+    int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+      int error = errno;
+      if (error == EEXIST || error == ELOOP) return nullptr;
+      if (error == ENOENT) RaiseError(kPathNotFound, ParentFolder(path));
+      RaiseSystemError(error, ParentFolder(path));
+    }
+    // Nobody else can have this new file locked: the lock always succeeds.
+    std::unique_ptr<FileLock> lock = LockDescriptor(fd, path);
+    if (!lock) RaiseError(kPermissionDenied, path);
+    return lock;
+  }
+
+  std::unique_ptr<FileLock> TryLock(const std::string& path) override {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) RaiseSystemError(errno, path);
+    return LockDescriptor(fd, path);
+  }
+
+  void AppendToFile(const std::string& path, const std::string& bytes) override {
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == ENOENT && !IsFolder(ParentFolder(path))) RaiseError(kPathNotFound, path);
+      RaiseSystemError(errno, path);
+    }
+    // One write: two processes appending at once never interleave their
+    // lines, and a file that cannot take the whole text takes none of it.
+    struct stat before {};
+    fstat(fd, &before);
+    ssize_t written;
+    do {
+      written = write(fd, bytes.data(), bytes.size());
+    } while (written < 0 && errno == EINTR);
+    int error = written < 0 ? errno : (static_cast<size_t>(written) < bytes.size() ? ENOSPC : 0);
+    if (error == 0 && fsync(fd) != 0) error = errno;
+    if (error != 0) {
+      if (written > 0) ftruncate(fd, before.st_size);
+      close(fd);
+      RaiseSystemError(error, path);
+    }
+    if (close(fd) != 0) RaiseSystemError(errno, path);
+  }
+
+  std::vector<std::string> ListFolder(const std::string& folder) override {
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr) {
+      if (errno == ENOENT || errno == ENOTDIR) RaiseError(kPathNotFound, folder);
+      RaiseSystemError(errno, folder);
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(listing)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(std::move(name));
+    }
+    closedir(listing);
+    return names;
   }
 
  private:

@@ -61,6 +61,13 @@ class Platform {
   // The local wall clock, for dates written into rows and file names.
   virtual LocalDateTime LocalNow() = 0;
 
+  // --- Stop request -----------------------------------------------------------
+  // True once the user asked the running operation to stop (Ctrl-C,
+  // SIGTERM). Operations look at it at their safe points only, so a stop
+  // never falls between taking a read and storing it. The real platform
+  // never asks; a host that wants stops (the command line) overrides it.
+  virtual bool StopRequested() = 0;
+
   // --- Workstation settings -------------------------------------------------
   // The download folder (the Linux place of "C:\_Letture"), without a
   // trailing separator.
@@ -112,6 +119,7 @@ class ForwardingPlatform : public Platform {
   MonotonicTime Now() override { return target_->Now(); }
   void SleepFor(std::chrono::nanoseconds d) override { target_->SleepFor(d); }
   LocalDateTime LocalNow() override { return target_->LocalNow(); }
+  bool StopRequested() override { return target_->StopRequested(); }
   std::string DownloadFolder() override { return target_->DownloadFolder(); }
   std::string SerialDevice(int32_t port) override {
     return target_->SerialDevice(port);
