@@ -47,6 +47,18 @@ struct OperationOutcome {
   bool Interrupted() const { return errorNumber == kUserInterrupt; }
 };
 
+// The formats of a file that `ImportaFile` imports: the operation whose
+// import it repeats.
+enum class ImportFormat {
+  kScarica,            // the pen's recovery file (its lines as the pen sent them)
+  kScarica3,           // received files
+  kScarica4,
+  kScarica5,
+  kScaricaRimesseOF,
+  kScarica2,           // reader files
+  kScaricaZidoriVovi,
+};
+
 class Viruzedi {
  public:
   // Creates the object on the default (real) platform, or on the given one.
@@ -96,6 +108,17 @@ class Viruzedi {
                           bool MostraFile = false, bool MostraMaschera = false,
                           int16_t Timeout = 10);
 
+  // Imports a file that waits (a received file whose import failed, a
+  // reader file, the pen's recovery file) as the operation of `format`
+  // would, into DbPath (remittances with IdUt), all rows or none, holding
+  // the file locked meanwhile. A received file is then archived as its
+  // download would; any other is renamed <name>.importato-<yyyymmdd-hhnnss>.
+  // Throws AutomationError: 53 when missing; 70 when another process holds
+  // it (a download still working on it); 58 when it is archived or
+  // imported already (by its name); the import's own errors (with the line
+  // in `detail`), and then nothing is stored and the file stays as it was.
+  void ImportaFile(const std::string& path, ImportFormat format);
+
   Platform& platform() { return *platform_; }
   // How the last operation of this object ended.
   const OperationOutcome& LastOutcome() const { return outcome_; }
@@ -131,6 +154,11 @@ class Viruzedi {
   void ImportReaderFile(
       const std::string& database, const ReaderProgramParameters& parameters,
       const std::function<void(Recordset&, const std::vector<std::string>&)>& appendLine);
+
+  // The parts of ImportaFile, each beside the operation it repeats.
+  void ImportaFileRicevuto(const std::string& path, ImportFormat format);
+  void ImportaFileLettore(const std::string& path, bool gs1);
+  void ImportaFilePenna(const std::string& path);
 
   std::shared_ptr<Platform> platform_;
   int32_t porta_ = 0;

@@ -75,8 +75,10 @@ class FileSystem {
   // it locked; 53 when there is no such file.
   virtual std::unique_ptr<FileLock> TryLock(const std::string& path) = 0;
   // Appends `bytes` as they are (no conversion) to `path` in one write,
-  // creating the file when missing, and flushes them to disk. 70, 76, 61 as
-  // the system says; nothing is appended then.
+  // creating the file when missing, and flushes them to disk. Waits while
+  // another holder has the file locked (TryLock), so an importer that
+  // holds it until the file has left its name never loses an append.
+  // 70, 76, 61 as the system says; nothing is appended then.
   virtual void AppendToFile(const std::string& path, const std::string& bytes) = 0;
   // The names of the entries of `folder` (no "." or ".."), in no set order.
   // 76 when the folder is missing.

@@ -133,6 +133,32 @@ class LocalTextStream : public TextStream {
   bool utf8_ = false;
 };
 
+// Opens `path` for appending under its lock, waiting for the holder: one
+// that imports the file holds it from before its read until the file has
+// left its name, so an append lands either in what it reads or in a new file
+// of that name, never in between.
+int OpenLockedForAppend(const std::string& path) {
+  while (true) {
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == ENOENT && !IsFolder(ParentFolder(path))) RaiseError(kPathNotFound, path);
+      RaiseSystemError(errno, path);
+    }
+    while (flock(fd, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      int error = errno;
+      close(fd);
+      RaiseSystemError(error, path);
+    }
+    struct stat opened {}, named {};
+    if (fstat(fd, &opened) == 0 && stat(path.c_str(), &named) == 0 &&
+        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+      return fd;
+    }
+    close(fd);  // moved away meanwhile: append to the file now at the name
+  }
+}
+
 class LocalFileSystem : public FileSystem {
  public:
   bool FolderExists(const std::string& path) override { return IsFolder(path); }
@@ -220,13 +246,8 @@ class LocalFileSystem : public FileSystem {
   }
 
   void AppendToFile(const std::string& path, const std::string& bytes) override {
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      if (errno == ENOENT && !IsFolder(ParentFolder(path))) RaiseError(kPathNotFound, path);
-      RaiseSystemError(errno, path);
-    }
-    // One write: two processes appending at once never interleave their
-    // lines, and a file that cannot take the whole text takes none of it.
+    int fd = OpenLockedForAppend(path);
+    // One write: a file that cannot take the whole text takes none of it.
     struct stat before {};
     fstat(fd, &before);
     ssize_t written;
@@ -236,7 +257,9 @@ class LocalFileSystem : public FileSystem {
     int error = written < 0 ? errno : (static_cast<size_t>(written) < bytes.size() ? ENOSPC : 0);
     if (error == 0 && fsync(fd) != 0) error = errno;
     if (error != 0) {
-      if (written > 0) ftruncate(fd, before.st_size);
+      if (written > 0 && ftruncate(fd, before.st_size) != 0) {
+        // What stays is a partial line, which the next reader refuses.
+      }
       close(fd);
       RaiseSystemError(error, path);
     }

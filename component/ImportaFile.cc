@@ -1,0 +1,25 @@
+// ImportaFile: hands a waiting file to the import of the operation whose
+// format it has.
+#include "component/Viruzedi.h"
+
+namespace viruzedi {
+
+void Viruzedi::ImportaFile(const std::string& path, ImportFormat format) {
+  OperationGuard guard(*this);
+  try {
+    switch (format) {
+      case ImportFormat::kScarica: ImportaFilePenna(path); break;
+      case ImportFormat::kScarica3:
+      case ImportFormat::kScarica4:
+      case ImportFormat::kScarica5:
+      case ImportFormat::kScaricaRimesseOF: ImportaFileRicevuto(path, format); break;
+      case ImportFormat::kScarica2: ImportaFileLettore(path, false); break;
+      case ImportFormat::kScaricaZidoriVovi: ImportaFileLettore(path, true); break;
+    }
+  } catch (const AutomationError& failure) {
+    NoteFailure(failure);
+    throw;
+  }
+}
+
+}  // namespace viruzedi
