@@ -33,6 +33,9 @@ class TestPlatform : public ForwardingPlatform {
   MonotonicTime Now() override;
   void SleepFor(std::chrono::nanoseconds duration) override;
   LocalDateTime LocalNow() override;
+  // A stop request once `stopAfterChecks` earlier looks have been made
+  // (never when negative); `stopChecks` counts the looks.
+  bool StopRequested() override { return stopAfterChecks >= 0 && stopChecks++ >= stopAfterChecks; }
 
   std::string DownloadFolder() override { return downloadFolder; }
   std::string SerialDevice(int32_t port) override;
@@ -43,6 +46,8 @@ class TestPlatform : public ForwardingPlatform {
   void UseFakeClock() { fakeClock = true; }
   void Advance(std::chrono::nanoseconds d) { fakeNow += d; }
 
+  int stopAfterChecks = -1;
+  int stopChecks = 0;
   std::vector<ShownBox> boxes;
   int beeps = 0;
   int pumps = 0;
