@@ -58,13 +58,19 @@ def write_stock_movements(count, path):
             out.write(stock_movement_line(i) + "\r\n")
 
 
-def write_reference_sql(count, path, journal_mode="WAL", synchronous="NORMAL"):
+def write_reference_sql(count, path, journal_mode="WAL", synchronous="NORMAL",
+                        one_transaction=True):
     """The reference's script: the engine's journal mode and synchronous
-    setting, then one INSERT per row, each its own transaction."""
+    setting, then one INSERT per row, all in one transaction (as the
+    component writes a file), or each its own."""
     with open(path, "w", encoding="utf-8", newline="\n") as out:
         out.write("PRAGMA journal_mode=%s;\nPRAGMA synchronous=%s;\n" % (journal_mode, synchronous))
+        if one_transaction:
+            out.write("BEGIN;\n")
         for i in range(count):
             out.write(reference_insert(i) + "\n")
+        if one_transaction:
+            out.write("COMMIT;\n")
 
 
 def write_lines(lines, path):

@@ -1,6 +1,7 @@
 // `viruzedi demo`: every operation against simulated devices, into a new
 // database in a new folder, then a summary of the rows.
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 #include "cli/Command.h"
@@ -65,6 +66,11 @@ CommandRegistration demo(
         DemoContext context;
         context.binFolder = ExecutableFolder();
         context.workFolder = folder->empty() ? MakeTemporaryFolder("viruzedi-demo-") : *folder;
+        // Every step writes into the folder: one that is missing is made, as
+        // the help promises, rather than failing each step in turn.
+        std::error_code error;
+        std::filesystem::create_directories(context.workFolder, error);
+        if (error) RaiseError(kPathNotFound, context.workFolder + " (" + error.message() + ")");
         context.database = context.workFolder + "/magazzino.db";
         context.downloadFolder = context.workFolder + "/_Letture";
         context.runViruzedi = [&context](const std::vector<std::string>& args) {

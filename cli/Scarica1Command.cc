@@ -25,7 +25,8 @@ CommandRegistration scarica1(
       command.add_option("--db", *db, "Target database file (DbPath)")->required();
       command.add_option("--porta", *porta,
                          "Serial port number of the infrared link (Porta; its device comes "
-                         "from --com N=DEVICE, default 0: no port)");
+                         "from --com N=DEVICE, default 0: no port)")
+          ->check(CLI::Range(0, 255));
       return [db, porta](CliRun& run) {
         Viruzedi& component = run.Component();
         component.Porta(*porta);

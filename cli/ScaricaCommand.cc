@@ -23,7 +23,8 @@ CommandRegistration scarica(
       command.add_option("--db", *db, "Target database file (DbPath)")->required();
       command.add_option("--porta", *porta,
                          "Serial port number (Porta; its device comes from --com N=DEVICE, "
-                         "default 0: no port)");
+                         "default 0: no port)")
+          ->check(CLI::Range(0, 255));
       return [db, porta](CliRun& run) {
         Viruzedi& component = run.Component();
         component.Porta(*porta);

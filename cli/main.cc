@@ -2,7 +2,8 @@
 //
 // Exit status: 0 when the operation returned without a failure (warnings
 // allowed), 1 when it ended through a failure (an error box, a time-out, an
-// open failure, an automation error), 2 for a usage error.
+// open failure, an automation error), 2 for a usage error, 128 + the signal
+// (130, 143) when SIGINT or SIGTERM stopped it.
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -12,8 +13,8 @@
 
 #include "cli/Command.h"
 #include "component/Database.h"
-#include "component/Messages.h"
 #include "platform/ChildProcess.h"
+#include "platform/StopSignals.h"
 
 namespace viruzedi::cli {
 
@@ -40,14 +41,13 @@ namespace {
 // A progress line is open on standard error: the next message starts a new one.
 bool progressShown = false;
 
-// Forwards to the real platform and notes whether a box told of a failure.
-// A warning that the import goes on, or that no data arrived, is none.
+// Forwards to the real platform; a box ends an open progress line, and a
+// stop signal is the operation's stop request.
 class CommandPlatform : public ForwardingPlatform {
  public:
   using ForwardingPlatform::ForwardingPlatform;
 
   void MessageBox(const std::string& text, int style, const std::string& caption) override {
-    if (text != kAvvisoCodiceErrato && text != kNessunDatoRicevuto) failureShown = true;
     if (progressShown) {
       std::fputc('\n', stderr);
       progressShown = false;
@@ -55,7 +55,7 @@ class CommandPlatform : public ForwardingPlatform {
     ForwardingPlatform::MessageBox(text, style, caption);
   }
 
-  bool failureShown = false;
+  bool StopRequested() override { return StopSignalReceived() != 0; }
 };
 
 class Run : public CliRun {
@@ -66,6 +66,11 @@ class Run : public CliRun {
     return *component_;
   }
   Platform& platform() override { return *platform_; }
+  // How the component's operation ended; none when the command ran none.
+  std::optional<OperationOutcome> Outcome() const {
+    if (!component_) return std::nullopt;
+    return component_->LastOutcome();
+  }
   void Release() { component_.reset(); }
 
  private:
@@ -73,11 +78,38 @@ class Run : public CliRun {
   std::unique_ptr<Viruzedi> component_;
 };
 
+// The lines beside the boxes: where in a file a failure lies, and the rows
+// that the user's table refused (dropped without an error by design, but
+// the person who ran the download must hear of them).
+void ReportOutcome(const OperationOutcome& outcome) {
+  if (!outcome.detail.empty()) std::cerr << "viruzedi: " << outcome.detail << "\n";
+  if (outcome.rowsRefused > 0) {
+    std::cerr << "viruzedi: " << outcome.rowsRefused
+              << (outcome.rowsRefused == 1 ? " riga rifiutata" : " righe rifiutate")
+              << " da un vincolo della tabella\n";
+  }
+}
+
 // Long downloads tell a person at a terminal that they are moving.
 void ShowProgress(uint64_t rows) {
   if (rows % 100 != 0) return;
   std::fprintf(stderr, "\r%llu righe scritte", static_cast<unsigned long long>(rows));
   progressShown = true;
+}
+
+// N=DEVICE of --com as the variable's number and the device; none when N is
+// not a port number as written by a person (1 to 255, no sign, no leading
+// zero: "01" would set a variable that no port reads) or DEVICE is empty.
+std::optional<std::pair<std::string, std::string>> PortSetting(const std::string& given) {
+  std::string::size_type equals = given.find('=');
+  if (equals == std::string::npos || equals + 1 == given.size()) return std::nullopt;
+  std::string number = given.substr(0, equals);
+  if (number.empty() || number.size() > 3 || number[0] == '0') return std::nullopt;
+  for (char c : number) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  if (std::stoi(number) > 255) return std::nullopt;
+  return std::make_pair(number, given.substr(equals + 1));
 }
 
 int Main(int argc, char** argv) {
@@ -115,28 +147,37 @@ int Main(int argc, char** argv) {
   if (!letture.empty()) SetEnvironmentValue("VIRUZEDI_LETTURE", letture);
   if (!terminale.empty()) SetEnvironmentValue("VIRUZEDI_TERMINALE", terminale);
   for (const std::string& port : ports) {
-    std::string::size_type equals = port.find('=');
-    if (equals == std::string::npos || equals == 0) {
-      std::cerr << "viruzedi: --com takes N=DEVICE, not \"" << port << "\"\n";
+    std::optional<std::pair<std::string, std::string>> setting = PortSetting(port);
+    if (!setting) {
+      std::cerr << "viruzedi: --com takes N=DEVICE (N from 1 to 255, no leading zero; "
+                   "DEVICE not empty), not \""
+                << port << "\"\n";
       return 2;
     }
-    SetEnvironmentValue("VIRUZEDI_COM" + port.substr(0, equals), port.substr(equals + 1));
+    SetEnvironmentValue("VIRUZEDI_COM" + setting->first, setting->second);
   }
 
   if (StandardErrorIsTerminal()) DBEngine::Instance().SetRowObserver(ShowProgress);
 
+  InstallStopSignals();
   auto platform = std::make_shared<CommandPlatform>(DefaultPlatform());
   Run run(platform);
   int status = 0;
   try {
     chosen(run);
-    run.Release();
   } catch (const AutomationError& error) {
+    if (progressShown) std::fputc('\n', stderr);
+    progressShown = false;
     std::cerr << "viruzedi: errore " << error.number << ": " << error.description << "\n";
     status = 1;
   }
   if (progressShown) std::fputc('\n', stderr);
-  if (platform->failureShown) status = 1;
+  if (std::optional<OperationOutcome> outcome = run.Outcome()) {
+    ReportOutcome(*outcome);
+    if (outcome->failed) status = 1;
+  }
+  run.Release();
+  if (int signal = StopSignalReceived()) status = 128 + signal;
   return status;
 }
 

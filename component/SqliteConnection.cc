@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <filesystem>
 
+#include "component/AutomationError.h"
 #include "component/Database.h"
 #include "component/DatabaseMessages.h"
 #include "component/NameFolding.h"
@@ -35,6 +37,23 @@ std::filesystem::file_status CheckedFileStatus(const std::string& path) {
 // lists, so the cap only matters to a caller that varies them endlessly.
 constexpr size_t kMostCachedInserts = 64;
 
+// A path as the path part of a file: URI (every byte that could end or
+// change it escaped).
+std::string UriPath(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
+      escaped += static_cast<char>(c);
+    } else {
+      escaped += '%';
+      escaped += kHex[c >> 4];
+      escaped += kHex[c & 0xF];
+    }
+  }
+  return escaped;
+}
+
 }  // namespace
 
 std::string QuoteIdentifier(const std::string& name) {
@@ -61,9 +80,32 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
                                                          std::chrono::milliseconds busyTimeout) {
   std::filesystem::file_status status = CheckedFileStatus(path);
 
+  if (mode == Mode::ReadOnly) {
+    try {
+      return OpenFile(path, status, mode, busyTimeout);
+    } catch (const AutomationError& error) {
+      // A file in WAL mode is read through its shared-memory file, which a
+      // reader who may not write the folder cannot create. Without a WAL
+      // file every row is in the database file itself, and reading it as
+      // unchanging needs no shared memory.
+      std::error_code ignored;
+      if (error.number != kDbCannotOpen || std::filesystem::exists(path + "-wal", ignored)) throw;
+      return OpenFile(path, status, Mode::ReadOnlyUnchanging, busyTimeout);
+    }
+  }
+  return OpenFile(path, status, mode, busyTimeout);
+}
+
+std::shared_ptr<SqliteConnection> SqliteConnection::OpenFile(
+    const std::string& path, std::filesystem::file_status status, Mode mode,
+    std::chrono::milliseconds busyTimeout) {
   // A relative name that starts with "file:" must never be read as a URI.
   std::string sqlitePath = path.rfind("file:", 0) == 0 ? "./" + path : path;
   int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+  if (mode == Mode::ReadOnlyUnchanging) {
+    flags |= SQLITE_OPEN_URI;
+    sqlitePath = "file:" + UriPath(std::filesystem::absolute(path).string()) + "?immutable=1";
+  }
   sqlite3* db = nullptr;
   int result = sqlite3_open_v2(sqlitePath.c_str(), &db, flags, nullptr);
   std::shared_ptr<SqliteConnection> connection(new SqliteConnection(path, db));

@@ -35,7 +35,10 @@ struct TableSchema {
 
 class SqliteConnection {
  public:
-  enum class Mode { ReadWrite, ReadOnly };
+  // ReadOnlyUnchanging reads a file that no one writes meanwhile without
+  // the shared memory of WAL mode (Open picks it for a reader who may not
+  // create that memory's file).
+  enum class Mode { ReadWrite, ReadOnly, ReadOnlyUnchanging };
 
   // Opens an existing file, never creating one. ReadWrite turns on WAL mode
   // and synchronous=NORMAL, with a page cache of 256 KiB. Throws 3024, 3045,
@@ -91,6 +94,10 @@ class SqliteConnection {
 
  private:
   SqliteConnection(std::string path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+  static std::shared_ptr<SqliteConnection> OpenFile(const std::string& path,
+                                                    std::filesystem::file_status status,
+                                                    Mode mode,
+                                                    std::chrono::milliseconds busyTimeout);
   void Exec(const char* sql);
   int64_t SchemaVersion();
   TableSchema* FindTable(const std::string& name);
