@@ -32,8 +32,9 @@ struct ReaderProgramOptions {
   int16_t timeout = 10;
 };
 
-// An enumeration option takes the member's name (any case) or any number,
-// as the component passes numbers on unchecked.
+// An enumeration option takes the member's name (any case) or a number of
+// the range that the reader program can use: a number beyond it would
+// reach the program only to be refused after the command had started.
 template <size_t N>
 CLI::Transformer MemberNames(const EnumerationMember (&members)[N]) {
   std::map<std::string, std::string> names;
@@ -54,14 +55,17 @@ std::shared_ptr<ReaderProgramOptions> AddOptions(CLI::App& command, const char* 
   command.add_option("--porta-com", o->portaCOM,
                      "Serial port of the reader (PortaCOM; its device comes from --com N=DEVICE)")
       ->transform(MemberNames(kScaricaCOMMembers))
+      ->check(CLI::Range(0, 255))
       ->capture_default_str();
   command.add_option("--baud", o->baud,
                      "Speed code, not the speed (Baud)")
       ->transform(MemberNames(kScaricaBaudMembers))
+      ->check(CLI::Range(1, 5))
       ->capture_default_str();
   command.add_option("--mod-file", o->modFile,
                      "What DO_Duri.exe does with an existing reader file (ModFile)")
       ->transform(MemberNames(kScaricaModFileMembers))
+      ->check(CLI::Range(1, 4))
       ->capture_default_str();
   AddBooleanOption(command, "--cr", o->cr, "Lines of the reader file end with CR (CR)");
   AddBooleanOption(command, "--lf", o->lf, "Lines of the reader file end with LF (LF)");

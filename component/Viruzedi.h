@@ -28,6 +28,8 @@ namespace viruzedi {
 
 class Recordset;
 class SerialPort;
+struct ProcessExit;
+struct ReaderFileFormat;
 struct ReaderProgramParameters;
 
 // How an operation ended, for a caller that must tell success from failure
@@ -142,18 +144,19 @@ class Viruzedi {
   void NoteFailure(const AutomationError& failure);
   void NoteFailure();
 
-  // Runs a command line as a child process and waits for it without limit.
-  void EseguiEAttendi(const std::string& commandLine, int32_t showState = 0);
+  // Runs a command line as a child process and waits for it without limit;
+  // a stop request ends the child (SIGTERM) and the wait. How it ended.
+  ProcessExit EseguiEAttendi(const std::string& commandLine, int32_t showState = 0);
   // Folder of the component's own library file, ending in the separator.
   std::string PercorsoApp();
-  // What both reader program imports do: run the reader program for
-  // `readerFile`, then hand every line of that file that is not blank, cut
-  // into fields, to `appendLine` with an append-only record set of table
-  // viruzedi in `database`. Shows the no-data message when the program left
-  // no file. Each row is saved by itself: a failure leaves earlier rows.
-  void ImportReaderFile(
-      const std::string& database, const ReaderProgramParameters& parameters,
-      const std::function<void(Recordset&, const std::vector<std::string>&)>& appendLine);
+  // What both reader program imports do: check the database and its
+  // columns, run the reader program for the reader file, then import that
+  // file all or nothing (ImportReaderLines). Shows the no-data message when
+  // the program finished and left no file. A failure after the check names
+  // the reader file; the program's exit statuses become 5, 8002, 8005, 57,
+  // a program that cannot start 53, a stop 18.
+  void ImportReaderFile(const std::string& database, const ReaderProgramParameters& parameters,
+                        const ReaderFileFormat& format);
 
   // The parts of ImportaFile, each beside the operation it repeats.
   void ImportaFileRicevuto(const std::string& path, ImportFormat format);

@@ -6,55 +6,85 @@
 #include "component/AutomationError.h"
 #include "component/Conversions.h"
 #include "component/Database.h"
+#include "component/ErrorReport.h"
 #include "component/Messages.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessRunner.h"
 #include "readerprog/ReaderCommandLine.h"
+#include "readerprog/ReaderFileImport.h"
+#include "readerprog/ReaderProgramTexts.h"
 
 namespace viruzedi {
 
-void Viruzedi::EseguiEAttendi(const std::string& commandLine, int32_t showState) {
+namespace {
+
+// The reader program's exit statuses, each a failure of its own.
+enum ReaderProgramStatus {
+  kFinished = 0,
+  kArgumentsRefused = 2,
+  kPortNotOpened = 3,
+  kPortBusy = 4,
+};
+
+// Throws the failure that the reader program's end stands for; returns
+// when it finished (with reads or without).
+void CheckReaderProgramExit(const ProcessExit& exit, const std::string& program,
+                            int32_t port) {
+  if (!exit.started) RaiseError(kFileNotFound, program);
+  if (exit.stopped) RaiseError(kUserInterrupt);
+  if (exit.signal != 0) {
+    RaiseError(kDeviceIoError, kTerminatoDalSegnale + std::to_string(exit.signal));
+  }
+  switch (exit.exitCode) {
+    case kFinished: return;
+    case kArgumentsRefused: RaiseError(kInvalidArgument, kArgomentiRifiutati);
+    case kPortNotOpened: RaiseError(kInvalidPortNumber, kPortaNonAperta + std::to_string(port));
+    case kPortBusy: RaiseError(kPortAlreadyOpen, kPortaOccupata + std::to_string(port));
+    default: RaiseError(kDeviceIoError, kTerminatoConStato + std::to_string(exit.exitCode));
+  }
+}
+
+}  // namespace
+
+ProcessExit Viruzedi::EseguiEAttendi(const std::string& commandLine, int32_t showState) {
   // The show state goes into a 16-bit field of the start-up record; a value
   // that does not fit ends the call before any process exists.
   if (showState < INT16_MIN || showState > INT16_MAX) RaiseError(kOverflow);
-  std::vector<std::string> arguments = SplitCommandLine(commandLine);
-  if (arguments.empty()) return;
-  // A program that cannot start is not reported: the import then finds no
-  // reader file and says that no data arrived.
-  platform().Processes().RunAndWait(arguments);
+  return platform().Processes().Run(commandLine, [this] { return platform().StopRequested(); });
 }
 
 std::string Viruzedi::PercorsoApp() {
   return FolderWithSeparator(platform().ComponentFolder(), '/');
 }
 
-void Viruzedi::ImportReaderFile(
-    const std::string& database, const ReaderProgramParameters& parameters,
-    const std::function<void(Recordset&, const std::vector<std::string>&)>& appendLine) {
-  EseguiEAttendi(ReaderProgramCommandLine(PercorsoApp(), parameters), 0);
+void Viruzedi::ImportReaderFile(const std::string& database,
+                                const ReaderProgramParameters& parameters,
+                                const ReaderFileFormat& format) {
+  // A wrong database must fail while the reads are still in the reader.
+  std::unique_ptr<Database> target = OpenReaderTarget(database, format);
+  const std::string& readerFile = parameters.PercorsoFile;
+  try {
+    const std::string folder = PercorsoApp();
+    CheckReaderProgramExit(EseguiEAttendi(ReaderProgramCommandLine(folder, parameters), 0),
+                           folder + kReaderProgramName, parameters.PortaCOM);
 
-  // The reader program leaves no file when nothing was received.
-  FileSystem& files = platform().Files();
-  if (!files.FileExists(parameters.PercorsoFile)) {
-    platform().MessageBox(kNessunDatoRicevuto, kCritical, kTitoloLetturaDati);
-    return;
+    // The reader program leaves no file when nothing was received.
+    FileSystem& files = platform().Files();
+    if (!files.FileExists(readerFile)) {
+      platform().MessageBox(kNessunDatoRicevuto, kCritical, kTitoloLetturaDati);
+      return;
+    }
+    // Held until the import ends, so `viruzedi importa` cannot take the
+    // same file meanwhile.
+    std::unique_ptr<FileLock> lock = files.TryLock(readerFile);
+    if (!lock) RaiseError(kPermissionDenied, readerFile);
+    ImportReaderLines(platform(), *target, readerFile, format);
+    outcome_.rowsRefused = target->RowsRefused();
+  } catch (const AutomationError& failure) {
+    outcome_.rowsRefused = target->RowsRefused();
+    throw NamingReaderFile(failure, readerFile);
   }
-
-  std::unique_ptr<Database> target = DBEngine::Instance().OpenDatabase(database);
-  std::unique_ptr<Recordset> records =
-      target->OpenRecordset("Select * from viruzedi", kDbAppendOnly);
-  std::unique_ptr<TextStream> file = files.OpenTextFile(parameters.PercorsoFile);
-  // No transaction: each row is saved by itself, and a failure leaves the
-  // rows saved before it (the one added and not saved goes with the set).
-  while (!file->AtEndOfStream()) {
-    const std::string line = file->ReadLine();
-    if (TrimSpaces(line).empty()) continue;
-    appendLine(*records, SplitFields(line));
-  }
-  records->Close();
-  target->Close();
-  file->Close();
 }
 
 }  // namespace viruzedi

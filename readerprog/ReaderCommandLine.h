@@ -1,11 +1,13 @@
-// The command line of the reader program, and how a command line becomes
-// the arguments of a child process. Pure functions: no file is looked at.
+// The command line of the reader program (split back into arguments by the
+// process runner's SplitCommandLine). Pure functions: no file is looked at.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/ProcessRunner.h"
 
 namespace viruzedi {
 
@@ -41,12 +43,5 @@ std::string FolderWithSeparator(std::string folder, char separator);
 // carry through SplitCommandLine.
 std::string ReaderProgramCommandLine(const std::string& folder,
                                      const ReaderProgramParameters& parameters);
-
-// Splits a command line into arguments by the rules of the system it was
-// written for: blanks (space, tab) separate arguments outside double
-// quotes; a double quote opens or closes a quoted stretch and is itself
-// dropped, so  "C:\a b\x",1  is the one argument  C:\a b\x,1 ; backslashes
-// are plain characters. A quoted empty stretch ("") is an empty argument.
-std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 }  // namespace viruzedi

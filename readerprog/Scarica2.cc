@@ -5,33 +5,43 @@
 #include "component/Database.h"
 #include "component/Viruzedi.h"
 #include "readerprog/ReaderCommandLine.h"
+#include "readerprog/ReaderFileImport.h"
 
 namespace viruzedi {
+
+ReaderFileFormat PlainReaderFormat() {
+  return {{"Codart", "Quantità", "IDLotto", "Data"},
+          [](Platform& platform, Recordset& records, const std::vector<std::string>& fields) {
+            // Fields are stored as read, untrimmed; the database converts
+            // the text.
+            records.AddNew();
+            records.SetCollect("Codart", FieldAt(fields, 0));
+            records.SetCollect("Quantità", FieldAt(fields, 1));
+            if (fields.size() >= 3) {
+              records.SetCollect("IDLotto", fields[2]);
+            } else {
+              records.SetCollect("IDLotto", int16_t{0});
+            }
+            const LocalDateTime now = platform.LocalNow();
+            records.SetCollect("Data", CalendarDate{now.year, now.month, now.day});
+            records.Update();
+          }};
+}
 
 void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
                         int32_t PortaCOM, int32_t Baud, int32_t ModFile, bool CR, bool LF,
                         bool MostraErrore, bool MostraFile, bool MostraMaschera,
                         int16_t Timeout) {
   OperationGuard guard(*this);
-  ImportReaderFile(
-      PercorsoMDB,
-      {PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile, MostraMaschera,
-       Timeout},
-      [this](Recordset& records, const std::vector<std::string>& fields) {
-        // Fields are stored as read, untrimmed; the database converts the
-        // text.
-        records.AddNew();
-        records.SetCollect("Codart", FieldAt(fields, 0));
-        records.SetCollect("Quantità", FieldAt(fields, 1));
-        if (fields.size() >= 3) {
-          records.SetCollect("IDLotto", fields[2]);
-        } else {
-          records.SetCollect("IDLotto", int16_t{0});
-        }
-        const LocalDateTime now = platform().LocalNow();
-        records.SetCollect("Data", CalendarDate{now.year, now.month, now.day});
-        records.Update();
-      });
+  try {
+    ImportReaderFile(PercorsoMDB,
+                     {PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
+                      MostraMaschera, Timeout},
+                     PlainReaderFormat());
+  } catch (const AutomationError& failure) {
+    NoteFailure(failure);
+    throw;
+  }
 }
 
 }  // namespace viruzedi

@@ -69,8 +69,9 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
   }
   arguments.mode = static_cast<FileMode>(mode);
   try {
+    // A port below 1 is a number all the same: it names no device, which
+    // is the port's failure, not the argument list's.
     arguments.port = Number(setting[0], "porta");
-    if (arguments.port < 1) throw UsageError("porta inesistente: " + setting[0]);
     arguments.baud = BaudOfCode(Number(setting[1], "codice di velocità"));
     arguments.cr = Number(setting[3], "CR") != 0;
     arguments.lf = Number(setting[4], "LF") != 0;

@@ -37,8 +37,9 @@ class UsageError : public std::runtime_error {
 // with one space first, so a reader file with a space survives a caller
 // that did not quote it. The ten settings are taken from the end, so a
 // comma in the reader file's path is kept as part of it. Throws UsageError
-// for a list that does not have this form, a port below 1, a speed code
-// outside 1..5 or a file mode outside 1..4. A timeout below 1 is 10.
+// for a list that does not have this form, a speed code outside 1..5 or a
+// file mode outside 1..4 (a port below 1 names no device: the port fails).
+// A timeout below 1 is 10.
 // The reader file and the mode are read first, so that the fault can still
 // be handled by the file's rules.
 Arguments ParseArguments(const std::vector<std::string>& words);

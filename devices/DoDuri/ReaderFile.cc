@@ -19,50 +19,33 @@ namespace {
   throw FileError(path + ": " + std::strerror(error));
 }
 
-void WriteAll(int fd, const std::string& bytes, const std::string& path) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int error = errno;
-      close(fd);
-      Fail(path, error);
-    }
-    written += static_cast<size_t>(n);
-  }
-}
-
 std::string Content(const std::vector<std::string>& lines, const std::string& lineEnd) {
   std::string bytes;
   for (const std::string& line : lines) bytes += line + lineEnd;
   return bytes;
 }
 
-// Writes a new file beside `path` and renames it over `path`.
-void Replace(const std::string& path, const std::string& bytes) {
-  try {
-    AsideFile file(path);
-    file.Write(bytes);
-    file.Commit();
-  } catch (const AutomationError& error) {
-    throw FileError(error.description);
+// The old file's bytes go aside first; a last line left without its end
+// gets one, so that it does not run into the first new line.
+void CopyOldContent(AsideFile& file, const std::string& path, const std::string& lineEnd) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return;
+    Fail(path, errno);
   }
-}
-
-void Append(const std::string& path, const std::string& bytes, const std::string& lineEnd) {
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) Fail(path, errno);
-  std::string toWrite = bytes;
   struct stat st {};
-  if (fstat(fd, &st) == 0 && st.st_size > 0) {
-    char last = 0;
-    if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\r' && last != '\n') {
-      toWrite = lineEnd + toWrite;
-    }
+  char last = '\n';
+  if (fstat(fd, &st) == 0 && st.st_size > 0 && pread(fd, &last, 1, st.st_size - 1) != 1) {
+    last = '\n';
   }
-  WriteAll(fd, toWrite, path);
-  if (fsync(fd) != 0 || close(fd) != 0) Fail(path, errno);
+  try {
+    file.CopyFrom(fd, path);
+  } catch (...) {
+    close(fd);
+    throw;
+  }
+  close(fd);
+  if (last != '\r' && last != '\n') file.Write(lineEnd);
 }
 
 // Moves an existing file out of the way under a name not yet taken.
@@ -79,29 +62,37 @@ void SetAside(const std::string& path, const std::string& stamp) {
   }
 }
 
+void Confirm(const StopCheck& stopped) {
+  if (stopped && stopped()) throw Abandoned();
+}
+
 }  // namespace
 
 void WriteReaderFile(const std::string& path, const std::vector<std::string>& lines,
-                     FileMode mode, const std::string& lineEnd, const std::string& stamp) {
-  const std::string bytes = Content(lines, lineEnd);
-  switch (mode) {
-    case kAccoda:
-      Append(path, bytes, lineEnd);
-      return;
-    case kRinomina:
-      SetAside(path, stamp);
-      Replace(path, bytes);
-      return;
-    case kSovrascrivi:
-    case kAuto:
-      Replace(path, bytes);
-      return;
+                     FileMode mode, const std::string& lineEnd, const std::string& stamp,
+                     const StopCheck& stopped) {
+  try {
+    AsideFile file(path);
+    if (mode == kAccoda) CopyOldContent(file, path, lineEnd);
+    file.Write(Content(lines, lineEnd));
+    // The last moment at which a stop leaves every name as it was.
+    Confirm(stopped);
+    if (mode == kRinomina) SetAside(path, stamp);
+    file.Commit();
+  } catch (const AutomationError& error) {
+    throw FileError(error.description);
   }
 }
 
-void ForgetReaderFile(const std::string& path, FileMode mode) {
-  if (mode != kSovrascrivi && mode != kAuto) return;
-  if (unlink(path.c_str()) != 0 && errno != ENOENT) Fail(path, errno);
+void ForgetReaderFile(const std::string& path, FileMode mode, const std::string& stamp,
+                      const StopCheck& stopped) {
+  if (mode == kAccoda) return;
+  Confirm(stopped);
+  if (mode == kRinomina) {
+    SetAside(path, stamp);
+  } else if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+    Fail(path, errno);
+  }
 }
 
 }  // namespace viruzedi::doduri

@@ -3,16 +3,22 @@
 // line the reader sends (ended by CR, LF or both) until <timeout> seconds
 // pass without a byte, and leaves the reads in the reader file.
 //
-// The port's device is VIRUZEDI_COM<port>, or /dev/ttyS<port - 1>.
-// Exit status: 0 when the dialogue ended (with reads or without), 1 when the
-// port or the reader file failed or the reader sent a line too long to be a
-// read (the reads before it are kept), 2 for an argument list it cannot read.
+// The port's device is VIRUZEDI_COM<port>, or /dev/ttyS<port - 1>; a port
+// below 1 has none.
+// Exit status: 0 when the dialogue ended (with reads or without), 2 for an
+// argument list it cannot read, 3 when the port cannot be opened, 4 when
+// another program holds it, 1 for anything else: the reader file failed,
+// the reader sent a line too long to be a read (the reads before it are
+// kept).
 // Whenever no reads arrived, the reader file is removed in the modes that
-// replace it (Sovrascrivi, Auto), so that an earlier file is never taken
-// for this run's reads.
+// replace it (Sovrascrivi, Auto) and set aside in Rinomina, so that an
+// earlier file is never taken for this run's reads. SIGTERM, SIGINT and
+// SIGHUP end it with the reader file as it was, unless its new content was
+// already being put in place (then that finishes first).
 // Errors are printed on standard error when <show errors> is 1; with
 // <show window> the progress is printed there too, and with <show file>
 // the reader file is printed on standard output once written.
+#include <signal.h>
 #include <time.h>
 
 #include <chrono>
@@ -32,7 +38,16 @@
 namespace viruzedi::doduri {
 namespace {
 
+enum ExitStatus {
+  kDone = 0,
+  kOtherFailure = 1,
+  kBadArguments = 2,
+  kPortNotOpened = 3,
+  kPortBusy = 4,
+};
+
 std::string PortDevice(int port) {
+  if (port < 1) return "";
   std::string name = "VIRUZEDI_COM" + std::to_string(port);
   const char* device = std::getenv(name.c_str());
   if (device && *device) return device;
@@ -88,6 +103,48 @@ DumpResult Dump(SerialDevice& device, std::chrono::seconds silence) {
   return result;
 }
 
+int PortStatus(const AutomationError& error) {
+  switch (error.number) {
+    case kInvalidPortNumber:
+    case kPermissionDenied: return kPortNotOpened;
+    case kPortAlreadyOpen: return kPortBusy;
+    default: return kOtherFailure;
+  }
+}
+
+// The signals that end the program, held back while the reader file's
+// names change, so that a stop comes before that (nothing changed) or
+// after it (the whole new file in place), never between two renames.
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld() {
+    sigemptyset(&signals_);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&signals_, signal);
+    sigprocmask(SIG_BLOCK, &signals_, nullptr);
+  }
+  // A stop that arrived meanwhile ends the program here.
+  ~StopSignalsHeld() { sigprocmask(SIG_UNBLOCK, &signals_, nullptr); }
+
+  bool StopArrived() const {
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigpending(&pending);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+      if (sigismember(&pending, signal)) return true;
+    }
+    return false;
+  }
+
+ private:
+  sigset_t signals_;
+};
+
+void Forget(const Arguments& arguments) {
+  StopSignalsHeld held;
+  ForgetReaderFile(arguments.readerFile, arguments.mode, Stamp(),
+                   [&held] { return held.StopArrived(); });
+}
+
 int Run(const Arguments& arguments) {
   auto progress = [&arguments](const std::string& text) {
     if (arguments.showWindow) std::cerr << "DO_Duri: " << text << std::endl;
@@ -100,28 +157,33 @@ int Run(const Arguments& arguments) {
     device->SetModemLines(true, true);
     progress("porta " + devicePath + " aperta a " + std::to_string(arguments.baud));
     dump = Dump(*device, std::chrono::seconds(arguments.timeoutSeconds));
-  } catch (const AutomationError&) {
+  } catch (const AutomationError& error) {
+    if (arguments.showErrors) std::cerr << "DO_Duri: " << error.description << std::endl;
     // A stale file must not pass for this run's reads.
-    ForgetReaderFile(arguments.readerFile, arguments.mode);
-    throw;
+    Forget(arguments);
+    return PortStatus(error);
   }
   const std::vector<std::string>& lines = dump.lines;
   progress(std::to_string(lines.size()) + " letture ricevute");
   // The reads before the overflow are whole and are kept; the overflow is
   // still a failure, told by the exit status.
-  const int status = dump.overflow ? 1 : 0;
+  const int status = dump.overflow ? kOtherFailure : kDone;
   if (dump.overflow && arguments.showErrors) {
     std::cerr << "DO_Duri: il lettore ha inviato più di " << kLongestLine
               << " caratteri senza fine riga: lettura interrotta" << std::endl;
   }
 
   if (lines.empty()) {
-    ForgetReaderFile(arguments.readerFile, arguments.mode);
+    Forget(arguments);
     return status;
   }
   std::string lineEnd = std::string(arguments.cr ? "\r" : "") + (arguments.lf ? "\n" : "");
   if (lineEnd.empty()) lineEnd = "\r\n";
-  WriteReaderFile(arguments.readerFile, lines, arguments.mode, lineEnd, Stamp());
+  {
+    StopSignalsHeld held;
+    WriteReaderFile(arguments.readerFile, lines, arguments.mode, lineEnd, Stamp(),
+                    [&held] { return held.StopArrived(); });
+  }
   progress("letture scritte in " + arguments.readerFile);
   if (arguments.showFile) {
     std::ifstream in(arguments.readerFile, std::ios::binary);
@@ -144,17 +206,20 @@ int main(int argc, char** argv) {
     // not pass for this run's reads.
     if (error.mode) {
       try {
-        ForgetReaderFile(error.readerFile, *error.mode);
-      } catch (const FileError& fileError) {
+        Arguments known;
+        known.readerFile = error.readerFile;
+        known.mode = *error.mode;
+        Forget(known);
+      } catch (const std::exception& fileError) {
         std::cerr << "DO_Duri: " << fileError.what() << "\n";
       }
     }
-    return 2;
+    return kBadArguments;
   }
   try {
     return Run(arguments);
   } catch (const std::exception& error) {
     if (arguments.showErrors) std::cerr << "DO_Duri: " << error.what() << "\n";
-    return 1;
+    return kOtherFailure;
   }
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "component/Messages.h"
+#include "platform/ProcessRunner.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 
 namespace viruzedi::testing {
@@ -38,16 +39,19 @@ TEST_F(EseguiEAttendiTest, TheImportRunsTheProgramWithItsCommandLineAndWaitsForI
   EXPECT_TRUE(platform->boxes.empty());
 }
 
-TEST_F(EseguiEAttendiTest, AMissingProgramIsNotReportedAndTheMissingFileMessageFollows) {
+// A program that cannot start is no reader that sent nothing: the import
+// names the program and shows no no-data message.
+TEST_F(EseguiEAttendiTest, AProgramThatCannotStartIsReportedAsMissing) {
   Viruzedi component(platform);
-  ViruzediInternals::EseguiEAttendi(component, temporary / "nessuno/DO_Duri.exe a,1");
-  ViruzediInternals::EseguiEAttendi(component, "");
-  ViruzediInternals::EseguiEAttendi(component, "   ");
+  for (const std::string& commandLine :
+       {temporary / "nessuno/DO_Duri.exe a,1", std::string(""), std::string("   ")}) {
+    EXPECT_FALSE(ViruzediInternals::EseguiEAttendi(component, commandLine).started)
+        << commandLine;
+  }
   // A file that is there but cannot be run is no different.
   WriteFile(componentFolder + "DO_Duri.exe", "not a program");
-  component.Scarica_ZidoriVovi(database, readerFile);
-  EXPECT_EQ(platform->boxes,
-            (std::vector<ShownBox>{{kNessunDatoRicevuto, kCritical, kTitoloLetturaDati}}));
+  EXPECT_EQ(ErrorOf([&] { component.Scarica_ZidoriVovi(database, readerFile); }), kFileNotFound);
+  EXPECT_TRUE(platform->boxes.empty());
 }
 
 TEST_F(EseguiEAttendiTest, AShowStateBeyondSixteenBitsIsOverflowBeforeAnythingStarts) {
@@ -68,11 +72,30 @@ TEST_F(EseguiEAttendiTest, AShowStateBeyondSixteenBitsIsOverflowBeforeAnythingSt
   EXPECT_TRUE(std::filesystem::exists(componentFolder + "partito"));
 }
 
-TEST_F(EseguiEAttendiTest, AProgramThatFailsIsWaitedForAndNotReported) {
-  PutReaderProgram(componentFolder, "exit 3\n");
+TEST_F(EseguiEAttendiTest, TheProgramsEndIsToldAsItsStatusOrSignal) {
   Viruzedi component(platform);
-  ViruzediInternals::EseguiEAttendi(component, componentFolder + "DO_Duri.exe x");
+  PutReaderProgram(componentFolder, "exit 3\n");
+  ProcessExit exit = ViruzediInternals::EseguiEAttendi(component, componentFolder + "DO_Duri.exe x");
+  EXPECT_TRUE(exit.started);
+  EXPECT_EQ(exit.exitCode, 3);
+  EXPECT_EQ(exit.signal, 0);
+  PutReaderProgram(componentFolder, "kill -9 $$\n");
+  exit = ViruzediInternals::EseguiEAttendi(component, componentFolder + "DO_Duri.exe x");
+  EXPECT_EQ(exit.signal, 9);
+  EXPECT_FALSE(exit.stopped);
   EXPECT_TRUE(platform->boxes.empty());
+}
+
+// Asked to stop, the wait ends a program that would run for ten minutes
+// and has reaped it when it returns.
+TEST_F(EseguiEAttendiTest, AStopRequestEndsTheProgramAndItsWait) {
+  PutReaderProgram(componentFolder, "exec sleep 600\n");
+  platform->stopAfterChecks = 1;
+  Viruzedi component(platform);
+  ProcessExit exit =
+      ViruzediInternals::EseguiEAttendi(component, componentFolder + "DO_Duri.exe x");
+  EXPECT_TRUE(exit.stopped);
+  EXPECT_EQ(exit.signal, 15);
 }
 
 TEST(PercorsoApp, IsTheFolderOfTheComponentsOwnLibrary) {

@@ -11,6 +11,7 @@ ReaderProgramTest::ReaderProgramTest() {
   std::filesystem::create_directory(componentFolder);
   DBEngine::CreateTargetDatabase(database);
   platform->componentFolder = componentFolder;
+  PutReaderProgram(componentFolder, "exit 0\n");
   platform->localTimes = {kToday};
 }
 

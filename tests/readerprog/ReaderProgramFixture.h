@@ -1,7 +1,8 @@
 // Shared pieces of the reader program tests: a real target database in a
 // temporary folder, a platform whose component folder is chosen by the
-// test (by default an empty one, so that no reader program runs), and a way
-// to the private operations of the class.
+// test (by default one whose reader program ends at once, leaving the
+// reader file the test wrote), and a way to the private operations of the
+// class.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,15 +12,16 @@
 #include <vector>
 
 #include "component/Viruzedi.h"
+#include "platform/ProcessRunner.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi {
 
 struct ViruzediInternals {
-  static void EseguiEAttendi(Viruzedi& object, const std::string& commandLine,
-                             int32_t showState = 0) {
-    object.EseguiEAttendi(commandLine, showState);
+  static ProcessExit EseguiEAttendi(Viruzedi& object, const std::string& commandLine,
+                                    int32_t showState = 0) {
+    return object.EseguiEAttendi(commandLine, showState);
   }
   static std::string PercorsoApp(Viruzedi& object) { return object.PercorsoApp(); }
 };

@@ -1,6 +1,6 @@
-// The reader file import into a real SQLite file. The reader program is
-// absent (the component folder is empty) unless a test puts one there, so
-// the reader file is the one the test wrote.
+// The reader file import into a real SQLite file. The reader program ends
+// at once unless a test puts another there, so the reader file is the one
+// the test wrote.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include "component/Database.h"
 #include "component/Messages.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
+#include "tests/support/Commands.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -25,12 +26,41 @@ class Scarica2Test : public ReaderProgramTest {
   }
 };
 
-TEST_F(Scarica2Test, WithoutReaderProgramOrFileTheMessageIsShownAndNoDatabaseIsOpened) {
-  std::string missingDatabase = temporary / "mai-creato.db";
+TEST_F(Scarica2Test, AProgramThatFinishesWithoutAFileGivesTheNoDataMessage) {
   Viruzedi component(platform);
-  component.Scarica2(missingDatabase, readerFile);
+  component.Scarica2(database, readerFile);
   EXPECT_EQ(platform->boxes, std::vector<ShownBox>{kNoData});
-  EXPECT_FALSE(std::filesystem::exists(missingDatabase));
+  EXPECT_FALSE(component.LastOutcome().failed);
+}
+
+// The reads are still in the reader after a database that cannot take them:
+// the program must not have run.
+TEST_F(Scarica2Test, AWrongDatabaseFailsBeforeTheReaderProgramRuns) {
+  PutReaderProgram(componentFolder, "touch \"$(dirname \"$0\")/partito\"\n");
+  std::string empty = temporary / "vuoto.db";
+  WriteFile(empty, "");
+  std::string otherTable = temporary / "altra-tabella.db";
+  std::string missingColumn = temporary / "senza-colonna.db";
+  ASSERT_EQ(RunProcess({"sqlite3", otherTable, "CREATE TABLE Altro (x)"}), 0);
+  ASSERT_EQ(RunProcess({"sqlite3", missingColumn,
+                        "CREATE TABLE Viruzedi (Codart TEXT, Quantità REAL, Data DATE)"}),
+            0);
+  struct Case {
+    std::string database;
+    int32_t number;
+  } cases[] = {{temporary / "nessuno.db", kDbFileNotFound},
+               {empty, kDbNotADatabase},
+               {otherTable, kDbTableNotFound},
+               {missingColumn, kDbUnknownColumn}};
+  for (const Case& c : cases) {
+    Viruzedi component(platform);
+    EXPECT_EQ(ErrorOf([&] { component.Scarica2(c.database, readerFile); }), c.number)
+        << c.database;
+    EXPECT_TRUE(component.LastOutcome().failed);
+    EXPECT_EQ(component.LastOutcome().errorNumber, c.number);
+  }
+  EXPECT_FALSE(std::filesystem::exists(componentFolder + "partito"));
+  EXPECT_TRUE(platform->boxes.empty());
 }
 
 TEST_F(Scarica2Test, EachNonBlankLineBecomesOneRowOfToday) {
@@ -55,28 +85,78 @@ TEST_F(Scarica2Test, AnEmptyOrBlankFileAddsNothing) {
   EXPECT_TRUE(platform->boxes.empty());
 }
 
-TEST_F(Scarica2Test, ALineWithoutSemicolonEndsTheImportAfterTheRowsBeforeIt) {
+// A bad line anywhere stores nothing of the file, and the failure says
+// which line it was and which file waits to be imported.
+TEST_F(Scarica2Test, ABadLineStoresNothingAndNamesItsFileAndLine) {
   struct Case {
     const char* badLine;
-  } cases[] = {{"A1"}, {"\t"}};  // a tab is not blank
+    int32_t number;
+  } cases[] = {{"A1", kSubscriptOutOfRange},
+               {"\t", kSubscriptOutOfRange},  // a tab is not blank
+               {"X2;molti", kDbFieldValue},
+               {"X2;1;", kDbFieldValue},
+               {"X2;1;L7", kDbFieldValue}};
   for (const Case& c : cases) {
-    std::filesystem::remove(database);
-    DBEngine::CreateTargetDatabase(database);
-    PutReaderFile({"X1;1", "X2;2", c.badLine, "X3;3"});
-    EXPECT_EQ(ErrorOf([&] { Run(); }), kSubscriptOutOfRange) << c.badLine;
-    EXPECT_EQ(Reads(), (std::vector<std::string>{"X1|0|1.0|2026-12-06", "X2|0|2.0|2026-12-06"}));
+    PutReaderFile({"X1;1", "", c.badLine, "X3;3"});
+    Viruzedi component(platform);
+    try {
+      component.Scarica2(database, readerFile);
+      ADD_FAILURE() << c.badLine;
+    } catch (const AutomationError& failure) {
+      EXPECT_EQ(failure.number, c.number) << c.badLine;
+      EXPECT_NE(failure.description.find(readerFile), std::string::npos) << failure.description;
+      EXPECT_EQ(failure.detail, readerFile + ", riga 3: " + c.badLine);
+    }
+    EXPECT_EQ(component.LastOutcome().detail, readerFile + ", riga 3: " + c.badLine);
+    EXPECT_TRUE(Reads().empty()) << c.badLine;
+    EXPECT_EQ(ReadFile(readerFile), "X1;1\r\n\r\n" + std::string(c.badLine) + "\r\nX3;3\r\n");
   }
   EXPECT_TRUE(platform->boxes.empty());
 }
 
-TEST_F(Scarica2Test, AValueTheDatabaseRefusesEndsTheImport) {
-  for (const char* badLine : {"X2;molti", "X2;1;", "X2;1;L7"}) {
-    std::filesystem::remove(database);
-    DBEngine::CreateTargetDatabase(database);
-    PutReaderFile({"X1;1", badLine, "X3;3"});
-    EXPECT_EQ(ErrorOf([&] { Run(); }), kDbFieldValue) << badLine;
-    EXPECT_EQ(Reads(), std::vector<std::string>{"X1|0|1.0|2026-12-06"}) << badLine;
+// The reader program's end tells a failure from a reader that sent nothing;
+// after a failure a reader file that is there is not imported.
+TEST_F(Scarica2Test, TheReaderProgramsFailuresAreErrorsNamingTheReaderFile) {
+  struct Case {
+    const char* script;
+    int32_t number;
+  } cases[] = {{"exit 2\n", kInvalidArgument},
+               {"exit 3\n", kInvalidPortNumber},
+               {"exit 4\n", kPortAlreadyOpen},
+               {"exit 1\n", kDeviceIoError},
+               {"exit 7\n", kDeviceIoError},
+               {"kill -9 $$\n", kDeviceIoError}};
+  for (const Case& c : cases) {
+    PutReaderProgram(componentFolder, c.script);
+    PutReaderFile({"X1;1"});
+    Viruzedi component(platform);
+    try {
+      component.Scarica2(database, readerFile);
+      ADD_FAILURE() << c.script;
+    } catch (const AutomationError& failure) {
+      EXPECT_EQ(failure.number, c.number) << c.script;
+      EXPECT_NE(failure.description.find(readerFile), std::string::npos) << failure.description;
+    }
+    EXPECT_EQ(component.LastOutcome().errorNumber, c.number);
   }
+  EXPECT_TRUE(Reads().empty());
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+TEST_F(Scarica2Test, AMissingReaderProgramIsAnErrorNamingIt) {
+  std::filesystem::remove(componentFolder + "DO_Duri.exe");
+  PutReaderFile({"X1;1"});
+  Viruzedi component(platform);
+  try {
+    component.Scarica2(database, readerFile);
+    ADD_FAILURE();
+  } catch (const AutomationError& failure) {
+    EXPECT_EQ(failure.number, kFileNotFound);
+    EXPECT_NE(failure.description.find(componentFolder + "DO_Duri.exe"), std::string::npos)
+        << failure.description;
+  }
+  EXPECT_TRUE(Reads().empty());
+  EXPECT_TRUE(platform->boxes.empty());
 }
 
 TEST_F(Scarica2Test, TheDateIsTakenForEachRow) {
@@ -91,17 +171,6 @@ TEST_F(Scarica2Test, ASecondCallImportsTheSameFileAgain) {
   Run();
   Run();
   EXPECT_EQ(Reads().size(), 2u);
-}
-
-TEST_F(Scarica2Test, AMissingDatabaseOrTableIsAnError) {
-  PutReaderFile({"X1;1"});
-  Viruzedi component(platform);
-  EXPECT_EQ(ErrorOf([&] { component.Scarica2(temporary / "nessuno.db", readerFile); }),
-            kDbFileNotFound);
-  std::string other = temporary / "altro.db";
-  WriteFile(other, "");
-  EXPECT_NE(ErrorOf([&] { component.Scarica2(other, readerFile); }), 0);
-  EXPECT_TRUE(platform->boxes.empty());
 }
 
 TEST_F(Scarica2Test, AnsiTextOfTheReaderFileIsStoredAsTheSameCharacters) {

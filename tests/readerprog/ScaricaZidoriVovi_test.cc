@@ -1,11 +1,12 @@
 // The GS1 label import into a real SQLite file, from a reader file the test
-// wrote (no reader program in the component folder).
+// wrote (the reader program in the component folder ends at once).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "component/Database.h"
 #include "component/Messages.h"
+#include "platform/ChildProcess.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 
 namespace viruzedi::testing {
@@ -48,7 +49,7 @@ TEST_F(ScaricaZidoriVoviTest, ALabelLackingAnIdentifierIsWarnedAboutAndTheImport
   EXPECT_EQ(platform->boxes, (std::vector<ShownBox>{kBadCode, kBadCode}));
 }
 
-TEST_F(ScaricaZidoriVoviTest, ALineThatCannotBeDecodedEndsTheImportAndLeavesNoRow) {
+TEST_F(ScaricaZidoriVoviTest, ALineThatCannotBeDecodedStoresNothingOfTheFile) {
   struct Case {
     const char* badLine;
     int32_t number;
@@ -62,16 +63,27 @@ TEST_F(ScaricaZidoriVoviTest, ALineThatCannotBeDecodedEndsTheImportAndLeavesNoRo
     DBEngine::CreateTargetDatabase(database);
     PutReaderFile({kExample, c.badLine, kExample});
     EXPECT_EQ(ErrorOf([&] { Run(); }), c.number) << c.badLine;
-    EXPECT_EQ(Labels(), std::vector<std::string>{kExampleRow}) << c.badLine;
+    EXPECT_TRUE(Labels().empty()) << c.badLine;
   }
 }
 
-TEST_F(ScaricaZidoriVoviTest, WithoutReaderFileTheMessageIsShownAndNoDatabaseIsOpened) {
-  std::string missingDatabase = temporary / "mai-creato.db";
-  Viruzedi component(platform);
-  component.Scarica_ZidoriVovi(missingDatabase, readerFile);
+TEST_F(ScaricaZidoriVoviTest, WithoutReaderFileTheMessageIsShown) {
+  Run();
   EXPECT_EQ(platform->boxes, std::vector<ShownBox>{kNoData});
-  EXPECT_FALSE(std::filesystem::exists(missingDatabase));
+}
+
+// SSCC is a column only the labels write: a table without it fails before
+// the reader program runs.
+TEST_F(ScaricaZidoriVoviTest, ATableWithoutTheLabelColumnsFailsBeforeTheProgramRuns) {
+  PutReaderProgram(componentFolder, "touch \"$(dirname \"$0\")/partito\"\n");
+  std::string plain = temporary / "solo-letture.db";
+  ASSERT_EQ(RunProcess({"sqlite3", plain,
+                        "CREATE TABLE Viruzedi (Codart TEXT, IdLotto INTEGER, Quantità REAL, "
+                        "Data DATE, NColli TEXT, Lotto_Codice TEXT, Lotto_Scadenza DATE)"}),
+            0);
+  Viruzedi component(platform);
+  EXPECT_EQ(ErrorOf([&] { component.Scarica_ZidoriVovi(plain, readerFile); }), kDbUnknownColumn);
+  EXPECT_FALSE(std::filesystem::exists(componentFolder + "partito"));
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+#include "readerprog/ReaderFileImport.h"
+
+#include "component/Conversions.h"
+#include "component/ErrorReport.h"
+#include "platform/FileSystem.h"
+#include "readerprog/ReaderProgramTexts.h"
+#include "readerprog/StagedRows.h"
+
+namespace viruzedi {
+
+namespace {
+
+constexpr const char kTable[] = "viruzedi";
+constexpr const char kSource[] = "Select * from viruzedi";
+
+}  // namespace
+
+std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
+                                           const ReaderFileFormat& format) {
+  std::unique_ptr<Database> target = DBEngine::Instance().OpenDatabase(database);
+  target->CheckColumns(kTable, format.columns);
+  return target;
+}
+
+void ImportReaderLines(Platform& platform, Database& target, const std::string& path,
+                       const ReaderFileFormat& format) {
+  StagedRows rows;
+  {
+    std::unique_ptr<TextStream> file = platform.Files().OpenTextFile(path);
+    for (uint64_t number = 1; !file->AtEndOfStream(); ++number) {
+      StopIfRequested(platform);
+      const std::string line = file->ReadLine();
+      if (TrimSpaces(line).empty()) continue;
+      std::string detail = path + kRiga + std::to_string(number) + ": " + line;
+      try {
+        rows.FromLine(detail);
+        format.appendLine(platform, rows, SplitFields(line));
+      } catch (AutomationError& failure) {
+        failure.detail = std::move(detail);
+        throw;
+      }
+    }
+    file->Close();
+  }
+  if (rows.size() == 0) return;
+
+  // Every value is converted once before the transaction, so a bad one
+  // fails with nothing written and the write lock is held for writes only.
+  std::unique_ptr<Recordset> checked = target.OpenRecordset(kSource, kDbAppendOnly);
+  rows.Check(*checked);
+  checked->Close();
+
+  std::unique_ptr<Recordset> records = target.OpenRecordset(kSource, kDbAppendOnly);
+  Transaction transaction(target);
+  rows.Write(*records);
+  transaction.Commit();
+  records->Close();
+  target.MakeDurable();
+}
+
+AutomationError NamingReaderFile(const AutomationError& failure, const std::string& path) {
+  AutomationError named(failure.number, failure.description + kFileLettureNonImportato + path);
+  named.detail = failure.detail;
+  return named;
+}
+
+}  // namespace viruzedi

@@ -1,0 +1,48 @@
+// The import of a reader file, shared by the two reader program operations
+// and by ImportaFile: every line read and checked first, then all the rows
+// written in one transaction, or none.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "component/AutomationError.h"
+#include "component/Database.h"
+#include "platform/Platform.h"
+
+namespace viruzedi {
+
+// What one kind of reader file writes: the columns of table viruzedi its
+// rows fill, and how a line (cut into fields) becomes a row (or none).
+struct ReaderFileFormat {
+  std::vector<std::string> columns;
+  std::function<void(Platform&, Recordset&, const std::vector<std::string>&)> appendLine;
+};
+
+// Lines "article code;quantity[;lot id]" (Scarica2).
+ReaderFileFormat PlainReaderFormat();
+// Lines "GS1 element string;SSCC" (Scarica_ZidoriVovi).
+ReaderFileFormat Gs1ReaderFormat();
+
+// Opens `database` and checks that table viruzedi has the format's
+// columns, writing nothing. The errors of OpenDatabase and CheckColumns
+// (3024, 3045, 3051, 3343, 3078, 3127).
+std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
+                                           const ReaderFileFormat& format);
+
+// Imports every line of the reader file at `path` that is not blank into
+// `target` (opened by OpenReaderTarget): all rows in one transaction, made
+// durable, or none at all. A stop request is looked at before each line
+// (18). A line that fails carries "FILE, riga N: LINE" in `detail`. Errors:
+// those of the file (53, 70, 14), of the line function (9, 5, 6, 13), of
+// the record set (3421) and of the writing (3045, 3043).
+void ImportReaderLines(Platform& platform, Database& target, const std::string& path,
+                       const ReaderFileFormat& format);
+
+// `failure` with the reader file named in its description (the detail kept).
+AutomationError NamingReaderFile(const AutomationError& failure, const std::string& path);
+
+}  // namespace viruzedi
