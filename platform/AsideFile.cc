@@ -24,7 +24,8 @@ AsideFile::AsideFile(std::string destination) : destination_(std::move(destinati
   fd_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd_ < 0) {
     if (errno == ENOENT) RaiseError(kPathNotFound, ParentFolder(destination_));
-    RaiseSystemError(errno, destination_);
+    // The folder refuses the new name, whatever the destination is called.
+    RaiseSystemError(errno, ParentFolder(destination_));
   }
 }
 

@@ -96,12 +96,19 @@ class SerialTerminalLink : public TerminalLink {
     });
   }
 
-  void RiceviFile(const std::string& path, int16_t numeroFile) override {
+  bool RiceviFile(const std::string& path, int16_t numeroFile) override {
+    bool arrived = false;
     Transfer("RICEVI " + std::to_string(numeroFile) + "\r", [&](ByteChannel& channel) {
       // The name the terminal gives its file is not used: the file goes
       // where the caller said.
-      YmodemReceiveFile(channel, timing_, [&path](const YmodemFileInfo&) { return path; });
+      arrived = YmodemReceiveFile(
+                    channel, timing_, [&path](const YmodemFileInfo&) { return path; },
+                    [this] {
+                      if (platform_.StopRequested()) RaiseError(kUserInterrupt);
+                    })
+                    .has_value();
     });
+    return arrived;
   }
 
  private:
@@ -144,7 +151,7 @@ class MisconfiguredLink : public TerminalLink {
   bool FlagAlternativo() override { return false; }
   void OperazioneAlternativa() override {}
   void InviaFile(const std::string&) override { RaiseError(kSettingsNotApplied, setting_); }
-  void RiceviFile(const std::string&, int16_t) override {
+  bool RiceviFile(const std::string&, int16_t) override {
     RaiseError(kSettingsNotApplied, setting_);
   }
 

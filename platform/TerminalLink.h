@@ -24,11 +24,12 @@ class TerminalLink {
   // Sends the file at `path` to the terminal; returns when the send is over.
   // Throws AutomationError on a failed transfer.
   virtual void InviaFile(const std::string& path) = 0;
-  // Fetches the terminal's file `numeroFile` into `path`. On return the file
-  // is either complete at `path` or absent; nothing partial is ever left
-  // there. When the terminal has no such file, returns with no file at `path`.
-  // Throws AutomationError on a failed transfer (still leaving no file).
-  virtual void RiceviFile(const std::string& path, int16_t numeroFile) = 0;
+  // Fetches the terminal's file `numeroFile` onto `path`: the file is
+  // written aside and renamed onto `path` once whole, replacing what is
+  // there (the caller's reservation of the name). Returns true when a file
+  // arrived; false when the terminal has none, `path` then as it was.
+  // Throws AutomationError on a failed transfer, `path` left as it was.
+  virtual bool RiceviFile(const std::string& path, int16_t numeroFile) = 0;
 };
 
 // The link named by a setting: "dir:FOLDER", "serial:DEVICE[,BAUD]",

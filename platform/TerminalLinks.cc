@@ -31,7 +31,7 @@ class UnavailableLink : public TerminalLink {
   // The forms never call these when FlagAlternativo is true; a caller that
   // does gets nothing sent and no file received.
   void InviaFile(const std::string&) override {}
-  void RiceviFile(const std::string&, int16_t) override {}
+  bool RiceviFile(const std::string&, int16_t) override { return false; }
 
  private:
   Platform& platform_;

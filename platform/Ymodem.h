@@ -74,10 +74,14 @@ YmodemFileInfo DecodeYmodemHeader(std::string_view data);
 // the file is whole, so on any failure nothing is left at the path. Further
 // files of the batch are refused (cancelled) without harm to the first.
 // Returns what block 0 announced, or nothing when the batch was empty.
+// `betweenBlocks`, when set, is called after each data block is written; a
+// failure it throws ends the transfer as any other (the peer cancelled, the
+// partial file removed), which is how a stop request ends it.
 // Throws YmodemFailure, or the AutomationError of the file or the line.
 std::optional<YmodemFileInfo> YmodemReceiveFile(
     ByteChannel& channel, const YmodemTiming& timing,
-    const std::function<std::string(const YmodemFileInfo&)>& pathFor);
+    const std::function<std::string(const YmodemFileInfo&)>& pathFor,
+    const std::function<void()>& betweenBlocks = {});
 
 // Sends `contents` as the one file of a batch, under `info.name` (its size
 // is taken from `contents`). Returns once the receiver has acknowledged the

@@ -39,7 +39,8 @@ YmodemFileInfo ReceiveHeader(Line& line) {
 // unanswered. An EOT is taken only when it comes twice (the first is
 // refused): a lone EOT byte may be line noise in place of a block's first
 // byte.
-void ReceiveData(Line& line, const YmodemFileInfo& info, AsideFile& file) {
+void ReceiveData(Line& line, const YmodemFileInfo& info, AsideFile& file,
+                 const std::function<void()>& betweenBlocks) {
   const YmodemTiming& timing = line.timing();
   line.Write(std::string(1, ymodem::kCrcRequest));
   uint8_t expected = 1;
@@ -62,6 +63,7 @@ void ReceiveData(Line& line, const YmodemFileInfo& info, AsideFile& file) {
             if (data.size() > left) data = data.substr(0, left);  // the padding
           }
           file.Write(data);
+          if (betweenBlocks) betweenBlocks();
           line.Write(std::string(1, ymodem::kAck));
           ++expected;
           anyData = true;
@@ -148,13 +150,14 @@ void CloseBatch(Line& line) {
 
 std::optional<YmodemFileInfo> YmodemReceiveFile(
     ByteChannel& channel, const YmodemTiming& timing,
-    const std::function<std::string(const YmodemFileInfo&)>& pathFor) {
+    const std::function<std::string(const YmodemFileInfo&)>& pathFor,
+    const std::function<void()>& betweenBlocks) {
   Line line(channel, timing);
   try {
     YmodemFileInfo info = ReceiveHeader(line);
     if (info.name.empty()) return std::nullopt;
     AsideFile file(pathFor(info));
-    ReceiveData(line, info, file);
+    ReceiveData(line, info, file, betweenBlocks);
     // The file's end is acknowledged only once the file is safe on disk: a
     // terminal may well drop its copy when it hears that acknowledgement.
     file.Commit();

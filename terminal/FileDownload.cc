@@ -3,100 +3,83 @@
 #include <chrono>
 #include <memory>
 
-#include "component/Conversions.h"
 #include "component/Database.h"
 #include "component/ErrorReport.h"
-#include "component/Messages.h"
 #include "platform/FileSystem.h"
 #include "terminal/Forms.h"
+#include "terminal/ReceivedFileImport.h"
+#include "terminal/WaitingFiles.h"
 
 namespace viruzedi {
 namespace {
 
-constexpr const char kImportato[] = "Importato_";
+// The form's hook captures this download's locals: it must not outlive them.
+struct FormLoaded {
+  explicit FormLoaded(ScaricaDuzuForm& form) : form(form) {}
+  ~FormLoaded() {
+    form.Unload();
+    form.PrimaDelTrasferimento = nullptr;
+  }
+  ScaricaDuzuForm& form;
+};
 
-std::string Stamp(const LocalDateTime& t) {
-  return FileDate(t.year, t.month, t.day) + "-" + FileTime(t.hour, t.minute, t.second);
+// The received file, locked for its import. A download that finds it locked
+// meets another process looking whether it waits (a moment) or importing
+// it by hand (it is then that one's): 70 after a short while.
+std::unique_ptr<FileLock> LockReceivedFile(Platform& platform, const std::string& path) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (std::unique_ptr<FileLock> lock = platform.Files().TryLock(path)) return lock;
+    platform.SleepFor(std::chrono::milliseconds(10));
+  }
+  RaiseError(kPermissionDenied, path);
 }
 
 }  // namespace
 
-LocalDateTime NextSecond(LocalDateTime time) {
-  using namespace std::chrono;
-  // Calendar arithmetic only: the names count seconds of the wall clock, so
-  // no time zone or daylight saving enters.
-  sys_days day = year_month_day{year{time.year}, month{static_cast<unsigned>(time.month)},
-                                std::chrono::day{static_cast<unsigned>(time.day)}};
-  sys_seconds next = day + hours{time.hour} + minutes{time.minute} + seconds{time.second} +
-                     seconds{1};
-  sys_days nextDay = floor<days>(next);
-  year_month_day date{nextDay};
-  hh_mm_ss clock{next - nextDay};
-  return LocalDateTime{static_cast<int>(date.year()),
-                       static_cast<int>(static_cast<unsigned>(date.month())),
-                       static_cast<int>(static_cast<unsigned>(date.day())),
-                       static_cast<int>(clock.hours().count()),
-                       static_cast<int>(clock.minutes().count()),
-                       static_cast<int>(clock.seconds().count())};
-}
-
-std::string FreeTemporaryName(const FileDownload& download, Platform& platform,
-                              const std::string& folder, LocalDateTime start) {
-  FileSystem& files = platform.Files();
-  for (LocalDateTime t = start;; t = NextSecond(t)) {
-    std::string name = download.prefix + Stamp(t) + ".tmp";
-    if (files.FileExists(folder + "/" + name)) continue;
-    if (download.archive == ArchiveRule::kImportato &&
-        files.FileExists(folder + "/" + kImportato + name)) {
-      continue;
-    }
-    return name;
-  }
-}
-
-Variant RunFileDownload(const FileDownload& download, Platform& platform,
-                        const std::string& dbPath, int16_t idUt) {
+DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
+                               const std::string& dbPath, int16_t idUt) {
+  DownloadResult result;
   try {
+    FileSystem& files = platform.Files();
     const std::string folder = platform.DownloadFolder();
-    const std::string nomeFile = FreeTemporaryName(download, platform, folder, platform.LocalNow());
+    std::unique_ptr<Database> database;
+    Reservation reservation;
 
     ScaricaDuzuForm& form = ScaricaDuzu();
     form.NomeCartella = folder;
-    form.NomeFile = nomeFile;
     form.NumeroFile = download.numeroFile;
-    form.Load(platform);
-    form.Unload();
-
-    FileSystem& files = platform.Files();
-    const std::string path = folder + "/" + nomeFile;
-    if (!files.FileExists(path)) return {};
-
-    std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath);
-    std::unique_ptr<TextStream> stream = files.OpenTextFile(path);
-    LineContext context{platform, idUt};
-    while (!stream->AtEndOfStream()) {
-      std::optional<std::string> statement =
-          download.grammar(SplitFields(stream->ReadLine()), context);
-      if (statement) {
-        database->Execute(*statement);
-      } else {
-        platform.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
-      }
+    form.PrimaDelTrasferimento = [&] {
+      ShowWaitingFiles(download, platform);
+      // A wrong database found after the transfer would strand the reads
+      // in the download folder; found now, the terminal keeps them.
+      database = OpenTargetDatabase(download, dbPath);
+      reservation = ReserveTemporaryName(download, files, folder, platform.LocalNow());
+      return reservation.name;
+    };
+    bool arrived = false;
+    {
+      FormLoaded loaded(form);
+      form.Load(platform);
+      result.failure = form.Errore;
+      arrived = form.Ricevuto;
     }
-    stream->Close();
-    // The archived file is the only trace of what the terminal sent: its rows
-    // must be on disk before it stops looking unimported.
-    database->MakeDurable();
-    database->Close();
+    if (reservation.name.empty()) return result;  // no transfer was made
 
-    std::string archivio = download.archive == ArchiveRule::kImportato
-                               ? kImportato + nomeFile
-                               : download.prefix + Stamp(platform.LocalNow()) + ".TMP";
-    files.MoveFile(path, folder + "/" + archivio);
+    const std::string path = JoinPath(folder, reservation.name);
+    if (!arrived) {
+      // Still the empty file we made: it must not pass for a waiting one.
+      files.DeleteFile(path, true);
+      return result;
+    }
+    std::unique_ptr<FileLock> received = LockReceivedFile(platform, path);
+    reservation.lock.reset();
+    result.rowsRefused =
+        ImportReceivedFile(download, platform, *database, folder, reservation.name, idUt);
   } catch (...) {
-    ShowGeneralError(platform);
+    result.failure = CurrentFailure();
+    ShowGeneralError(platform, *result.failure);
   }
-  return {};
+  return result;
 }
 
 }  // namespace viruzedi

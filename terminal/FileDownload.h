@@ -1,15 +1,18 @@
 // The file download pipeline shared by Scarica3, Scarica4, Scarica5 and
-// Scarica_RimesseOF: name a temporary file in the download folder, let the
-// download form receive the terminal's file under that name and, when it
-// arrived, turn each line into one statement on the target database, then
-// archive the file under its archive name in the same folder.
+// Scarica_RimesseOF: check the target database, reserve a temporary name in
+// the download folder, let the download form receive the terminal's file
+// onto it and, when it arrived, import it all or nothing, then archive it.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
-#include "component/Variant.h"
+#include "component/AutomationError.h"
+#include "component/Viruzedi.h"
 #include "platform/Platform.h"
+#include "terminal/FileNames.h"
 #include "terminal/LineFormats.h"
 
 namespace viruzedi {
@@ -27,24 +30,29 @@ struct FileDownload {
   int16_t numeroFile;    // the terminal's file to fetch
   ArchiveRule archive;
   LineGrammar grammar;
+  const char* table;     // where the grammar's statements write
+  std::span<const char* const> columns;  // the columns they name
+  ImportFormat format;
 };
 
-// Runs the pipeline for one download. Always returns Empty. Failures are
-// shown in the general error box: rows of earlier lines stay stored, the
-// file keeps its temporary name. A file that did not arrive ends the call
-// silently, with the database untouched.
-Variant RunFileDownload(const FileDownload& download, Platform& platform,
-                        const std::string& dbPath, int16_t idUt);
+// The download whose import `format` repeats; 5 for a format that is no
+// received file's.
+const FileDownload& DownloadOf(ImportFormat format);
 
-// The temporary name for a download started at `start`: prefix + yyyymmdd +
-// "-" + hhnnss + ".tmp", taking the first second from `start` on whose names
-// are all free in `folder` — the temporary name and, with kImportato, its
-// archive name — so that a file an earlier download left behind is never
-// deleted and an archive step never meets the archive of another download.
-std::string FreeTemporaryName(const FileDownload& download, Platform& platform,
-                              const std::string& folder, LocalDateTime start);
+// How one download ended, for the operation's outcome.
+struct DownloadResult {
+  std::optional<AutomationError> failure;  // shown already in the error box
+  uint64_t rowsRefused = 0;
+};
 
-// `time` one second later, across minutes, hours, days, months and years.
-LocalDateTime NextSecond(LocalDateTime time);
+// Runs the pipeline for one download. Before the transfer, once a link is
+// configured: one box naming the files of this kind that wait, then the
+// database, its table and columns are checked (a failure leaves the
+// terminal's file with the terminal). A received file is imported all or
+// nothing; on any failure or stop request no row of it is stored and it
+// keeps its temporary name (it waits). Every failure is shown in the
+// general error box and returned. Nothing received leaves no file behind.
+DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
+                               const std::string& dbPath, int16_t idUt);
 
 }  // namespace viruzedi

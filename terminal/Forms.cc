@@ -31,6 +31,8 @@ void RefuseWhileLoaded(bool loaded) {
 
 void ScaricaDuzuForm::Load(Platform& platform) {
   RefuseWhileLoaded(ctlZeveVozu1 != nullptr);
+  Errore.reset();
+  Ricevuto = false;
   ctlZeveVozu1 = platform.CreateTerminalLink();
   Form_Load(platform);
 }
@@ -41,22 +43,21 @@ void ScaricaDuzuForm::Form_Load(Platform& platform) {
   try {
     FileSystem& files = platform.Files();
     if (!files.FolderExists(NomeCartella)) files.CreateFolder(NomeCartella);
-    const std::string path = NomeCartella + "/" + NomeFile;
-    // A file of that name would otherwise pass for what the transfer brought.
-    // A read-only one is refused, which ends the handler here.
-    if (files.FileExists(path)) files.DeleteFile(path, false);
     if (ctlZeveVozu1->FlagAlternativo()) {
       ctlZeveVozu1->OperazioneAlternativa();
-    } else {
-      ctlZeveVozu1->RiceviFile(path, NumeroFile);
+      return;
     }
+    if (PrimaDelTrasferimento) NomeFile = PrimaDelTrasferimento();
+    Ricevuto = ctlZeveVozu1->RiceviFile(JoinPath(NomeCartella, NomeFile), NumeroFile);
   } catch (...) {
-    ShowGeneralError(platform);
+    Errore = CurrentFailure();
+    ShowGeneralError(platform, *Errore);
   }
 }
 
 void CaricaDuzuForm::Load(Platform& platform) {
   RefuseWhileLoaded(ctlZeveVozu1 != nullptr);
+  Errore.reset();
   ctlZeveVozu1 = platform.CreateTerminalLink();
   Form_Load(platform);
 }
@@ -71,10 +72,11 @@ void CaricaDuzuForm::Form_Load(Platform& platform) {
     if (ctlZeveVozu1->FlagAlternativo()) {
       ctlZeveVozu1->OperazioneAlternativa();
     } else {
-      ctlZeveVozu1->InviaFile(folder + "/" + kFileUpload);
+      ctlZeveVozu1->InviaFile(JoinPath(folder, kFileUpload));
     }
   } catch (...) {
-    ShowGeneralError(platform);
+    Errore = CurrentFailure();
+    ShowGeneralError(platform, *Errore);
   }
 }
 

@@ -6,8 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "component/AutomationError.h"
 
 #include "platform/Platform.h"
 #include "platform/TerminalLink.h"
@@ -22,17 +26,25 @@ class ScaricaDuzuForm {
 
   // Set by the caller before loading.
   std::string NomeCartella;  // folder that receives the file, no trailing "/"
-  std::string NomeFile;      // name of the file to create there
+  std::string NomeFile;      // name of the file the link writes onto
   int16_t NumeroFile = 0;    // the terminal's file to fetch
+  // Called by the load handler once the link is known to transfer, just
+  // before the transfer: checks what must hold before a file leaves the
+  // terminal and gives the name to receive under (then NomeFile). Its
+  // failures end the handler as the transfer's do. Unset: NomeFile as set.
+  std::function<std::string()> PrimaDelTrasferimento;
+  // The failure the load handler showed, if any (set by Load).
+  std::optional<AutomationError> Errore;
+  // A file arrived onto NomeCartella/NomeFile (set by Load).
+  bool Ricevuto = false;
 
   // Creates the form's control on `platform`, then runs the load handler.
-  // When Load returns the transfer is over, and NomeCartella/NomeFile either
-  // holds the complete file or does not exist — except when an older file of
-  // that name could not be deleted (read-only), which then stays. A failure
-  // of the handler (folder, deletion, transfer) is shown in the general error
-  // box and not passed on. Only a failure to create the control reaches the
-  // caller, as AutomationError, and 17 when the form is loaded already (by
-  // another object's transfer that waits).
+  // When Load returns the transfer is over, and NomeCartella/NomeFile holds
+  // the complete file or is left as it was (the link renames onto it only).
+  // A failure of the handler (folder, check, transfer) is shown in the
+  // general error box, kept in Errore and not passed on. Only a failure to
+  // create the control reaches the caller, as AutomationError, and 17 when
+  // the form is loaded already (by another object's transfer that waits).
   void Load(Platform& platform);
   // Destroys the control.
   void Unload();
@@ -57,6 +69,8 @@ class CaricaDuzuForm {
   // and so does loading the form while it is loaded (17).
   void Load(Platform& platform);
   void Unload();
+  // The failure the load handler showed, if any (set by Load).
+  std::optional<AutomationError> Errore;
 
  private:
   void Form_Load(Platform& platform);

@@ -4,39 +4,41 @@
 #include "terminal/Forms.h"
 
 namespace viruzedi {
-namespace {
-
-// Scarica3 shares the remittances' prefix, so the archives of both begin
-// "Importato_Rimesse_OF_".
-constexpr FileDownload kSubOrderReads{"Rimesse_OF_", 1, ArchiveRule::kImportato,
-                                      SubOrderReadStatement};
-constexpr FileDownload kStockMovements{"MovMag_", 1, ArchiveRule::kEndOfImport,
-                                       StockMovementStatement};
-constexpr FileDownload kReconciliation{"Riconciliazione_", 2, ArchiveRule::kEndOfImport,
-                                       ReconciliationStatement};
-constexpr FileDownload kRemittances{"Rimesse_OF_", 1, ArchiveRule::kImportato,
-                                    RemittanceStatement};
-
-}  // namespace
 
 Variant Viruzedi::Scarica3() {
   OperationGuard guard(*this);
-  return RunFileDownload(kSubOrderReads, *platform_, dbPath_, idUt_);
+  DownloadResult result =
+      RunFileDownload(DownloadOf(ImportFormat::kScarica3), *platform_, dbPath_, idUt_);
+  outcome_.rowsRefused = result.rowsRefused;
+  if (result.failure) NoteFailure(*result.failure);
+  return {};
 }
 
 Variant Viruzedi::Scarica4() {
   OperationGuard guard(*this);
-  return RunFileDownload(kStockMovements, *platform_, dbPath_, idUt_);
+  DownloadResult result =
+      RunFileDownload(DownloadOf(ImportFormat::kScarica4), *platform_, dbPath_, idUt_);
+  outcome_.rowsRefused = result.rowsRefused;
+  if (result.failure) NoteFailure(*result.failure);
+  return {};
 }
 
 Variant Viruzedi::Scarica5() {
   OperationGuard guard(*this);
-  return RunFileDownload(kReconciliation, *platform_, dbPath_, idUt_);
+  DownloadResult result =
+      RunFileDownload(DownloadOf(ImportFormat::kScarica5), *platform_, dbPath_, idUt_);
+  outcome_.rowsRefused = result.rowsRefused;
+  if (result.failure) NoteFailure(*result.failure);
+  return {};
 }
 
 Variant Viruzedi::Scarica_RimesseOF() {
   OperationGuard guard(*this);
-  return RunFileDownload(kRemittances, *platform_, dbPath_, idUt_);
+  DownloadResult result =
+      RunFileDownload(DownloadOf(ImportFormat::kScaricaRimesseOF), *platform_, dbPath_, idUt_);
+  outcome_.rowsRefused = result.rowsRefused;
+  if (result.failure) NoteFailure(*result.failure);
+  return {};
 }
 
 // The upload file is the host's: the component never writes, checks or
@@ -46,6 +48,7 @@ Variant Viruzedi::Upload1() {
   CaricaDuzuForm& form = CaricaDuzu();
   form.Load(*platform_);
   form.Unload();
+  if (form.Errore) NoteFailure(*form.Errore);
   return {};
 }
 

@@ -2,6 +2,8 @@
 // in a real SQLite file, the received file under its archive name.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 #include "component/Messages.h"
@@ -13,6 +15,14 @@ namespace viruzedi::testing {
 namespace {
 
 using Operation = Variant (Viruzedi::*)();
+
+// A database file made by plain SQLite with the tables of `schema`.
+void CreateDatabase(const std::string& path, const std::string& schema) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, schema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
 
 const LocalDateTime kStart = At(2026, 12, 6, 9, 30, 15);
 const LocalDateTime kEnd = At(2026, 12, 6, 10, 2, 7);
@@ -150,14 +160,11 @@ class EveryDownloadTest : public FileDownloadTest,
   }
 };
 
-TEST_P(EveryDownloadTest, NoFileReceivedEndsSilentlyWithoutOpeningTheDatabase) {
+TEST_P(EveryDownloadTest, NoFileReceivedEndsSilentlyAndLeavesNoName) {
   platform->localTimes = {kStart};
-  Viruzedi component(platform);
-  component.DbPath(temporary / "missing.db");  // opening it would be error 3024
-  (component.*GetParam().operation)();
+  Run(GetParam().operation);
   EXPECT_TRUE(platform->boxes.empty());
-  EXPECT_TRUE(FolderNames(letture).empty());
-  EXPECT_FALSE(std::filesystem::exists(temporary / "missing.db"));
+  EXPECT_TRUE(FolderNames(letture).empty());  // the reservation went with the transfer
 }
 
 TEST_P(EveryDownloadTest, AnEmptyFileIsArchived) {
@@ -169,26 +176,73 @@ TEST_P(EveryDownloadTest, AnEmptyFileIsArchived) {
   EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().archiveName});
 }
 
-TEST_P(EveryDownloadTest, ABlankLineEndsTheImportAndTheFileKeepsItsTemporaryName) {
-  platform->localTimes = {kStart, kStart, kEnd};
-  PutTerminalFile(GetParam().numeroFile,
-                  {GetParam().validLine, GetParam().validLine, "", GetParam().validLine});
+TEST_P(EveryDownloadTest, BlankLinesAndLinesOfSpacesAreSkipped) {
+  platform->localTimes = {kStart, kEnd};
+  PutTerminalFile(GetParam().numeroFile, {GetParam().validLine, "", "   ", GetParam().validLine,
+                                          GetParam().validLine, ""});
   Run(GetParam().operation);
-  EXPECT_EQ(Captions(), std::vector<std::string>{"9"});
-  EXPECT_EQ(platform->boxes[0].style, kCritical);
-  EXPECT_EQ(StoredRows(), 2u);
+  EXPECT_TRUE(platform->boxes.empty());
+  EXPECT_EQ(StoredRows(), 3u);
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().archiveName});
+}
+
+TEST_P(EveryDownloadTest, ABadLineStoresNoRowOfTheFileWhichWaits) {
+  platform->localTimes = {kStart};
+  const std::string bad = std::string(GetParam().validLine) + "x";  // a number spoilt
+  PutTerminalFile(GetParam().numeroFile, {GetParam().validLine, "", bad, GetParam().validLine});
+  Viruzedi component(platform);
+  component.DbPath(database);
+  (component.*GetParam().operation)();
+  EXPECT_EQ(Captions(), std::vector<std::string>{"13"});
+  EXPECT_TRUE(component.LastOutcome().failed);
+  EXPECT_EQ(component.LastOutcome().detail,
+            letture + "/" + GetParam().temporaryName + ", riga 3: " + bad);
+  EXPECT_EQ(StoredRows(), 0u);
   EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().temporaryName});
 }
 
-TEST_P(EveryDownloadTest, AMissingDatabaseIsShownAndTheFileKept) {
-  platform->localTimes = {kStart, kEnd};
-  PutTerminalFile(GetParam().numeroFile, {GetParam().validLine});
+TEST_P(EveryDownloadTest, AStopRequestBetweenLinesStoresNothingAndTheFileWaits) {
+  platform->localTimes = {kStart};
+  platform->stopAfterChecks = 1;
+  PutTerminalFile(GetParam().numeroFile, {GetParam().validLine, GetParam().validLine});
   Viruzedi component(platform);
-  component.DbPath(temporary / "missing.db");
+  component.DbPath(database);
   (component.*GetParam().operation)();
-  EXPECT_EQ(Captions(), std::vector<std::string>{"3024"});
+  EXPECT_TRUE(component.LastOutcome().Interrupted());
+  EXPECT_EQ(Captions(), std::vector<std::string>{"18"});
+  EXPECT_EQ(StoredRows(), 0u);
   EXPECT_EQ(FolderNames(letture), std::vector<std::string>{GetParam().temporaryName});
-  EXPECT_FALSE(std::filesystem::exists(temporary / "missing.db"));
+}
+
+// A database that is wrong is found before the terminal's file leaves it,
+// so that the retry with the right one finds it there.
+TEST_P(EveryDownloadTest, AWrongDatabaseIsFoundBeforeTheTransfer) {
+  struct Case {
+    std::string setup;  // SQL for the database; "" for no file
+    const char* caption;
+  };
+  const std::string table =
+      std::string(GetParam().name) == "Scarica_RimesseOF" ? "Viruzedi_RimesseOF" : "Viruzedi";
+  for (const Case& c : std::vector<Case>{
+           {"", "3024"},
+           {"CREATE TABLE Altro (x)", "3078"},
+           {"CREATE TABLE " + table + " (Codart TEXT, IdUt INTEGER)", "3127"},
+       }) {
+    TemporaryFolder other;
+    const std::string wrong = other / "sbagliato.db";
+    if (!c.setup.empty()) CreateDatabase(wrong, c.setup);
+    platform->boxes.clear();
+    platform->localTimes = {kStart};
+    PutTerminalFile(GetParam().numeroFile, {GetParam().validLine});
+    Viruzedi component(platform);
+    component.DbPath(wrong);
+    (component.*GetParam().operation)();
+    EXPECT_EQ(Captions(), std::vector<std::string>{c.caption});
+    EXPECT_TRUE(component.LastOutcome().failed);
+    EXPECT_TRUE(FolderNames(letture).empty());
+    EXPECT_EQ(ReadFile(terminale + "/" + std::to_string(GetParam().numeroFile) + ".txt"),
+              std::string(GetParam().validLine) + "\r\n");
+  }
 }
 
 TEST_P(EveryDownloadTest, WithoutATerminalOnlyTheLinkSpeaks) {
@@ -202,7 +256,7 @@ TEST_P(EveryDownloadTest, WithoutATerminalOnlyTheLinkSpeaks) {
   EXPECT_EQ(FolderNames(terminale).size(), 1u);
 }
 
-TEST_P(EveryDownloadTest, AnEarlierUnimportedFileIsNeverDeleted) {
+TEST_P(EveryDownloadTest, AnEarlierUnimportedFileIsNamedAndNeverDeleted) {
   // A download that failed in this very second left its file behind.
   std::filesystem::create_directory(letture);
   WriteFile(letture + "/" + GetParam().temporaryName, "unimported\r\n");
@@ -211,7 +265,11 @@ TEST_P(EveryDownloadTest, AnEarlierUnimportedFileIsNeverDeleted) {
 
   Run(GetParam().operation);
 
-  EXPECT_TRUE(platform->boxes.empty());
+  ASSERT_EQ(platform->boxes.size(), 1u);
+  EXPECT_EQ(platform->boxes[0].caption, kTitoloAttenzione);
+  EXPECT_EQ(platform->boxes[0].style, kOkOnly);
+  EXPECT_NE(platform->boxes[0].text.find(letture + "/" + GetParam().temporaryName),
+            std::string::npos);
   EXPECT_EQ(StoredRows(), 1u);
   EXPECT_EQ(ReadFile(letture + "/" + GetParam().temporaryName), "unimported\r\n");
   EXPECT_EQ(FolderNames(letture).size(), 2u);
@@ -231,7 +289,12 @@ TEST_F(FileDownloadTest, ATemporaryNameWhoseArchiveExistsIsPassedOver) {
 
   Run(&Viruzedi::Scarica_RimesseOF);
 
-  EXPECT_TRUE(platform->boxes.empty());
+  // The two downloads of this prefix read each other's files: either may apply.
+  ASSERT_EQ(Captions(), std::vector<std::string>{kTitoloAttenzione});
+  EXPECT_NE(platform->boxes[0].text.find("Rimesse_OF_20261206-093015.tmp (formato scarica3 o "
+                                         "scarica-rimesseof)"),
+            std::string::npos)
+      << platform->boxes[0].text;
   EXPECT_EQ(FolderNames(letture), (std::vector<std::string>{
                                 "Importato_Rimesse_OF_20261206-093016.tmp",
                                 "Importato_Rimesse_OF_20261206-093017.tmp",
@@ -239,18 +302,21 @@ TEST_F(FileDownloadTest, ATemporaryNameWhoseArchiveExistsIsPassedOver) {
   EXPECT_EQ(ReadFile(letture + "/Importato_Rimesse_OF_20261206-093016.tmp"), "archived earlier");
 }
 
-TEST_F(FileDownloadTest, AnArchiveNameThatExistsIsErrorFiftyEightAfterTheRowsAreStored) {
+// Two terminals emptied within one second end their imports in one second.
+TEST_F(FileDownloadTest, AnArchiveNameThatExistsTakesTheNextFreeSecond) {
   std::filesystem::create_directory(letture);
   WriteFile(letture + "/MovMag_20261206-100207.TMP", "older archive");
+  std::filesystem::create_directories(letture + "/MovMag_20261206-100208.TMP/dentro");
   platform->localTimes = {kStart, kEnd};
   PutTerminalFile(1, {"X12$5;2;20261206;3"});
 
   Run(&Viruzedi::Scarica4);
 
-  EXPECT_EQ(Captions(), std::vector<std::string>{"58"});
+  EXPECT_TRUE(platform->boxes.empty());
   EXPECT_EQ(Movements(), std::vector<std::string>{"X12|5|NULL|2.0|2026-12-06|3"});
-  EXPECT_EQ(FolderNames(letture), (std::vector<std::string>{"MovMag_20261206-093015.tmp",
-                                                      "MovMag_20261206-100207.TMP"}));
+  EXPECT_EQ(FolderNames(letture), (std::vector<std::string>{"MovMag_20261206-100207.TMP",
+                                                            "MovMag_20261206-100208.TMP",
+                                                            "MovMag_20261206-100209.TMP"}));
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-100207.TMP"), "older archive");
 }
 

@@ -31,27 +31,21 @@ TEST_F(FormsTest, TheDownloadFormCreatesItsFolderAndReceivesTheFile) {
   EXPECT_TRUE(platform->boxes.empty());
 }
 
-TEST_F(FormsTest, AnOlderFileIsDeletedSoAFailedTransferLeavesNothing) {
+// The name is the caller's reservation: the form never deletes what is
+// there, and only a file that arrived replaces it.
+TEST_F(FormsTest, OnlyAReceivedFileTakesTheNameAndNothingIsDeleted) {
   fs::create_directory(letture);
-  WriteFile(letture + "/r.tmp", "older");
+  WriteFile(letture + "/r.tmp", "");
   Receive(letture, "r.tmp", 1);  // the terminal has no file 1
-  EXPECT_FALSE(fs::exists(letture + "/r.tmp"));
+  EXPECT_FALSE(ScaricaDuzu().Ricevuto);
+  EXPECT_TRUE(fs::exists(letture + "/r.tmp"));
   EXPECT_TRUE(platform->boxes.empty());
-}
 
-TEST_F(FormsTest, AReadOnlyOlderFileStopsTheFormWithItsMessage) {
-  fs::create_directory(letture);
-  WriteFile(letture + "/r.tmp", "older");
-  fs::permissions(letture + "/r.tmp", fs::perms::all, fs::perm_options::remove);
-  fs::permissions(letture + "/r.tmp", fs::perms::owner_read, fs::perm_options::add);
   PutTerminalFile(1, {"A$1;1;20261206;1"});
-
   Receive(letture, "r.tmp", 1);
-
-  EXPECT_EQ(Captions(), std::vector<std::string>{"70"});
-  EXPECT_EQ(platform->boxes[0].style, kCritical);
-  EXPECT_EQ(ReadFile(letture + "/r.tmp"), "older");
-  EXPECT_EQ(FolderNames(terminale), std::vector<std::string>{"1.txt"});  // no transfer was made
+  EXPECT_TRUE(ScaricaDuzu().Ricevuto);
+  EXPECT_EQ(ReadFile(letture + "/r.tmp"), "A$1;1;20261206;1\r\n");
+  EXPECT_TRUE(platform->boxes.empty());
 }
 
 TEST_F(FormsTest, AFailedTransferIsShownByTheForm) {

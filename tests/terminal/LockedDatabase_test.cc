@@ -20,7 +20,7 @@ class LockedDatabaseTest : public FaultTest {
   }
 };
 
-TEST_F(LockedDatabaseTest, ALockTakenInTheMiddleOfAnImportEndsItAfterTheRowsBefore) {
+TEST_F(LockedDatabaseTest, ALockTakenInTheMiddleOfAnImportStoresNoRowOfTheFile) {
   const std::string sent = PutTerminalBytes(
       1, "A$1;1;20261206;1\r\nB;senza lotto\r\nC$3;3;20261206;3\r\nD$4;4;20261206;4\r\n");
   std::unique_ptr<DatabaseLock> lock;
@@ -32,14 +32,14 @@ TEST_F(LockedDatabaseTest, ALockTakenInTheMiddleOfAnImportEndsItAfterTheRowsBefo
   EXPECT_EQ(platform->boxes[1].style, kCritical);
   EXPECT_NE(platform->boxes[1].text.find(database), std::string::npos) << platform->boxes[1].text;
   lock->Release();
-  // C waited for the lock and was never written, not even in part.
-  EXPECT_EQ(Movements(), std::vector<std::string>{"A|1|NULL|1.0|2026-12-06|1"});
+  // The rows wait for the lock together: none of them was written.
+  EXPECT_TRUE(Movements().empty());
   EXPECT_TRUE(DatabaseIsSound());
   EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
   EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
 }
 
-TEST_F(LockedDatabaseTest, AFileKeptFromReadersTooCannotBeOpened) {
+TEST_F(LockedDatabaseTest, AFileKeptFromReadersTooIsFoundBeforeTheTransfer) {
   const std::string sent = PutTerminalBytes(1, "X12$5;2;20261206;3\r\n");
   DatabaseLock lock(database, temporary.path(), true);
 
@@ -48,8 +48,8 @@ TEST_F(LockedDatabaseTest, AFileKeptFromReadersTooCannotBeOpened) {
   EXPECT_EQ(Captions(), std::vector<std::string>{"3045"});
   lock.Release();
   EXPECT_TRUE(Movements().empty());
-  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
-  EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
+  EXPECT_TRUE(FolderNames(letture).empty());
+  EXPECT_EQ(ReadFile(terminale + "/1.txt"), sent);
 }
 
 struct Download {

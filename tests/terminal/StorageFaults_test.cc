@@ -64,6 +64,9 @@ TEST_P(UnwritableFolderTest, TheTransferFailsAndTheTerminalKeepsItsFile) {
 
   EXPECT_EQ(Captions(), std::vector<std::string>{c.caption});
   EXPECT_EQ(platform->boxes[0].style, kCritical);
+  // The folder is what refuses, not the terminal's file.
+  EXPECT_NE(platform->boxes[0].text.find(letture), std::string::npos) << platform->boxes[0].text;
+  EXPECT_EQ(platform->boxes[0].text.find("1.txt"), std::string::npos) << platform->boxes[0].text;
   EXPECT_EQ(ReadFile(terminalFolder + "/1.txt"), kSent);
   EXPECT_EQ(Movements(), earlier);
   immutable.reset();
@@ -133,7 +136,7 @@ TEST_F(FaultTest, AFolderThatStopsTakingNamesDuringTheImportKeepsTheFileUnarchiv
 // writing: the engine cannot open it for the import.
 class UnwritableDatabaseTest : public FaultTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(UnwritableDatabaseTest, IsShownAndTheFileKeptWhole) {
+TEST_P(UnwritableDatabaseTest, IsShownBeforeTheTerminalFileLeaves) {
   std::filesystem::create_directory(temporary / "archivio");
   database = temporary / "archivio/magazzino.db";
   DBEngine::CreateTargetDatabase(database);
@@ -152,8 +155,9 @@ TEST_P(UnwritableDatabaseTest, IsShownAndTheFileKeptWhole) {
   EXPECT_EQ(Captions(), std::vector<std::string>{"3051"});
   immutable.reset();  // so that the rows can be read back
   EXPECT_EQ(Movements(), earlier);
-  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"MovMag_20261206-093015.tmp"});
-  EXPECT_EQ(ReadFile(letture + "/MovMag_20261206-093015.tmp"), sent);
+  // Found before the transfer: the terminal still holds its file.
+  EXPECT_TRUE(FolderNames(letture).empty());
+  EXPECT_EQ(ReadFile(terminale + "/1.txt"), sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(FileOrFolder, UnwritableDatabaseTest, ::testing::Bool(),
@@ -162,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(FileOrFolder, UnwritableDatabaseTest, ::testing::Bool()
                          });
 
 // An archive name free when the download named its file (the name is chosen
-// so) can still be taken by another program while the import runs.
+// so) can still be taken by another program while the import runs: found
+// before the rows are written, so the file waits with none of them stored.
 TEST_F(FaultTest, AnArchiveNameTakenDuringTheImportIsNeverReplaced) {
   const std::string sent =
       PutTerminalBytes(1, "$ROF;340;2;DDT15;20261206\r\nNO;1\r\n$ROF;341;3;DDT16;20261207\r\n");
@@ -172,8 +177,7 @@ TEST_F(FaultTest, AnArchiveNameTakenDuringTheImportIsNeverReplaced) {
   Run(&Viruzedi::Scarica_RimesseOF);
 
   EXPECT_EQ(Captions(), (std::vector<std::string>{kTitoloAttenzione, "58"}));
-  EXPECT_EQ(Remittances(),
-            (std::vector<std::string>{"0|340|2.0|DDT15|2026-12-06", "0|341|3.0|DDT16|2026-12-07"}));
+  EXPECT_TRUE(Remittances().empty());
   EXPECT_EQ(ReadFile(archive), "another program's file");
   EXPECT_EQ(ReadFile(letture + "/Rimesse_OF_20261206-093015.tmp"), sent);
   EXPECT_EQ(FolderNames(letture).size(), 2u);
@@ -185,9 +189,9 @@ TEST_F(FaultTest, AFolderStandingOnTheArchiveNameIsLeftAlone) {
 
   Run(&Viruzedi::Scarica5);
 
-  EXPECT_EQ(Captions(), std::vector<std::string>{"58"});
+  EXPECT_TRUE(platform->boxes.empty());
   EXPECT_EQ(Movements(), std::vector<std::string>{"X12|5|NULL|12.5|NULL|NULL"});
-  EXPECT_EQ(ReadFile(letture + "/Riconciliazione_20261206-093015.tmp"), sent);
+  EXPECT_EQ(ReadFile(letture + "/Riconciliazione_20261206-100208.TMP"), sent);
   EXPECT_TRUE(
       std::filesystem::is_directory(letture + "/Riconciliazione_20261206-100207.TMP/dentro"));
 }

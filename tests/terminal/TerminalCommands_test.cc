@@ -33,14 +33,15 @@ TEST_F(TerminalCommandsTest, ADownloadWithWarningsSucceedsAndOneThatFailsDoesNot
       << warned.output;
   EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"A"});
 
-  PutTerminalFile(2, {"A$1;1", "", "C$3;3"});
+  PutTerminalFile(2, {"A$1;1", "", "C$3;x"});
   Outcome failed = Viruzedi("scarica5" + Db());
   EXPECT_EQ(failed.status, 1) << failed.output;
-  EXPECT_NE(failed.output.find("[9] "), std::string::npos) << failed.output;
+  EXPECT_NE(failed.output.find("[13] "), std::string::npos) << failed.output;
 
   Outcome nothing = Viruzedi("scarica3" + Db());  // the terminal has nothing more
   EXPECT_EQ(nothing.status, 0) << nothing.output;
-  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), (std::vector<std::string>{"A", "A"}));
+  // The failed file stored none of its rows.
+  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), (std::vector<std::string>{"A"}));
 }
 
 TEST_F(TerminalCommandsTest, RemittancesTakeTheUserIdOfTheCommandLine) {

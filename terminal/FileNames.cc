@@ -1,0 +1,82 @@
+#include "terminal/FileNames.h"
+
+#include <chrono>
+
+#include "component/AutomationError.h"
+#include "component/Conversions.h"
+#include "terminal/FileDownload.h"
+
+namespace viruzedi {
+
+std::string Stamp(const LocalDateTime& t) {
+  return FileDate(t.year, t.month, t.day) + "-" + FileTime(t.hour, t.minute, t.second);
+}
+
+LocalDateTime NextSecond(LocalDateTime time) {
+  using namespace std::chrono;
+  // Calendar arithmetic only: the names count seconds of the wall clock, so
+  // no time zone or daylight saving enters.
+  sys_days day = year_month_day{year{time.year}, month{static_cast<unsigned>(time.month)},
+                                std::chrono::day{static_cast<unsigned>(time.day)}};
+  sys_seconds next = day + hours{time.hour} + minutes{time.minute} + seconds{time.second} +
+                     seconds{1};
+  sys_days nextDay = floor<days>(next);
+  year_month_day date{nextDay};
+  hh_mm_ss clock{next - nextDay};
+  return LocalDateTime{static_cast<int>(date.year()),
+                       static_cast<int>(static_cast<unsigned>(date.month())),
+                       static_cast<int>(static_cast<unsigned>(date.day())),
+                       static_cast<int>(clock.hours().count()),
+                       static_cast<int>(clock.minutes().count()),
+                       static_cast<int>(clock.seconds().count())};
+}
+
+std::string ImportatoName(const std::string& name) { return kImportato + name; }
+
+Reservation ReserveTemporaryName(const FileDownload& download, FileSystem& files,
+                                 const std::string& folder, LocalDateTime start) {
+  for (LocalDateTime t = start;; t = NextSecond(t)) {
+    std::string name = download.prefix + Stamp(t) + ".tmp";
+    // A second whose archive name is taken would end the import in 58.
+    if (download.archive == ArchiveRule::kImportato &&
+        files.FileExists(JoinPath(folder, ImportatoName(name)))) {
+      continue;
+    }
+    std::unique_ptr<FileLock> lock;
+    try {
+      lock = files.CreateLocked(JoinPath(folder, name));
+    } catch (const AutomationError& failure) {
+      // The folder is what refuses, whatever name was tried in it.
+      if (failure.number == kPermissionDenied) RaiseError(kPermissionDenied, folder);
+      throw;
+    }
+    if (lock) return Reservation{std::move(name), std::move(lock)};
+  }
+}
+
+void ArchiveReceivedFile(const FileDownload& download, FileSystem& files,
+                         const std::string& folder, const std::string& name, LocalDateTime end) {
+  const std::string path = JoinPath(folder, name);
+  if (download.archive == ArchiveRule::kImportato) {
+    files.MoveFile(path, JoinPath(folder, ImportatoName(name)));
+    return;
+  }
+  for (LocalDateTime t = end;; t = NextSecond(t)) {
+    try {
+      files.MoveFile(path, JoinPath(folder, download.prefix + Stamp(t) + ".TMP"));
+      return;
+    } catch (const AutomationError& failure) {
+      // The rows are stored: a taken name must not leave the file looking
+      // unimported.
+      if (failure.number != kFileAlreadyExists) throw;
+    }
+  }
+}
+
+bool IsTemporaryName(const FileDownload& download, const std::string& name) {
+  const std::string prefix = download.prefix;
+  return name.size() > prefix.size() + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
+         name.compare(name.size() - 4, 4, ".tmp") == 0;
+}
+
+}  // namespace viruzedi
