@@ -7,6 +7,7 @@
 
 #include "component/Messages.h"
 #include "platform/ChildProcess.h"
+#include "platform/SerialDevice.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 #include "tests/support/Commands.h"
 
@@ -65,7 +66,9 @@ TEST(DoDuri, LeavesTheReadsInTheReaderFileByItsMode) {
       {"sovrascrivi-nulla", {"--silenzio"}, "3,3,1,1,1,0,0,0,0,1", old, std::nullopt},
       {"auto-nulla", {"--silenzio"}, "3,3,4,1,1,0,0,0,0,1", old, std::nullopt},
       {"accoda-nulla", {"--silenzio"}, "3,3,2,1,1,0,0,0,0,1", old, old},
-      {"rinomina-nulla", {"--silenzio"}, "3,3,3,1,1,0,0,0,0,1", old, old},
+      // An earlier file goes aside even when nothing arrives, so it is never
+      // imported as this run's reads.
+      {"rinomina-nulla", {"--silenzio"}, "3,3,3,1,1,0,0,0,0,1", old, std::nullopt, old},
       // What the reader ends its lines with does not matter; CR and LF
       // choose the line ends of the file.
       {"fine-cr", {"--lettura", "A;1", "--lettura", "B;2", "--fine", "cr", "--ultima-senza-fine"},
@@ -101,14 +104,15 @@ TEST(DoDuri, LeavesTheReadsInTheReaderFileByItsMode) {
     if (c.after) {
       EXPECT_EQ(ReadFile(file), *c.after) << c.name;
     }
+    // Nothing else is left: no copy written aside, no partial file.
     std::vector<std::string> names = FolderNames(folder);
+    EXPECT_EQ(names.size(), (c.after ? 1u : 0u) + (c.setAside ? 1u : 0u)) << c.name;
     if (c.setAside) {
-      // letture.txt and letture.txt.yyyymmdd-hhnnss
-      ASSERT_EQ(names.size(), 2u) << c.name;
-      EXPECT_EQ(names[1].size(), std::string("letture.txt.20261206-093015").size()) << names[1];
-      EXPECT_EQ(ReadFile(folder + "/" + names[1]), *c.setAside) << c.name;
-    } else {
-      EXPECT_EQ(names.size(), c.after ? 1u : 0u) << c.name;  // nothing written aside
+      // letture.txt.yyyymmdd-hhnnss
+      ASSERT_FALSE(names.empty()) << c.name;
+      const std::string& aside = names.back();
+      EXPECT_EQ(aside.size(), std::string("letture.txt.20261206-093015").size()) << aside;
+      EXPECT_EQ(ReadFile(folder + "/" + aside), *c.setAside) << c.name;
     }
   }
 }
@@ -126,7 +130,6 @@ TEST(DoDuri, AnArgumentListItCannotReadEndsItWithoutStaleReads) {
       {"3,3,x,1,1,0,0,0,0,1", true},
       // With one, its rule for "nothing received" holds.
       {"3,9,1,1,1,0,0,0,0,1", false},
-      {"0,3,4,1,1,0,0,0,0,1", false},
       {"3,3,1,si,1,0,0,0,0,1", false},
       {"3,3,2,1,1,0,0,0,0,", true},
   };
@@ -142,23 +145,55 @@ TEST(DoDuri, AnArgumentListItCannotReadEndsItWithoutStaleReads) {
   }
 }
 
-TEST(DoDuri, APortThatCannotBeOpenedLeavesNoStaleReadsBehind) {
+// Each way the port fails has its own status, so the component can tell
+// the operator which one; a stale file is still not left for the reads.
+TEST(DoDuri, APortThatCannotBeOpenedHasItsStatusAndLeavesNoStaleReads) {
   TemporaryFolder temporary;
   std::string file = temporary / "letture.txt";
+  Reader held({"--silenzio"});
+  ASSERT_FALSE(held.device.empty());
+  auto holder = SerialDevice::Open(held.device);  // another program has it
   struct Case {
+    std::string device;
     const char* settings;
+    int status;
     bool kept;
     bool errorShown;
-  } cases[] = {{"3,3,1,1,1,1,0,0,0,1", false, true},
-               {"3,3,4,1,1,0,0,0,0,1", false, false},
-               {"3,3,2,1,1,1,0,0,0,1", true, true}};
+  } cases[] = {{temporary / "nessuna-porta", "3,3,1,1,1,1,0,0,0,1", 3, false, true},
+               {temporary / "nessuna-porta", "3,3,4,1,1,0,0,0,0,1", 3, false, false},
+               {temporary / "nessuna-porta", "3,3,2,1,1,1,0,0,0,1", 3, true, true},
+               {temporary / "nessuna-porta", "0,3,4,1,1,0,0,0,0,1", 3, false, false},
+               {held.device, "3,3,1,1,1,1,0,0,0,1", 4, false, true},
+               {held.device, "3,3,2,1,1,0,0,0,0,1", 4, true, false}};
   for (const Case& c : cases) {
     WriteFile(file, "VECCHIO;9\r\n");
-    Outcome outcome = Finish(*StartReaderProgram(temporary / "nessuna-porta", file + "," + c.settings));
-    EXPECT_EQ(outcome.status, 1) << c.settings;
+    Outcome outcome = Finish(*StartReaderProgram(c.device, file + "," + c.settings));
+    EXPECT_EQ(outcome.status, c.status) << c.settings;
     EXPECT_EQ(std::filesystem::exists(file), c.kept) << c.settings;
     EXPECT_EQ(outcome.output.find("DO_Duri:") != std::string::npos, c.errorShown)
         << c.settings << outcome.output;
+  }
+}
+
+// Stopped while it listens, it leaves the reader file as it was in every
+// mode: nothing removed, set aside or half appended.
+TEST(DoDuri, AStopWhileListeningLeavesTheReaderFileAsItWas) {
+  TemporaryFolder temporary;
+  for (const char* mode : {"1", "2", "3"}) {
+    std::string folder = temporary / (std::string("modo") + mode);
+    std::filesystem::create_directory(folder);
+    std::string file = folder + "/letture.txt";
+    WriteFile(file, "VECCHIO;9");
+    Reader reader({"--silenzio"});
+    ASSERT_FALSE(reader.device.empty());
+    // With <show window> it says when the port is open: it listens from then on.
+    auto program = StartReaderProgram(
+        reader.device, file + ",3,3," + mode + ",1,1,0,0,1,0,600");
+    EXPECT_NE(program->ReadLine(10s).find("aperta"), std::string::npos) << mode;
+    program->Terminate();
+    EXPECT_EQ(program->Wait(), 128 + 15) << mode;
+    EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"letture.txt"}) << mode;
+    EXPECT_EQ(ReadFile(file), "VECCHIO;9") << mode;
   }
 }
 
@@ -205,6 +240,37 @@ TEST_F(ReaderProgramEndToEnd, ASilentReaderGivesTheNoDataMessage) {
   EXPECT_EQ(platform->boxes,
             (std::vector<ShownBox>{{kNessunDatoRicevuto, kCritical, kTitoloLetturaDati}}));
   EXPECT_TRUE(Rows("SELECT * FROM Viruzedi").empty());
+}
+
+// Ctrl-C while the reader program listens: the program is ended and waited
+// for, so the port is free when the call returns and no file comes later.
+TEST_F(ReaderProgramEndToEnd, AStopEndsTheReaderProgramAndFreesThePort) {
+  Reader reader({"--silenzio"});
+  ASSERT_FALSE(reader.device.empty());
+  SetEnvironmentValue("VIRUZEDI_COM9", reader.device);
+  WriteFile(readerFile, "VECCHIO;9\r\n");
+  platform->stopAfterChecks = 3;
+  Viruzedi component(platform);
+  EXPECT_EQ(ErrorOf([&] {
+              component.Scarica2(database, readerFile, 9, B115200, Sovrascrivi, true, true,
+                                 false, false, false, 600);
+            }),
+            kUserInterrupt);
+  EXPECT_TRUE(component.LastOutcome().Interrupted());
+  EXPECT_NE(SerialDevice::Open(reader.device), nullptr);  // no one holds it
+  EXPECT_EQ(ReadFile(readerFile), "VECCHIO;9\r\n");
+  EXPECT_TRUE(Rows("SELECT * FROM Viruzedi").empty());
+  EXPECT_TRUE(platform->boxes.empty());
+}
+
+// A port that cannot be opened was today's "no data": the clerk must learn
+// that the reader was not emptied.
+TEST_F(ReaderProgramEndToEnd, APortThatCannotBeOpenedIsNoNoDataMessage) {
+  SetEnvironmentValue("VIRUZEDI_COM10", temporary / "nessuna-porta");
+  Viruzedi component(platform);
+  EXPECT_EQ(ErrorOf([&] { component.Scarica2(database, readerFile, 10); }),
+            kInvalidPortNumber);
+  EXPECT_TRUE(platform->boxes.empty());
 }
 
 }  // namespace
