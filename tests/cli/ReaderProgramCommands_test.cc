@@ -28,8 +28,18 @@ class ReaderProgramCommands : public ::testing::Test {
 };
 
 TEST_F(ReaderProgramCommands, OptionsOutsideTheirRangeAreUsageErrors) {
-  for (const char* options : {"--cr 2", "--timeout 40000", "--mostra-file si", "--baud B1234"}) {
+  for (const char* options :
+       {"--cr 2", "--timeout 40000", "--mostra-file si", "--baud B1234", "--porta-com 256",
+        "--porta-com -1", "--porta-com COM99", "--baud 0", "--baud 6", "--mod-file 0",
+        "--mod-file 5"}) {
     EXPECT_EQ(RunViruzedi("scarica2" + files + " " + options).status, 2) << options;
+  }
+  // Within range, by number or name, the options reach the operation (which
+  // then fails: port 255 and COM3 have no device here).
+  for (const char* options : {"--porta-com 255", "--porta-com com3 --baud B9600 --mod-file 4"}) {
+    Outcome outcome = RunViruzedi("--com 3=/nessuna --com 255=/nessuna scarica2" + files + " " +
+                                  options);
+    EXPECT_EQ(outcome.status, 1) << options << outcome.output;
   }
   EXPECT_EQ(RunViruzedi("scarica-zidorivovi '" + database + "'").status, 2);
 }
@@ -46,24 +56,32 @@ TEST_F(ReaderProgramCommands, ReadsOfTheSimulatedReaderBecomeRows) {
   EXPECT_NE(shown.output.find("LOT42"), std::string::npos) << shown.output;
 }
 
-TEST_F(ReaderProgramCommands, NoDataIsNoFailureAndAnAutomationErrorIs) {
+TEST_F(ReaderProgramCommands, NoDataIsNoFailureAndAPortWithoutDeviceIs) {
   testing::WriteFile(readerFile, "A1;5\r\n");
-  // Port 0 has no device: the reader program receives nothing and, in the
-  // default mode, removes the earlier file.
-  Outcome nothing = RunViruzedi("scarica2" + files + " --porta-com 0");
+  auto reader = ChildProcess::Start({BinFolder() + "reader-simulator", "--silenzio"}, true);
+  std::string device = reader->ReadLine(10s);
+  ASSERT_FALSE(device.empty());
+  // The reader answers nothing: in the default mode the earlier file goes.
+  Outcome nothing =
+      RunViruzedi("--com 4=" + device + " scarica2" + files + " --porta-com 4 --timeout 1");
   EXPECT_EQ(nothing.status, 0);
   EXPECT_NE(nothing.output.find("[Lettura dati...] Non dato è stato ricevuto dal lettore con "
                                 "viruzedi."),
             std::string::npos)
       << nothing.output;
 
-  // In Accoda mode the earlier file stays, and is imported into a database
-  // that is not there.
-  testing::WriteFile(readerFile, "A1;5\r\n");
-  Outcome failed = RunViruzedi("scarica2 '" + folder / "nessuno.db" + "' '" + readerFile +
-                       "' --porta-com 0 --mod-file Accoda");
+  // Port 0 has no device: the reader was not emptied, and the operator is
+  // told so instead of "no data".
+  Outcome failed = RunViruzedi("scarica2" + files + " --porta-com 0");
   EXPECT_EQ(failed.status, 1);
-  EXPECT_NE(failed.output.find("errore 3024"), std::string::npos) << failed.output;
+  EXPECT_NE(failed.output.find("8002"), std::string::npos) << failed.output;
+  EXPECT_EQ(failed.output.find("Non dato"), std::string::npos) << failed.output;
+
+  // A database that is not there fails before the reader program runs.
+  Outcome noDatabase = RunViruzedi("scarica2 '" + folder / "nessuno.db" + "' '" + readerFile +
+                                   "' --porta-com 0 --mod-file Accoda");
+  EXPECT_EQ(noDatabase.status, 1);
+  EXPECT_NE(noDatabase.output.find("3024"), std::string::npos) << noDatabase.output;
 }
 
 }  // namespace
