@@ -27,6 +27,16 @@ void RefuseWhileLoaded(bool loaded) {
   }
 }
 
+// Another download may make the folder at the same moment: theirs will do.
+void EnsureFolder(FileSystem& files, const std::string& folder) {
+  if (files.FolderExists(folder)) return;
+  try {
+    files.CreateFolder(folder);
+  } catch (const AutomationError& failure) {
+    if (failure.number != kFileAlreadyExists || !files.FolderExists(folder)) throw;
+  }
+}
+
 }  // namespace
 
 void ScaricaDuzuForm::Load(Platform& platform) {
@@ -42,7 +52,7 @@ void ScaricaDuzuForm::Unload() { ctlZeveVozu1.reset(); }
 void ScaricaDuzuForm::Form_Load(Platform& platform) {
   try {
     FileSystem& files = platform.Files();
-    if (!files.FolderExists(NomeCartella)) files.CreateFolder(NomeCartella);
+    EnsureFolder(files, NomeCartella);
     if (ctlZeveVozu1->FlagAlternativo()) {
       ctlZeveVozu1->OperazioneAlternativa();
       return;
@@ -68,7 +78,7 @@ void CaricaDuzuForm::Form_Load(Platform& platform) {
   try {
     FileSystem& files = platform.Files();
     const std::string folder = platform.DownloadFolder();
-    if (!files.FolderExists(folder)) files.CreateFolder(folder);
+    EnsureFolder(files, folder);
     if (ctlZeveVozu1->FlagAlternativo()) {
       ctlZeveVozu1->OperazioneAlternativa();
     } else {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "component/AutomationError.h"
+#include "platform/FileSystem.h"
 #include "platform/TerminalLink.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/ErrorOf.h"
@@ -100,6 +101,36 @@ TEST_P(FolderLinkTest, ReceivingTakesTheTerminalsFileOnce) {
   link->RiceviFile(letture + "/Riconciliazione_1.tmp", 2);
   EXPECT_EQ(ReadFile(letture + "/Riconciliazione_1.tmp"), "due");
   EXPECT_TRUE(FolderNames(terminale).empty());
+}
+
+// A claim is a terminal file a download has renamed to a name of its own;
+// its lock tells a live download from a dead one.
+TEST_P(FolderLinkTest, AClaimOfADeadDownloadIsTakenOverAndALiveOneLeftAlone) {
+  const std::string dead = terminale + "/.1.txt.999999-0.preso";
+  const std::string live = terminale + "/.1.txt.999998-0.preso";
+  WriteFile(dead, "abbandonato");
+  WriteFile(live, "in corso");
+  std::unique_ptr<FileLock> held = platform.Files().TryLock(live);
+  ASSERT_TRUE(held);
+  WriteFile(terminale + "/1.txt", kContent);
+
+  EXPECT_TRUE(link->RiceviFile(letture + "/a.tmp", 1));
+  EXPECT_EQ(ReadFile(letture + "/a.tmp"), "abbandonato");
+  EXPECT_TRUE(link->RiceviFile(letture + "/b.tmp", 1));
+  EXPECT_EQ(ReadFile(letture + "/b.tmp"), kContent);
+  EXPECT_FALSE(link->RiceviFile(letture + "/c.tmp", 1));
+  EXPECT_EQ(FolderNames(terminale), std::vector<std::string>{".1.txt.999998-0.preso"});
+}
+
+// The caller reserves the name with an empty file: only that is replaced.
+TEST_P(FolderLinkTest, TheFileReplacesTheReservationAndNothingElse) {
+  WriteFile(letture + "/r.tmp", "");
+  EXPECT_FALSE(link->RiceviFile(letture + "/r.tmp", 1));
+  EXPECT_TRUE(fs::exists(letture + "/r.tmp"));
+  WriteFile(terminale + "/1.txt", kContent);
+  EXPECT_TRUE(link->RiceviFile(letture + "/r.tmp", 1));
+  EXPECT_EQ(ReadFile(letture + "/r.tmp"), kContent);
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"r.tmp"});
 }
 
 TEST_P(FolderLinkTest, AnEmptyFileArrivesEmpty) {
