@@ -192,6 +192,26 @@ TEST(SerialTerminalLink, ATerminalUnpluggedMidTransferFailsAtOnceAndLeavesNoFile
   }
 }
 
+// Ctrl-C during a long receive: the link stops between two blocks, the
+// terminal is told, and neither the partial file nor the name is touched.
+TEST(SerialTerminalLink, AStopRequestEndsAReceiveBetweenBlocksAndLeavesNothing) {
+  Terminal terminal;
+  WriteFile(terminal.files / "1.txt", Lines(150, "X12$"));
+  TestPlatform platform;
+  platform.stopAfterChecks = 2;  // the third block
+  TemporaryFolder here;
+  WriteFile(here / "down.tmp", "");  // the caller's reservation
+  auto link = MakeSerialTerminalLink(terminal.device, platform);
+
+  EXPECT_EQ(FailureOf([&] { link->RiceviFile(here / "down.tmp", 1); }).number, kUserInterrupt);
+
+  EXPECT_EQ(platform.stopChecks, 3);
+  EXPECT_EQ(FolderNames(here.path()), std::vector<std::string>{"down.tmp"});
+  EXPECT_EQ(ReadFile(here / "down.tmp"), "");
+  EXPECT_NE(terminal.NextEvent().find("RICEVI 1: "), std::string::npos);
+  EXPECT_EQ(FolderNames(terminal.files.path()), std::vector<std::string>{"1.txt"});
+}
+
 TEST(SerialTerminalLink, ReportsADeviceItCannotUse) {
   TestPlatform platform;
   TemporaryFolder here;
