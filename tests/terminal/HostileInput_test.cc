@@ -158,17 +158,20 @@ TEST_F(FaultTest, ALineLongerThanTheLimitIsErrorFourteenAndStoresNothing) {
   EXPECT_TRUE(ReadFile(letture + "/" + kTemporaryName) == sent);
 }
 
-TEST_F(FaultTest, AReaderFileLineLongerThanTheLimitReachesTheHostAfterTheRowsBefore) {
-  const std::string componentFolder = temporary / "componente/";  // no reader program
+TEST_F(FaultTest, AReaderFileLineLongerThanTheLimitReachesTheHostAndStoresNothing) {
+  // A reader program that ends at once, leaving the reader file as written.
+  const std::string componentFolder = temporary / "componente/";
   std::filesystem::create_directory(componentFolder);
   platform->componentFolder = componentFolder;
+  WriteFile(componentFolder + "DO_Duri.exe", "#!/bin/sh\nexit 0\n");
+  std::filesystem::permissions(componentFolder + "DO_Duri.exe", std::filesystem::perms::owner_all);
   const std::string readerFile = temporary / "letture.txt";
   WriteFile(readerFile, "A1;5\r\n" + std::string(kLongestTextLine, 'Z') + "Z;1\r\nB2;3\r\n");
 
   Viruzedi component(platform);
   EXPECT_EQ(ErrorOf([&] { component.Scarica2(database, readerFile); }), kOutOfStringSpace);
 
-  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"A1"});
+  EXPECT_TRUE(Rows("SELECT Codart FROM Viruzedi").empty());  // all or nothing
   EXPECT_TRUE(platform->boxes.empty());
 }
 

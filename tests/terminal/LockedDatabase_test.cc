@@ -93,9 +93,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Download>& info) { return std::string(info.param.name); });
 
 TEST_F(LockedDatabaseTest, AReaderFileImportReachesTheHostWithTheEngineNumber) {
-  const std::string componentFolder = temporary / "componente/";  // no reader program
+  // A reader program that ends at once, leaving the reader file as written.
+  const std::string componentFolder = temporary / "componente/";
   std::filesystem::create_directory(componentFolder);
   platform->componentFolder = componentFolder;
+  WriteFile(componentFolder + "DO_Duri.exe", "#!/bin/sh\nexit 0\n");
+  std::filesystem::permissions(componentFolder + "DO_Duri.exe", std::filesystem::perms::owner_all);
   const std::string readerFile = temporary / "letture.txt";
   WriteFile(readerFile, "A1;5\r\nB2;3;17\r\n");
   DatabaseLock lock(database, temporary.path());
