@@ -95,8 +95,10 @@ class Viruzedi {
   // Sends the prepared upload file to the terminal. Throws AutomationError
   // only when the form itself cannot be made.
   Variant Upload1();
-  // Runs the reader program, then appends the lines of its reader file to
-  // table viruzedi of PercorsoMDB. Throws AutomationError on any failure.
+  // Checks PercorsoMDB's table viruzedi, runs the reader program, then
+  // appends the lines of its reader file to that table, all or none.
+  // Throws AutomationError on any failure (naming the reader file once the
+  // program has run); a reader that sent nothing is the no-data message.
   void Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
                 int32_t PortaCOM = COM1, int32_t Baud = B115200,
                 int32_t ModFile = Sovrascrivi, bool CR = true, bool LF = true,
