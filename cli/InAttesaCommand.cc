@@ -1,0 +1,42 @@
+// `viruzedi in-attesa`: the received files that wait in the download folder,
+// each with the formats `importa` can take it as.
+#include <iostream>
+#include <string>
+
+#include "cli/Command.h"
+#include "terminal/WaitingFiles.h"
+
+namespace viruzedi::cli {
+namespace {
+
+const char* FormatName(ImportFormat format) {
+  switch (format) {
+    case ImportFormat::kScarica: return "scarica";
+    case ImportFormat::kScarica3: return "scarica3";
+    case ImportFormat::kScarica4: return "scarica4";
+    case ImportFormat::kScarica5: return "scarica5";
+    case ImportFormat::kScaricaRimesseOF: return "scarica-rimesseof";
+    case ImportFormat::kScarica2: return "scarica2";
+    case ImportFormat::kScaricaZidoriVovi: return "scarica-zidorivovi";
+  }
+  return "";
+}
+
+CommandRegistration inAttesa(
+    "in-attesa",
+    "List the received files that wait in the download folder (their import failed or was "
+    "stopped), with the formats to give `importa`",
+    [](CLI::App&) -> CommandAction {
+      return [](CliRun& run) {
+        for (const WaitingFile& waiting : WaitingFiles(run.platform())) {
+          std::cout << waiting.path << "\t--formato ";
+          for (size_t i = 0; i < waiting.formats.size(); ++i) {
+            std::cout << (i == 0 ? "" : " oppure ") << FormatName(waiting.formats[i]);
+          }
+          std::cout << "\n";
+        }
+      };
+    });
+
+}  // namespace
+}  // namespace viruzedi::cli

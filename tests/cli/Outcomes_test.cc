@@ -1,0 +1,137 @@
+// What the command tells its caller: usage errors, exit statuses from the
+// operation's outcome (a stop signal included), and the plain lines beside
+// the boxes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ChildProcess.h"
+#include "tests/support/Commands.h"
+#include "tests/support/TestPlatform.h"
+
+namespace viruzedi {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::BinFolder;
+using testing::QueryRows;
+using testing::RunViruzedi;
+using testing::ShellQuoted;
+using testing::TemporaryFolder;
+
+TEST(CommandOutcome, PortsFormatsAndRangesOutsideTheirDomainAreUsageErrors) {
+  struct Case {
+    std::string arguments;
+    int status;
+  };
+  const std::vector<Case> cases{
+      {"--com 01=/dev/null mostra --db x", 2},
+      {"--com x=/dev/null mostra --db x", 2},
+      {"--com 1= mostra --db x", 2},
+      {"--com =/dev/null mostra --db x", 2},
+      {"--com 256=/dev/null mostra --db x", 2},
+      {"--com -1=/dev/null mostra --db x", 2},
+      {"scarica --db x --porta 256", 2},
+      {"scarica --db x --porta -1", 2},
+      {"scarica1 --db x --porta 300", 2},
+      {"importa f --formato nessuno --db x", 2},
+      {"importa f --db x", 2},
+      // Accepted, then failing on the missing database: the options were fine.
+      {"--com 255=/dev/null mostra --db /nonexistent/x.db", 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RunViruzedi(c.arguments).status, c.status) << c.arguments;
+  }
+}
+
+TEST(CommandOutcome, DemoMakesTheFolderItIsGiven) {
+  TemporaryFolder folder;
+  std::string target = folder / "nuova/cartella";
+  testing::CommandOutcome demo = RunViruzedi("demo --cartella " + ShellQuoted(target));
+  EXPECT_EQ(demo.status, 0) << demo.output;
+  EXPECT_FALSE(QueryRows(target + "/magazzino.db", "SELECT count(*) FROM Viruzedi").empty());
+}
+
+TEST(CommandOutcome, MostraReadsADatabaseThatItsUserMayOnlyRead) {
+  TemporaryFolder folder;
+  std::string shared = folder / "condivisa";
+  ASSERT_EQ(RunProcess({"mkdir", shared}), 0);
+  std::string database = shared + "/magazzino.db";
+  ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
+  ASSERT_EQ(RunProcess({"sqlite3", database,
+                        "PRAGMA journal_mode=WAL; INSERT INTO Viruzedi (Codart) VALUES ('A1');"}),
+            0);
+  // Another user's files: readable by all, writable by their owner only.
+  ASSERT_EQ(RunProcess({"chmod", "0755", folder.path(), shared}), 0);
+  ASSERT_EQ(RunProcess({"chmod", "0644", database}), 0);
+  // As root, the listing runs as an unprivileged user; otherwise the folder
+  // is made read-only for this user.
+  std::string asReader = "";
+  if (RunProcess({"sh", "-c", "[ \"$(id -u)\" -eq 0 ]"}) == 0) {
+    asReader = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  } else {
+    ASSERT_EQ(RunProcess({"chmod", "0555", shared}), 0);
+  }
+  auto child = ChildProcess::Start(
+      {"/bin/sh", "-c",
+       asReader + ShellQuoted(BinFolder() + "viruzedi") + " mostra --db " + ShellQuoted(database) +
+           " 2>&1"},
+      true);
+  testing::CommandOutcome shown = testing::Finish(*child);
+  RunProcess({"chmod", "0755", shared});
+  EXPECT_EQ(shown.status, 0) << shown.output;
+  EXPECT_NE(shown.output.find("A1"), std::string::npos) << shown.output;
+}
+
+// A pen download that a signal stops: the command ends at the next safe
+// point with 128 + the signal, and every read the pen let go is stored.
+class StopSignal : public ::testing::TestWithParam<std::pair<const char*, int>> {};
+
+TEST_P(StopSignal, EndsThePenDownloadWithItsStatusAndKeepsEveryReadSent) {
+  TemporaryFolder folder;
+  std::string database = folder / "magazzino.db";
+  ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
+  std::vector<std::string> reads;
+  for (int i = 0; i < 400; ++i) reads.push_back("A" + std::to_string(i) + ";1;2;3");
+  std::vector<std::string> simulatorArguments{BinFolder() + "pen-simulator", "--delay", "20"};
+  simulatorArguments.insert(simulatorArguments.end(), reads.begin(), reads.end());
+  auto pen = ChildProcess::Start(simulatorArguments, true);
+  std::string device = pen->ReadLine(5s);
+  ASSERT_FALSE(device.empty());
+
+  auto download = ChildProcess::Start(
+      {BinFolder() + "viruzedi", "--letture", folder / "_Letture", "--com", "1=" + device,
+       "scarica", "--db", database, "--porta", "1"},
+      true);
+  // Some reads arrive first: the signal falls in the middle of the download.
+  for (int waited = 0; waited < 100; ++waited) {
+    if (QueryRows(database, "SELECT count(*) FROM Viruzedi") != std::vector<std::string>{"0"}) {
+      break;
+    }
+    RunProcess({"sleep", "0.05"});
+  }
+  ASSERT_EQ(RunProcess({"kill", std::string("-") + GetParam().first,
+                        std::to_string(download->pid())}),
+            0);
+  testing::CommandOutcome outcome = testing::Finish(*download);
+  EXPECT_EQ(outcome.status, GetParam().second) << outcome.output;
+  int stored = std::stoi(QueryRows(database, "SELECT count(*) FROM Viruzedi").at(0));
+  EXPECT_GT(stored, 0);
+  EXPECT_LT(stored, 400);
+  // Stored reads are the first ones, each once, with no gap.
+  EXPECT_EQ(QueryRows(database, "SELECT count(DISTINCT Codart) FROM Viruzedi"),
+            std::vector<std::string>{std::to_string(stored)});
+  EXPECT_EQ(QueryRows(database, "SELECT Codart FROM Viruzedi WHERE Codart = 'A" +
+                                    std::to_string(stored - 1) + "'")
+                .size(),
+            1u);
+  pen->Terminate();
+}
+
+INSTANTIATE_TEST_SUITE_P(IntAndTerm, StopSignal,
+                         ::testing::Values(std::make_pair("INT", 130),
+                                           std::make_pair("TERM", 143)));
+
+}  // namespace
+}  // namespace viruzedi
