@@ -64,5 +64,46 @@ TEST_F(TerminalCommandsTest, UploadSendsTheFileOfTheDownloadFolder) {
   EXPECT_NE(missing.output.find("[53] "), std::string::npos) << missing.output;
 }
 
+// What an operator does with a file that waits: the failure names the line,
+// in-attesa names the file and its format, importa finishes it once and
+// refuses it after.
+TEST_F(TerminalCommandsTest, AFailedFileIsNamedListedFixedAndImportedOnce) {
+  PutTerminalFile(1, {"A$1;1;20261206;1", "B$2;due;20261206;1"});
+  Outcome failed = Viruzedi("scarica4" + Db());
+  EXPECT_EQ(failed.status, 1) << failed.output;
+  EXPECT_NE(failed.output.find(", riga 2: B$2;due;20261206;1"), std::string::npos)
+      << failed.output;
+  EXPECT_TRUE(Rows("SELECT Codart FROM Viruzedi").empty());
+
+  Outcome listed = Viruzedi("in-attesa");
+  EXPECT_EQ(listed.status, 0) << listed.output;
+  std::string::size_type tab = listed.output.find("\t--formato scarica4");
+  ASSERT_NE(tab, std::string::npos) << listed.output;
+  std::string waiting = listed.output.substr(0, tab);
+  EXPECT_NE(waiting.find(letture + "/MovMag_"), std::string::npos) << waiting;
+
+  WriteFile(waiting, "A$1;1;20261206;1\r\nB$2;2;20261206;1\r\n");
+  Outcome imported = Viruzedi("importa " + ShellQuoted(waiting) + " --formato scarica4" + Db());
+  EXPECT_EQ(imported.status, 0) << imported.output;
+  EXPECT_EQ(Rows("SELECT Codart, Quantità FROM Viruzedi ORDER BY Codart"),
+            (std::vector<std::string>{"A|1.0", "B|2.0"}));
+  EXPECT_EQ(Viruzedi("in-attesa").output, "\n");
+  EXPECT_EQ(Viruzedi("importa " + ShellQuoted(waiting) + " --formato scarica4" + Db()).status, 1);
+  EXPECT_EQ(Rows("SELECT count(*) FROM Viruzedi"), std::vector<std::string>{"2"});
+}
+
+TEST_F(TerminalCommandsTest, RowsThatTheTableRefusesAreCountedOnAPlainLine) {
+  ASSERT_EQ(RunProcess({"sqlite3", database, "CREATE UNIQUE INDEX UnCodice ON Viruzedi (Codart)"}),
+            0);
+  PutTerminalFile(1, {"A$1;1;20261206;1", "A$1;1;20261206;1", "B$1;1;20261206;1",
+                      "B$1;1;20261206;1"});
+  Outcome refused = Viruzedi("scarica4" + Db());
+  EXPECT_EQ(refused.status, 0) << refused.output;
+  EXPECT_NE(refused.output.find("viruzedi: 2 righe rifiutate da un vincolo della tabella"),
+            std::string::npos)
+      << refused.output;
+  EXPECT_EQ(Rows("SELECT count(*) FROM Viruzedi"), std::vector<std::string>{"2"});
+}
+
 }  // namespace
 }  // namespace viruzedi::testing
