@@ -26,6 +26,9 @@ namespace viruzedi {
 struct LineContext {
   Platform& platform;
   int16_t idUt;
+  // The reading that only checks the lines before any row is written: the
+  // statement is thrown away, so the clock is not read for it.
+  bool checkOnly = false;
 };
 
 using Fields = std::vector<std::string>;

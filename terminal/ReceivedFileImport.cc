@@ -1,5 +1,6 @@
 #include "terminal/ReceivedFileImport.h"
 
+#include <functional>
 #include <vector>
 
 #include "component/Conversions.h"
@@ -11,45 +12,29 @@
 namespace viruzedi {
 namespace {
 
-struct StagedRow {
-  uint64_t lineNumber;
-  std::string statement;
-};
-
 bool IsBlank(const std::string& line) {
   return line.find_first_not_of(' ') == std::string::npos;
 }
 
-// The line again, read only when a failure must name it: staging keeps the
-// statements, not the lines, so a long file costs its rows once.
-std::string LineAt(FileSystem& files, const std::string& path, uint64_t lineNumber) {
-  try {
-    std::unique_ptr<TextStream> stream = files.OpenTextFile(path);
-    std::string line;
-    for (uint64_t n = 0; n < lineNumber && !stream->AtEndOfStream(); ++n) line = stream->ReadLine();
-    return line;
-  } catch (...) {
-    return "";
-  }
-}
-
-[[noreturn]] void RethrowAtLine(FileSystem& files, const std::string& path, uint64_t lineNumber,
-                                const std::string* line) {
+[[noreturn]] void RethrowAtLine(const std::string& path, uint64_t lineNumber,
+                                const std::string& line) {
   AutomationError failure = CurrentFailure();
   // A stop request lies in no line.
   if (failure.number != kUserInterrupt) {
-    failure.detail = path + ", riga " + std::to_string(lineNumber) + ": " +
-                     (line ? *line : LineAt(files, path, lineNumber));
+    failure.detail = path + ", riga " + std::to_string(lineNumber) + ": " + line;
   }
   throw failure;
 }
 
-std::vector<StagedRow> StageLines(const FileDownload& download, Platform& platform,
-                                  const std::string& path, int16_t idUt) {
-  FileSystem& files = platform.Files();
-  std::vector<StagedRow> rows;
-  std::unique_ptr<TextStream> stream = files.OpenTextFile(path);
-  LineContext context{platform, idUt};
+// Reads the file and hands the statement of every line that is not blank to
+// `row`, with a look at the stop request before each line. `warn` marks the
+// first reading, which only checks: a rejected line shows the bad-code
+// warning then, and is passed over silently the second time.
+void ForEachRow(const FileDownload& download, Platform& platform, const std::string& path,
+                int16_t idUt, bool warn,
+                const std::function<void(const std::string& statement)>& row) {
+  std::unique_ptr<TextStream> stream = platform.Files().OpenTextFile(path);
+  LineContext context{platform, idUt, warn};
   uint64_t lineNumber = 0;
   while (!stream->AtEndOfStream()) {
     StopIfRequested(platform);
@@ -57,25 +42,19 @@ std::vector<StagedRow> StageLines(const FileDownload& download, Platform& platfo
     std::string line;
     try {
       line = stream->ReadLine();
+      // A terminal that ends its file with an empty line sent no read there.
+      if (IsBlank(line)) continue;
+      std::optional<std::string> statement = download.grammar(SplitFields(line), context);
+      if (statement) {
+        row(*statement);
+      } else if (warn) {
+        platform.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
+      }
     } catch (...) {
-      RethrowAtLine(files, path, lineNumber, &line);
-    }
-    // A terminal that ends its file with an empty line sent no read there.
-    if (IsBlank(line)) continue;
-    std::optional<std::string> statement;
-    try {
-      statement = download.grammar(SplitFields(line), context);
-    } catch (...) {
-      RethrowAtLine(files, path, lineNumber, &line);
-    }
-    if (statement) {
-      rows.push_back(StagedRow{lineNumber, std::move(*statement)});
-    } else {
-      platform.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
+      RethrowAtLine(path, lineNumber, line);
     }
   }
   stream->Close();
-  return rows;
 }
 
 }  // namespace
@@ -92,7 +71,11 @@ uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Da
                             const std::string& folder, const std::string& name, int16_t idUt) {
   FileSystem& files = platform.Files();
   const std::string path = JoinPath(folder, name);
-  std::vector<StagedRow> rows = StageLines(download, platform, path, idUt);
+  // Every line is checked (and its warning shown) before anything is
+  // written. The rows are then made again from the file rather than kept:
+  // the lines are cheap to read twice, and memory stays flat however long
+  // the file.
+  ForEachRow(download, platform, path, idUt, true, [](const std::string&) {});
 
   // Rows stored under a file that then cannot take its archive name would
   // be stored again by whoever imports the waiting file.
@@ -106,13 +89,8 @@ uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Da
     // One short transaction once every line is checked, so other
     // workstations wait for the writing only, never for the reading.
     Transaction transaction(database);
-    for (const StagedRow& row : rows) {
-      try {
-        database.Execute(row.statement);
-      } catch (...) {
-        RethrowAtLine(files, path, row.lineNumber, nullptr);
-      }
-    }
+    ForEachRow(download, platform, path, idUt, false,
+               [&database](const std::string& statement) { database.Execute(statement); });
     transaction.Commit();
   }
   // The archived file is the only trace of what the terminal sent: its rows
