@@ -1,8 +1,69 @@
-// Placeholder until the import of this format is written.
+// ImportaFilePenna: stores the reads of the pen's recovery file (or any file
+// of pen lines) as the pen download would, all of them or none.
+#include <memory>
+#include <vector>
+
+#include "component/Conversions.h"
+#include "component/Database.h"
+#include "component/ErrorReport.h"
 #include "component/Viruzedi.h"
+#include "platform/FileSystem.h"
+#include "platform/Windows1252.h"
+#include "serial/ImportedName.h"
+#include "serial/PenRead.h"
+#include "serial/Texts.h"
 
 namespace viruzedi {
 
-void Viruzedi::ImportaFilePenna(const std::string&) { RaiseError(kInvalidArgument); }
+namespace {
+
+std::string NameOf(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void Viruzedi::ImportaFilePenna(const std::string& path) {
+  Platform& platform = *platform_;
+  FileSystem& files = platform.Files();
+  if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
+  if (NameOf(path).find(kSegnoImportato) != std::string::npos) {
+    RaiseError(kFileAlreadyExists, path);
+  }
+  // Held from before the first line until the file has left its name: a pen
+  // download that fails meanwhile waits to append, so its read lands in the
+  // file's next version instead of in one already imported.
+  std::unique_ptr<FileLock> lock = files.TryLock(path);
+  if (!lock) RaiseError(kPermissionDenied, path);
+
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath_);
+  database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
+                                                                   std::end(kColonneLetture)));
+  {
+    Transaction transaction(*database);
+    std::unique_ptr<TextStream> stream = files.OpenTextFile(path);
+    for (int number = 1; !stream->AtEndOfStream(); ++number) {
+      StopIfRequested(platform);
+      std::string line = stream->ReadLine();
+      // An empty answer or a lone line end carries no read.
+      if (TrimSpaces(line).empty()) continue;
+      try {
+        // The stream hands out UTF-8; the pen's grammar takes the bytes the
+        // pen sent, which is what an unedited recovery file holds.
+        std::string riga = Utf8ToWindows1252(line);
+        database->Execute(PenReadStatement(CutPenRead(riga)));
+      } catch (AutomationError& failure) {
+        failure.detail = path + ", riga " + std::to_string(number) + ": " + line;
+        throw;
+      }
+    }
+    transaction.Commit();
+  }
+  // Durable before the rename: the renamed file is no longer a read's copy.
+  database->MakeDurable();
+  outcome_.rowsRefused = database->RowsRefused();
+  RinominaImportato(files, path, platform.LocalNow());
+}
 
 }  // namespace viruzedi

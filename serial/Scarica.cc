@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "component/Conversions.h"
 #include "component/Database.h"
 #include "component/ErrorReport.h"
+#include "component/LineReceiver.h"
 #include "component/Viruzedi.h"
 #include "platform/SerialPort.h"
 #include "serial/PenRead.h"
+#include "serial/PenRecovery.h"
 #include "serial/Texts.h"
 
 namespace viruzedi {
@@ -37,6 +41,39 @@ bool WaitForLine(Platform& platform, SerialPort& port, const bool& lineReady) {
   return true;
 }
 
+// Assembles the reader's lines as the object's own receive handler does, but
+// hands the characters of a line that grew past the receiver's limit to
+// `dropped` before the overflow ends the download: the receiver lets them
+// go, and the pen has forgotten them.
+void ReceiveAnswer(SerialPort& port, std::string& buffer, std::string& line, bool& lineReady,
+                   std::string& dropped) {
+  if (port.CommEvent() != kComEvReceive) return;
+  std::string input = port.Input();
+  // Copied only when the limit may be passed, so ordinary reads cost nothing.
+  std::string collected;
+  if (buffer.size() + input.size() > kMaxReceivedLine) collected = buffer + input;
+  if (!AppendReceived(buffer, line, lineReady, input)) {
+    dropped = std::move(collected);
+    RaiseError(kReceiveOverflow,
+               kTroppiCaratteri + std::to_string(kMaxReceivedLine) + kSenzaFineRiga);
+  }
+}
+
+// Puts the port's receive handler back when the download ends, however it
+// ends: the download's handler refers to its own locals.
+class HandlerScope {
+ public:
+  HandlerScope(SerialPort& port, std::function<void()> handler)
+      : port_(port), saved_(std::exchange(port.OnComm, std::move(handler))) {}
+  ~HandlerScope() { port_.OnComm = std::move(saved_); }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+
+ private:
+  SerialPort& port_;
+  std::function<void()> saved_;
+};
+
 }  // namespace
 
 Variant Viruzedi::Scarica() {
@@ -44,39 +81,69 @@ Variant Viruzedi::Scarica() {
   Platform& platform = *platform_;
   // Released, never closed explicitly, when the call ends on any path.
   std::unique_ptr<Database> database;
+  // What the pen has sent and forgotten while no row holds it yet: the read
+  // being stored, or the characters an overflow dropped. A failure puts it
+  // in the recovery file.
+  std::string unstored;
+  bool holdsUnstored = false;
+  HandlerScope handler(*Seriale, [this, &unstored] {
+    ReceiveAnswer(*Seriale, BufferRicezione, UltimaRiga, RigaCompleta, unstored);
+  });
+  auto noteRows = [&] { outcome_.rowsRefused = database ? database->RowsRefused() : 0; };
   try {
     Seriale->CommPort = ToInteger(porta_);
     Seriale->SetPortOpen(true);
     UltimaRiga.clear();
     BufferRicezione.clear();
     RigaCompleta = false;
-    // Only after the port: a busy port must not touch the database.
+    // Only after the port: a busy port must not touch the database. Before
+    // the first request: a wrong database must not cost the pen a read.
     database = DBEngine::Instance().OpenDatabase(dbPath_);
+    database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
+                                                                     std::end(kColonneLetture)));
 
     while (!EqualsIgnoreCase(UltimaRiga, kNessunaLettura)) {
+      // The only safe point: here every read taken so far is stored.
+      StopIfRequested(platform);
       Seriale->Output(kRichiestaLettura);
       if (!WaitForLine(platform, *Seriale, RigaCompleta)) {
-        // Rows already stored stay; the port is closed once the person has
-        // read the message.
-        platform.MessageBox(kTestoTimeOut, kCritical, kTitoloTimeOut);
+        // Characters of an answer cut short are kept; rows already stored
+        // stay; the port is closed once the person has read the message.
+        std::string saved;
+        if (!BufferRicezione.empty()) saved = SalvaNonSalvate(platform, BufferRicezione);
+        BufferRicezione.clear();
+        NoteFailure();
+        noteRows();
+        platform.MessageBox(kTestoTimeOut + saved, kCritical, kTitoloTimeOut);
         Seriale->SetPortOpen(false);
         return {};
       }
       // The handler runs only inside the wait, so the line is not replaced
       // while it is cut and stored.
       if (!EqualsIgnoreCase(UltimaRiga, kNessunaLettura)) {
+        unstored = UltimaRiga;
+        holdsUnstored = true;
         PenRead read = CutPenRead(UltimaRiga);
         database->Execute(PenReadStatement(read));
+        holdsUnstored = false;
       }
       RigaCompleta = false;
     }
+    noteRows();
     Seriale->SetPortOpen(false);
   } catch (...) {
     AutomationError failure = CurrentFailure();
     Seriale->SetPortOpen(false);
+    std::string saved;
+    if (holdsUnstored || failure.number == kReceiveOverflow) {
+      saved = SalvaNonSalvate(platform, unstored);
+    }
+    NoteFailure(failure);
+    noteRows();
     platform.Beep();
-    platform.MessageBox(failure.number == kPortAlreadyOpen ? std::string(kTestoPortaOccupata)
-                                                           : failure.description,
+    platform.MessageBox((failure.number == kPortAlreadyOpen ? std::string(kTestoPortaOccupata)
+                                                            : failure.description) +
+                            saved,
                         kCritical, kTitoloErrore + std::to_string(failure.number));
   }
   return {};

@@ -4,6 +4,11 @@
 
 namespace viruzedi {
 
+// The table the reads go to and the columns they fill, checked before the
+// first request so that a wrong database never costs a read.
+inline constexpr const char kTabellaLetture[] = "Viruzedi";
+inline constexpr const char* kColonneLetture[] = {"Codart", "id sottoOrd", "IdLotto", "Quantità"};
+
 // The request for the next read, sent with no terminator.
 inline constexpr const char kRichiestaLettura[] = "c";
 // The answer that says no reads are left (compared without regard to case).
@@ -24,5 +29,22 @@ inline constexpr const char kTitoloTimeOut[] = "TimeOut Error";
 inline constexpr const char kTitoloErrore[] = "Errore n. ";
 inline constexpr const char kTestoPortaOccupata[] =
     "La porta selezionata risulta già aperta da un altro programma.";
+
+// The receiver's limit was passed: the detail after the overflow's text.
+inline constexpr const char kTroppiCaratteri[] = "il dispositivo ha inviato più di ";
+inline constexpr const char kSenzaFineRiga[] = " caratteri senza fine riga";
+
+// The recovery file in the download folder: what the pen sent and the
+// download could not store, one line each, as the pen sent it.
+inline constexpr const char kFileNonSalvate[] = "Penna_non_salvate.txt";
+// Added to a failure's message: the file that now holds the read, or the
+// read itself when that file cannot be written.
+inline constexpr const char kSalvataNelFile[] =
+    " I caratteri ricevuti e non salvati sono stati aggiunti al file ";
+inline constexpr const char kNonSalvata[] =
+    " I caratteri ricevuti e non salvati (il file di recupero non si può scrivere) sono: ";
+
+// A file whose name holds this has been imported already.
+inline constexpr const char kSegnoImportato[] = ".importato-";
 
 }  // namespace viruzedi

@@ -20,6 +20,7 @@ class PenFaultTest : public ::testing::Test {
  protected:
   PenFaultTest() {
     DBEngine::CreateTargetDatabase(database);
+    platform->downloadFolder = temporary / "_Letture";
     // A hung-up line answers nothing: the allowance runs out on the fake
     // clock instead of taking two real seconds.
     platform->UseFakeClock();
@@ -68,6 +69,14 @@ TEST_F(PenFaultTest, FloodWithoutALineEndIsAReceiveOverflowAndTheBufferStaysBoun
   EXPECT_EQ(platform->beeps, 1);
   EXPECT_LE(ViruzediInternals::BufferRicezione(object).size(), kMaxReceivedLine + 2);
   EXPECT_TRUE(DeviceIsFree(pen.device()));
+  // The characters without a line end are kept, as received, in one line.
+  std::string recovery = temporary / "_Letture/Penna_non_salvate.txt";
+  std::string kept = ReadFile(recovery);
+  ASSERT_TRUE(kept.ends_with("\r\n"));
+  kept.resize(kept.size() - 2);
+  EXPECT_GT(kept.size(), kMaxReceivedLine);
+  EXPECT_EQ(kept.find_first_not_of('X'), std::string::npos);
+  EXPECT_NE(platform->boxes[0].text.find(recovery), std::string::npos);
 }
 
 // A host whose event handler calls the object again while a download waits

@@ -15,7 +15,10 @@ namespace {
 
 class ScaricaTest : public ::testing::Test {
  protected:
-  ScaricaTest() { DBEngine::CreateTargetDatabase(database); }
+  ScaricaTest() {
+    DBEngine::CreateTargetDatabase(database);
+    platform->downloadFolder = temporary / "_Letture";
+  }
 
   // Runs the download on port 1 (mapped to `device`, when given) and checks
   // that the port is closed afterwards, both as the object sees it and as
@@ -77,7 +80,9 @@ TEST_F(ScaricaTest, StoresOneRowPerReadInTheOrderRead) {
   }
 }
 
-TEST_F(ScaricaTest, LineThatIsNoReadEndsWithTheGeneralMessageAndKeepsEarlierRows) {
+// The pen has forgotten the line once sent: it goes to the recovery file,
+// which the message names, and the next read is never asked for.
+TEST_F(ScaricaTest, LineThatIsNoReadEndsWithTheGeneralMessageAndIsKeptInTheRecoveryFile) {
   struct Case {
     std::string line;
     int32_t number;
@@ -90,11 +95,13 @@ TEST_F(ScaricaTest, LineThatIsNoReadEndsWithTheGeneralMessageAndKeepsEarlierRows
       {"B;1;2;", kTypeMismatch},             // no quantity
       {"B;1;99999999999;3", kOverflow},      // lot id beyond 32 bits
   };
+  std::string recovery = temporary / "_Letture/Penna_non_salvate.txt";
   for (const Case& c : cases) {
     SCOPED_TRACE("line \"" + c.line + "\"");
     platform->boxes.clear();
     platform->beeps = 0;
     std::filesystem::remove(database);
+    std::filesystem::remove(recovery);
     DBEngine::CreateTargetDatabase(database);
     SimulatedPen pen({"A;1;2;3", c.line, "C;1;2;3"});
     Scarica(pen.device());
@@ -104,7 +111,15 @@ TEST_F(ScaricaTest, LineThatIsNoReadEndsWithTheGeneralMessageAndKeepsEarlierRows
     EXPECT_EQ(platform->boxes[0].style, 16);
     EXPECT_EQ(platform->boxes[0].text.rfind(ErrorDescription(c.number), 0), 0u)
         << platform->boxes[0].text;
+    EXPECT_NE(platform->boxes[0].text.find(recovery), std::string::npos);
     EXPECT_EQ(platform->beeps, 1);
+    EXPECT_EQ(ReadFile(recovery), c.line + "\r\n");
+
+    // The read after it is still on the pen.
+    platform->boxes.clear();
+    Scarica(pen.device());
+    EXPECT_EQ(StoredRows(database), (std::vector<PenRow>{{"A", 1, 2, 3}, {"C", 1, 2, 3}}));
+    EXPECT_TRUE(platform->boxes.empty());
   }
 }
 

@@ -1,0 +1,120 @@
+// Importing a file of pen lines (the recovery file) as the pen download
+// stores them: all lines or none, then renamed so it is never imported again.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "component/AutomationError.h"
+#include "component/Database.h"
+#include "platform/FileSystem.h"
+#include "tests/serial/PenTestSupport.h"
+#include "tests/support/DatabaseLock.h"
+#include "tests/support/ErrorOf.h"
+
+namespace viruzedi::testing {
+namespace {
+
+class ImportaFilePennaTest : public ::testing::Test {
+ protected:
+  ImportaFilePennaTest() {
+    DBEngine::CreateTargetDatabase(database);
+    std::filesystem::create_directories(letture);
+    platform->downloadFolder = letture;
+    platform->localTimes = {{2026, 12, 31, 23, 59, 59}};
+    object.DbPath(database);
+  }
+
+  int Importa(const std::string& path) {
+    return ErrorOf([&] { object.ImportaFile(path, ImportFormat::kScarica); });
+  }
+
+  TemporaryFolder temporary;
+  std::string database = temporary / "magazzino.db";
+  std::string letture = temporary / "_Letture";
+  std::string file = letture + "/Penna_non_salvate.txt";
+  std::shared_ptr<PenPlatform> platform = std::make_shared<PenPlatform>();
+  Viruzedi object{platform};
+};
+
+TEST_F(ImportaFilePennaTest, StoresEveryLineAsThePenWouldAndRenamesTheFile) {
+  // Blank lines carry no read; bytes are the pen's code page.
+  WriteFile(file, "A1;12;345;2.5\r\n\r\nCAF\xC9;1;2;0,5\r\n   \r\nD'ORO;1;2;3");
+  ASSERT_EQ(Importa(file), 0);
+  EXPECT_EQ(StoredRows(database), (std::vector<PenRow>{{"A1", 12, 345, 2.5},
+                                                       {"CAFÉ", 1, 2, 0.5},
+                                                       {"D'ORO", 1, 2, 3}}));
+  EXPECT_FALSE(object.LastOutcome().failed);
+  EXPECT_EQ(FolderNames(letture),
+            std::vector<std::string>{"Penna_non_salvate.txt.importato-20261231-235959"});
+}
+
+TEST_F(ImportaFilePennaTest, ATakenArchiveNameMovesOnToTheNextFreeSecond) {
+  WriteFile(file + ".importato-20261231-235959", "earlier");
+  WriteFile(file + ".importato-20270101-000000", "earlier");
+  WriteFile(file, "A;1;2;3\r\n");
+  ASSERT_EQ(Importa(file), 0);
+  EXPECT_EQ(ReadFile(file + ".importato-20270101-000001"), "A;1;2;3\r\n");
+  EXPECT_EQ(ReadFile(file + ".importato-20261231-235959"), "earlier");
+}
+
+TEST_F(ImportaFilePennaTest, ALineThatCannotBeStoredStoresNothingAndNamesTheLine) {
+  WriteFile(file, "A;1;2;3\r\nB;4;5;6\r\n\r\nC;x;2;3\r\nD;1;2;3\r\n");
+  EXPECT_EQ(Importa(file), kTypeMismatch);
+  EXPECT_TRUE(StoredRows(database).empty());
+  EXPECT_EQ(object.LastOutcome().detail, file + ", riga 4: C;x;2;3");
+  EXPECT_TRUE(object.LastOutcome().failed);
+  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"Penna_non_salvate.txt"});
+
+  // Mended by hand, it imports once.
+  WriteFile(file, "A;1;2;3\r\nB;4;5;6\r\nC;1;2;3\r\n");
+  EXPECT_EQ(Importa(file), 0);
+  EXPECT_EQ(StoredRows(database).size(), 3u);
+}
+
+TEST_F(ImportaFilePennaTest, RefusesAFileThatIsMissingHeldOrImportedAlready) {
+  WriteFile(file, "A;1;2;3\r\n");
+  std::string archived = file + ".importato-20260101-000000";
+  WriteFile(archived, "A;1;2;3\r\n");
+  std::unique_ptr<FileLock> held = platform->Files().TryLock(file);
+  ASSERT_TRUE(held);
+  EXPECT_EQ(Importa(letture + "/mancante.txt"), kFileNotFound);
+  EXPECT_EQ(Importa(file), kPermissionDenied);
+  EXPECT_EQ(Importa(archived), kFileAlreadyExists);
+  EXPECT_TRUE(StoredRows(database).empty());
+  held.reset();
+  EXPECT_EQ(Importa(file), 0);
+  EXPECT_EQ(Importa(file), kFileNotFound);
+  EXPECT_EQ(StoredRows(database).size(), 1u);
+}
+
+TEST_F(ImportaFilePennaTest, AStopRequestStoresNothingOfTheFile) {
+  WriteFile(file, "A;1;2;3\r\nB;4;5;6\r\n");
+  platform->stopAfterChecks = 1;
+  EXPECT_EQ(Importa(file), kUserInterrupt);
+  EXPECT_TRUE(StoredRows(database).empty());
+  EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+// The way back for a read the download could not store: the download keeps
+// it, the import stores it once the cause is gone.
+TEST_F(ImportaFilePennaTest, AReadTheDownloadCouldNotStoreIsImportedFromTheRecoveryFile) {
+  if (!DatabaseLock::ShellAvailable()) GTEST_SKIP() << "no sqlite3 shell to hold the lock";
+  SimulatedPen pen({"CAF\xC9;1;2;3", "Z;0;0;0"});
+  platform->serialDevices[1] = pen.device();
+  object.Porta(1);
+  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(100));
+  {
+    DatabaseLock lock(database, temporary.path());
+    object.Scarica();
+  }
+  DBEngine::Instance().SetBusyTimeout(std::chrono::seconds(5));
+  EXPECT_EQ(object.LastOutcome().errorNumber, kDbLocked);
+  ASSERT_EQ(Importa(file), 0);
+  EXPECT_EQ(StoredRows(database), (std::vector<PenRow>{{"CAFÉ", 1, 2, 3}}));
+  // The read after it stayed on the pen.
+  object.Scarica();
+  EXPECT_EQ(StoredRows(database).size(), 2u);
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
