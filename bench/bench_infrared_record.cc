@@ -47,7 +47,7 @@ void BM_ImportRecord(benchmark::State& state) {
   InfraredRecordImport import(*platform, scratch.path());
   int64_t record = 0;
   for (auto _ : state) import.Import(RecordReply(++record));
-  import.MakeDurable();
+  import.Store();
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ImportRecord)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -4,6 +4,7 @@
 
 #include "component/AutomationError.h"
 #include "component/Conversions.h"
+#include "component/ErrorReport.h"
 #include "component/InUse.h"
 #include "infrared/InfraredTexts.h"
 #include "platform/InfraredLibrary.h"
@@ -90,6 +91,8 @@ InfraredDialogue::State InfraredDialogue::Handshake() {
 }
 
 InfraredDialogue::State InfraredDialogue::Requesting() {
+  // Between two records nothing is half done: the rows are only staged.
+  StopIfRequested(platform_);
   resendPoint_ = platform_.Now() + kResendAfter;
   deadline_ = platform_.Now() + kDeadlineAfter;
   riprovaSent_ = false;
@@ -140,7 +143,7 @@ InfraredDialogue::State InfraredDialogue::AwaitingRecord() {
 
 InfraredDialogue::State InfraredDialogue::Ending() {
   // The reader forgets its reads on "ELIMINA": the rows must be safe first.
-  handlers_.makeRowsDurable();
+  handlers_.storeRows();
   Pause(kEndPause);
   Send(kComandoElimina);
   Close();

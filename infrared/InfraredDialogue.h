@@ -7,7 +7,8 @@
 //
 // One record per request; each record reply is handed to the record import
 // as it arrives. The reader is told to erase its reads only after it said it
-// has no more ("EOF") and after the rows written are durable.
+// has no more ("EOF") and after the rows are stored and durable. A stop
+// request is taken before each request, between two records.
 #pragma once
 
 #include <chrono>
@@ -38,9 +39,9 @@ class InfraredDialogue {
     // Takes one record reply (the 100-character buffer, first character
     // "#"). May show the bad-code warning; throws to end the download.
     std::function<void(const std::string& reply)> importRecord;
-    // Called after "EOF" and before "ELIMINA": the rows must then be safe,
-    // since the reader forgets them. Throws to end the download.
-    std::function<void()> makeRowsDurable;
+    // Called after "EOF" and before "ELIMINA": stores the download's rows
+    // durably, since the reader forgets them. Throws to end the download.
+    std::function<void()> storeRows;
   };
 
   static constexpr int32_t kBaud = 38400;
@@ -59,7 +60,7 @@ class InfraredDialogue {
   InfraredDialogue& operator=(const InfraredDialogue&) = delete;
 
   // Runs from Opening to one of the ends above. A failure (the link library
-  // missing, the import, the counter's overflow) is thrown with the link
+  // missing, the import, the counter's overflow, a stop request: 18) is thrown with the link
   // left as it was: the caller's error path closes it with CloseIfOpen.
   // The link library holds one link for the whole process: while another
   // dialogue runs (another object's download, waiting), Run refuses with 17.

@@ -6,6 +6,9 @@
 #include "component/Conversions.h"
 #include "component/Database.h"
 #include "component/Messages.h"
+#include "infrared/InfraredTexts.h"
+#include "platform/FileSystem.h"
+#include "platform/Windows1252.h"
 
 namespace viruzedi {
 
@@ -13,6 +16,7 @@ namespace {
 
 constexpr char kSeparatoreCodice = '$';
 constexpr char kSeparatoreCampo = ';';
+constexpr const char kTabella[] = "Viruzedi";
 constexpr const char kInizioStatement[] =
     "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select '";
 
@@ -59,20 +63,50 @@ InfraredRecordImport::InfraredRecordImport(Platform& platform, std::string dbPat
 
 InfraredRecordImport::~InfraredRecordImport() = default;
 
-void InfraredRecordImport::Import(const std::string& reply) {
-  // Opened before the reply is examined: a wrong path fails at the first
-  // reply, bad code or not.
+void InfraredRecordImport::CheckDatabase() {
   database_ = DBEngine::Instance().OpenDatabase(dbPath_);
+  database_->CheckColumns(kTabella, {"Codart", "IdLotto", "Quantità", "Data", "Rep"});
+}
+
+void InfraredRecordImport::Import(const std::string& reply) {
+  // Opened before the reply is examined: a database gone since the check
+  // fails at the next reply, bad code or not.
+  std::unique_ptr<Database> opened = DBEngine::Instance().OpenDatabase(dbPath_);
   std::optional<InfraredRecord> record = ReadInfraredRecord(reply);
   if (!record) {
     platform_.MessageBox(kAvvisoCodiceErrato, kCritical, "");
+    rejected_.push_back(reply);
     return;
   }
-  database_->Execute(InfraredRecordStatement(*record));
+  statements_.push_back(InfraredRecordStatement(*record));
 }
 
-void InfraredRecordImport::MakeDurable() {
-  if (database_) database_->MakeDurable();
+void InfraredRecordImport::Store() {
+  // The rejected replies first: should the rows then fail, a relaunch
+  // appends them once more, which costs a repeated line of a text file
+  // rather than a row stored twice.
+  if (!rejected_.empty()) {
+    std::string lines;
+    for (const std::string& reply : rejected_) {
+      // The padding of the reply buffer is no part of the record.
+      std::string_view text = reply;
+      text.remove_suffix(text.size() - (text.find_last_not_of(' ') + 1));
+      lines += Utf8ToWindows1252(text) + "\r\n";
+    }
+    FileSystem& files = platform_.Files();
+    std::string folder = platform_.DownloadFolder();
+    if (!files.FolderExists(folder)) files.CreateFolder(folder);
+    files.AppendToFile(JoinPath(folder, kFileScartati), lines);
+  }
+  if (!database_) CheckDatabase();
+  Transaction transaction(*database_);
+  for (const std::string& statement : statements_) database_->Execute(statement);
+  transaction.Commit();
+  database_->MakeDurable();
+}
+
+uint64_t InfraredRecordImport::RowsRefused() const {
+  return database_ ? database_->RowsRefused() : 0;
 }
 
 }  // namespace viruzedi

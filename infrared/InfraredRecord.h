@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "component/Variant.h"
 #include "platform/Platform.h"
@@ -42,27 +43,43 @@ std::optional<InfraredRecord> ReadInfraredRecord(std::string_view reply);
 // it and can never end the literal.
 std::string InfraredRecordStatement(const InfraredRecord& record);
 
-// Imports the record replies of one download into the database at `dbPath`.
-// The database is opened anew for every reply, before the reply is looked
-// at; the last one stays open until this object goes.
+// Imports the record replies of one download into the database at `dbPath`,
+// all of them or none: the reader keeps every record until it is told to
+// erase, so a download that fails stores nothing and the next one takes the
+// records again without storing any twice.
 class InfraredRecordImport {
  public:
   InfraredRecordImport(Platform& platform, std::string dbPath);
   ~InfraredRecordImport();
 
-  // Inserts the record, or shows the bad-code warning (critical icon, the
-  // component's caption) and writes nothing. Throws AutomationError when the
-  // database cannot be opened, the reply cannot be read or the statement
-  // cannot run; rows of earlier replies stay.
+  // Opens the download's database, which stays open until this object goes,
+  // and checks that table Viruzedi has the columns the records fill: 3078,
+  // 3127, or the errors of opening it. Called before the reader is asked for
+  // anything.
+  void CheckDatabase();
+  // Reads one record reply and keeps its row for Store, or shows the
+  // bad-code warning (critical icon, the component's caption) and keeps the
+  // reply for the file of rejected records. The database is opened anew for
+  // every reply, before the reply is looked at (these opens share the
+  // download's connection). Throws AutomationError when the database cannot
+  // be opened or the reply cannot be read; nothing is stored then.
   void Import(const std::string& reply);
-  // Makes every row written so far durable. Nothing to do before the first
-  // reply.
-  void MakeDurable();
+  // Once the reader has said it has no more: appends the rejected replies to
+  // Infrarossi_scartati.txt in the download folder, then writes the kept
+  // rows in one transaction and makes them durable, so the reader may erase.
+  // Throws on any failure (61/70/76 for the file, the engine's errors), and
+  // then no row of the download is stored.
+  void Store();
+  // Rows that a constraint refused while storing.
+  uint64_t RowsRefused() const;
 
  private:
   Platform& platform_;
   std::string dbPath_;
+  // The download's own database; its transaction is the download's.
   std::unique_ptr<Database> database_;
+  std::vector<std::string> statements_;
+  std::vector<std::string> rejected_;
 };
 
 }  // namespace viruzedi

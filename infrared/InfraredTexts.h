@@ -29,4 +29,8 @@ inline constexpr const char kErroreTimeout[] = "Errore timeout, rilanciare scari
 inline constexpr const char kFileEsito[] = "TEMPFOX.TMP";
 inline constexpr const char kEsitoFallito[] = "KO\r\n";
 
+// Records the reader sent with a bad code, kept in the download folder
+// before the reader is told to erase them with the rest.
+inline constexpr const char kFileScartati[] = "Infrarossi_scartati.txt";
+
 }  // namespace viruzedi

@@ -24,14 +24,22 @@ Variant Viruzedi::Scarica1() {
   InfraredRecordImport records(platform, dbPath_);
   InfraredDialogue dialogue(
       platform, {[&records](const std::string& reply) { records.Import(reply); },
-                 [&records] { records.MakeDurable(); }});
+                 [&records] { records.Store(); }});
+  std::string marker;
   try {
     FileSystem& files = platform.Files();
     std::string folder = platform.DownloadFolder();
     if (!files.FolderExists(folder)) files.CreateFolder(folder);
-    std::string marker = folder + "/" + kFileEsito;
+    marker = JoinPath(folder, kFileEsito);
+    // Before the reader is asked for anything, so that a wrong database
+    // ends the download with the reader untouched.
+    records.CheckDatabase();
 
-    switch (dialogue.Run(porta_)) {
+    // Every end but success leaves no row of this download: the reader
+    // keeps its records for the relaunch that the messages ask for.
+    InfraredDialogue::End end = dialogue.Run(porta_);
+    if (end != InfraredDialogue::End::kSuccess) NoteFailure();
+    switch (end) {
       case InfraredDialogue::End::kSuccess:
         break;
       case InfraredDialogue::End::kOpenFailure:
@@ -51,8 +59,18 @@ Variant Viruzedi::Scarica1() {
     AutomationError failure = CurrentFailure();
     // The link is closed before the message, as after a time-out.
     dialogue.CloseIfOpen();
+    NoteFailure(failure);
+    if (failure.number == kUserInterrupt && !marker.empty()) {
+      // A stopped download is one to relaunch, as after a time-out.
+      try {
+        WriteFailureMarker(platform.Files(), marker);
+      } catch (...) {
+        // The stop is the failure to report.
+      }
+    }
     ShowGeneralError(platform, failure);
   }
+  outcome_.rowsRefused = records.RowsRefused();
   return {};
 }
 

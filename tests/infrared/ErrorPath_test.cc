@@ -1,5 +1,7 @@
 // Failures that end the download through the general error path, and the
 // outcome marker.
+#include <sqlite3.h>
+
 #include <filesystem>
 
 #include "component/AutomationError.h"
@@ -16,7 +18,15 @@ using Strings = std::vector<std::string>;
 const std::string kRecordA7 = "#A7$12;1.5;20261206;3;";
 const std::string kRowA7 = "#A7|12|1.5|2026-12-06|3";
 
-TEST_F(InfraredTest, RecordThatCannotBeImportedEndsTheDownloadKeepingEarlierRows) {
+// A database file made by another program, with the given statements.
+void MakeDatabase(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+TEST_F(InfraredTest, RecordThatCannotBeImportedEndsTheDownloadWithoutRows) {
   struct Case {
     std::string reply;
     std::string caption;
@@ -38,20 +48,34 @@ TEST_F(InfraredTest, RecordThatCannotBeImportedEndsTheDownloadKeepingEarlierRows
     EXPECT_EQ(platform->boxes[0].text, ErrorDescription(std::stoi(c.caption)));
     EXPECT_EQ(link.Count("close"), 1);
     EXPECT_LT(link.IndexOf("close"), link.IndexOf("box " + platform->boxes[0].text));
-    EXPECT_EQ(Rows(), Strings{kRowA7});
+    EXPECT_TRUE(Rows().empty());
     EXPECT_FALSE(MarkerExists());
   }
 }
 
-TEST_F(InfraredTest, WrongDatabaseFailsAtTheFirstReplyEvenABadCode) {
-  FakeInfraredLibrary& link = UseFakeLibrary();
-  link.reads = {{"ACK"}, {"#SENZALOTTO;1;20261206;1;"}, {"EOF"}};
-  database = temporary / "missing.db";
-  RunScarica1();
-  EXPECT_EQ(link.Commands(), (Strings{"LEGGI1\r", "SEGUE 0\r"}));
-  ASSERT_EQ(platform->boxes.size(), 1u);
-  EXPECT_EQ(platform->boxes[0].caption, "3024");
-  EXPECT_EQ(link.Count("close"), 1);
+// A wrong database is found before the reader is asked for anything.
+TEST_F(InfraredTest, WrongDatabaseIsFoundBeforeTheLinkIsOpened) {
+  struct Case {
+    const char* name;
+    std::string create;  // the tables of the file; "" for no file
+    std::string caption;
+  } cases[] = {
+      {"missing", "", "3024"},
+      {"no table", "CREATE TABLE Altro (Codart TEXT);", "3078"},
+      {"no Rep", "CREATE TABLE Viruzedi (Codart TEXT, IdLotto INTEGER, Quantità REAL, Data DATE);",
+       "3127"},
+  };
+  for (const Case& c : cases) {
+    StartOver();
+    FakeInfraredLibrary& link = UseFakeLibrary();
+    link.reads = {{"ACK"}, {kRecordA7}, {"EOF"}};
+    database = temporary / (std::string(c.name) + ".db");
+    if (!c.create.empty()) MakeDatabase(database, c.create);
+    RunScarica1();
+    EXPECT_EQ(link.Count("open 2 38400"), 0) << c.name;
+    ASSERT_EQ(platform->boxes.size(), 1u) << c.name;
+    EXPECT_EQ(platform->boxes[0].caption, c.caption) << c.name;
+  }
 }
 
 TEST_F(InfraredTest, DownloadFolderThatCannotBeMadeFailsBeforeTheLinkIsTouched) {

@@ -58,7 +58,7 @@ TEST_F(TransferTest, ReaderKeepsItsRecordsWhenTheDownloadFails) {
                "--lower-case"});
   RunScarica1(5);
 
-  EXPECT_EQ(Rows(), Strings{"#A7|12|1.5|2026-12-06|3"});
+  EXPECT_TRUE(Rows().empty());
   ASSERT_EQ(platform->boxes.size(), 1u);
   EXPECT_EQ(platform->boxes[0].caption, "13");
   Strings log = ReaderLog();
@@ -70,26 +70,32 @@ TEST_F(TransferTest, ReaderKeepsItsRecordsWhenTheDownloadFails) {
 }
 
 // The reader taken away in the middle of the dialogue: the link library
-// hears nothing more, the download ends as after any silence, and the reader
-// has not been told to erase what did not arrive.
-TEST_F(TransferTest, ReaderUnpluggedInTheMiddleKeepsEarlierRowsAndReleasesTheLink) {
-  StartReader({"--record", "#A7$12;1.5;20261206;3;", "--record", "#B$1;1;20261206;1;",
-               "--record", "#C$2;1;20261206;1;", "--unplug-at", "2"});
+// hears nothing more, the download ends as after any silence, stores nothing
+// and has not told the reader to erase. The relaunch the message asks for
+// then stores every record once.
+TEST_F(TransferTest, ReaderUnpluggedInTheMiddleStoresNothingAndTheRelaunchStoresEachRecordOnce) {
+  const Strings records{"--record", "#A7$12;1.5;20261206;3;", "--record", "#B$1;1;20261206;1;",
+                        "--record", "#C$2;1;20261206;1;"};
+  Strings unplugging = records;
+  unplugging.insert(unplugging.end(), {"--unplug-at", "2"});
+  StartReader(unplugging);
   RunScarica1(5);
 
-  EXPECT_EQ(Rows(), (Strings{"#A7|12|1.5|2026-12-06|3", "#B|1|1.0|2026-12-06|1"}));
+  EXPECT_TRUE(Rows().empty());
   EXPECT_EQ(platform->boxes, (std::vector<ShownBox>{kTimeoutBox}));
   EXPECT_EQ(Marker(), "KO\r\n");
   Strings log = ReaderLog();
   EXPECT_EQ(Heard(log), (Strings{"LEGGI1", "SEGUE 0", "SEGUE 1", "SEGUE 2"}));
   EXPECT_EQ(log.back(), "unplugged");
 
-  // Plugged in again: the link opens at once and the download starts over.
-  StartOver();
-  StartReader({"--record", "#C$2;1;20261206;1;"});
+  // Plugged in again, holding every record still: the link opens at once.
+  platform->boxes.clear();
+  StartReader(records);
   RunScarica1(5);
-  EXPECT_EQ(Rows(), Strings{"#C|2|1.0|2026-12-06|1"});
+  EXPECT_EQ(Rows(), (Strings{"#A7|12|1.5|2026-12-06|3", "#B|1|1.0|2026-12-06|1",
+                             "#C|2|1.0|2026-12-06|1"}));
   EXPECT_TRUE(platform->boxes.empty());
+  EXPECT_EQ(ReaderLog().back(), "erased 3");
 }
 
 // The command's exit status tells a script whether the download failed.
