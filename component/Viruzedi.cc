@@ -41,9 +41,17 @@ Viruzedi::~Viruzedi() {
 
 void Viruzedi::OnComm() {
   if (Seriale->CommEvent() != kComEvReceive) return;
+  std::string input = Seriale->Input();
+  // The receiver lets the characters of an over-long line go, and the
+  // reader has forgotten them once sent: they are kept for the download's
+  // failure path. Copied only when the limit may be passed, so ordinary
+  // reads cost nothing.
+  std::string collected;
+  if (BufferRicezione.size() + input.size() > kMaxReceivedLine) collected = BufferRicezione + input;
   // Events reach the handler only inside the download's wait, so the
   // failure ends the download through its own failure path.
-  if (!AppendReceived(BufferRicezione, UltimaRiga, RigaCompleta, Seriale->Input())) {
+  if (!AppendReceived(BufferRicezione, UltimaRiga, RigaCompleta, input)) {
+    caratteriScartati_ = std::move(collected);
     RaiseError(kReceiveOverflow, "il dispositivo ha inviato più di " +
                                      std::to_string(kMaxReceivedLine) +
                                      " caratteri senza fine riga");

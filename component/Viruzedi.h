@@ -131,7 +131,8 @@ class Viruzedi {
   friend struct ViruzediInternals;  // tests look at the receiver fields
 
   // Receive handler of Seriale: assembles the reader's lines. A line longer
-  // than the receiver keeps is failure 1006.
+  // than the receiver keeps is failure 1006, its characters left in
+  // caratteriScartati_.
   void OnComm();
 
   // Held by every operation for its whole run: the serial control, the
@@ -174,6 +175,7 @@ class Viruzedi {
   std::string BufferRicezione;
   std::string UltimaRiga;
   bool RigaCompleta = false;
+  std::string caratteriScartati_;
   bool operationRunning_ = false;
   OperationOutcome outcome_;
 };

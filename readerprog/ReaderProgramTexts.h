@@ -15,8 +15,6 @@ inline constexpr const char kPortaOccupata[] = "la porta è usata da un altro pr
 inline constexpr const char kTerminatoConStato[] = "il programma del lettore è terminato con lo stato ";
 inline constexpr const char kTerminatoDalSegnale[] = "il programma del lettore è stato terminato dal segnale ";
 
-// The mark of a reader file that has been imported, before its date and time.
-inline constexpr const char kMarcaImportato[] = ".importato-";
 
 // ", riga " between a file and a line number in the detail of a failure.
 inline constexpr const char kRiga[] = ", riga ";

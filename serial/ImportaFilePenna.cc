@@ -6,31 +6,20 @@
 #include "component/Conversions.h"
 #include "component/Database.h"
 #include "component/ErrorReport.h"
+#include "component/FileStamps.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
-#include "serial/ImportedName.h"
 #include "serial/PenRead.h"
 #include "serial/Texts.h"
 
 namespace viruzedi {
 
-namespace {
-
-std::string NameOf(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
-
 void Viruzedi::ImportaFilePenna(const std::string& path) {
   Platform& platform = *platform_;
   FileSystem& files = platform.Files();
   if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
-  if (NameOf(path).find(kSegnoImportato) != std::string::npos) {
-    RaiseError(kFileAlreadyExists, path);
-  }
+  if (IsMarkedImported(path)) RaiseError(kFileAlreadyExists, path);
   // Held from before the first line until the file has left its name: a pen
   // download that fails meanwhile waits to append, so its read lands in the
   // file's next version instead of in one already imported.

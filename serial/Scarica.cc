@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "component/Conversions.h"
 #include "component/Database.h"
 #include "component/ErrorReport.h"
-#include "component/LineReceiver.h"
 #include "component/Viruzedi.h"
 #include "platform/SerialPort.h"
 #include "serial/PenRead.h"
@@ -41,39 +39,6 @@ bool WaitForLine(Platform& platform, SerialPort& port, const bool& lineReady) {
   return true;
 }
 
-// Assembles the reader's lines as the object's own receive handler does, but
-// hands the characters of a line that grew past the receiver's limit to
-// `dropped` before the overflow ends the download: the receiver lets them
-// go, and the pen has forgotten them.
-void ReceiveAnswer(SerialPort& port, std::string& buffer, std::string& line, bool& lineReady,
-                   std::string& dropped) {
-  if (port.CommEvent() != kComEvReceive) return;
-  std::string input = port.Input();
-  // Copied only when the limit may be passed, so ordinary reads cost nothing.
-  std::string collected;
-  if (buffer.size() + input.size() > kMaxReceivedLine) collected = buffer + input;
-  if (!AppendReceived(buffer, line, lineReady, input)) {
-    dropped = std::move(collected);
-    RaiseError(kReceiveOverflow,
-               kTroppiCaratteri + std::to_string(kMaxReceivedLine) + kSenzaFineRiga);
-  }
-}
-
-// Puts the port's receive handler back when the download ends, however it
-// ends: the download's handler refers to its own locals.
-class HandlerScope {
- public:
-  HandlerScope(SerialPort& port, std::function<void()> handler)
-      : port_(port), saved_(std::exchange(port.OnComm, std::move(handler))) {}
-  ~HandlerScope() { port_.OnComm = std::move(saved_); }
-  HandlerScope(const HandlerScope&) = delete;
-  HandlerScope& operator=(const HandlerScope&) = delete;
-
- private:
-  SerialPort& port_;
-  std::function<void()> saved_;
-};
-
 }  // namespace
 
 Variant Viruzedi::Scarica() {
@@ -86,9 +51,7 @@ Variant Viruzedi::Scarica() {
   // in the recovery file.
   std::string unstored;
   bool holdsUnstored = false;
-  HandlerScope handler(*Seriale, [this, &unstored] {
-    ReceiveAnswer(*Seriale, BufferRicezione, UltimaRiga, RigaCompleta, unstored);
-  });
+  caratteriScartati_.clear();
   auto noteRows = [&] { outcome_.rowsRefused = database ? database->RowsRefused() : 0; };
   try {
     Seriale->CommPort = ToInteger(porta_);
@@ -135,6 +98,7 @@ Variant Viruzedi::Scarica() {
     AutomationError failure = CurrentFailure();
     Seriale->SetPortOpen(false);
     std::string saved;
+    if (failure.number == kReceiveOverflow) unstored = std::move(caratteriScartati_);
     if (holdsUnstored || failure.number == kReceiveOverflow) {
       saved = SalvaNonSalvate(platform, unstored);
     }

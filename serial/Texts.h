@@ -30,10 +30,6 @@ inline constexpr const char kTitoloErrore[] = "Errore n. ";
 inline constexpr const char kTestoPortaOccupata[] =
     "La porta selezionata risulta già aperta da un altro programma.";
 
-// The receiver's limit was passed: the detail after the overflow's text.
-inline constexpr const char kTroppiCaratteri[] = "il dispositivo ha inviato più di ";
-inline constexpr const char kSenzaFineRiga[] = " caratteri senza fine riga";
-
 // The recovery file in the download folder: what the pen sent and the
 // download could not store, one line each, as the pen sent it.
 inline constexpr const char kFileNonSalvate[] = "Penna_non_salvate.txt";
@@ -44,7 +40,5 @@ inline constexpr const char kSalvataNelFile[] =
 inline constexpr const char kNonSalvata[] =
     " I caratteri ricevuti e non salvati (il file di recupero non si può scrivere) sono: ";
 
-// A file whose name holds this has been imported already.
-inline constexpr const char kSegnoImportato[] = ".importato-";
 
 }  // namespace viruzedi

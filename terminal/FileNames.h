@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "component/FileStamps.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
@@ -15,12 +16,6 @@ namespace viruzedi {
 struct FileDownload;
 
 inline constexpr char kImportato[] = "Importato_";
-
-// yyyymmdd-hhnnss of `time`.
-std::string Stamp(const LocalDateTime& time);
-
-// `time` one second later, across minutes, hours, days, months and years.
-LocalDateTime NextSecond(LocalDateTime time);
 
 // A temporary name held by this process: an empty file created exclusively
 // and locked for as long as `lock` lives.

@@ -1,0 +1,31 @@
+// The date and time in the names of the download folder's files, and the
+// name a waiting file takes once its rows are stored.
+#pragma once
+
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+
+namespace viruzedi {
+
+// yyyymmdd-hhnnss of `time`.
+std::string Stamp(const LocalDateTime& time);
+
+// `time` one second later, across minutes, hours, days, months and years.
+// A name whose second is taken moves on to the next free one with it.
+LocalDateTime NextSecond(LocalDateTime time);
+
+// What marks a reader file or the pen's recovery file as imported.
+inline constexpr char kMarcaImportato[] = ".importato-";
+
+// True when the file's own name carries the mark.
+bool IsMarkedImported(const std::string& path);
+
+// Renames `path` to `<path>.importato-<yyyymmdd-hhnnss>` with the time `at`,
+// moving on one second at a time while that name is taken (never replacing
+// a file). Returns the new path. 53 when `path` is missing; 70 or 76 as the
+// file system says, and then the file keeps its name.
+std::string RinominaImportato(FileSystem& files, const std::string& path, LocalDateTime at);
+
+}  // namespace viruzedi
