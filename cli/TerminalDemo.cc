@@ -81,6 +81,8 @@ DemoRegistration archives(35, "Terminal: the download folder", [](DemoContext& c
   }
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) std::cout << "  " << name << "\n";
+  // Every file was imported: none waits.
+  c.runViruzedi({"in-attesa"});
 });
 
 }  // namespace

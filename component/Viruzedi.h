@@ -161,6 +161,8 @@ class Viruzedi {
   void ImportReaderFile(const std::string& database, const ReaderProgramParameters& parameters,
                         const ReaderFileFormat& format);
 
+  // The pipeline of the four terminal file downloads.
+  Variant ScaricaFile(ImportFormat format);
   // The parts of ImportaFile, each beside the operation it repeats.
   void ImportaFileRicevuto(const std::string& path, ImportFormat format);
   void ImportaFileLettore(const std::string& path, bool gs1);

@@ -5,41 +5,19 @@
 
 namespace viruzedi {
 
-Variant Viruzedi::Scarica3() {
+// The one pipeline of the four downloads; the format picks what differs.
+Variant Viruzedi::ScaricaFile(ImportFormat format) {
   OperationGuard guard(*this);
-  DownloadResult result =
-      RunFileDownload(DownloadOf(ImportFormat::kScarica3), *platform_, dbPath_, idUt_);
+  DownloadResult result = RunFileDownload(DownloadOf(format), *platform_, dbPath_, idUt_);
   outcome_.rowsRefused = result.rowsRefused;
   if (result.failure) NoteFailure(*result.failure);
   return {};
 }
 
-Variant Viruzedi::Scarica4() {
-  OperationGuard guard(*this);
-  DownloadResult result =
-      RunFileDownload(DownloadOf(ImportFormat::kScarica4), *platform_, dbPath_, idUt_);
-  outcome_.rowsRefused = result.rowsRefused;
-  if (result.failure) NoteFailure(*result.failure);
-  return {};
-}
-
-Variant Viruzedi::Scarica5() {
-  OperationGuard guard(*this);
-  DownloadResult result =
-      RunFileDownload(DownloadOf(ImportFormat::kScarica5), *platform_, dbPath_, idUt_);
-  outcome_.rowsRefused = result.rowsRefused;
-  if (result.failure) NoteFailure(*result.failure);
-  return {};
-}
-
-Variant Viruzedi::Scarica_RimesseOF() {
-  OperationGuard guard(*this);
-  DownloadResult result =
-      RunFileDownload(DownloadOf(ImportFormat::kScaricaRimesseOF), *platform_, dbPath_, idUt_);
-  outcome_.rowsRefused = result.rowsRefused;
-  if (result.failure) NoteFailure(*result.failure);
-  return {};
-}
+Variant Viruzedi::Scarica3() { return ScaricaFile(ImportFormat::kScarica3); }
+Variant Viruzedi::Scarica4() { return ScaricaFile(ImportFormat::kScarica4); }
+Variant Viruzedi::Scarica5() { return ScaricaFile(ImportFormat::kScarica5); }
+Variant Viruzedi::Scarica_RimesseOF() { return ScaricaFile(ImportFormat::kScaricaRimesseOF); }
 
 // The upload file is the host's: the component never writes, checks or
 // deletes it. Only a form that cannot be made reaches the host.
