@@ -111,8 +111,10 @@ TEST_P(StopSignal, EndsThePenDownloadWithItsStatusAndKeepsEveryReadSent) {
     }
     RunProcess({"sleep", "0.05"});
   }
-  ASSERT_EQ(RunProcess({"kill", std::string("-") + GetParam().first,
-                        std::to_string(download->pid())}),
+  // The shell's own kill: no kill program need be installed.
+  ASSERT_EQ(RunProcess({"/bin/sh", "-c",
+                        std::string("kill -") + GetParam().first + " " +
+                            std::to_string(download->pid())}),
             0);
   testing::CommandOutcome outcome = testing::Finish(*download);
   EXPECT_EQ(outcome.status, GetParam().second) << outcome.output;
