@@ -80,6 +80,10 @@ class FileSystem {
   // holds it until the file has left its name never loses an append.
   // 70, 76, 61 as the system says; nothing is appended then.
   virtual void AppendToFile(const std::string& path, const std::string& bytes) = 0;
+  // A token that differs whenever another file takes the name or the file
+  // is written ("" when there is no file): tells whether a program wrote a
+  // file while it ran. Never throws.
+  virtual std::string FileVersion(const std::string& path) = 0;
   // The names of the entries of `folder` (no "." or ".."), in no set order.
   // 76 when the folder is missing.
   virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;

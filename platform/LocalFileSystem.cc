@@ -266,6 +266,14 @@ class LocalFileSystem : public FileSystem {
     if (close(fd) != 0) RaiseSystemError(errno, path);
   }
 
+  std::string FileVersion(const std::string& path) override {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return "";
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+           std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec);
+  }
+
   std::vector<std::string> ListFolder(const std::string& folder) override {
     DIR* listing = opendir(folder.c_str());
     if (listing == nullptr) {

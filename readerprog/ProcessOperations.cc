@@ -64,13 +64,16 @@ void Viruzedi::ImportReaderFile(const std::string& database,
   // A wrong database must fail while the reads are still in the reader.
   std::unique_ptr<Database> target = OpenReaderTarget(database, format);
   const std::string& readerFile = parameters.PercorsoFile;
+  FileSystem& files = platform().Files();
+  // A program that failed before writing leaves an earlier run's file,
+  // whose rows are stored: named as unimported, it would be stored twice.
+  const std::string versionBefore = files.FileVersion(readerFile);
   try {
     const std::string folder = PercorsoApp();
     CheckReaderProgramExit(EseguiEAttendi(ReaderProgramCommandLine(folder, parameters), 0),
                            folder + kReaderProgramName, parameters.PortaCOM);
 
     // The reader program leaves no file when nothing was received.
-    FileSystem& files = platform().Files();
     if (!files.FileExists(readerFile)) {
       platform().MessageBox(kNessunDatoRicevuto, kCritical, kTitoloLetturaDati);
       return;
@@ -83,7 +86,7 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     outcome_.rowsRefused = target->RowsRefused();
   } catch (const AutomationError& failure) {
     outcome_.rowsRefused = target->RowsRefused();
-    throw NamingReaderFile(failure, readerFile);
+    throw NamingReaderFile(failure, readerFile, versionBefore, files.FileVersion(readerFile));
   }
 }
 

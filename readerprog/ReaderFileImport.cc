@@ -58,8 +58,13 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
   target.MakeDurable();
 }
 
-AutomationError NamingReaderFile(const AutomationError& failure, const std::string& path) {
-  AutomationError named(failure.number, failure.description + kFileLettureNonImportato + path);
+AutomationError NamingReaderFile(const AutomationError& failure, const std::string& path,
+                                 const std::string& versionBefore,
+                                 const std::string& versionAfter) {
+  const char* state = versionAfter.empty()             ? kFileLettureAssente
+                      : versionAfter != versionBefore ? kFileLettureNonImportato
+                                                       : kFileLettureInvariato;
+  AutomationError named(failure.number, failure.description + state + path);
   named.detail = failure.detail;
   return named;
 }

@@ -42,7 +42,13 @@ std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
 void ImportReaderLines(Platform& platform, Database& target, const std::string& path,
                        const ReaderFileFormat& format);
 
-// `failure` with the reader file named in its description (the detail kept).
-AutomationError NamingReaderFile(const AutomationError& failure, const std::string& path);
+// `failure` with the reader file named in its description (the detail
+// kept): as holding this run's reads, not imported, when its version
+// (FileSystem::FileVersion) changed from `versionBefore` to `versionAfter`
+// during the run; as holding none when it did not; as missing when there is
+// none.
+AutomationError NamingReaderFile(const AutomationError& failure, const std::string& path,
+                                 const std::string& versionBefore,
+                                 const std::string& versionAfter);
 
 }  // namespace viruzedi

@@ -4,9 +4,14 @@
 
 namespace viruzedi {
 
-// Added to every failure after the reader program ran, so the operator can
-// import the file (`viruzedi importa`) before the next run replaces it.
+// Added to every failure after the reader program ran: the reader file with
+// this run's reads, so the operator can import it (`viruzedi importa`)
+// before the next run replaces it; or a file the run did not change, which
+// holds no read of this run (an earlier run's, perhaps stored already).
 inline constexpr const char kFileLettureNonImportato[] = ". File delle letture non importato: ";
+inline constexpr const char kFileLettureInvariato[] =
+    ". Il file delle letture non è cambiato in questa esecuzione: ";
+inline constexpr const char kFileLettureAssente[] = ". Nessun file delle letture: ";
 
 // What the reader program's end says, after the error's own text.
 inline constexpr const char kArgomentiRifiutati[] = "il programma del lettore ha rifiutato i suoi argomenti";

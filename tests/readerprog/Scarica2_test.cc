@@ -115,17 +115,22 @@ TEST_F(Scarica2Test, ABadLineStoresNothingAndNamesItsFileAndLine) {
 }
 
 // The reader program's end tells a failure from a reader that sent nothing;
-// after a failure a reader file that is there is not imported.
+// after a failure a reader file that is there is not imported. The error
+// tells a file this run wrote (its reads wait to be imported) from one it
+// left as it was (an earlier run's reads, which may be stored already).
 TEST_F(Scarica2Test, TheReaderProgramsFailuresAreErrorsNamingTheReaderFile) {
+  const std::string writesThenFails = "f=\"${1%%,*}\"; printf 'X9;9\\r\\n' > \"$f\"; exit 1\n";
   struct Case {
-    const char* script;
+    std::string script;
     int32_t number;
-  } cases[] = {{"exit 2\n", kInvalidArgument},
-               {"exit 3\n", kInvalidPortNumber},
-               {"exit 4\n", kPortAlreadyOpen},
-               {"exit 1\n", kDeviceIoError},
-               {"exit 7\n", kDeviceIoError},
-               {"kill -9 $$\n", kDeviceIoError}};
+    bool written;
+  } cases[] = {{"exit 2\n", kInvalidArgument, false},
+               {"exit 3\n", kInvalidPortNumber, false},
+               {"exit 4\n", kPortAlreadyOpen, false},
+               {"exit 1\n", kDeviceIoError, false},
+               {"exit 7\n", kDeviceIoError, false},
+               {"kill -9 $$\n", kDeviceIoError, false},
+               {writesThenFails, kDeviceIoError, true}};
   for (const Case& c : cases) {
     PutReaderProgram(componentFolder, c.script);
     PutReaderFile({"X1;1"});
@@ -136,6 +141,8 @@ TEST_F(Scarica2Test, TheReaderProgramsFailuresAreErrorsNamingTheReaderFile) {
     } catch (const AutomationError& failure) {
       EXPECT_EQ(failure.number, c.number) << c.script;
       EXPECT_NE(failure.description.find(readerFile), std::string::npos) << failure.description;
+      EXPECT_EQ(failure.description.find("non importato") != std::string::npos, c.written)
+          << failure.description;
     }
     EXPECT_EQ(component.LastOutcome().errorNumber, c.number);
   }
