@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/Demo.h"
+#include "platform/FileSystem.h"
 #include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {
@@ -22,7 +23,7 @@ DemoRegistration serialTerminal(50, "Terminal on a serial line: stock movements 
   const std::string folder = context.workFolder + "/terminale-seriale";
   std::filesystem::create_directories(folder);
   {
-    std::ofstream out(folder + "/1.txt", std::ios::binary | std::ios::trunc);
+    std::ofstream out(JoinPath(folder, "1.txt"), std::ios::binary | std::ios::trunc);
     for (const std::string& line : kStockMovements) out << line << "\r\n";
   }
   std::vector<std::string> holding{"1.txt:"};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Demo.h"
+#include "platform/FileSystem.h"
 
 namespace viruzedi::cli {
 namespace {
@@ -32,7 +33,7 @@ void WriteTerminalFile(const std::string& path, const std::vector<std::string>& 
 
 void Download(DemoContext& context, const std::string& numeroFile,
               const std::vector<std::string>& lines, const std::vector<std::string>& command) {
-  WriteTerminalFile(TerminalFolder(context) + "/" + numeroFile + ".txt", lines);
+  WriteTerminalFile(JoinPath(TerminalFolder(context), numeroFile + ".txt"), lines);
   std::vector<std::string> args{"--terminale", TerminalOption(context)};
   args.insert(args.end(), command.begin(), command.end());
   context.runViruzedi(args);
