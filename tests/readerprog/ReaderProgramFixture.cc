@@ -22,9 +22,7 @@ void ReaderProgramTest::PutReaderFile(const std::vector<std::string>& lines) {
 }
 
 void ReaderProgramTest::PutReaderProgram(const std::string& folder, const std::string& script) {
-  std::string path = folder + "DO_Duri.exe";
-  WriteFile(path, "#!/bin/sh\n" + script);
-  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  testing::PutReaderProgram(folder, script);
 }
 
 std::vector<std::string> ReaderProgramTest::Rows(const std::string& query) const {

@@ -94,4 +94,11 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+void PutReaderProgram(const std::string& folder, const std::string& script) {
+  std::filesystem::create_directories(folder);
+  std::string path = folder + "DO_Duri.exe";
+  WriteFile(path, "#!/bin/sh\n" + script);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
 }  // namespace viruzedi::testing

@@ -83,6 +83,10 @@ class TemporaryFolder {
 // The names of the entries of a folder, sorted; none when it is missing.
 std::vector<std::string> FolderNames(const std::string& folder);
 
+// Puts an executable shell script named DO_Duri.exe in `folder` (made when
+// missing, ending in "/"): a reader program whose end the test chooses.
+void PutReaderProgram(const std::string& folder, const std::string& script);
+
 // Reads a whole file (bytes as stored); "" when missing.
 std::string ReadFile(const std::string& path);
 // Writes bytes into a file, replacing it.

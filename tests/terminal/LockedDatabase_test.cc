@@ -94,11 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LockedDatabaseTest, AReaderFileImportReachesTheHostWithTheEngineNumber) {
   // A reader program that ends at once, leaving the reader file as written.
-  const std::string componentFolder = temporary / "componente/";
-  std::filesystem::create_directory(componentFolder);
-  platform->componentFolder = componentFolder;
-  WriteFile(componentFolder + "DO_Duri.exe", "#!/bin/sh\nexit 0\n");
-  std::filesystem::permissions(componentFolder + "DO_Duri.exe", std::filesystem::perms::owner_all);
+  platform->componentFolder = temporary / "componente/";
+  PutReaderProgram(platform->componentFolder, "exit 0\n");
   const std::string readerFile = temporary / "letture.txt";
   WriteFile(readerFile, "A1;5\r\nB2;3;17\r\n");
   DatabaseLock lock(database, temporary.path());
