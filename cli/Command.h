@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/Settings.h"
 #include "component/Viruzedi.h"
 
 namespace viruzedi::cli {
@@ -20,6 +21,8 @@ class CliRun {
   // The component object, created on first use on the command's platform.
   virtual Viruzedi& Component() = 0;
   virtual Platform& platform() = 0;
+  // The run's effective settings, already written into its environment.
+  virtual const std::vector<Setting>& Settings() const = 0;
 };
 
 // Adds the subcommand's options to `command` and returns what it runs.
@@ -28,16 +31,41 @@ class CliRun {
 using CommandAction = std::function<void(CliRun&)>;
 using CommandSetup = std::function<CommandAction(CLI::App& command)>;
 
+// The groups of `viruzedi --help`, in the order a reader needs them.
+enum class CommandGroup {
+  kSettingUp,
+  kPen,
+  kInfrared,
+  kTerminal,
+  kReaderProgram,
+  kUpload,
+  kOperatorTools,
+  kDemo,
+};
+
+// How a command shows in the help: in its group at `order`, with the one
+// line of `viruzedi --help` and the example of `viruzedi NAME --help`.
+struct CommandHelp {
+  CommandGroup group;
+  int order = 0;
+  std::string description;
+  std::string example;
+};
+
 struct CommandRegistration {
-  CommandRegistration(std::string name, std::string description, CommandSetup setup);
+  CommandRegistration(std::string name, CommandHelp help, CommandSetup setup);
 };
 
 struct RegisteredCommand {
   std::string name;
-  std::string description;
+  CommandHelp help;
   CommandSetup setup;
 };
 std::vector<RegisteredCommand>& RegisteredCommands();
+
+// The target database option (DbPath): required, unless VIRUZEDI_DB (or the
+// `db` setting, which the run turns into it) gives it.
+CLI::Option* AddDatabaseOption(CLI::App& command, std::string& database);
 
 // Options that stand for a boolean parameter take 0 or 1.
 void AddBooleanOption(CLI::App& command, const std::string& name, bool& value,

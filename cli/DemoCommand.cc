@@ -57,7 +57,9 @@ int RunViruzedi(const DemoContext& context, const std::vector<std::string>& args
 }
 
 CommandRegistration demo(
-    "demo", "Run every operation against simulated devices into a new database",
+    "demo",
+    {CommandGroup::kDemo, 1, "Run every operation against simulated devices into a new database",
+     "viruzedi demo --cartella /tmp/prova-viruzedi"},
     [](CLI::App& command) -> CommandAction {
       auto folder = std::make_shared<std::string>();
       command.add_option("--cartella", *folder,

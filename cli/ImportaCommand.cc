@@ -28,8 +28,10 @@ std::vector<std::string> FormatNames() {
 
 CommandRegistration importa(
     "importa",
-    "Import a file that waits (a received file, a reader file, the pen's recovery file) "
-    "as the download of FORMAT would; all of its rows or none",
+    {CommandGroup::kOperatorTools, 2,
+     "Import one waiting file as its download would, all of it or nothing",
+     "viruzedi importa ~/_Letture/MovMag_20261206-093015.tmp --formato scarica4 --db "
+     "magazzino.db"},
     [](CLI::App& command) -> CommandAction {
       auto file = std::make_shared<std::string>();
       auto format = std::make_shared<std::string>();
@@ -43,7 +45,7 @@ CommandRegistration importa(
           ->required()
           ->check(CLI::IsMember(FormatNames()).description(""))
           ->type_name("FORMAT");
-      command.add_option("--db", *db, "Target database file (DbPath)")->required();
+      AddDatabaseOption(command, *db);
       command.add_option("--idut", *idUt,
                          "User id written into every row of scarica-rimesseof (IdUt, default 0)");
       return [file, format, db, idUt](CliRun& run) {

@@ -24,8 +24,9 @@ const char* FormatName(ImportFormat format) {
 
 CommandRegistration inAttesa(
     "in-attesa",
-    "List the received files that wait in the download folder (their import failed or was "
-    "stopped), with the formats to give `importa`",
+    {CommandGroup::kOperatorTools, 1,
+     "List the files that wait in the download folder, with their formats",
+     "viruzedi --letture /srv/letture in-attesa"},
     [](CLI::App&) -> CommandAction {
       return [](CliRun& run) {
         for (const WaitingFile& waiting : WaitingFiles(run.platform())) {

@@ -7,10 +7,12 @@ namespace viruzedi::cli {
 namespace {
 
 CommandRegistration mostra(
-    "mostra", "Show the rows of the component's two tables",
+    "mostra",
+    {CommandGroup::kOperatorTools, 3, "Show the rows of the component's two tables",
+     "viruzedi mostra --db magazzino.db"},
     [](CLI::App& command) -> CommandAction {
       auto file = std::make_shared<std::string>();
-      command.add_option("--db", *file, "Database file")->required();
+      AddDatabaseOption(command, *file);
       return [file](CliRun&) { std::cout << DumpTables(*file); };
     });
 

@@ -1,6 +1,7 @@
 // `viruzedi scarica2` and `viruzedi scarica-zidorivovi`: the reader program
 // imports, and their steps of the demo against the simulated reader.
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -47,11 +48,25 @@ CLI::Transformer MemberNames(const EnumerationMember (&members)[N]) {
 std::shared_ptr<ReaderProgramOptions> AddOptions(CLI::App& command, const char* databaseName,
                                                  const char* fileName) {
   auto o = std::make_shared<ReaderProgramOptions>();
-  command.add_option("DB", o->database, std::string("Target database file (") + databaseName + ")")
-      ->required();
-  command.add_option("FILE", o->readerFile,
-                     std::string("Reader file that DO_Duri.exe writes (") + fileName + ")")
-      ->required();
+  // DB may come from VIRUZEDI_DB (or the db setting): then the one word
+  // given is FILE. CLI11 fills positionals in order, so the word is moved
+  // once the command's words are all read.
+  CLI::Option* database = command.add_option(
+      "DB", o->database,
+      std::string("Target database file (") + databaseName +
+          "); when VIRUZEDI_DB or the db setting gives it, FILE may stand alone");
+  CLI::Option* file = command.add_option(
+      "FILE", o->readerFile, std::string("Reader file that DO_Duri.exe writes (") + fileName + ")");
+  command.parse_complete_callback([o, database, file] {
+    if (file->count() > 0) return;
+    if (database->count() == 0) throw CLI::RequiredError("FILE");
+    o->readerFile = o->database;
+    const char* fromSettings = std::getenv("VIRUZEDI_DB");
+    o->database = fromSettings ? fromSettings : "";
+    if (o->database.empty()) {
+      throw CLI::RequiredError("DB (or VIRUZEDI_DB, or db in a settings file)");
+    }
+  });
   command.add_option("--porta-com", o->portaCOM,
                      "Serial port of the reader (PortaCOM; its device comes from --com N=DEVICE)")
       ->transform(MemberNames(kScaricaCOMMembers))
@@ -84,8 +99,10 @@ std::shared_ptr<ReaderProgramOptions> AddOptions(CLI::App& command, const char* 
 
 CommandRegistration scarica2(
     "scarica2",
-    "Run DO_Duri.exe, then append each line of its reader file (code;quantity[;lot]) to "
-    "table viruzedi",
+    {CommandGroup::kReaderProgram, 1,
+     "Run DO_Duri.exe, then import its reader file (code;quantity[;lot])",
+     "viruzedi --com 3=/dev/ttyUSB0 scarica2 magazzino.db letture.txt --porta-com 3 --baud "
+     "B38400"},
     [](CLI::App& command) -> CommandAction {
       auto o = AddOptions(command, "PercorsoMDB", "PercorsoFile");
       return [o](CliRun& run) {
@@ -97,8 +114,10 @@ CommandRegistration scarica2(
 
 CommandRegistration scaricaZidoriVovi(
     "scarica-zidorivovi",
-    "Run DO_Duri.exe, then append each GS1 label of its reader file (element string;SSCC) "
-    "to table viruzedi",
+    {CommandGroup::kReaderProgram, 2,
+     "Run DO_Duri.exe, then import its GS1 labels (element string;SSCC)",
+     "viruzedi --com 3=/dev/ttyUSB0 scarica-zidorivovi magazzino.db etichette.txt "
+     "--porta-com 3"},
     [](CLI::App& command) -> CommandAction {
       auto o = AddOptions(command, "MDB_TabellaTemp", "FileTxtTemp");
       return [o](CliRun& run) {

@@ -17,12 +17,13 @@ using namespace std::chrono_literals;
 
 CommandRegistration scarica1(
     "scarica1",
-    "Infrared reader download through the infrared link library (libZiRav.so, or "
-    "VIRUZEDI_ZIRAV) on serial port N into table Viruzedi",
+    {CommandGroup::kInfrared, 1,
+     "Infrared reader download (libZiRav.so, or --zirav) over serial port N",
+     "viruzedi --com 2=/dev/ttyUSB1 scarica1 --db magazzino.db --porta 2"},
     [](CLI::App& command) -> CommandAction {
       auto db = std::make_shared<std::string>();
       auto porta = std::make_shared<int32_t>(0);
-      command.add_option("--db", *db, "Target database file (DbPath)")->required();
+      AddDatabaseOption(command, *db);
       command.add_option("--porta", *porta,
                          "Serial port number of the infrared link (Porta; its device comes "
                          "from --com N=DEVICE, default 0: no port)")

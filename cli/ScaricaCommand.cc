@@ -16,11 +16,13 @@ namespace {
 using namespace std::chrono_literals;
 
 CommandRegistration scarica(
-    "scarica", "Pen reader download over serial port N into table Viruzedi",
+    "scarica",
+    {CommandGroup::kPen, 1, "Pen reader download over serial port N into table Viruzedi",
+     "viruzedi --com 1=/dev/ttyUSB0 scarica --db magazzino.db --porta 1"},
     [](CLI::App& command) -> CommandAction {
       auto db = std::make_shared<std::string>();
       auto porta = std::make_shared<int32_t>(0);
-      command.add_option("--db", *db, "Target database file (DbPath)")->required();
+      AddDatabaseOption(command, *db);
       command.add_option("--porta", *porta,
                          "Serial port number (Porta; its device comes from --com N=DEVICE, "
                          "default 0: no port)")

@@ -1,9 +1,11 @@
-// viruzedi [--letture DIR] [--com N=DEVICE]... [--terminale SETTING] COMMAND ...
+// viruzedi [--letture DIR] [--com N=DEVICE]... [--terminale SETTING] [--zirav PATH]
+//          [--config FILE] COMMAND ...
 //
 // Exit status: 0 when the operation returned without a failure (warnings
 // allowed), 1 when it ended through a failure (an error box, a time-out, an
 // open failure, an automation error), 2 for a usage error, 128 + the signal
 // (130, 143) when SIGINT or SIGTERM stopped it.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -12,7 +14,9 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/Command.h"
+#include "cli/Settings.h"
 #include "component/Database.h"
+#include "component/Identity.h"
 #include "platform/ChildProcess.h"
 #include "platform/StopSignals.h"
 
@@ -23,9 +27,14 @@ std::vector<RegisteredCommand>& RegisteredCommands() {
   return commands;
 }
 
-CommandRegistration::CommandRegistration(std::string name, std::string description,
-                                         CommandSetup setup) {
-  RegisteredCommands().push_back({std::move(name), std::move(description), std::move(setup)});
+CommandRegistration::CommandRegistration(std::string name, CommandHelp help, CommandSetup setup) {
+  RegisteredCommands().push_back({std::move(name), std::move(help), std::move(setup)});
+}
+
+CLI::Option* AddDatabaseOption(CLI::App& command, std::string& database) {
+  return command.add_option("--db", database, "Target database file (DbPath)")
+      ->required()
+      ->envname("VIRUZEDI_DB");
 }
 
 void AddBooleanOption(CLI::App& command, const std::string& name, bool& value,
@@ -60,12 +69,14 @@ class CommandPlatform : public ForwardingPlatform {
 
 class Run : public CliRun {
  public:
-  explicit Run(std::shared_ptr<CommandPlatform> platform) : platform_(std::move(platform)) {}
+  Run(std::shared_ptr<CommandPlatform> platform, std::vector<Setting> settings)
+      : platform_(std::move(platform)), settings_(std::move(settings)) {}
   Viruzedi& Component() override {
     if (!component_) component_ = std::make_unique<Viruzedi>(platform_);
     return *component_;
   }
   Platform& platform() override { return *platform_; }
+  const std::vector<Setting>& Settings() const override { return settings_; }
   // How the component's operation ended; none when the command ran none.
   std::optional<OperationOutcome> Outcome() const {
     if (!component_) return std::nullopt;
@@ -75,6 +86,7 @@ class Run : public CliRun {
 
  private:
   std::shared_ptr<CommandPlatform> platform_;
+  std::vector<Setting> settings_;
   std::unique_ptr<Viruzedi> component_;
 };
 
@@ -97,27 +109,58 @@ void ShowProgress(uint64_t rows) {
   progressShown = true;
 }
 
-// N=DEVICE of --com as the variable's number and the device; none when N is
-// not a port number as written by a person (1 to 255, no sign, no leading
-// zero: "01" would set a variable that no port reads) or DEVICE is empty.
-std::optional<std::pair<std::string, std::string>> PortSetting(const std::string& given) {
-  std::string::size_type equals = given.find('=');
-  if (equals == std::string::npos || equals + 1 == given.size()) return std::nullopt;
-  std::string number = given.substr(0, equals);
-  if (number.empty() || number.size() > 3 || number[0] == '0') return std::nullopt;
-  for (char c : number) {
-    if (c < '0' || c > '9') return std::nullopt;
+const char* GroupTitle(CommandGroup group) {
+  switch (group) {
+    case CommandGroup::kSettingUp: return "Setting up";
+    case CommandGroup::kPen: return "Downloads: pen reader";
+    case CommandGroup::kInfrared: return "Downloads: infrared reader";
+    case CommandGroup::kTerminal: return "Downloads: portable terminal";
+    case CommandGroup::kReaderProgram: return "Downloads: any reader, through the reader program";
+    case CommandGroup::kUpload: return "Upload to the portable terminal";
+    case CommandGroup::kOperatorTools: return "Operator's tools";
+    case CommandGroup::kDemo: return "Demo";
   }
-  if (std::stoi(number) > 255) return std::nullopt;
-  return std::make_pair(number, given.substr(equals + 1));
+  return "";
+}
+
+// Gathers the run's settings from the global options, the environment and
+// the settings files, and writes the winners that came from an option or a
+// file into the environment. Runs when a command's own parse begins: the
+// global options are parsed by then, and VIRUZEDI_DB must be in place
+// before CLI11 reads the variables of the command's options.
+std::vector<Setting> ApplySettings(const CLI::App& app) {
+  auto last = [&app](const std::string& name) {
+    const std::vector<std::string>& given = app.get_option(name)->results();
+    return given.empty() ? std::string() : given.back();
+  };
+  std::vector<SettingsSource> sources;
+  sources.push_back(OptionSettings(last("--letture"), app.get_option("--com")->results(),
+                                   last("--terminale"), last("--zirav")));
+  sources.push_back(EnvironmentSettings());
+  if (app.get_option("--config")->count() > 0) {
+    sources.push_back(ReadSettingsFile(last("--config"), SettingOrigin::kGivenFile));
+  } else {
+    std::string user = UserSettingsFile();
+    if (!user.empty()) sources.push_back(ReadSettingsFile(user, SettingOrigin::kUserFile));
+    sources.push_back(ReadSettingsFile(MachineSettingsFile(), SettingOrigin::kMachineFile));
+  }
+  std::vector<Setting> settings = EffectiveSettings(sources);
+  for (const Setting& setting : settings) {
+    if (setting.origin != SettingOrigin::kVariable && setting.origin != SettingOrigin::kDefault) {
+      SetEnvironmentValue(setting.variable, setting.value);
+    }
+  }
+  return settings;
 }
 
 int Main(int argc, char** argv) {
   CLI::App app{"viruzedi: moves barcode reads from portable readers into an SQLite database"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Every command with its options");
+  app.set_version_flag("--version", std::string("viruzedi ") + kVersion + "\nlibviruzedi " +
+                                        ComponentVersion());
 
-  std::string letture, terminale;
+  std::string letture, terminale, zirav, config;
   std::vector<std::string> ports;
   app.add_option("--letture", letture,
                  "Download folder for received files and markers (VIRUZEDI_LETTURE; "
@@ -127,41 +170,68 @@ int Main(int argc, char** argv) {
                  "default /dev/ttyS<N-1>); may be repeated");
   app.add_option("--terminale", terminale,
                  "Terminal link: dir:FOLDER or serial:DEVICE[,BAUD] (VIRUZEDI_TERMINALE)");
+  app.add_option("--zirav", zirav,
+                 "Path of the infrared link library (VIRUZEDI_ZIRAV; default libZiRav.so "
+                 "beside libviruzedi.so)");
+  app.add_option("--config", config,
+                 "Settings file (TOML) read in place of the user's and the machine's; "
+                 "/dev/null reads none");
 
+  std::vector<RegisteredCommand> registered = RegisteredCommands();
+  std::stable_sort(registered.begin(), registered.end(),
+                   [](const RegisteredCommand& a, const RegisteredCommand& b) {
+                     if (a.help.group != b.help.group) return a.help.group < b.help.group;
+                     return a.help.order < b.help.order;
+                   });
   CommandAction chosen;
-  for (RegisteredCommand& registered : RegisteredCommands()) {
-    CLI::App* command = app.add_subcommand(registered.name, registered.description);
-    CommandAction action = registered.setup(*command);
-    command->callback([&chosen, action] { chosen = action; });
+  std::vector<Setting> settings;
+  std::optional<SettingsError> settingsError;
+  for (RegisteredCommand& command : registered) {
+    CLI::App* sub = app.add_subcommand(command.name, command.help.description);
+    sub->group(GroupTitle(command.help.group));
+    CommandAction action = command.setup(*sub);
+    std::string footer = sub->get_footer();
+    sub->footer((footer.empty() ? "" : footer + "\n\n") + "Example:\n  " + command.help.example);
+    sub->callback([&chosen, action] { chosen = action; });
+    // A settings error waits until parsing ends, so that help still answers.
+    sub->preparse_callback([&app, &settings, &settingsError](size_t) {
+      try {
+        settings = ApplySettings(app);
+      } catch (const SettingsError& error) {
+        settingsError = error;
+      }
+    });
   }
+
+  // Set after the commands are added, which would otherwise inherit it.
+  app.footer(
+      "Settings: an option wins over its variable, the variable over the user's settings file "
+      "($XDG_CONFIG_HOME/viruzedi/viruzedi.conf), that over the machine's (/etc/viruzedi.conf), "
+      "that over the default; `viruzedi impostazioni` shows them. "
+      "`viruzedi COMMAND --help` explains a command.");
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
+    // A broken settings file explains a missing --db better than CLI11 can.
+    bool answered = dynamic_cast<const CLI::Success*>(&error) != nullptr;
+    if (settingsError && !answered) {
+      std::cerr << "viruzedi: " << settingsError->what() << "\n";
+      return 2;
+    }
     int status = app.exit(error);
     return status == 0 ? 0 : 2;
   }
-
-  // The global options become the environment of this run, so the reader
-  // program and the infrared library see them too.
-  if (!letture.empty()) SetEnvironmentValue("VIRUZEDI_LETTURE", letture);
-  if (!terminale.empty()) SetEnvironmentValue("VIRUZEDI_TERMINALE", terminale);
-  for (const std::string& port : ports) {
-    std::optional<std::pair<std::string, std::string>> setting = PortSetting(port);
-    if (!setting) {
-      std::cerr << "viruzedi: --com takes N=DEVICE (N from 1 to 255, no leading zero; "
-                   "DEVICE not empty), not \""
-                << port << "\"\n";
-      return 2;
-    }
-    SetEnvironmentValue("VIRUZEDI_COM" + setting->first, setting->second);
+  if (settingsError) {
+    std::cerr << "viruzedi: " << settingsError->what() << "\n";
+    return 2;
   }
 
   if (StandardErrorIsTerminal()) DBEngine::Instance().SetRowObserver(ShowProgress);
 
   InstallStopSignals();
   auto platform = std::make_shared<CommandPlatform>(DefaultPlatform());
-  Run run(platform);
+  Run run(platform, settings);
   int status = 0;
   try {
     chosen(run);

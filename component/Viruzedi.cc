@@ -1,5 +1,6 @@
 #include "component/Viruzedi.h"
 
+#include "component/Identity.h"
 #include "component/LineReceiver.h"
 #include "platform/SerialPort.h"
 
@@ -24,6 +25,8 @@ void ConfigureSeriale(SerialPort& port) {
 }
 
 }  // namespace
+
+const char* ComponentVersion() { return kVersion; }
 
 Viruzedi::Viruzedi() : Viruzedi(DefaultPlatform()) {}
 

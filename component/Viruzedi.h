@@ -49,6 +49,10 @@ struct OperationOutcome {
   bool Interrupted() const { return errorNumber == kUserInterrupt; }
 };
 
+// The version of the loaded component library (kVersion as it was built),
+// which a program compares with the kVersion it was built against.
+const char* ComponentVersion();
+
 // The formats of a file that `ImportaFile` imports: the operation whose
 // import it repeats.
 enum class ImportFormat {

@@ -12,6 +12,20 @@
 
 namespace viruzedi::testing {
 
+namespace {
+
+// Every `viruzedi` a test starts inherits this: the settings files of the
+// machine that runs the tests must not change what a test sees. Tests of the
+// files set these for their own runs. This unit holds BinFolder, which every
+// test that runs a program uses, so the initialiser is always linked.
+const bool settingsFilesIgnored = [] {
+  SetEnvironmentValue("XDG_CONFIG_HOME", "/nonexistent/viruzedi-tests");
+  SetEnvironmentValue("VIRUZEDI_CONFIG_MACHINE", "/nonexistent/viruzedi-tests/viruzedi.conf");
+  return true;
+}();
+
+}  // namespace
+
 TestPlatform::TestPlatform() : ForwardingPlatform(DefaultPlatform()) {}
 
 void TestPlatform::MessageBox(const std::string& text, int style, const std::string& caption) {
