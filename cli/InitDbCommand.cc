@@ -6,7 +6,8 @@ namespace {
 
 CommandRegistration initDb(
     "init-db",
-    {CommandGroup::kSettingUp, 1, "Create a new database with the tables Viruzedi and Viruzedi_RimesseOF",
+    {CommandGroup::kSettingUp, 1,
+     "Create a new database with the tables Viruzedi and Viruzedi_RimesseOF",
      "viruzedi init-db magazzino.db"},
     [](CLI::App& command) -> CommandAction {
       auto file = std::make_shared<std::string>();

@@ -227,7 +227,9 @@ std::vector<Setting> EffectiveSettings(const std::vector<SettingsSource>& source
   for (const Key& key : kKeys) {
     if (std::string(key.name) != "com") {
       std::optional<Setting> held = FirstHolding(sources, key.name, key.variable);
-      settings.push_back(held ? *held : Setting{key.name, key.variable, DefaultValue(key), SettingOrigin::kDefault, ""});
+      settings.push_back(held ? *held
+                              : Setting{key.name, key.variable, DefaultValue(key),
+                                        SettingOrigin::kDefault, ""});
       continue;
     }
     std::set<int> ports;

@@ -160,6 +160,9 @@ int Main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("viruzedi ") + kVersion + "\nlibviruzedi " +
                                         ComponentVersion());
 
+  // Bound for CLI11's help and checks only: ApplySettings reads the options'
+  // results, which exist before the command's parse begins; these variables
+  // are filled only after it ends.
   std::string letture, terminale, zirav, config;
   std::vector<std::string> ports;
   app.add_option("--letture", letture,

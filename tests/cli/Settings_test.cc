@@ -79,7 +79,7 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-TEST(Settings, EachComesFromTheOptionThenTheVariableThenTheUserFileThenTheMachineFileThenTheDefault) {
+TEST(Settings, EachComesFromOptionThenVariableThenUserFileThenMachineFileThenDefault) {
   struct Expected {
     std::string name;
     std::string value;
