@@ -1,7 +1,6 @@
 // `viruzedi scarica2` and `viruzedi scarica-zidorivovi`: the reader program
 // imports, and their steps of the demo against the simulated reader.
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "cli/Command.h"
 #include "cli/Demo.h"
 #include "component/Enumerations.h"
+#include "platform/ChildProcess.h"
 #include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {
@@ -61,8 +61,7 @@ std::shared_ptr<ReaderProgramOptions> AddOptions(CLI::App& command, const char* 
     if (file->count() > 0) return;
     if (database->count() == 0) throw CLI::RequiredError("FILE");
     o->readerFile = o->database;
-    const char* fromSettings = std::getenv("VIRUZEDI_DB");
-    o->database = fromSettings ? fromSettings : "";
+    o->database = EnvironmentValue("VIRUZEDI_DB");
     if (o->database.empty()) {
       throw CLI::RequiredError("DB (or VIRUZEDI_DB, or db in a settings file)");
     }

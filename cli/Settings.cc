@@ -1,11 +1,12 @@
 #include "cli/Settings.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 
 #include <CLI/CLI.hpp>
+
+#include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {
 namespace {
@@ -26,11 +27,6 @@ constexpr Key kKeys[] = {
 };
 constexpr const char kKeyList[] = "letture, com, terminale, zirav, db";
 constexpr const char kComVariable[] = "VIRUZEDI_COM";
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 SettingsError FileFailure(const std::string& path, const std::string& what) {
   return SettingsError("settings file " + path + ": " + what);
@@ -80,7 +76,7 @@ void AddPorts(SettingsSource& source, const std::vector<std::string>& entries,
 std::string DefaultValue(const Key& key) {
   std::string name = key.name;
   if (name == "letture") {
-    std::string home = Environment("HOME");
+    std::string home = EnvironmentValue("HOME");
     return (home.empty() ? "$HOME" : home) + "/_Letture";
   }
   if (name == "com") return "/dev/ttyS<N-1> for every other port N";
@@ -116,9 +112,9 @@ std::optional<std::pair<std::string, std::string>> PortSetting(const std::string
 
 std::string UserSettingsFile() {
   // The XDG rule: a relative XDG_CONFIG_HOME is to be ignored.
-  std::string config = Environment("XDG_CONFIG_HOME");
+  std::string config = EnvironmentValue("XDG_CONFIG_HOME");
   if (config.empty() || config[0] != '/') {
-    std::string home = Environment("HOME");
+    std::string home = EnvironmentValue("HOME");
     if (home.empty()) return "";
     config = home + "/.config";
   }
@@ -126,7 +122,7 @@ std::string UserSettingsFile() {
 }
 
 std::string MachineSettingsFile() {
-  std::string given = Environment("VIRUZEDI_CONFIG_MACHINE");
+  std::string given = EnvironmentValue("VIRUZEDI_CONFIG_MACHINE");
   return given.empty() ? "/etc/viruzedi.conf" : given;
 }
 
@@ -212,7 +208,7 @@ SettingsSource OptionSettings(const std::string& letture, const std::vector<std:
 SettingsSource EnvironmentSettings() {
   SettingsSource source{SettingOrigin::kVariable, "", {}};
   auto take = [&source](const std::string& variable) {
-    std::string value = Environment(variable.c_str());
+    std::string value = EnvironmentValue(variable.c_str());
     if (!value.empty()) source.values[variable] = value;
   };
   for (const Key& key : kKeys) {

@@ -27,6 +27,10 @@ void ShowGeneralError(Platform& platform, const AutomationError& error) {
   platform.MessageBox(error.description, kCritical, std::to_string(error.number));
 }
 
+std::string LineDetail(const std::string& path, uint64_t number, const std::string& line) {
+  return path + ", riga " + std::to_string(number) + ": " + line;
+}
+
 void StopIfRequested(Platform& platform) {
   if (platform.StopRequested()) RaiseError(kUserInterrupt);
 }

@@ -2,7 +2,9 @@
 // failure's description and whose caption is its number in decimal.
 #pragma once
 
+#include <cstdint>
 #include <exception>
+#include <string>
 
 #include "component/AutomationError.h"
 #include "platform/Platform.h"
@@ -18,6 +20,10 @@ AutomationError CurrentFailure();
 // catch block).
 void ShowGeneralError(Platform& platform);
 void ShowGeneralError(Platform& platform, const AutomationError& error);
+
+// The detail of a failure on a line of a file (AutomationError::detail):
+// "FILE, riga N: LINE".
+std::string LineDetail(const std::string& path, uint64_t number, const std::string& line);
 
 // A safe point of an operation: throws AutomationError 18 when the user has
 // asked it to stop.

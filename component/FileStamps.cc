@@ -36,6 +36,16 @@ bool IsMarkedImported(const std::string& path) {
   return name.find(kMarcaImportato) != std::string::npos;
 }
 
+std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
+                                          bool nameWaits) {
+  if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
+  if (!nameWaits) RaiseError(kFileAlreadyExists, path);
+  std::unique_ptr<FileLock> lock = files.TryLock(path);
+  if (!lock) RaiseError(kPermissionDenied, path);
+  if (!files.FileExists(path)) RaiseError(kFileAlreadyExists, path);
+  return lock;
+}
+
 std::string RinominaImportato(FileSystem& files, const std::string& path, LocalDateTime at) {
   for (LocalDateTime t = at;; t = NextSecond(t)) {
     std::string destination = path + kMarcaImportato + Stamp(t);

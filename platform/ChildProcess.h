@@ -42,6 +42,8 @@ class ChildProcess {
 // status, or 127 when it cannot be started.
 int RunProcess(const std::vector<std::string>& argv);
 
+// Reads an environment variable; "" when unset.
+std::string EnvironmentValue(const std::string& name);
 // Sets an environment variable for this process and the children it starts.
 void SetEnvironmentValue(const std::string& name, const std::string& value);
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/ChildProcess.h"
 #include "platform/FileSystem.h"
 #include "platform/InfraredLibrary.h"
 #include "platform/Platform.h"
@@ -20,9 +21,6 @@ std::unique_ptr<SerialPort> MakeLinuxSerialPort(Platform& platform);
 // Loads `path` with dlopen at the first call of one of the functions.
 std::unique_ptr<InfraredLibrary> MakeDlopenInfraredLibrary(std::string path);
 std::unique_ptr<ProcessRunner> MakePosixProcessRunner();
-
-// Reads an environment variable; "" when unset.
-std::string EnvironmentValue(const std::string& name);
 
 class LinuxPlatform : public Platform {
  public:

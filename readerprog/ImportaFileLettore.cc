@@ -12,20 +12,12 @@ namespace viruzedi {
 
 void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
   FileSystem& files = platform().Files();
-  if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
-  if (IsMarkedImported(path)) RaiseError(kFileAlreadyExists, path);
-  // A download still working on the file holds it.
-  std::unique_ptr<FileLock> lock = files.TryLock(path);
-  if (!lock) RaiseError(kPermissionDenied, path);
+  std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, !IsMarkedImported(path));
 
   const ReaderFileFormat format = gs1 ? Gs1ReaderFormat() : PlainReaderFormat();
   std::unique_ptr<Database> target = OpenReaderTarget(DbPath(), format);
-  try {
-    ImportReaderLines(platform(), *target, path, format);
-  } catch (const AutomationError&) {
-    outcome_.rowsRefused = target->RowsRefused();
-    throw;
-  }
+  // A failed import stores nothing, so only a stored one has refused rows.
+  ImportReaderLines(platform(), *target, path, format);
   outcome_.rowsRefused = target->RowsRefused();
   // Renamed while still locked, so an append waiting for the lock goes to
   // a new file of the old name, never into the imported one.

@@ -61,14 +61,15 @@ std::string Viruzedi::PercorsoApp() {
 void Viruzedi::ImportReaderFile(const std::string& database,
                                 const ReaderProgramParameters& parameters,
                                 const ReaderFileFormat& format) {
-  // A wrong database must fail while the reads are still in the reader.
-  std::unique_ptr<Database> target = OpenReaderTarget(database, format);
   const std::string& readerFile = parameters.PercorsoFile;
   FileSystem& files = platform().Files();
   // A program that failed before writing leaves an earlier run's file,
   // whose rows are stored: named as unimported, it would be stored twice.
   const std::string versionBefore = files.FileVersion(readerFile);
+  std::unique_ptr<Database> target;
   try {
+    // A wrong database must fail while the reads are still in the reader.
+    target = OpenReaderTarget(database, format);
     const std::string folder = PercorsoApp();
     CheckReaderProgramExit(EseguiEAttendi(ReaderProgramCommandLine(folder, parameters), 0),
                            folder + kReaderProgramName, parameters.PortaCOM);
@@ -85,8 +86,13 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     ImportReaderLines(platform(), *target, readerFile, format);
     outcome_.rowsRefused = target->RowsRefused();
   } catch (const AutomationError& failure) {
-    outcome_.rowsRefused = target->RowsRefused();
-    throw NamingReaderFile(failure, readerFile, versionBefore, files.FileVersion(readerFile));
+    // Once the database is checked, the program runs: the reader file then
+    // matters to whoever reads the error.
+    AutomationError reported =
+        target ? NamingReaderFile(failure, readerFile, versionBefore, files.FileVersion(readerFile))
+               : failure;
+    NoteFailure(reported);
+    throw reported;
   }
 }
 

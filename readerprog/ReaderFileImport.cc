@@ -31,7 +31,7 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
       StopIfRequested(platform);
       const std::string line = file->ReadLine();
       if (TrimSpaces(line).empty()) continue;
-      std::string detail = path + kRiga + std::to_string(number) + ": " + line;
+      std::string detail = LineDetail(path, number, line);
       try {
         rows.FromLine(detail);
         format.appendLine(platform, rows, SplitFields(line));

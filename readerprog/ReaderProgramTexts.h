@@ -21,7 +21,5 @@ inline constexpr const char kTerminatoConStato[] = "il programma del lettore è 
 inline constexpr const char kTerminatoDalSegnale[] = "il programma del lettore è stato terminato dal segnale ";
 
 
-// ", riga " between a file and a line number in the detail of a failure.
-inline constexpr const char kRiga[] = ", riga ";
 
 }  // namespace viruzedi

@@ -33,15 +33,10 @@ void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& Perco
                         bool MostraErrore, bool MostraFile, bool MostraMaschera,
                         int16_t Timeout) {
   OperationGuard guard(*this);
-  try {
-    ImportReaderFile(PercorsoMDB,
-                     {PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
-                      MostraMaschera, Timeout},
-                     PlainReaderFormat());
-  } catch (const AutomationError& failure) {
-    NoteFailure(failure);
-    throw;
-  }
+  ImportReaderFile(PercorsoMDB,
+                   {PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
+                    MostraMaschera, Timeout},
+                   PlainReaderFormat());
 }
 
 }  // namespace viruzedi

@@ -31,15 +31,10 @@ void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
                                   bool MostraErrore, bool MostraFile, bool MostraMaschera,
                                   int16_t Timeout) {
   OperationGuard guard(*this);
-  try {
-    ImportReaderFile(MDB_TabellaTemp,
-                     {FileTxtTemp, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
-                      MostraMaschera, Timeout},
-                     Gs1ReaderFormat());
-  } catch (const AutomationError& failure) {
-    NoteFailure(failure);
-    throw;
-  }
+  ImportReaderFile(MDB_TabellaTemp,
+                   {FileTxtTemp, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
+                    MostraMaschera, Timeout},
+                   Gs1ReaderFormat());
 }
 
 }  // namespace viruzedi

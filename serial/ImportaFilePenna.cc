@@ -18,13 +18,10 @@ namespace viruzedi {
 void Viruzedi::ImportaFilePenna(const std::string& path) {
   Platform& platform = *platform_;
   FileSystem& files = platform.Files();
-  if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
-  if (IsMarkedImported(path)) RaiseError(kFileAlreadyExists, path);
   // Held from before the first line until the file has left its name: a pen
   // download that fails meanwhile waits to append, so its read lands in the
   // file's next version instead of in one already imported.
-  std::unique_ptr<FileLock> lock = files.TryLock(path);
-  if (!lock) RaiseError(kPermissionDenied, path);
+  std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, !IsMarkedImported(path));
 
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath_);
   database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
@@ -43,7 +40,7 @@ void Viruzedi::ImportaFilePenna(const std::string& path) {
         std::string riga = Utf8ToWindows1252(line);
         database->Execute(PenReadStatement(CutPenRead(riga)));
       } catch (AutomationError& failure) {
-        failure.detail = path + ", riga " + std::to_string(number) + ": " + line;
+        failure.detail = LineDetail(path, number, line);
         throw;
       }
     }

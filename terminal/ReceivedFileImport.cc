@@ -21,7 +21,7 @@ bool IsBlank(const std::string& line) {
   AutomationError failure = CurrentFailure();
   // A stop request lies in no line.
   if (failure.number != kUserInterrupt) {
-    failure.detail = path + ", riga " + std::to_string(lineNumber) + ": " + line;
+    failure.detail = LineDetail(path, lineNumber, line);
   }
   throw failure;
 }
