@@ -1,6 +1,5 @@
 // `viruzedi importa`: finishes a file that waits, once the cause of its
 // failure is fixed, as the download that left it would have.
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,20 +9,17 @@
 namespace viruzedi::cli {
 namespace {
 
-const std::map<std::string, ImportFormat> kFormats{
-    {"scarica", ImportFormat::kScarica},
-    {"scarica3", ImportFormat::kScarica3},
-    {"scarica4", ImportFormat::kScarica4},
-    {"scarica5", ImportFormat::kScarica5},
-    {"scarica-rimesseof", ImportFormat::kScaricaRimesseOF},
-    {"scarica2", ImportFormat::kScarica2},
-    {"scarica-zidorivovi", ImportFormat::kScaricaZidoriVovi},
-};
-
 std::vector<std::string> FormatNames() {
   std::vector<std::string> names;
-  for (const auto& [name, unused] : kFormats) names.push_back(name);
+  for (ImportFormat format : kImportFormats) names.push_back(ImportFormatName(format));
   return names;
+}
+
+ImportFormat FormatNamed(const std::string& name) {
+  for (ImportFormat format : kImportFormats) {
+    if (name == ImportFormatName(format)) return format;
+  }
+  RaiseError(kInvalidArgument, name);  // the option's check lets none other through
 }
 
 CommandRegistration importa(
@@ -52,7 +48,7 @@ CommandRegistration importa(
         Viruzedi& component = run.Component();
         component.DbPath(*db);
         component.IdUt(*idUt);
-        component.ImportaFile(*file, kFormats.at(*format));
+        component.ImportaFile(*file, FormatNamed(*format));
       };
     });
 

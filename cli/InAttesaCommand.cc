@@ -9,19 +9,6 @@
 namespace viruzedi::cli {
 namespace {
 
-const char* FormatName(ImportFormat format) {
-  switch (format) {
-    case ImportFormat::kScarica: return "scarica";
-    case ImportFormat::kScarica3: return "scarica3";
-    case ImportFormat::kScarica4: return "scarica4";
-    case ImportFormat::kScarica5: return "scarica5";
-    case ImportFormat::kScaricaRimesseOF: return "scarica-rimesseof";
-    case ImportFormat::kScarica2: return "scarica2";
-    case ImportFormat::kScaricaZidoriVovi: return "scarica-zidorivovi";
-  }
-  return "";
-}
-
 CommandRegistration inAttesa(
     "in-attesa",
     {CommandGroup::kOperatorTools, 1,
@@ -32,7 +19,7 @@ CommandRegistration inAttesa(
         for (const WaitingFile& waiting : WaitingFiles(run.platform())) {
           std::cout << waiting.path << "\t--formato ";
           for (size_t i = 0; i < waiting.formats.size(); ++i) {
-            std::cout << (i == 0 ? "" : " oppure ") << FormatName(waiting.formats[i]);
+            std::cout << (i == 0 ? "" : " oppure ") << ImportFormatName(waiting.formats[i]);
           }
           std::cout << "\n";
         }

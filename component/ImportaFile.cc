@@ -4,6 +4,19 @@
 
 namespace viruzedi {
 
+const char* ImportFormatName(ImportFormat format) {
+  switch (format) {
+    case ImportFormat::kScarica: return "scarica";
+    case ImportFormat::kScarica3: return "scarica3";
+    case ImportFormat::kScarica4: return "scarica4";
+    case ImportFormat::kScarica5: return "scarica5";
+    case ImportFormat::kScaricaRimesseOF: return "scarica-rimesseof";
+    case ImportFormat::kScarica2: return "scarica2";
+    case ImportFormat::kScaricaZidoriVovi: return "scarica-zidorivovi";
+  }
+  return "";
+}
+
 void Viruzedi::ImportaFile(const std::string& path, ImportFormat format) {
   OperationGuard guard(*this);
   try {

@@ -65,6 +65,14 @@ enum class ImportFormat {
   kScaricaZidoriVovi,
 };
 
+// Every format, and the name a person gives it: the command that makes such
+// files ("scarica4", "scarica-rimesseof", ...).
+inline constexpr ImportFormat kImportFormats[] = {
+    ImportFormat::kScarica,          ImportFormat::kScarica3, ImportFormat::kScarica4,
+    ImportFormat::kScarica5,         ImportFormat::kScaricaRimesseOF, ImportFormat::kScarica2,
+    ImportFormat::kScaricaZidoriVovi};
+const char* ImportFormatName(ImportFormat format);
+
 class Viruzedi {
  public:
   // Creates the object on the default (real) platform, or on the given one.

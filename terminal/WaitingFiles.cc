@@ -19,16 +19,6 @@ constexpr char kInAttesa[] =
 constexpr char kComeImportarli[] =
     "Rimossa la causa dell'errore, importarli con: viruzedi importa FILE --formato FORMATO --db DB.";
 
-const char* FormatName(ImportFormat format) {
-  switch (format) {
-    case ImportFormat::kScarica3: return "scarica3";
-    case ImportFormat::kScarica4: return "scarica4";
-    case ImportFormat::kScarica5: return "scarica5";
-    case ImportFormat::kScaricaRimesseOF: return "scarica-rimesseof";
-    default: return "";
-  }
-}
-
 // A download holds its file locked from reservation to archive; a lock
 // that can be taken belongs to nobody alive.
 bool HeldByNobody(FileSystem& files, const std::string& path) {
@@ -69,7 +59,7 @@ void ShowWaitingFiles(const FileDownload& download, Platform& platform) {
       continue;
     text += " " + file.path + " (formato ";
     for (size_t i = 0; i < file.formats.size(); ++i) {
-      text += (i == 0 ? "" : " o ") + std::string(FormatName(file.formats[i]));
+      text += (i == 0 ? "" : " o ") + std::string(ImportFormatName(file.formats[i]));
     }
     text += ");";
   }
