@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "component/AutomationError.h"
 #include "platform/Windows1252.h"
@@ -46,6 +47,12 @@ TEST(TextStream, EndsLinesAtCrLfLfOrLoneCrAndReadsWindows1252) {
       {"a\r\n\r\nb", {"a", "", "b"}},
       {"\n", {""}},
       {"Quantit\xE0;\x80;\x81", {"Quantità;€;\xC2\x81"}},
+      // A file that opens with the UTF-8 mark was saved as UTF-8.
+      {"\xEF\xBB\xBF" "Caff\xC3\xA8;1\r\nB", {"Caffè;1", "B"}},
+      {"\xEF\xBB\xBF", {}},
+      {"\xEF\xBB\xBF\r\n", {""}},
+      // Only at the start: elsewhere the bytes are Windows-1252 characters.
+      {"a\xEF\xBB\xBF", {"a\xC3\xAF\xC2\xBB\xC2\xBF"}},
   };
   for (const Case& c : cases) {
     WriteFile(folder / "f.txt", c.bytes);
@@ -143,6 +150,54 @@ TEST(Windows1252, EveryByteSurvivesTheRoundTrip) {
   EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
   EXPECT_EQ(Windows1252ToUtf8("\x80"), "€");
   EXPECT_EQ(Utf8ToWindows1252("漢"), "?");
+}
+
+// The primitives that keep a file taken once: an exclusive creation, a lock
+// that another holder cannot take, and appends that wait for an importer.
+TEST(FileLocks, CreationIsExclusiveAndALockHasOneHolder) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  const std::string path = folder / "MovMag_20261206-093015.tmp";
+  std::unique_ptr<FileLock> reserved = files->CreateLocked(path);
+  ASSERT_NE(reserved, nullptr);
+  EXPECT_EQ(ReadFile(path), "");
+  EXPECT_EQ(files->CreateLocked(path), nullptr);  // the name is taken
+  EXPECT_EQ(files->TryLock(path), nullptr);       // and held
+  reserved.reset();
+  EXPECT_NE(files->TryLock(path), nullptr);
+  EXPECT_EQ(ErrorOf([&] { files->TryLock(folder / "missing"); }), kFileNotFound);
+  EXPECT_EQ(ErrorOf([&] { files->CreateLocked(folder / "no/such.tmp"); }), kPathNotFound);
+}
+
+TEST(FileLocks, AnAppendWaitsForTheHolderAndLandsInTheFileThenAtTheName) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  const std::string path = folder / "Penna_non_salvate.txt";
+  files->AppendToFile(path, "A1;1;2;3\r\n");
+  std::unique_ptr<FileLock> importer = files->TryLock(path);
+  ASSERT_NE(importer, nullptr);
+  std::thread pen([&] { files->AppendToFile(path, "B2;1;2;3\r\n"); });
+  // The importer reads, stores and renames the file while it holds it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  files->MoveFile(path, path + ".importato-20261206-093015");
+  importer.reset();
+  pen.join();
+  EXPECT_EQ(ReadFile(path + ".importato-20261206-093015"), "A1;1;2;3\r\n");
+  EXPECT_EQ(ReadFile(path), "B2;1;2;3\r\n");
+}
+
+TEST(FileLocks, AVersionChangesWithEveryWriteAndIsEmptyForNoFile) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  const std::string path = folder / "letture.txt";
+  EXPECT_EQ(files->FileVersion(path), "");
+  WriteFile(path, "X1;1\r\n");
+  const std::string first = files->FileVersion(path);
+  EXPECT_EQ(files->FileVersion(path), first);
+  files->WriteTextFile(path, "X1;1\r\n");  // the same bytes, a new file
+  EXPECT_NE(files->FileVersion(path), first);
+  EXPECT_EQ((std::vector<std::string>{"letture.txt"}), files->ListFolder(folder.path()));
+  EXPECT_EQ(ErrorOf([&] { files->ListFolder(folder / "missing"); }), kPathNotFound);
 }
 
 }  // namespace
