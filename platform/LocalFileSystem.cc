@@ -159,6 +159,29 @@ int OpenLockedForAppend(const std::string& path) {
   }
 }
 
+[[noreturn]] void RaiseCreateError(int error, const std::string& path) {
+  if (error == ENOENT) RaiseError(kPathNotFound, ParentFolder(path));
+  RaiseSystemError(error, ParentFolder(path));
+}
+
+// Made, then locked: another process may look at the file in between, but
+// only for a moment (one looking for waiting files), so the lock waits.
+std::unique_ptr<FileLock> CreateThenLock(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) {
+    int error = errno;
+    if (error == EEXIST || error == ELOOP) return nullptr;
+    RaiseCreateError(error, path);
+  }
+  while (flock(fd, LOCK_EX) != 0) {
+    int error = errno;
+    if (error == EINTR) continue;
+    close(fd);
+    RaiseSystemError(error, path);
+  }
+  return std::make_unique<LocalFileLock>(fd);
+}
+
 class LocalFileSystem : public FileSystem {
  public:
   bool FolderExists(const std::string& path) override { return IsFolder(path); }
@@ -226,17 +249,25 @@ class LocalFileSystem : public FileSystem {
   }
 
   std::unique_ptr<FileLock> CreateLocked(const std::string& path) override {
-    int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    // A name made and locked in two steps can be seen unlocked between them:
+    // a download looking for waiting files would then take the other's
+    // fresh reservation, and its own lock would fail. The file is made
+    // unnamed, locked, then linked to the name, which never replaces.
+    int fd = open(ParentFolder(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd < 0) {
       int error = errno;
-      if (error == EEXIST || error == ELOOP) return nullptr;
-      if (error == ENOENT) RaiseError(kPathNotFound, ParentFolder(path));
-      RaiseSystemError(error, ParentFolder(path));
+      if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL) RaiseCreateError(error, path);
+      return CreateThenLock(path);  // a file system without unnamed files
     }
-    // Nobody else can have this new file locked: the lock always succeeds.
     std::unique_ptr<FileLock> lock = LockDescriptor(fd, path);
-    if (!lock) RaiseError(kPermissionDenied, path);
-    return lock;
+    if (!lock) RaiseError(kPermissionDenied, path);  // nobody else can see it
+    const std::string unnamed = "/proc/self/fd/" + std::to_string(fd);
+    if (linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return lock;
+    }
+    int error = errno;
+    if (error == EEXIST) return nullptr;
+    RaiseCreateError(error, path);
   }
 
   std::unique_ptr<FileLock> TryLock(const std::string& path) override {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -167,6 +168,41 @@ TEST(FileLocks, CreationIsExclusiveAndALockHasOneHolder) {
   EXPECT_NE(files->TryLock(path), nullptr);
   EXPECT_EQ(ErrorOf([&] { files->TryLock(folder / "missing"); }), kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { files->CreateLocked(folder / "no/such.tmp"); }), kPathNotFound);
+}
+
+// A download looking for waiting files tries the lock of every name it
+// lists; a reservation being made must never be one it can take.
+TEST(FileLocks, AFileIsNeverSeenUnlockedWhileItIsMade) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  std::atomic<bool> done{false};
+  std::atomic<int> taken{0};
+  std::thread looker([&] {
+    auto lookerFiles = MakeLocalFileSystem();
+    while (!done) {
+      for (const std::string& name : lookerFiles->ListFolder(folder.path())) {
+        try {
+          if (lookerFiles->TryLock(folder / name)) ++taken;
+        } catch (const AutomationError&) {
+        }
+      }
+    }
+  });
+  int refused = 0;
+  std::vector<std::unique_ptr<FileLock>> held;
+  for (int i = 0; i < 2000; ++i) {
+    try {
+      std::unique_ptr<FileLock> lock = files->CreateLocked(folder / std::to_string(i));
+      if (lock) held.push_back(std::move(lock));
+    } catch (const AutomationError&) {
+      ++refused;
+    }
+  }
+  done = true;
+  looker.join();
+  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(taken, 0);
+  EXPECT_EQ(held.size(), 2000u);
 }
 
 TEST(FileLocks, AnAppendWaitsForTheHolderAndLandsInTheFileThenAtTheName) {
