@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/Viruzedi.h"
 

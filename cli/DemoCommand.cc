@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "platform/FileSystem.h"
 #include "cli/Command.h"
 #include "cli/Demo.h"
 #include "component/Database.h"
@@ -73,8 +74,8 @@ CommandRegistration demo(
         std::error_code error;
         std::filesystem::create_directories(context.workFolder, error);
         if (error) RaiseError(kPathNotFound, context.workFolder + " (" + error.message() + ")");
-        context.database = context.workFolder + "/magazzino.db";
-        context.downloadFolder = context.workFolder + "/_Letture";
+        context.database = JoinPath(context.workFolder, "magazzino.db");
+        context.downloadFolder = JoinPath(context.workFolder, "_Letture");
         context.runViruzedi = [&context](const std::vector<std::string>& args) {
           return RunViruzedi(context, args);
         };

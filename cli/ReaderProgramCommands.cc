@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "cli/Command.h"
 #include "cli/Demo.h"
 #include "component/Enumerations.h"
@@ -141,7 +142,7 @@ DemoRegistration readerFile(40, "Reader program: reader file (scarica2)", [](Dem
       StartReader(c, {"8001234;5", "8001235;12;17", "8001236;3,5;18", "  8001237 ;1"});
   if (reader.device.empty()) return;
   c.runViruzedi({"--com", "3=" + reader.device, "scarica2", c.database,
-                 c.workFolder + "/letture.txt", "--porta-com", "3", "--baud", "3", "--timeout",
+                 JoinPath(c.workFolder, "letture.txt"), "--porta-com", "3", "--baud", "3", "--timeout",
                  "1"});
   reader.process->Terminate();
 });
@@ -157,7 +158,7 @@ DemoRegistration gs1Labels(41, "Reader program: GS1 labels (scarica-zidorivovi)"
        "(02)08012345699994(37)60(15)270101(10)L2027;380123450000000044"});
   if (reader.device.empty()) return;
   c.runViruzedi({"--com", "3=" + reader.device, "scarica-zidorivovi", c.database,
-                 c.workFolder + "/etichette.txt", "--porta-com", "3", "--baud", "3",
+                 JoinPath(c.workFolder, "etichette.txt"), "--porta-com", "3", "--baud", "3",
                  "--timeout", "1", "--mostra-file", "1"});
   reader.process->Terminate();
 });

@@ -20,7 +20,7 @@ const std::vector<std::string> kStockMovements{"X12$5;2;20261206;3", "X12$7;1,5;
 
 DemoRegistration serialTerminal(50, "Terminal on a serial line: stock movements (scarica4)",
                                 [](DemoContext& context) {
-  const std::string folder = context.workFolder + "/terminale-seriale";
+  const std::string folder = JoinPath(context.workFolder, "terminale-seriale");
   std::filesystem::create_directories(folder);
   {
     std::ofstream out(JoinPath(folder, "1.txt"), std::ios::binary | std::ios::trunc);

@@ -14,7 +14,7 @@ namespace viruzedi::cli {
 namespace {
 
 std::string TerminalFolder(const DemoContext& context) {
-  return context.workFolder + "/terminale";
+  return JoinPath(context.workFolder, "terminale");
 }
 
 std::string TerminalOption(const DemoContext& context) {
@@ -65,7 +65,7 @@ DemoRegistration remittances(33, "Terminal: remittances (scarica-rimesseof)", []
 
 DemoRegistration upload(34, "Terminal: upload (upload1)", [](DemoContext& c) {
   std::filesystem::create_directories(c.downloadFolder);
-  WriteTerminalFile(c.downloadFolder + "/file_up.tmp",
+  WriteTerminalFile(JoinPath(c.downloadFolder, "file_up.tmp"),
                     {"U;1;ROSSI", "U;2;BIANCHI", "G;A100;12;40"});
   c.runViruzedi({"--terminale", TerminalOption(c), "upload1"});
   std::cout << "  the terminal now holds:";

@@ -16,7 +16,7 @@
 #include "cli/Command.h"
 #include "cli/Settings.h"
 #include "component/Database.h"
-#include "component/Identity.h"
+#include "base/Identity.h"
 #include "platform/ChildProcess.h"
 #include "platform/StopSignals.h"
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <optional>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/DatabaseMessages.h"
-#include "component/NameFolding.h"
+#include "base/NameFolding.h"
 
 namespace viruzedi {
 namespace {

@@ -8,7 +8,7 @@
 #include <variant>
 
 #include "component/StatementParser.h"
-#include "component/Variant.h"
+#include "base/Variant.h"
 
 namespace viruzedi {
 

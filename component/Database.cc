@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/DatabaseMessages.h"
 #include "component/SqliteConnection.h"
 #include "component/SqliteConnectionCache.h"

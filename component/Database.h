@@ -39,7 +39,7 @@
 #include <string>
 #include <vector>
 
-#include "component/Variant.h"
+#include "base/Variant.h"
 
 namespace viruzedi {
 

@@ -1,6 +1,6 @@
 #include "component/DatabaseMessages.h"
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 
 namespace viruzedi {

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {

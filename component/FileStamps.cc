@@ -1,9 +1,10 @@
+#include "platform/FileSystem.h"
 #include "component/FileStamps.h"
 
 #include <chrono>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 
 namespace viruzedi {
 
@@ -31,9 +32,7 @@ LocalDateTime NextSecond(LocalDateTime time) {
 }
 
 bool IsMarkedImported(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return name.find(kMarcaImportato) != std::string::npos;
+  return BaseName(path).find(kMarcaImportato) != std::string::npos;
 }
 
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,

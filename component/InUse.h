@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 

@@ -5,10 +5,10 @@
 #include <cctype>
 #include <filesystem>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "component/DatabaseMessages.h"
-#include "component/NameFolding.h"
+#include "base/NameFolding.h"
 
 namespace viruzedi {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/DatabaseMessages.h"
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "component/SqliteConnection.h"
 

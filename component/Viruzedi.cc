@@ -1,6 +1,6 @@
 #include "component/Viruzedi.h"
 
-#include "component/Identity.h"
+#include "base/Identity.h"
 #include "component/LineReceiver.h"
 #include "platform/SerialPort.h"
 

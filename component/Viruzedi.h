@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Enumerations.h"
 #include "component/InUse.h"
-#include "component/Variant.h"
+#include "base/Variant.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {

@@ -5,10 +5,11 @@ add_executable(doduri
   ${CMAKE_CURRENT_SOURCE_DIR}/DoDuri/main.cc
   ${CMAKE_CURRENT_SOURCE_DIR}/DoDuri/Arguments.cc
   ${CMAKE_CURRENT_SOURCE_DIR}/DoDuri/ReaderFile.cc
-  ${CMAKE_SOURCE_DIR}/platform/SerialDevice.cc
-  ${CMAKE_SOURCE_DIR}/platform/AsideFile.cc
-  ${CMAKE_SOURCE_DIR}/platform/SystemError.cc
-  ${CMAKE_SOURCE_DIR}/component/AutomationError.cc)
+  ${CMAKE_SOURCE_DIR}/platform/posix/SerialDevice.cc
+  ${CMAKE_SOURCE_DIR}/platform/posix/AsideFile.cc
+  ${CMAKE_SOURCE_DIR}/platform/Paths.cc
+  ${CMAKE_SOURCE_DIR}/platform/posix/SystemError.cc
+  ${CMAKE_SOURCE_DIR}/base/AutomationError.cc)
 target_include_directories(doduri PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(doduri PROPERTIES OUTPUT_NAME DO_Duri.exe)
 include(GNUInstallDirs)

@@ -4,8 +4,8 @@
 # only its four C functions.
 add_library(zirav SHARED
   ${CMAKE_CURRENT_SOURCE_DIR}/ZiRav/ZiRav.cc
-  ${CMAKE_SOURCE_DIR}/platform/SerialDevice.cc
-  ${CMAKE_SOURCE_DIR}/component/AutomationError.cc)
+  ${CMAKE_SOURCE_DIR}/platform/posix/SerialDevice.cc
+  ${CMAKE_SOURCE_DIR}/base/AutomationError.cc)
 target_include_directories(zirav PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(zirav PROPERTIES
   OUTPUT_NAME ZiRav

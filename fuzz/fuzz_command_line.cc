@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "readerprog/ReaderCommandLine.h"
 

@@ -18,8 +18,8 @@
 #include <cstring>
 #include <string>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/Windows1252.h"

@@ -17,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/Windows1252.h"

@@ -17,8 +17,8 @@
 #include <optional>
 #include <string>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "infrared/InfraredRecord.h"

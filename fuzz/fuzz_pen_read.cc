@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/Windows1252.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/FileSystem.h"

@@ -21,7 +21,7 @@
 #include <optional>
 #include <string>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/ByteChannel.h"
 #include "platform/Ymodem.h"

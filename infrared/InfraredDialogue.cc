@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/ErrorReport.h"
 #include "component/InUse.h"
 #include "infrared/InfraredTexts.h"

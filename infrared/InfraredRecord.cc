@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/Messages.h"
 #include "infrared/InfraredTexts.h"

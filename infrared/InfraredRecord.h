@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "component/Variant.h"
+#include "base/Variant.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
 

@@ -43,8 +43,11 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
-// `folder` and `name` joined by the separator (the one place that knows it).
+// Paths, the one place that knows their separator: `folder` and `name`
+// joined, the folder part of a path ("." for a bare name), its last name.
 std::string JoinPath(const std::string& folder, const std::string& name);
+std::string ParentFolder(const std::string& path);
+std::string BaseName(const std::string& path);
 
 class FileSystem {
  public:

@@ -95,16 +95,26 @@ class Platform {
   virtual InfraredLibrary& Infrared() = 0;
   // Starts child processes and waits for them.
   virtual ProcessRunner& Processes() = 0;
+
+  // --- This system's devices, built over other services ---------------------
+  // What CreateSerialPort, CreateTerminalLink and Infrared make, with
+  // `services` as the platform the device uses (its settings, clock, boxes
+  // and stop request). A platform that forwards to this one hands itself in.
+  virtual std::unique_ptr<SerialPort> SerialPortOver(Platform& services) = 0;
+  virtual std::unique_ptr<TerminalLink> TerminalLinkOver(Platform& services) = 0;
+  // The infrared library at `path`, loaded at the first call of a function.
+  virtual std::unique_ptr<InfraredLibrary> InfraredLibraryAt(const std::string& path) = 0;
 };
 
-// The real Linux platform, shared by every object that is created without a
-// platform of its own. Settings come from the environment (VIRUZEDI_*).
+// The real platform of the system the component was built for, shared by
+// every object that is created without a platform of its own. Settings come
+// from the environment (VIRUZEDI_*).
 std::shared_ptr<Platform> DefaultPlatform();
 
-// Passes every call on to another platform; tests derive from it and
-// override just the services they replace. The serial ports, terminal
-// links and infrared library it makes are the real ones, built over this
-// platform, so they see its settings, clock and message boxes.
+// Passes every call on to another platform; tests and the command line
+// derive from it and override just the services they replace. The devices
+// it makes are the target's, built over this platform, so that they see its
+// settings, clock, message boxes and stop request.
 class ForwardingPlatform : public Platform {
  public:
   explicit ForwardingPlatform(std::shared_ptr<Platform> target);
@@ -132,8 +142,12 @@ class ForwardingPlatform : public Platform {
   std::unique_ptr<SerialPort> CreateSerialPort() override;
   FileSystem& Files() override { return target_->Files(); }
   std::unique_ptr<TerminalLink> CreateTerminalLink() override;
+  // Loaded anew when the path changes (a test may point it elsewhere).
   InfraredLibrary& Infrared() override;
   ProcessRunner& Processes() override { return target_->Processes(); }
+  std::unique_ptr<SerialPort> SerialPortOver(Platform& services) override;
+  std::unique_ptr<TerminalLink> TerminalLinkOver(Platform& services) override;
+  std::unique_ptr<InfraredLibrary> InfraredLibraryAt(const std::string& path) override;
 
  protected:
   Platform& target() { return *target_; }

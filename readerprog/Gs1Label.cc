@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 
 namespace viruzedi {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/Variant.h"
+#include "base/Variant.h"
 
 namespace viruzedi {
 

@@ -1,6 +1,6 @@
 // ImportaFile for a reader file (of either reader program import): the
 // file an operator imports by hand once the cause of its failure is fixed.
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/FileStamps.h"
 #include "component/Viruzedi.h"

@@ -3,8 +3,8 @@
 // import of the reader file the program leaves.
 #include <cstdint>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/ErrorReport.h"
 #include "component/Messages.h"

@@ -1,6 +1,6 @@
 #include "readerprog/ReaderCommandLine.h"
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 

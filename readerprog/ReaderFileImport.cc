@@ -1,6 +1,6 @@
 #include "readerprog/ReaderFileImport.h"
 
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "readerprog/ReaderProgramTexts.h"

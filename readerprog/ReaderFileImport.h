@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "platform/Platform.h"
 

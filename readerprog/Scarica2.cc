@@ -1,7 +1,7 @@
 // Reader file import: the reader program fetches the reads into a text
 // file, whose lines (article code; quantity[; lot id]) are then appended
 // to table viruzedi of the database the caller names.
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/Viruzedi.h"
 #include "readerprog/ReaderCommandLine.h"

@@ -1,6 +1,6 @@
 // GS1 label import: as the reader file import, with each line holding a
 // label's element string and its SSCC, decoded into one row of viruzedi.
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/Messages.h"
 #include "component/Viruzedi.h"
 #include "readerprog/Gs1Label.h"

@@ -1,6 +1,6 @@
 #include "readerprog/StagedRows.h"
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/DatabaseMessages.h"
 
 namespace viruzedi {

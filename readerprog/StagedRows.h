@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "component/Database.h"
-#include "component/Variant.h"
+#include "base/Variant.h"
 
 namespace viruzedi {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/Database.h"
 #include "component/ErrorReport.h"
 #include "component/FileStamps.h"

@@ -1,7 +1,7 @@
 #include "serial/PenRead.h"
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "platform/Windows1252.h"
 #include "serial/Texts.h"
 

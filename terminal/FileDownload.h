@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Viruzedi.h"
 #include "platform/Platform.h"
 #include "terminal/FileNames.h"

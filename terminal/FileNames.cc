@@ -1,9 +1,10 @@
+#include "platform/FileSystem.h"
 #include "terminal/FileNames.h"
 
 #include <chrono>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "terminal/FileDownload.h"
 
 namespace viruzedi {

@@ -1,6 +1,6 @@
 #include "terminal/Forms.h"
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/ErrorReport.h"
 #include "platform/FileSystem.h"
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 #include "platform/Platform.h"
 #include "platform/TerminalLink.h"

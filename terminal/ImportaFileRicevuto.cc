@@ -3,7 +3,7 @@
 #include "component/FileStamps.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
-#include "platform/SystemError.h"
+#include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"
 #include "terminal/ReceivedFileImport.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "component/ErrorReport.h"
 #include "component/Messages.h"
 #include "platform/FileSystem.h"

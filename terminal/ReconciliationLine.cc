@@ -1,4 +1,4 @@
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "terminal/LineFormats.h"
 
 namespace viruzedi {

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/AsideFile.h"
 
 namespace viruzedi::doduri {

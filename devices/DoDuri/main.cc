@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/LineReceiver.h"
 #include "devices/DoDuri/Arguments.h"
 #include "devices/DoDuri/ReaderFile.h"

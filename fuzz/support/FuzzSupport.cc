@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 #include "platform/ChildProcess.h"
 
 // Undefined behaviour must stop the run like a crash does, or the fuzzer

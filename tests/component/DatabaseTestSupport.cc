@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi::testing {

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "DatabaseTestSupport.h"
-#include "component/AutomationError.h"
-#include "component/NameFolding.h"
+#include "base/AutomationError.h"
+#include "base/NameFolding.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DatabaseTestSupport.h"
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 
 namespace viruzedi {

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "component/ErrorReport.h"
-#include "component/Identity.h"
+#include "base/Identity.h"
 #include "platform/SerialPort.h"
 #include "tests/support/TestPlatform.h"
 

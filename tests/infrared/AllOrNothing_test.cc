@@ -3,7 +3,7 @@
 // records with a bad code are kept in a file before that erase.
 #include <filesystem>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "component/Viruzedi.h"
 #include "tests/infrared/InfraredFixture.h"

@@ -7,7 +7,7 @@
 
 #include "component/Database.h"
 #include "component/Viruzedi.h"
-#include "platform/LinuxPlatform.h"
+#include "platform/posix/LinuxPlatform.h"
 #include "tests/support/Commands.h"
 
 namespace viruzedi::testing {

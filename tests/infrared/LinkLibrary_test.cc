@@ -1,9 +1,9 @@
 // The real libZiRav.so, loaded with dlopen, against a pseudo-terminal.
 #include <thread>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/ChildProcess.h"
-#include "platform/LinuxPlatform.h"
+#include "platform/posix/LinuxPlatform.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
 #include "tests/infrared/InfraredFixture.h"

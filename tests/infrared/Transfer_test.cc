@@ -1,7 +1,7 @@
 // Whole downloads through the real libZiRav.so and the simulated reader
 // (a child process on a pseudo-terminal), into a real SQLite file.
 #include "platform/ChildProcess.h"
-#include "platform/LinuxPlatform.h"
+#include "platform/posix/LinuxPlatform.h"
 #include "tests/infrared/InfraredFixture.h"
 
 namespace viruzedi::testing {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <thread>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/Windows1252.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/ErrorOf.h"

@@ -3,8 +3,8 @@
 
 #include <thread>
 
-#include "component/AutomationError.h"
-#include "platform/LinuxPlatform.h"
+#include "base/AutomationError.h"
+#include "platform/posix/LinuxPlatform.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
 #include "tests/support/TestPlatform.h"

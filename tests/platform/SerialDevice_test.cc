@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/ByteChannel.h"
 #include "platform/PseudoTerminal.h"
 #include "tests/support/ErrorOf.h"

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/ChildProcess.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"

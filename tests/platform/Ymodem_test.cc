@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/ByteChannel.h"
 #include "platform/Crc16.h"
 #include "platform/YmodemLine.h"

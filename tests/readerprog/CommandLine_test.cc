@@ -4,7 +4,7 @@
 
 #include "readerprog/ReaderCommandLine.h"
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "tests/support/ErrorOf.h"
 
 namespace viruzedi {

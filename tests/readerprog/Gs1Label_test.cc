@@ -1,7 +1,7 @@
 // Decoding of GS1 element strings and of (15) dates.
 #include <gtest/gtest.h>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "readerprog/Gs1Label.h"
 
 namespace viruzedi {

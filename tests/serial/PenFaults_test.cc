@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "component/LineReceiver.h"
 #include "serial/Texts.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 namespace {

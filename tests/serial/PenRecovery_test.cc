@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "serial/Texts.h"
 #include "tests/serial/PenTestSupport.h"

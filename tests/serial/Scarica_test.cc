@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "platform/SerialDevice.h"
 #include "serial/Texts.h"

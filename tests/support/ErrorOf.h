@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi::testing {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "component/Variant.h"
+#include "base/Variant.h"
 #include "component/Viruzedi.h"
 #include "tests/terminal/TerminalFixture.h"
 

@@ -2,8 +2,8 @@
 // gives, or the line's rejection, or the error that ends the import.
 #include <gtest/gtest.h>
 
-#include "component/AutomationError.h"
-#include "component/Conversions.h"
+#include "base/AutomationError.h"
+#include "base/Conversions.h"
 #include "terminal/LineFormats.h"
 #include "tests/support/TestPlatform.h"
 

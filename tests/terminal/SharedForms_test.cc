@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "component/Database.h"
 #include "component/Viruzedi.h"
 #include "tests/support/TestPlatform.h"

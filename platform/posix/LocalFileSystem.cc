@@ -13,18 +13,13 @@
 #include <fstream>
 #include <string_view>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/AsideFile.h"
 #include "platform/FileSystem.h"
-#include "platform/SystemError.h"
+#include "platform/posix/SystemError.h"
 #include "platform/Windows1252.h"
 
 namespace viruzedi {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 namespace {
 

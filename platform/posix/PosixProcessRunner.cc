@@ -11,7 +11,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/LinuxPlatform.h"
+#include "platform/posix/LinuxPlatform.h"
 
 extern char** environ;
 

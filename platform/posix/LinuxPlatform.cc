@@ -1,4 +1,5 @@
-#include "platform/LinuxPlatform.h"
+#include "platform/FileSystem.h"
+#include "platform/posix/LinuxPlatform.h"
 
 #include <dlfcn.h>
 #include <time.h>
@@ -9,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "component/Identity.h"
+#include "base/Identity.h"
 
 namespace viruzedi {
 
@@ -79,7 +80,7 @@ std::string LinuxPlatform::TerminalSetting() {
 std::string LinuxPlatform::InfraredLibraryPath() {
   std::string path = EnvironmentValue("VIRUZEDI_ZIRAV");
   if (!path.empty()) return path;
-  return ComponentFolder() + "libZiRav.so";
+  return JoinPath(ComponentFolder(), "libZiRav.so");
 }
 
 std::string LinuxPlatform::ComponentFolder() {
@@ -96,8 +97,10 @@ std::string LinuxPlatform::ComponentFolder() {
   return folder;
 }
 
-std::unique_ptr<SerialPort> LinuxPlatform::CreateSerialPort() {
-  return MakeLinuxSerialPort(*this);
+std::unique_ptr<SerialPort> LinuxPlatform::CreateSerialPort() { return SerialPortOver(*this); }
+
+std::unique_ptr<SerialPort> LinuxPlatform::SerialPortOver(Platform& services) {
+  return MakeLinuxSerialPort(services);
 }
 
 FileSystem& LinuxPlatform::Files() {
@@ -107,7 +110,15 @@ FileSystem& LinuxPlatform::Files() {
 }
 
 std::unique_ptr<TerminalLink> LinuxPlatform::CreateTerminalLink() {
-  return MakeTerminalLink(TerminalSetting(), *this);
+  return TerminalLinkOver(*this);
+}
+
+std::unique_ptr<TerminalLink> LinuxPlatform::TerminalLinkOver(Platform& services) {
+  return MakeTerminalLink(services.TerminalSetting(), services);
+}
+
+std::unique_ptr<InfraredLibrary> LinuxPlatform::InfraredLibraryAt(const std::string& path) {
+  return MakeDlopenInfraredLibrary(path);
 }
 
 InfraredLibrary& LinuxPlatform::Infrared() {
@@ -129,29 +140,6 @@ ProcessRunner& LinuxPlatform::Processes() {
 std::shared_ptr<Platform> DefaultPlatform() {
   static std::shared_ptr<Platform> platform = std::make_shared<LinuxPlatform>();
   return platform;
-}
-
-ForwardingPlatform::ForwardingPlatform(std::shared_ptr<Platform> target)
-    : target_(std::move(target)) {}
-ForwardingPlatform::~ForwardingPlatform() = default;
-
-// Devices are made over the forwarding platform itself, so that a service it
-// replaces (the settings, the clock, the message boxes) is the one they use.
-std::unique_ptr<SerialPort> ForwardingPlatform::CreateSerialPort() {
-  return MakeLinuxSerialPort(*this);
-}
-
-std::unique_ptr<TerminalLink> ForwardingPlatform::CreateTerminalLink() {
-  return MakeTerminalLink(TerminalSetting(), *this);
-}
-
-InfraredLibrary& ForwardingPlatform::Infrared() {
-  std::string path = InfraredLibraryPath();
-  if (!infrared_ || path != infraredLoadedFrom_) {
-    infrared_ = MakeDlopenInfraredLibrary(path);
-    infraredLoadedFrom_ = path;
-  }
-  return *infrared_;
 }
 
 }  // namespace viruzedi

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/AsideFile.h"
 #include "platform/FileSystem.h"
-#include "platform/SystemError.h"
+#include "platform/posix/SystemError.h"
 
 namespace viruzedi {
 namespace {

@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 

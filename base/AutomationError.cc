@@ -1,4 +1,4 @@
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 

@@ -1,10 +1,10 @@
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "tests/support/ErrorOf.h"
 
 namespace viruzedi {

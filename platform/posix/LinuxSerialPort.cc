@@ -9,8 +9,8 @@
 #include <iterator>
 #include <string>
 
-#include "component/AutomationError.h"
-#include "platform/LinuxPlatform.h"
+#include "base/AutomationError.h"
+#include "platform/posix/LinuxPlatform.h"
 #include "platform/SerialDevice.h"
 
 namespace viruzedi {

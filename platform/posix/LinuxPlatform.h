@@ -45,6 +45,9 @@ class LinuxPlatform : public Platform {
   std::unique_ptr<TerminalLink> CreateTerminalLink() override;
   InfraredLibrary& Infrared() override;
   ProcessRunner& Processes() override;
+  std::unique_ptr<SerialPort> SerialPortOver(Platform& services) override;
+  std::unique_ptr<TerminalLink> TerminalLinkOver(Platform& services) override;
+  std::unique_ptr<InfraredLibrary> InfraredLibraryAt(const std::string& path) override;
 
  private:
   std::mutex mutex_;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "component/Variant.h"
+#include "base/Variant.h"
 
 namespace viruzedi {
 

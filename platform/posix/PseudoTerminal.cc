@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 

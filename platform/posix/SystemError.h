@@ -13,8 +13,4 @@ namespace viruzedi {
 // refusal to reach the file.
 [[noreturn]] void RaiseSystemError(int error, const std::string& path);
 
-// The folder part of a path ("." for a bare name) and the last name of it.
-std::string ParentFolder(const std::string& path);
-std::string BaseName(const std::string& path);
-
 }  // namespace viruzedi

@@ -1,4 +1,4 @@
-#include "component/NameFolding.h"
+#include "base/NameFolding.h"
 
 namespace viruzedi {
 namespace {

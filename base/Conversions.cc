@@ -1,4 +1,4 @@
-#include "component/Conversions.h"
+#include "base/Conversions.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 

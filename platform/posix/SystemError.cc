@@ -1,8 +1,8 @@
-#include "platform/SystemError.h"
+#include "platform/posix/SystemError.h"
 
 #include <cerrno>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 namespace viruzedi {
 
@@ -23,17 +23,6 @@ void RaiseSystemError(int error, const std::string& path) {
     case EIO: RaiseError(kDeviceIoError, path);
     default: RaiseError(kPathFileAccessError, path);
   }
-}
-
-std::string ParentFolder(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace viruzedi

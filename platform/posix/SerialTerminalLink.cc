@@ -1,3 +1,4 @@
+#include "platform/FileSystem.h"
 #include "platform/SerialTerminalLink.h"
 
 #include <fcntl.h>
@@ -8,7 +9,7 @@
 #include <charconv>
 #include <functional>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 #include "platform/ByteChannel.h"
 #include "platform/Platform.h"
 #include "platform/SerialDevice.h"

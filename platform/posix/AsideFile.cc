@@ -1,3 +1,4 @@
+#include "platform/FileSystem.h"
 #include "platform/AsideFile.h"
 
 #include <fcntl.h>
@@ -7,8 +8,8 @@
 #include <atomic>
 #include <cerrno>
 
-#include "component/AutomationError.h"
-#include "platform/SystemError.h"
+#include "base/AutomationError.h"
+#include "platform/posix/SystemError.h"
 
 namespace viruzedi {
 namespace {

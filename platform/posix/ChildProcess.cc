@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "component/AutomationError.h"
+#include "base/AutomationError.h"
 
 extern char** environ;
 

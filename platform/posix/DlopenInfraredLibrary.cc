@@ -7,8 +7,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "component/AutomationError.h"
-#include "platform/LinuxPlatform.h"
+#include "base/AutomationError.h"
+#include "platform/posix/LinuxPlatform.h"
 #include "platform/Windows1252.h"
 
 namespace viruzedi {
