@@ -12,10 +12,7 @@ namespace viruzedi {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Checks the number grammar and writes the text in the form from_chars
 // reads ("." as decimal mark, no sign blanks). False when it is no number.
@@ -116,12 +113,6 @@ Integer ToIntegerType(double value) {
   return static_cast<Integer>(rounded);
 }
 
-int DaysInMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 bool DigitsOnly(std::string_view text) {
   if (text.empty()) return false;
   for (char c : text) {
@@ -210,11 +201,6 @@ std::string Str(double value) {
 
 std::string IntegerText(int64_t value) { return std::to_string(value); }
 
-bool IsValidDate(int year, int month, int day) {
-  return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-         day <= DaysInMonth(year, month);
-}
-
 CalendarDate DateFromField(std::string_view field) {
   if (field.size() < 8) RaiseError(kTypeMismatch);
   std::string_view yearText = field.substr(0, 4);
@@ -273,33 +259,6 @@ std::vector<std::string> SplitFields(std::string_view line) {
 const std::string& FieldAt(const std::vector<std::string>& fields, size_t index) {
   if (index >= fields.size()) RaiseError(kSubscriptOutOfRange);
   return fields[index];
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
-size_t FindIgnoreCase(std::string_view text, std::string_view what) {
-  if (what.size() > text.size()) return std::string_view::npos;
-  for (size_t i = 0; i + what.size() <= text.size(); ++i) {
-    if (EqualsIgnoreCase(text.substr(i, what.size()), what)) return i;
-  }
-  return std::string_view::npos;
-}
-
-std::string_view TrimSpaces(std::string_view text) {
-  size_t start = 0, end = text.size();
-  while (start < end && text[start] == ' ') ++start;
-  while (end > start && text[end - 1] == ' ') --end;
-  return text.substr(start, end - start);
 }
 
 }  // namespace viruzedi

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Calendar.h"
+#include "base/Text.h"
 #include "base/Variant.h"
 
 namespace viruzedi {
@@ -47,9 +49,6 @@ std::string IntegerText(int64_t value);
 // characters 5-6, year from the first four. Throws AutomationError 13 when
 // the field is shorter than eight characters or names no calendar date.
 CalendarDate DateFromField(std::string_view field);
-// True when year/month/day name a date of the proleptic Gregorian calendar
-// with a year from 100 to 9999.
-bool IsValidDate(int year, int month, int day);
 // "mm/dd/yyyy", the form of a date inside "#...#" in a statement.
 std::string StatementDate(const CalendarDate& date);
 // "yyyymmdd" and "hhnnss", the forms used in file names.
@@ -65,13 +64,5 @@ std::string QuoteText(std::string_view value);
 std::vector<std::string> SplitFields(std::string_view line);
 // Field `index` of a split line; AutomationError 9 past the end.
 const std::string& FieldAt(const std::vector<std::string>& fields, size_t index);
-
-// Text comparison and search without regard to letter case (ASCII letters).
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
-// Position (from 0) of the first occurrence, or npos.
-size_t FindIgnoreCase(std::string_view text, std::string_view what);
-// Removes leading and trailing spaces (blanks only, as the classic Trim does).
-std::string_view TrimSpaces(std::string_view text);
 
 }  // namespace viruzedi

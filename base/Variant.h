@@ -7,15 +7,9 @@
 #include <string>
 #include <variant>
 
-namespace viruzedi {
+#include "base/Calendar.h"
 
-// A calendar date without a time of day.
-struct CalendarDate {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  friend bool operator==(const CalendarDate&, const CalendarDate&) = default;
-};
+namespace viruzedi {
 
 class Variant {
  public:

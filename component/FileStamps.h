@@ -5,17 +5,15 @@
 #include <memory>
 #include <string>
 
+#include "base/Calendar.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {
 
-// yyyymmdd-hhnnss of `time`.
+// yyyymmdd-hhnnss of `time`. A name whose second is taken moves on to the
+// next free one with NextSecond (base/Calendar.h).
 std::string Stamp(const LocalDateTime& time);
-
-// `time` one second later, across minutes, hours, days, months and years.
-// A name whose second is taken moves on to the next free one with it.
-LocalDateTime NextSecond(LocalDateTime time);
 
 // What marks a reader file or the pen's recovery file as imported.
 inline constexpr char kMarcaImportato[] = ".importato-";

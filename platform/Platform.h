@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "base/Calendar.h"
+
 namespace viruzedi {
 
 class SerialPort;
@@ -24,16 +26,6 @@ class ProcessRunner;
 enum MessageBoxStyle : int {
   kOkOnly = 0,
   kCritical = 16,
-};
-
-// A local calendar date and time of day, as the workstation's wall clock shows it.
-struct LocalDateTime {
-  int year = 0;
-  int month = 0;   // 1..12
-  int day = 0;     // 1..31
-  int hour = 0;    // 0..23
-  int minute = 0;
-  int second = 0;
 };
 
 using MonotonicTime = std::chrono::steady_clock::time_point;

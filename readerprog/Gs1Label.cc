@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/AutomationError.h"
+#include "base/Calendar.h"
 #include "base/Conversions.h"
 #include "component/Database.h"
 
@@ -69,48 +70,6 @@ std::string IdentifierValue(std::string_view field, std::string_view identifier,
   return std::string(Mid(rest, 1, bracket - 1u));
 }
 
-struct Ymd {
-  int year, month, day;
-};
-
-// Days since 1 January 1970 of a proleptic Gregorian date, and back.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-Ymd CivilFromDays(int64_t z) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  return {static_cast<int>(yoe + era * 400 + (m <= 2)), static_cast<int>(m),
-          static_cast<int>(d)};
-}
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-// Calendar months: the day stays where the target month has it, otherwise
-// the target month's last day.
-Ymd AddMonths(Ymd date, int months) {
-  int total = date.year * 12 + (date.month - 1) + months;
-  int year = total >= 0 ? total / 12 : (total - 11) / 12;
-  int month = total - year * 12 + 1;
-  return {year, month, std::min(date.day, DaysInMonth(year, month))};
-}
-
 }  // namespace
 
 bool HasAllGs1Identifiers(std::string_view elementString) {
@@ -127,9 +86,7 @@ CalendarDate Gs1Date(std::string_view value) {
   // From 31 December 1999: YY years, then MM - 1 months (landing on the
   // last day of month MM - 1, since December has 31 days), then DD days.
   // Day 00 stops one month further on, at the last day of month MM itself.
-  Ymd date = AddMonths({1999 + yy, 12, 31}, dd == 0 ? mm : mm - 1);
-  Ymd result = CivilFromDays(DaysFromCivil(date.year, date.month, date.day) + dd);
-  return CalendarDate{result.year, result.month, result.day};
+  return AddDays(AddMonths({1999 + yy, 12, 31}, dd == 0 ? mm : mm - 1), dd);
 }
 
 Gs1Label DecodeGs1Label(std::string_view elementString) {
