@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "component/Database.h"
+#include "database/Database.h"
 
 namespace viruzedi {
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "bench/ScratchDatabase.h"
-#include "component/Database.h"
-#include "component/StatementParser.h"
+#include "database/Database.h"
+#include "database/StatementParser.h"
 
 namespace viruzedi {
 namespace {

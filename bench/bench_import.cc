@@ -10,7 +10,7 @@
 #include <string>
 
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Viruzedi.h"
 
 namespace viruzedi {

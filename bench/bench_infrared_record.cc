@@ -17,7 +17,7 @@
 #include <string>
 
 #include "bench/ScratchDatabase.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "infrared/InfraredRecord.h"
 #include "platform/Platform.h"
 

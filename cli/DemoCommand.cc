@@ -7,7 +7,7 @@
 #include "platform/FileSystem.h"
 #include "cli/Command.h"
 #include "cli/Demo.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {

@@ -1,5 +1,5 @@
 #include "cli/Command.h"
-#include "component/Database.h"
+#include "database/Database.h"
 
 namespace viruzedi::cli {
 namespace {

@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "cli/Command.h"
-#include "component/Database.h"
+#include "database/Database.h"
 
 namespace viruzedi::cli {
 namespace {

@@ -15,7 +15,7 @@
 
 #include "cli/Command.h"
 #include "cli/Settings.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "base/Identity.h"
 #include "platform/ChildProcess.h"
 #include "platform/StopSignals.h"

@@ -19,7 +19,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/Windows1252.h"
 #include "readerprog/Gs1Label.h"

@@ -19,7 +19,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "component/StatementParser.h"
+#include "database/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "infrared/InfraredRecord.h"
 #include "platform/Windows1252.h"

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "base/AutomationError.h"
-#include "component/StatementParser.h"
+#include "database/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/Windows1252.h"
 #include "serial/PenRead.h"

@@ -11,8 +11,8 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "component/Database.h"
-#include "component/StatementParser.h"
+#include "database/Database.h"
+#include "database/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"
 
 namespace viruzedi::fuzz {

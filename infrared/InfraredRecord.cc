@@ -4,7 +4,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Messages.h"
 #include "infrared/InfraredTexts.h"
 #include "platform/FileSystem.h"

@@ -6,7 +6,7 @@
 #include "base/AutomationError.h"
 #include "base/Calendar.h"
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 
 namespace viruzedi {
 

@@ -1,7 +1,7 @@
 // ImportaFile for a reader file (of either reader program import): the
 // file an operator imports by hand once the cause of its failure is fixed.
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/FileStamps.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"

@@ -5,7 +5,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/ErrorReport.h"
 #include "component/Messages.h"
 #include "component/Viruzedi.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {

@@ -2,7 +2,7 @@
 // file, whose lines (article code; quantity[; lot id]) are then appended
 // to table viruzedi of the database the caller names.
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Viruzedi.h"
 #include "readerprog/ReaderCommandLine.h"
 #include "readerprog/ReaderFileImport.h"

@@ -1,7 +1,7 @@
 #include "readerprog/StagedRows.h"
 
 #include "base/AutomationError.h"
-#include "component/DatabaseMessages.h"
+#include "database/DatabaseMessages.h"
 
 namespace viruzedi {
 

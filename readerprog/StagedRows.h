@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "base/Variant.h"
 
 namespace viruzedi {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/ErrorReport.h"
 #include "component/FileStamps.h"
 #include "component/Viruzedi.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Conversions.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/ErrorReport.h"
 #include "component/Viruzedi.h"
 #include "platform/SerialPort.h"

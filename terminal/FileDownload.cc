@@ -3,7 +3,7 @@
 #include <chrono>
 #include <memory>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "terminal/Forms.h"

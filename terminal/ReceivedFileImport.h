@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "component/Database.h"
-#include "component/StatementParser.h"
+#include "database/Database.h"
+#include "database/StatementParser.h"
 #include "platform/Platform.h"
 
 namespace viruzedi::fuzz {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "platform/ChildProcess.h"
 #include "tests/support/Commands.h"
 #include "tests/support/TestPlatform.h"

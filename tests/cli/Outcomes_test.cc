@@ -9,6 +9,7 @@
 #include "platform/ChildProcess.h"
 #include "tests/support/Commands.h"
 #include "tests/support/TestPlatform.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::BinFolder;
 using testing::QueryRows;
+using testing::RawDatabase;
 using testing::RunViruzedi;
 using testing::ShellQuoted;
 using testing::TemporaryFolder;
@@ -59,9 +61,8 @@ TEST(CommandOutcome, MostraReadsADatabaseThatItsUserMayOnlyRead) {
   ASSERT_EQ(RunProcess({"mkdir", shared}), 0);
   std::string database = shared + "/magazzino.db";
   ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
-  ASSERT_EQ(RunProcess({"sqlite3", database,
-                        "PRAGMA journal_mode=WAL; INSERT INTO Viruzedi (Codart) VALUES ('A1');"}),
-            0);
+  ASSERT_TRUE(RawDatabase(database).Exec(
+      "PRAGMA journal_mode=WAL; INSERT INTO Viruzedi (Codart) VALUES ('A1');"));
   // Another user's files: readable by all, writable by their owner only.
   ASSERT_EQ(RunProcess({"chmod", "0755", folder.path(), shared}), 0);
   ASSERT_EQ(RunProcess({"chmod", "0644", database}), 0);

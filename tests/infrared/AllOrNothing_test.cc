@@ -4,10 +4,10 @@
 #include <filesystem>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Viruzedi.h"
 #include "tests/infrared/InfraredFixture.h"
-#include "tests/support/DatabaseLock.h"
+#include "tests/database/support/DatabaseLock.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -92,7 +92,7 @@ TEST_F(AllOrNothingTest, EveryFailedEndIsAFailureOfTheOutcome) {
 // Another program holds the database when the rows are to be written: the
 // reader is not told to erase, and keeps everything for the relaunch.
 TEST_F(AllOrNothingTest, ADatabaseLockedAtTheEndStoresNothingAndTheReaderKeepsItsRecords) {
-  if (!DatabaseLock::ShellAvailable()) GTEST_SKIP() << "no sqlite3 shell to hold the lock";
+  if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
   FakeInfraredLibrary& link = UseFakeLibrary();
   link.reads = {{"ACK"}, {kRecordA7}, {"EOF"}};
   DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(100));

@@ -1,14 +1,13 @@
 // Failures that end the download through the general error path, and the
 // outcome marker.
-#include <sqlite3.h>
-
 #include <filesystem>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Viruzedi.h"
 #include "tests/support/Commands.h"
 #include "tests/infrared/InfraredFixture.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -20,10 +19,7 @@ const std::string kRowA7 = "#A7|12|1.5|2026-12-06|3";
 
 // A database file made by another program, with the given statements.
 void MakeDatabase(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  RawDatabase(path).Exec(sql);
 }
 
 TEST_F(InfraredTest, RecordThatCannotBeImportedEndsTheDownloadWithoutRows) {

@@ -1,11 +1,10 @@
 #include "tests/infrared/InfraredFixture.h"
 
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Viruzedi.h"
 #include "platform/posix/LinuxPlatform.h"
 #include "tests/support/Commands.h"
@@ -122,21 +121,7 @@ bool InfraredTest::MarkerExists() const {
 namespace viruzedi::testing {
 
 int InfraredTest::RowsInTheFileItself() const {
-  sqlite3* db = nullptr;
-  std::string uri = "file:" + database + "?immutable=1";
-  int rows = -1;
-  if (sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
-      SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Viruzedi", -1, &statement, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW) {
-      rows = sqlite3_column_int(statement, 0);
-    }
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return rows;
+  return static_cast<int>(viruzedi::testing::RowsInTheFileItself(database, "Viruzedi"));
 }
 
 }  // namespace viruzedi::testing

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "platform/FileSystem.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 

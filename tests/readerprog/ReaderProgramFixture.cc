@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "tests/support/Commands.h"
 
 namespace viruzedi::testing {

@@ -5,10 +5,11 @@
 
 #include <filesystem>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Messages.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 #include "tests/support/Commands.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -41,10 +42,9 @@ TEST_F(Scarica2Test, AWrongDatabaseFailsBeforeTheReaderProgramRuns) {
   WriteFile(empty, "");
   std::string otherTable = temporary / "altra-tabella.db";
   std::string missingColumn = temporary / "senza-colonna.db";
-  ASSERT_EQ(RunProcess({"sqlite3", otherTable, "CREATE TABLE Altro (x)"}), 0);
-  ASSERT_EQ(RunProcess({"sqlite3", missingColumn,
-                        "CREATE TABLE Viruzedi (Codart TEXT, Quantità REAL, Data DATE)"}),
-            0);
+  ASSERT_TRUE(RawDatabase(otherTable).Exec("CREATE TABLE Altro (x)"));
+  ASSERT_TRUE(RawDatabase(missingColumn)
+                  .Exec("CREATE TABLE Viruzedi (Codart TEXT, Quantità REAL, Data DATE)"));
   struct Case {
     std::string database;
     int32_t number;

@@ -4,10 +4,11 @@
 
 #include <filesystem>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Messages.h"
 #include "platform/ChildProcess.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -77,10 +78,9 @@ TEST_F(ScaricaZidoriVoviTest, WithoutReaderFileTheMessageIsShown) {
 TEST_F(ScaricaZidoriVoviTest, ATableWithoutTheLabelColumnsFailsBeforeTheProgramRuns) {
   PutReaderProgram(componentFolder, "touch \"$(dirname \"$0\")/partito\"\n");
   std::string plain = temporary / "solo-letture.db";
-  ASSERT_EQ(RunProcess({"sqlite3", plain,
-                        "CREATE TABLE Viruzedi (Codart TEXT, IdLotto INTEGER, Quantità REAL, "
-                        "Data DATE, NColli TEXT, Lotto_Codice TEXT, Lotto_Scadenza DATE)"}),
-            0);
+  ASSERT_TRUE(RawDatabase(plain).Exec(
+      "CREATE TABLE Viruzedi (Codart TEXT, IdLotto INTEGER, Quantità REAL, "
+      "Data DATE, NColli TEXT, Lotto_Codice TEXT, Lotto_Scadenza DATE)"));
   Viruzedi component(platform);
   EXPECT_EQ(ErrorOf([&] { component.Scarica_ZidoriVovi(plain, readerFile); }), kDbUnknownColumn);
   EXPECT_FALSE(std::filesystem::exists(componentFolder + "partito"));

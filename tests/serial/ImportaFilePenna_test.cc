@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "platform/FileSystem.h"
 #include "tests/serial/PenTestSupport.h"
-#include "tests/support/DatabaseLock.h"
+#include "tests/database/support/DatabaseLock.h"
 #include "tests/support/ErrorOf.h"
 
 namespace viruzedi::testing {
@@ -98,7 +98,7 @@ TEST_F(ImportaFilePennaTest, AStopRequestStoresNothingOfTheFile) {
 // The way back for a read the download could not store: the download keeps
 // it, the import stores it once the cause is gone.
 TEST_F(ImportaFilePennaTest, AReadTheDownloadCouldNotStoreIsImportedFromTheRecoveryFile) {
-  if (!DatabaseLock::ShellAvailable()) GTEST_SKIP() << "no sqlite3 shell to hold the lock";
+  if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
   SimulatedPen pen({"CAF\xC9;1;2;3", "Z;0;0;0"});
   platform->serialDevices[1] = pen.device();
   object.Porta(1);

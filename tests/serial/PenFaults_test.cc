@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/LineReceiver.h"
 #include "serial/Texts.h"
 #include "tests/serial/PenTestSupport.h"

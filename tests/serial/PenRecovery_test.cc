@@ -3,15 +3,15 @@
 // is asked for. The database is checked before the first request, and a stop
 // request ends the download only between two reads.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "serial/Texts.h"
 #include "tests/serial/PenTestSupport.h"
-#include "tests/support/DatabaseLock.h"
+#include "tests/database/support/DatabaseLock.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -56,12 +56,7 @@ class PenRecoveryTest : public ::testing::Test {
   Viruzedi object{platform};
 };
 
-void RunSql(const std::string& database, const char* sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-  sqlite3_close(db);
-}
+void RunSql(const std::string& database, const char* sql) { RawDatabase(database).Exec(sql); }
 
 TEST_F(PenRecoveryTest, AWrongDatabaseIsFoundBeforeTheFirstRequest) {
   struct Case {
@@ -91,7 +86,7 @@ TEST_F(PenRecoveryTest, AWrongDatabaseIsFoundBeforeTheFirstRequest) {
 }
 
 TEST_F(PenRecoveryTest, AReadTheLockedDatabaseRefusesGoesToTheRecoveryFile) {
-  if (!DatabaseLock::ShellAvailable()) GTEST_SKIP() << "no sqlite3 shell to hold the lock";
+  if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
   DBEngine::Instance().SetBusyTimeout(100ms);
   SimulatedPen pen({"A;1;2;3", "B;4;5;6"});
   {

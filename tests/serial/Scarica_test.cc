@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "platform/SerialDevice.h"
 #include "serial/Texts.h"
 #include "tests/serial/PenTestSupport.h"

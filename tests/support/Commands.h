@@ -1,11 +1,12 @@
 // Programs of the build run as a user runs them, and the rows they left in a
-// database file, read back with plain SQLite.
+// database (QueryRows, read back beside the engine).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "platform/ChildProcess.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
 
@@ -23,9 +24,5 @@ CommandOutcome RunViruzedi(const std::string& arguments);
 
 // The text in single quotes for the shell.
 std::string ShellQuoted(const std::string& text);
-
-// The rows of a query on a database file, each row's cells joined by "|",
-// NULL for a null. A file that cannot be read fails the test.
-std::vector<std::string> QueryRows(const std::string& database, const std::string& query);
 
 }  // namespace viruzedi::testing

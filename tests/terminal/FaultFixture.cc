@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <random>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Messages.h"
 #include "platform/ChildProcess.h"
 #include "tests/support/Commands.h"

@@ -2,26 +2,22 @@
 // in a real SQLite file, the received file under its archive name.
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <filesystem>
 
 #include "component/Messages.h"
 #include "component/Viruzedi.h"
 #include "terminal/FileDownload.h"
 #include "tests/terminal/TerminalFixture.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
 namespace {
 
 using Operation = Variant (Viruzedi::*)();
 
-// A database file made by plain SQLite with the tables of `schema`.
+// A database made beside the engine with the tables of `schema`.
 void CreateDatabase(const std::string& path, const std::string& schema) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, schema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  RawDatabase(path).Exec(schema);
 }
 
 const LocalDateTime kStart = At(2026, 12, 6, 9, 30, 15);

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Messages.h"
-#include "tests/support/DatabaseLock.h"
+#include "tests/database/support/DatabaseLock.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/terminal/FaultFixture.h"
 
@@ -16,7 +16,7 @@ namespace {
 class LockedDatabaseTest : public FaultTest {
  protected:
   void SetUp() override {
-    if (!DatabaseLock::ShellAvailable()) GTEST_SKIP() << "no sqlite3 shell to hold the lock";
+    if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
   }
 };
 

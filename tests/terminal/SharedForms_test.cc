@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Viruzedi.h"
 #include "tests/support/TestPlatform.h"
 

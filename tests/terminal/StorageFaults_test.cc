@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "component/Messages.h"
 #include "tests/terminal/FaultFixture.h"
 

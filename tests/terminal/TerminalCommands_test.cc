@@ -7,6 +7,7 @@
 #include "platform/ChildProcess.h"
 #include "tests/support/Commands.h"
 #include "tests/terminal/TerminalFixture.h"
+#include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
 namespace {
@@ -93,8 +94,7 @@ TEST_F(TerminalCommandsTest, AFailedFileIsNamedListedFixedAndImportedOnce) {
 }
 
 TEST_F(TerminalCommandsTest, RowsThatTheTableRefusesAreCountedOnAPlainLine) {
-  ASSERT_EQ(RunProcess({"sqlite3", database, "CREATE UNIQUE INDEX UnCodice ON Viruzedi (Codart)"}),
-            0);
+  ASSERT_TRUE(RawDatabase(database).Exec("CREATE UNIQUE INDEX UnCodice ON Viruzedi (Codart)"));
   PutTerminalFile(1, {"A$1;1;20261206;1", "A$1;1;20261206;1", "B$1;1;20261206;1",
                       "B$1;1;20261206;1"});
   Outcome refused = Viruzedi("scarica4" + Db());

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "component/Database.h"
+#include "database/Database.h"
 #include "tests/support/Commands.h"
 
 namespace viruzedi::testing {

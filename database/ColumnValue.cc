@@ -1,4 +1,4 @@
-#include "component/ColumnValue.h"
+#include "database/ColumnValue.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,8 +7,8 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "component/Database.h"
-#include "component/DatabaseMessages.h"
+#include "database/Database.h"
+#include "database/DatabaseMessages.h"
 #include "base/NameFolding.h"
 
 namespace viruzedi {

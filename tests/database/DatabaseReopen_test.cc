@@ -8,8 +8,8 @@
 #include <functional>
 #include <thread>
 
-#include "DatabaseTestSupport.h"
-#include "component/Database.h"
+#include "tests/database/support/RawDatabase.h"
+#include "database/Database.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi {

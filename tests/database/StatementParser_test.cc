@@ -1,10 +1,10 @@
-#include "component/StatementParser.h"
+#include "database/StatementParser.h"
 
 #include <gtest/gtest.h>
 
-#include "DatabaseTestSupport.h"
+#include "tests/database/support/RawDatabase.h"
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 
 namespace viruzedi {
 namespace {

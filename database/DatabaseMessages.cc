@@ -1,7 +1,7 @@
-#include "component/DatabaseMessages.h"
+#include "database/DatabaseMessages.h"
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 
 namespace viruzedi {
 

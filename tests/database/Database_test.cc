@@ -1,13 +1,13 @@
 // The engine root and the life of a database file: creating one, opening it
 // (never creating it) with an error number for each way that fails, locks
 // held by other programs, durability and the listing of the tables.
-#include "component/Database.h"
+#include "database/Database.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "DatabaseTestSupport.h"
+#include "tests/database/support/RawDatabase.h"
 #include "base/AutomationError.h"
 #include "base/NameFolding.h"
 #include "tests/support/TestPlatform.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
-#include "component/SqliteConnection.h"
+#include "database/Database.h"
+#include "database/sqlite/SqliteConnection.h"
 
 namespace viruzedi {
 namespace {

@@ -1,4 +1,4 @@
-#include "component/SqliteConnection.h"
+#include "database/sqlite/SqliteConnection.h"
 
 #include <sqlite3.h>
 
@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "base/AutomationError.h"
-#include "component/Database.h"
-#include "component/DatabaseMessages.h"
+#include "database/Database.h"
+#include "database/DatabaseMessages.h"
 #include "base/NameFolding.h"
 
 namespace viruzedi {

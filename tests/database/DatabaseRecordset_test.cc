@@ -2,9 +2,9 @@
 // conversion of each value to its field's type, and the life of a new row.
 #include <gtest/gtest.h>
 
-#include "DatabaseTestSupport.h"
+#include "tests/database/support/RawDatabase.h"
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi {

@@ -1,4 +1,4 @@
-#include "component/Database.h"
+#include "database/Database.h"
 
 #include <sqlite3.h>
 
@@ -7,10 +7,10 @@
 #include <filesystem>
 
 #include "base/AutomationError.h"
-#include "component/DatabaseMessages.h"
-#include "component/SqliteConnection.h"
-#include "component/SqliteConnectionCache.h"
-#include "component/SqliteDatabase.h"
+#include "database/DatabaseMessages.h"
+#include "database/sqlite/SqliteConnection.h"
+#include "database/sqlite/SqliteConnectionCache.h"
+#include "database/sqlite/SqliteDatabase.h"
 
 namespace viruzedi {
 namespace {

@@ -1,9 +1,9 @@
-#include "component/SqliteConnectionCache.h"
+#include "database/sqlite/SqliteConnectionCache.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "component/SqliteConnection.h"
+#include "database/sqlite/SqliteConnection.h"
 
 namespace viruzedi {
 namespace {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "component/Database.h"
-#include "component/SqliteConnection.h"
+#include "database/Database.h"
+#include "database/sqlite/SqliteConnection.h"
 
 namespace viruzedi {
 

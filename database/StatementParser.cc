@@ -1,10 +1,10 @@
-#include "component/StatementParser.h"
+#include "database/StatementParser.h"
 
 #include <charconv>
 
 #include "base/Conversions.h"
-#include "component/Database.h"
-#include "component/DatabaseMessages.h"
+#include "database/Database.h"
+#include "database/DatabaseMessages.h"
 
 namespace viruzedi {
 namespace {

@@ -1,4 +1,5 @@
-#include "tests/support/DatabaseLock.h"
+// The other program that holds an SQLite file locked: the sqlite3 shell.
+#include "tests/database/support/DatabaseLock.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@ namespace viruzedi::testing {
 
 using namespace std::chrono_literals;
 
-bool DatabaseLock::ShellAvailable() {
+bool DatabaseLock::Available() {
   return RunProcess({"/bin/sh", "-c", "sqlite3 -version >/dev/null 2>&1"}) == 0;
 }
 

@@ -3,9 +3,9 @@
 // value read back through a separate SQLite connection.
 #include <gtest/gtest.h>
 
-#include "DatabaseTestSupport.h"
+#include "tests/database/support/RawDatabase.h"
 #include "base/AutomationError.h"
-#include "component/Database.h"
+#include "database/Database.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi {

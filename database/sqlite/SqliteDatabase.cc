@@ -1,9 +1,9 @@
-#include "component/SqliteDatabase.h"
+#include "database/sqlite/SqliteDatabase.h"
 
 #include <algorithm>
 
-#include "component/DatabaseMessages.h"
-#include "component/StatementParser.h"
+#include "database/DatabaseMessages.h"
+#include "database/StatementParser.h"
 
 namespace viruzedi {
 

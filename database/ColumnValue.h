@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "component/StatementParser.h"
+#include "database/StatementParser.h"
 #include "base/Variant.h"
 
 namespace viruzedi {

@@ -1,5 +1,6 @@
-// Another program holding a database file locked: the sqlite3 shell inside
-// an exclusive transaction, for as long as the test keeps it.
+// Another program holding a database locked, inside an exclusive
+// transaction, for as long as the test keeps it. Each engine's test support
+// implements it with that engine's own client program.
 #pragma once
 
 #include <fstream>
@@ -12,10 +13,10 @@ namespace viruzedi::testing {
 
 class DatabaseLock {
  public:
-  // Whether the sqlite3 shell can be run here.
-  static bool ShellAvailable();
+  // Whether the engine's client program can be run here.
+  static bool Available();
 
-  // Starts the shell on `database` and returns once its exclusive
+  // Starts the client on `database` and returns once its exclusive
   // transaction holds the write lock (taken as soon as a writer that holds
   // it lets go). `folder` receives the pipe that feeds
   // the shell. A shell that does not report the lock fails the test.

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "component/ColumnValue.h"
+#include "database/ColumnValue.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
