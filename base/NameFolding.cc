@@ -1,11 +1,13 @@
 #include "base/NameFolding.h"
 
+#include "base/Text.h"
+
 namespace viruzedi {
 namespace {
 
-// Simple lower-case mapping of the letters the component's names can hold.
+// Simple lower-case mapping of the letters beyond ASCII that the
+// component's names can hold.
 char32_t LowerLetter(char32_t c) {
-  if (c >= U'A' && c <= U'Z') return c + 0x20;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;  // À..Þ, not ×
   // Latin Extended-A pairs capital/small letters as even/odd code points,
   // with the parity flipping at 0x139 and 0x179; İ and ı have no simple pair.
@@ -37,7 +39,7 @@ std::string FoldName(std::string_view name) {
   for (size_t i = 0; i < name.size(); ++i) {
     unsigned char lead = static_cast<unsigned char>(name[i]);
     if (lead < 0x80) {
-      AppendUtf8(folded, LowerLetter(lead));
+      folded += LowerAscii(static_cast<char>(lead));
       continue;
     }
     // Only two-byte sequences can hold a letter that folds; any other byte

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "base/Text.h"
 #include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {
@@ -279,9 +280,7 @@ std::string MaskPasswords(const std::string& value) {
   const std::string parameter = "password=";
   std::string::size_type from = 0;
   while (true) {
-    std::string lower = masked;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string lower = LowerAsciiText(masked);
     std::string::size_type found = lower.find(parameter, from);
     if (found == std::string::npos) break;
     std::string::size_type start = found + parameter.size();

@@ -1,6 +1,7 @@
 // The choice of terminal link from its setting ("dir:...", "serial:...").
 #include <string_view>
 
+#include "base/Text.h"
 #include "platform/DirectoryTerminalLink.h"
 #include "platform/Platform.h"
 #include "platform/SerialTerminalLink.h"
@@ -38,22 +39,12 @@ class UnavailableLink : public TerminalLink {
   std::string reason_;
 };
 
-bool StartsWithLowercase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& setting, Platform& platform) {
   if (setting.empty()) return std::make_unique<UnavailableLink>(platform, kNessunTerminale);
 
-  if (StartsWithLowercase(setting, "dir:")) {
+  if (StartsWithIgnoreCase(setting, "dir:")) {
     std::string folder = setting.substr(4);
     if (folder.empty()) {
       return std::make_unique<UnavailableLink>(
@@ -62,7 +53,7 @@ std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& setting, Platf
     return MakeDirectoryTerminalLink(std::move(folder));
   }
 
-  if (StartsWithLowercase(setting, "serial:")) {
+  if (StartsWithIgnoreCase(setting, "serial:")) {
     std::string deviceAndBaud = setting.substr(7);
     if (deviceAndBaud.empty()) {
       return std::make_unique<UnavailableLink>(

@@ -1,6 +1,7 @@
 #include "readerprog/ReaderFileImport.h"
 
 #include "base/Conversions.h"
+#include "base/Text.h"
 #include "component/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "readerprog/ReaderProgramTexts.h"
@@ -30,7 +31,7 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
     for (uint64_t number = 1; !file->AtEndOfStream(); ++number) {
       StopIfRequested(platform);
       const std::string line = file->ReadLine();
-      if (TrimSpaces(line).empty()) continue;
+      if (IsBlankLine(line)) continue;
       std::string detail = LineDetail(path, number, line);
       try {
         rows.FromLine(detail);

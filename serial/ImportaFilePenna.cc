@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Conversions.h"
+#include "base/Text.h"
 #include "database/Database.h"
 #include "component/ErrorReport.h"
 #include "component/FileStamps.h"
@@ -33,7 +34,7 @@ void Viruzedi::ImportaFilePenna(const std::string& path) {
       StopIfRequested(platform);
       std::string line = stream->ReadLine();
       // An empty answer or a lone line end carries no read.
-      if (TrimSpaces(line).empty()) continue;
+      if (IsBlankLine(line)) continue;
       try {
         // The stream hands out UTF-8; the pen's grammar takes the bytes the
         // pen sent, which is what an unedited recovery file holds.

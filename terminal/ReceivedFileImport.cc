@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Conversions.h"
+#include "base/Text.h"
 #include "component/ErrorReport.h"
 #include "component/Messages.h"
 #include "platform/FileSystem.h"
@@ -11,10 +12,6 @@
 
 namespace viruzedi {
 namespace {
-
-bool IsBlank(const std::string& line) {
-  return line.find_first_not_of(' ') == std::string::npos;
-}
 
 [[noreturn]] void RethrowAtLine(const std::string& path, uint64_t lineNumber,
                                 const std::string& line) {
@@ -43,7 +40,7 @@ void ForEachRow(const FileDownload& download, Platform& platform, const std::str
     try {
       line = stream->ReadLine();
       // A terminal that ends its file with an empty line sent no read there.
-      if (IsBlank(line)) continue;
+      if (IsBlankLine(line)) continue;
       std::optional<std::string> statement = download.grammar(SplitFields(line), context);
       if (statement) {
         row(*statement);

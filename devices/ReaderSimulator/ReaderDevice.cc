@@ -1,9 +1,9 @@
 #include "devices/ReaderSimulator/ReaderDevice.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 
+#include "base/Text.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/Windows1252.h"
 
@@ -14,9 +14,7 @@ namespace {
 bool IsDumpRequest(std::string request) {
   // A line feed or blanks from a terminal-minded sender are not part of it.
   std::erase_if(request, [](char c) { return c == '\n' || c == ' '; });
-  std::transform(request.begin(), request.end(), request.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return request == "DUMP";
+  return EqualsIgnoreCase(request, "DUMP");
 }
 
 }  // namespace

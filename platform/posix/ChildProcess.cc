@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "base/AutomationError.h"
+#include "platform/FileSystem.h"
 
 extern char** environ;
 
@@ -134,7 +135,7 @@ std::string ExecutableFolder() {
   ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
   if (n <= 0) return "./";
   std::string file(path, static_cast<size_t>(n));
-  return file.substr(0, file.rfind('/') + 1);
+  return JoinPath(ParentFolder(file), "");
 }
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }

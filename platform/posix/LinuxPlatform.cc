@@ -92,9 +92,7 @@ std::string LinuxPlatform::ComponentFolder() {
   }
   char resolved[PATH_MAX];
   if (!file.empty() && realpath(file.c_str(), resolved)) file = resolved;
-  std::string::size_type slash = file.rfind('/');
-  std::string folder = slash == std::string::npos ? "./" : file.substr(0, slash + 1);
-  return folder;
+  return JoinPath(ParentFolder(file), "");
 }
 
 std::unique_ptr<SerialPort> LinuxPlatform::CreateSerialPort() { return SerialPortOver(*this); }

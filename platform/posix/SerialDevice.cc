@@ -7,11 +7,11 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 
 #include "base/AutomationError.h"
+#include "base/Text.h"
 
 namespace viruzedi {
 
@@ -52,7 +52,7 @@ LineSettings ParseLineSettings(const std::string& text) {
   if (std::sscanf(text.c_str(), "%d,%c,%d,%d%c", &baud, &parity, &data, &stop, &tail) != 4) {
     RaiseError(kSettingsNotApplied, text);
   }
-  parity = static_cast<char>(std::tolower(static_cast<unsigned char>(parity)));
+  parity = LowerAscii(parity);
   if (SpeedConstant(baud) == 0 || (parity != 'n' && parity != 'e' && parity != 'o') ||
       data < 5 || data > 8 || (stop != 1 && stop != 2)) {
     RaiseError(kSettingsNotApplied, text);

@@ -39,11 +39,6 @@ std::string DescribeFailure(YmodemFailure::Reason reason, const std::string& dev
   return text + " (" + device + ").";
 }
 
-std::string BaseName(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The whole file to send and its time, read before the line is touched so
 // that a missing file never leaves the terminal waiting for one.
 YmodemFileInfo ReadFileToSend(const std::string& path, std::string& contents) {
