@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/Export.h"
+
 namespace viruzedi {
 
 // Runtime and control error numbers used by the component.
@@ -36,7 +38,7 @@ enum ErrorNumber : int32_t {
   kSettingsNotApplied = 8015,
 };
 
-class AutomationError : public std::runtime_error {
+class VIRUZEDI_API AutomationError : public std::runtime_error {
  public:
   AutomationError(int32_t number, std::string description)
       : std::runtime_error(description), number(number),

@@ -12,6 +12,7 @@
 #include "platform/Crc16.h"
 #include "platform/Platform.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/PseudoTerminalChannel.h"
 #include "platform/SerialDevice.h"
 #include "platform/Ymodem.h"
 

@@ -12,26 +12,27 @@
 #include "cli/Demo.h"
 #include "component/Enumerations.h"
 #include "platform/ChildProcess.h"
-#include "platform/ChildProcess.h"
+#include "readerprog/ReaderProgramDefaults.h"
 
 namespace viruzedi::cli {
 namespace {
 
 using namespace std::chrono_literals;
 
-// The parameters of both imports, with the component's defaults.
+// The parameters of both imports, with the component's defaults (which the
+// help shows from these values).
 struct ReaderProgramOptions {
   std::string database;
   std::string readerFile;
-  int32_t portaCOM = COM1;
-  int32_t baud = B115200;
-  int32_t modFile = Sovrascrivi;
-  bool cr = true;
-  bool lf = true;
-  bool mostraErrore = false;
-  bool mostraFile = false;
-  bool mostraMaschera = false;
-  int16_t timeout = 10;
+  int32_t portaCOM = reader_program_defaults::kPortaCOM;
+  int32_t baud = reader_program_defaults::kBaud;
+  int32_t modFile = reader_program_defaults::kModFile;
+  bool cr = reader_program_defaults::kCR;
+  bool lf = reader_program_defaults::kLF;
+  bool mostraErrore = reader_program_defaults::kMostraErrore;
+  bool mostraFile = reader_program_defaults::kMostraFile;
+  bool mostraMaschera = reader_program_defaults::kMostraMaschera;
+  int16_t timeout = reader_program_defaults::kTimeout;
 };
 
 // An enumeration option takes the member's name (any case) or a number of
@@ -92,7 +93,8 @@ std::shared_ptr<ReaderProgramOptions> AddOptions(CLI::App& command, const char* 
                    "DO_Duri.exe prints its progress (MostraMaschera)");
   command.add_option("--timeout", o->timeout,
                      "Seconds of silence after which DO_Duri.exe stops listening (Timeout; "
-                     "below 1 means 10)")
+                     "below 1 means " +
+                         std::to_string(reader_program_defaults::kTimeout) + ")")
       ->capture_default_str();
   return o;
 }

@@ -19,10 +19,12 @@
 #include <vector>
 
 #include "base/AutomationError.h"
+#include "base/Export.h"
 #include "component/Enumerations.h"
 #include "component/InUse.h"
 #include "base/Variant.h"
 #include "platform/Platform.h"
+#include "readerprog/ReaderProgramDefaults.h"
 
 namespace viruzedi {
 
@@ -35,7 +37,7 @@ struct ReaderProgramParameters;
 // How an operation ended, for a caller that must tell success from failure
 // without reading its message boxes (the command line). Owned by the object
 // and replaced by each operation.
-struct OperationOutcome {
+struct VIRUZEDI_API OperationOutcome {
   // It ended through a failure: an error box, a time-out, an open failure,
   // an automation error. Warnings and "no data received" are none.
   bool failed = false;
@@ -51,7 +53,7 @@ struct OperationOutcome {
 
 // The version of the loaded component library (kVersion as it was built),
 // which a program compares with the kVersion it was built against.
-const char* ComponentVersion();
+VIRUZEDI_API const char* ComponentVersion();
 
 // The formats of a file that `ImportaFile` imports: the operation whose
 // import it repeats.
@@ -71,9 +73,9 @@ inline constexpr ImportFormat kImportFormats[] = {
     ImportFormat::kScarica,          ImportFormat::kScarica3, ImportFormat::kScarica4,
     ImportFormat::kScarica5,         ImportFormat::kScaricaRimesseOF, ImportFormat::kScarica2,
     ImportFormat::kScaricaZidoriVovi};
-const char* ImportFormatName(ImportFormat format);
+VIRUZEDI_API const char* ImportFormatName(ImportFormat format);
 
-class Viruzedi {
+class VIRUZEDI_API Viruzedi {
  public:
   // Creates the object on the default (real) platform, or on the given one.
   // Creation builds and configures the serial-port control without opening
@@ -112,17 +114,25 @@ class Viruzedi {
   // Throws AutomationError on any failure (naming the reader file once the
   // program has run); a reader that sent nothing is the no-data message.
   void Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
-                int32_t PortaCOM = COM1, int32_t Baud = B115200,
-                int32_t ModFile = Sovrascrivi, bool CR = true, bool LF = true,
-                bool MostraErrore = false, bool MostraFile = false,
-                bool MostraMaschera = false, int16_t Timeout = 10);
+                int32_t PortaCOM = reader_program_defaults::kPortaCOM,
+                int32_t Baud = reader_program_defaults::kBaud,
+                int32_t ModFile = reader_program_defaults::kModFile,
+                bool CR = reader_program_defaults::kCR, bool LF = reader_program_defaults::kLF,
+                bool MostraErrore = reader_program_defaults::kMostraErrore,
+                bool MostraFile = reader_program_defaults::kMostraFile,
+                bool MostraMaschera = reader_program_defaults::kMostraMaschera,
+                int16_t Timeout = reader_program_defaults::kTimeout);
   // As Scarica2, decoding GS1 element strings of logistics labels.
-  void Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
-                          const std::string& FileTxtTemp, int32_t PortaCOM = COM1,
-                          int32_t Baud = B115200, int32_t ModFile = Sovrascrivi,
-                          bool CR = true, bool LF = true, bool MostraErrore = false,
-                          bool MostraFile = false, bool MostraMaschera = false,
-                          int16_t Timeout = 10);
+  void Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp, const std::string& FileTxtTemp,
+                          int32_t PortaCOM = reader_program_defaults::kPortaCOM,
+                          int32_t Baud = reader_program_defaults::kBaud,
+                          int32_t ModFile = reader_program_defaults::kModFile,
+                          bool CR = reader_program_defaults::kCR,
+                          bool LF = reader_program_defaults::kLF,
+                          bool MostraErrore = reader_program_defaults::kMostraErrore,
+                          bool MostraFile = reader_program_defaults::kMostraFile,
+                          bool MostraMaschera = reader_program_defaults::kMostraMaschera,
+                          int16_t Timeout = reader_program_defaults::kTimeout);
 
   // Imports a file that waits (a received file whose import failed, a
   // reader file, the pen's recovery file) as the operation of `format`

@@ -2,9 +2,7 @@
 # serves it on a pseudo-terminal (tests and the demo start the program).
 add_library(pen-simulator-lib STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/PenSimulator/PenReader.cc)
-target_include_directories(pen-simulator-lib PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(pen-simulator-lib PUBLIC viruzedi)
+target_link_libraries(pen-simulator-lib PUBLIC viruzedi-support)
 
 add_executable(pen-simulator ${CMAKE_CURRENT_SOURCE_DIR}/PenSimulator/main.cc)
-target_link_libraries(pen-simulator PRIVATE pen-simulator-lib CLI11::CLI11)
-set_target_properties(pen-simulator PROPERTIES BUILD_RPATH "$ORIGIN")
+target_link_libraries(pen-simulator PRIVATE viruzedi-objects pen-simulator-lib CLI11::CLI11)

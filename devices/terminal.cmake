@@ -3,9 +3,7 @@
 # program).
 add_library(terminal-simulator-lib STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/TerminalSimulator/Terminal.cc)
-target_include_directories(terminal-simulator-lib PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(terminal-simulator-lib PUBLIC viruzedi)
+target_link_libraries(terminal-simulator-lib PUBLIC viruzedi-support)
 
 add_executable(terminal-simulator ${CMAKE_CURRENT_SOURCE_DIR}/TerminalSimulator/main.cc)
-target_link_libraries(terminal-simulator PRIVATE terminal-simulator-lib CLI11::CLI11)
-set_target_properties(terminal-simulator PROPERTIES BUILD_RPATH "$ORIGIN")
+target_link_libraries(terminal-simulator PRIVATE viruzedi-objects terminal-simulator-lib CLI11::CLI11)

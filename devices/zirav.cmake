@@ -1,12 +1,11 @@
 # libZiRav.so, the infrared link library. It runs in the component's process
-# but is loaded on its own (dlopen), so it carries its own copy of the serial
-# device code instead of depending on the component's library, and shows
-# only its four C functions.
-add_library(zirav SHARED
-  ${CMAKE_CURRENT_SOURCE_DIR}/ZiRav/ZiRav.cc
-  ${CMAKE_SOURCE_DIR}/platform/posix/SerialDevice.cc
-  ${CMAKE_SOURCE_DIR}/base/AutomationError.cc)
-target_include_directories(zirav PRIVATE ${CMAKE_SOURCE_DIR})
+# but is loaded on its own (dlopen), so it carries the serial device code of
+# the device library instead of depending on the component's library, and
+# shows only its four C functions: nothing it takes from the device library
+# is shown (--exclude-libs), whatever that library marks for the component.
+add_library(zirav SHARED ${CMAKE_CURRENT_SOURCE_DIR}/ZiRav/ZiRav.cc)
+target_link_libraries(zirav PRIVATE viruzedi-device)
+target_link_options(zirav PRIVATE "LINKER:--exclude-libs,$<TARGET_FILE_NAME:viruzedi-device>")
 set_target_properties(zirav PROPERTIES
   OUTPUT_NAME ZiRav
   CXX_VISIBILITY_PRESET hidden

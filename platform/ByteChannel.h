@@ -1,6 +1,7 @@
 // A two-way byte stream with a clock: what a file-transfer protocol runs on.
-// One implementation per kind of line (a serial device, the simulator's side
-// of a pseudo-terminal); tests put their own in between to spoil bytes.
+// One implementation per kind of line (a serial device here, the simulator's
+// side of a pseudo-terminal in PseudoTerminalChannel.h); tests put their own
+// in between to spoil bytes.
 #pragma once
 
 #include <chrono>
@@ -12,7 +13,6 @@
 
 namespace viruzedi {
 
-class PseudoTerminal;
 class SerialDevice;
 
 // Thrown by Read when the line has gone away (the device unplugged, the
@@ -64,23 +64,6 @@ class SerialDeviceChannel : public ByteChannel {
 
  private:
   SerialDevice& device_;
-  Platform& platform_;
-};
-
-// The simulator's side of a pseudo-terminal, with waits on `platform`'s
-// monotonic clock. Both must outlive the channel.
-class PseudoTerminalChannel : public ByteChannel {
- public:
-  PseudoTerminalChannel(PseudoTerminal& terminal, Platform& platform)
-      : terminal_(terminal), platform_(platform) {}
-  MonotonicTime Now() override { return platform_.Now(); }
-  void Write(std::string_view bytes) override;
-
- protected:
-  std::string ReadFromLine(MonotonicTime deadline) override;
-
- private:
-  PseudoTerminal& terminal_;
   Platform& platform_;
 };
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/Calendar.h"
+#include "base/Export.h"
 
 namespace viruzedi {
 
@@ -30,7 +31,7 @@ enum MessageBoxStyle : int {
 
 using MonotonicTime = std::chrono::steady_clock::time_point;
 
-class Platform {
+class VIRUZEDI_API Platform {
  public:
   virtual ~Platform() = default;
 
@@ -101,13 +102,13 @@ class Platform {
 // The real platform of the system the component was built for, shared by
 // every object that is created without a platform of its own. Settings come
 // from the environment (VIRUZEDI_*).
-std::shared_ptr<Platform> DefaultPlatform();
+VIRUZEDI_API std::shared_ptr<Platform> DefaultPlatform();
 
 // Passes every call on to another platform; tests and the command line
 // derive from it and override just the services they replace. The devices
 // it makes are the target's, built over this platform, so that they see its
 // settings, clock, message boxes and stop request.
-class ForwardingPlatform : public Platform {
+class VIRUZEDI_API ForwardingPlatform : public Platform {
  public:
   explicit ForwardingPlatform(std::shared_ptr<Platform> target);
   ~ForwardingPlatform() override;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ProcessRunner.h"
+#include "readerprog/ReaderProgramDefaults.h"
 
 namespace viruzedi {
 
@@ -18,15 +19,15 @@ inline constexpr const char kReaderProgramName[] = "DO_Duri.exe";
 // as the caller passed them: the enumerations are not validated.
 struct ReaderProgramParameters {
   std::string PercorsoFile;  // the reader file
-  int32_t PortaCOM = 1;
-  int32_t Baud = 1;
-  int32_t ModFile = 1;
-  bool CR = true;
-  bool LF = true;
-  bool MostraErrore = false;
-  bool MostraFile = false;
-  bool MostraMaschera = false;
-  int16_t Timeout = 10;
+  int32_t PortaCOM = reader_program_defaults::kPortaCOM;
+  int32_t Baud = reader_program_defaults::kBaud;
+  int32_t ModFile = reader_program_defaults::kModFile;
+  bool CR = reader_program_defaults::kCR;
+  bool LF = reader_program_defaults::kLF;
+  bool MostraErrore = reader_program_defaults::kMostraErrore;
+  bool MostraFile = reader_program_defaults::kMostraFile;
+  bool MostraMaschera = reader_program_defaults::kMostraMaschera;
+  int16_t Timeout = reader_program_defaults::kTimeout;
 };
 
 // `folder` with `separator` appended unless it already ends in it (a root

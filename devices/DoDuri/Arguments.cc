@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "readerprog/ReaderProgramDefaults.h"
+
 namespace viruzedi::doduri {
 
 namespace {
@@ -80,7 +82,7 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
     arguments.showWindow = Number(setting[7], "mostra maschera") != 0;
     Number(setting[8], "riservato");  // always 0; no meaning of its own
     const int timeout = Number(setting[9], "timeout");
-    arguments.timeoutSeconds = timeout < 1 ? 10 : timeout;
+    arguments.timeoutSeconds = timeout < 1 ? reader_program_defaults::kTimeout : timeout;
   } catch (UsageError& error) {
     error.readerFile = arguments.readerFile;
     error.mode = arguments.mode;

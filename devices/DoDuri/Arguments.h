@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "readerprog/ReaderProgramDefaults.h"
+
 namespace viruzedi::doduri {
 
 enum FileMode { kSovrascrivi = 1, kAccoda = 2, kRinomina = 3, kAuto = 4 };
@@ -22,7 +24,7 @@ struct Arguments {
   bool showErrors = false;
   bool showFile = false;
   bool showWindow = false;
-  int timeoutSeconds = 10;  // at least 1
+  int timeoutSeconds = reader_program_defaults::kTimeout;  // at least 1
 };
 
 class UsageError : public std::runtime_error {

@@ -9,6 +9,7 @@
 #include "platform/ByteChannel.h"
 #include "platform/Platform.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/PseudoTerminalChannel.h"
 
 namespace viruzedi {
 namespace {

@@ -2,6 +2,7 @@
 #include "platform/posix/LinuxPlatform.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -84,11 +85,17 @@ std::string LinuxPlatform::InfraredLibraryPath() {
 }
 
 std::string LinuxPlatform::ComponentFolder() {
-  // The folder of the library file that holds this very function.
+  // The folder of the file that holds this very function: the component's
+  // library, or the program that carries the component's code inside
+  // itself (the command line), whose own name is empty in its link map
+  // (dladdr would give argv[0], which need not be a path).
   Dl_info info{};
+  link_map* map = nullptr;
   std::string file;
-  if (dladdr(reinterpret_cast<void*>(&EnvironmentValue), &info) && info.dli_fname) {
-    file = info.dli_fname;
+  if (dladdr1(reinterpret_cast<void*>(&EnvironmentValue), &info,
+              reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) &&
+      map) {
+    file = map->l_name[0] != '\0' ? map->l_name : "/proc/self/exe";
   }
   char resolved[PATH_MAX];
   if (!file.empty() && realpath(file.c_str(), resolved)) file = resolved;

@@ -9,6 +9,7 @@
 #include "platform/ByteChannel.h"
 #include "platform/ChildProcess.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/PseudoTerminalChannel.h"
 #include "platform/Ymodem.h"
 #include "tests/support/TestPlatform.h"
 
