@@ -1,12 +1,13 @@
 // The database component: the engine root, databases and append-only record
-// sets, on SQLite files.
+// sets. The engine is chosen by the database value (database/Engine.h): an
+// SQLite file path today.
 //
 // The statement language is the one the imports write: exactly one
 //   Insert Into <table> (<column>, ...) Select <literal>, ...
 // with names plain or in square brackets (matched without regard to case)
 // and literals 'text' (a doubled quote stands for one), numbers, #mm/dd/yyyy#
 // dates and Null. It is parsed here and run as a prepared, parameterised
-// INSERT: no text of a value ever reaches SQLite as SQL.
+// INSERT: no text of a value ever reaches the engine as SQL.
 //
 // Values are checked against the declared type of their column:
 //   INTEGER (a type naming INT)    a number; a fraction is rounded to the
@@ -65,10 +66,10 @@ inline constexpr int kDbAppendOnly = 8;
 inline constexpr int kDbUpdateRegular = 1;
 
 class Recordset;
-class SqliteConnectionCache;
+struct TableSchema;
 
 // An open target database. Closed by Close() or when destroyed; after Close
-// every call but Close fails with 3420. Not for use by two threads at once.
+// every call but Close fails with 3420. Not thread-safe: one thread at a time.
 class Database {
  public:
   virtual ~Database() = default;
@@ -104,17 +105,20 @@ class Database {
   virtual void CommitTransaction() = 0;
   // Drops what the open transaction wrote; never throws.
   virtual void RollbackTransaction() noexcept = 0;
+  // The table named so (without regard to case), its columns in the
+  // engine-neutral kinds: 3078 when there is none.
+  virtual TableSchema Schema(const std::string& table) = 0;
   // Checks, writing nothing, that `table` exists and has every column named
   // in `columns` (both matched without regard to case): 3078 for the table,
   // 3127 for the first missing column.
-  virtual void CheckColumns(const std::string& table, const std::vector<std::string>& columns) = 0;
+  void CheckColumns(const std::string& table, const std::vector<std::string>& columns);
   // Rows that a constraint refused (dropped without an error) through this
   // Database and its record sets.
   virtual uint64_t RowsRefused() const = 0;
 };
 
 // The operation's transaction as a scope: begun on construction, rolled back
-// on leaving the scope unless Commit was called.
+// on leaving the scope unless Commit was called. The thread of its Database.
 class Transaction {
  public:
   explicit Transaction(Database& database) : database_(database) {
@@ -137,7 +141,8 @@ class Transaction {
 };
 
 // Append-only: rows are added, never read. Closed by Close() or when
-// destroyed; a row added and not saved is then discarded.
+// destroyed; a row added and not saved is then discarded. Not thread-safe:
+// the thread of its Database.
 class Recordset {
  public:
   virtual ~Recordset() = default;
@@ -159,12 +164,14 @@ class Recordset {
   virtual void Close() = 0;
 };
 
-// The engine root, one for the whole component.
+// The engine root, one for the whole component: it hands each database
+// value to its engine (EngineFor). Thread-safe for opens.
 class DBEngine {
  public:
   static DBEngine& Instance();
 
-  // Opens an existing database file for reading and writing, in WAL mode;
+  // Opens an existing database for reading and writing; an SQLite file in
+  // WAL mode;
   // never creates one. 3024 when missing, 3045 when locked by another
   // program past the busy timeout, 3051 without permission to read and
   // write it, 3343 when it is not a database (an empty file included).
@@ -190,9 +197,7 @@ class DBEngine {
   void NotifyRowStored();
 
  private:
-  DBEngine();
-  ~DBEngine();
-  std::unique_ptr<SqliteConnectionCache> connections_;
+  DBEngine() = default;
   std::function<void(uint64_t)> observer_;
   uint64_t rowsStored_ = 0;
   std::chrono::milliseconds busyTimeout_{5000};
@@ -201,7 +206,7 @@ class DBEngine {
 // A readable listing of the rows of the component's two tables (for the
 // command line's summary; the operations themselves never read rows): per
 // table its columns and at most 50 rows, with the count of the others.
-// Opens the file read-only, with the errors of OpenDatabase.
+// Reads the database without writing, with the errors of OpenDatabase.
 std::string DumpTables(const std::string& name);
 
 }  // namespace viruzedi

@@ -3,13 +3,13 @@
 #include <charconv>
 
 #include "base/Conversions.h"
+#include "base/Text.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 
 namespace viruzedi {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Letters of any script may appear in a plain name: every byte of a UTF-8
 // sequence is >= 0x80.
@@ -17,7 +17,6 @@ bool IsNameCharacter(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   return u >= 0x80 || IsDigit(c) || c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c; }
 
 class Cursor {
  public:
@@ -35,7 +34,7 @@ class Cursor {
   }
 
   void SkipBlanks() {
-    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    while (pos_ < text_.size() && IsWhiteSpace(text_[pos_])) ++pos_;
   }
   bool AtEnd() const { return pos_ >= text_.size(); }
   char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
@@ -53,7 +52,7 @@ class Cursor {
     SkipBlanks();
     if (text_.size() - pos_ < keyword.size()) return false;
     for (size_t i = 0; i < keyword.size(); ++i) {
-      if (AsciiLower(text_[pos_ + i]) != AsciiLower(keyword[i])) return false;
+      if (LowerAscii(text_[pos_ + i]) != LowerAscii(keyword[i])) return false;
     }
     size_t after = pos_ + keyword.size();
     if (after < text_.size() && IsNameCharacter(text_[after])) return false;

@@ -8,15 +8,11 @@
 #include "base/AutomationError.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
+#include "database/sqlite/SqliteStatement.h"
 #include "base/NameFolding.h"
 
 namespace viruzedi {
 namespace {
-
-struct Finalizer {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
 // SQLite would create a missing file and happily read an empty one as an
 // empty database; the engine wants neither, so the file is looked at first.
@@ -63,17 +59,6 @@ std::string QuoteIdentifier(const std::string& name) {
     if (c == '"') quoted += '"';
   }
   return quoted + "\"";
-}
-
-std::optional<size_t> TableSchema::FindColumn(const std::string& name) const {
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == name) return i;
-  }
-  std::string folded = FoldName(name);
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (FoldName(columns[i].name) == folded) return i;
-  }
-  return std::nullopt;
 }
 
 std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
@@ -165,13 +150,16 @@ bool SqliteConnection::StillServes(const std::string& path) {
 
 int64_t SqliteConnection::SchemaVersion() {
   if (schemaVersionQuery_ == nullptr) {
+    sqlite3_stmt* raw = nullptr;
     int result = sqlite3_prepare_v3(db_, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT,
-                                    &schemaVersionQuery_, nullptr);
+                                    &raw, nullptr);
+    schemaVersionQuery_.reset(raw);
     if (result != SQLITE_OK) Fail(result);
   }
-  int result = sqlite3_step(schemaVersionQuery_);
-  int64_t version = result == SQLITE_ROW ? sqlite3_column_int64(schemaVersionQuery_, 0) : 0;
-  sqlite3_reset(schemaVersionQuery_);
+  sqlite3_stmt* query = schemaVersionQuery_.get();
+  int result = sqlite3_step(query);
+  int64_t version = result == SQLITE_ROW ? sqlite3_column_int64(query, 0) : 0;
+  sqlite3_reset(query);
   if (result != SQLITE_ROW) Fail(result);
   return version;
 }
@@ -179,10 +167,8 @@ int64_t SqliteConnection::SchemaVersion() {
 SqliteConnection::~SqliteConnection() { Close(); }
 
 void SqliteConnection::Close() {
-  for (auto& [key, statement] : inserts_) sqlite3_finalize(statement);
   inserts_.clear();
-  sqlite3_finalize(schemaVersionQuery_);
-  schemaVersionQuery_ = nullptr;
+  schemaVersionQuery_.reset();
   // The tables' schema stays: a record set may still point at its table,
   // and finds the connection closed before it looks.
   if (db_ != nullptr) sqlite3_close_v2(db_);
@@ -231,7 +217,7 @@ void SqliteConnection::ReadTableNames() {
   int result = sqlite3_prepare_v2(
       db_, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
       -1, &raw, nullptr);
-  Statement statement(raw);
+  SqliteStatement statement(raw);
   if (result != SQLITE_OK) Fail(result);
   while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
     std::string name(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)),
@@ -247,7 +233,7 @@ void SqliteConnection::ReadColumns(TableSchema& table) {
   std::string sql = "PRAGMA table_info(" + QuoteIdentifier(table.name) + ")";
   sqlite3_stmt* raw = nullptr;
   int result = sqlite3_prepare_v2(db_, sql.c_str(), -1, &raw, nullptr);
-  Statement statement(raw);
+  SqliteStatement statement(raw);
   if (result != SQLITE_OK) Fail(result);
   auto text = [raw](int column) {
     const unsigned char* value = sqlite3_column_text(raw, column);
@@ -281,7 +267,7 @@ sqlite3_stmt* SqliteConnection::PreparedInsert(const TableSchema& table,
   std::string key = table.name;
   for (size_t column : columns) key += '\0' + table.columns[column].name;
   auto cached = inserts_.find(key);
-  if (cached != inserts_.end()) return cached->second;
+  if (cached != inserts_.end()) return cached->second.get();
 
   // Only names taken from the table's own schema reach the SQL text, each
   // quoted as an identifier; the values are parameters.
@@ -297,19 +283,12 @@ sqlite3_stmt* SqliteConnection::PreparedInsert(const TableSchema& table,
     }
     sql += " (" + names + ") VALUES (" + parameters + ")";
   }
-  sqlite3_stmt* statement = nullptr;
-  int result = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement,
-                                  nullptr);
-  if (result != SQLITE_OK) {
-    sqlite3_finalize(statement);
-    Fail(result);
-  }
-  if (inserts_.size() >= kMostCachedInserts) {
-    for (auto& [unused, old] : inserts_) sqlite3_finalize(old);
-    inserts_.clear();
-  }
-  inserts_.emplace(std::move(key), statement);
-  return statement;
+  sqlite3_stmt* raw = nullptr;
+  int result = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+  SqliteStatement statement(raw);
+  if (result != SQLITE_OK) Fail(result);
+  if (inserts_.size() >= kMostCachedInserts) inserts_.clear();
+  return inserts_.emplace(std::move(key), std::move(statement)).first->second.get();
 }
 
 bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t>& columns,

@@ -13,26 +13,13 @@
 #include <vector>
 
 #include "database/ColumnValue.h"
+#include "database/TableSchema.h"
+#include "database/sqlite/SqliteStatement.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace viruzedi {
 
-struct ColumnSchema {
-  std::string name;          // as declared
-  std::string declaredType;  // as declared, "" when none
-  ColumnKind kind = ColumnKind::Any;
-};
-
-struct TableSchema {
-  std::string name;  // as declared
-  std::vector<ColumnSchema> columns;
-  // Index of the column named so without regard to case (an exact match
-  // first, for names that differ only in case outside the folded letters).
-  std::optional<size_t> FindColumn(const std::string& name) const;
-};
-
+// Not thread-safe: the thread that opened it (the cache hands it to no other).
 class SqliteConnection {
  public:
   // ReadOnlyUnchanging reads a file that no one writes meanwhile without
@@ -109,13 +96,13 @@ class SqliteConnection {
   sqlite3* db_;
   // Columns are read at the first use of a table (every table has one).
   std::vector<std::unique_ptr<TableSchema>> tables_;
-  std::map<std::string, sqlite3_stmt*> inserts_;
+  std::map<std::string, SqliteStatement> inserts_;
   // What a later open compares against: the file's permissions and the
   // schema version read at the open, and the statement that reads the
   // version again.
   std::filesystem::perms permissions_ = std::filesystem::perms::unknown;
   int64_t schemaVersion_ = 0;
-  sqlite3_stmt* schemaVersionQuery_ = nullptr;
+  SqliteStatement schemaVersionQuery_;
 };
 
 // An SQL identifier in double quotes, a double quote inside doubled.

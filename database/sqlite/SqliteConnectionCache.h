@@ -21,6 +21,7 @@ namespace viruzedi {
 
 class SqliteConnection;
 
+// Thread-safe: its entries are kept under a lock.
 class SqliteConnectionCache {
  public:
   // A read-write connection opened by this thread for `path` with

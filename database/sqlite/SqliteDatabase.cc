@@ -60,12 +60,8 @@ void SqliteDatabase::RollbackTransaction() noexcept {
   if (session_->connection) session_->connection->Rollback();
 }
 
-void SqliteDatabase::CheckColumns(const std::string& name,
-                                  const std::vector<std::string>& columns) {
-  const TableSchema& table = session_->Connection().Table(name);
-  for (const std::string& column : columns) {
-    if (!table.FindColumn(column)) RaiseDatabaseError(kDbUnknownColumn, column);
-  }
+TableSchema SqliteDatabase::Schema(const std::string& name) {
+  return session_->Connection().Table(name);
 }
 
 std::unique_ptr<Recordset> SqliteDatabase::OpenRecordset(const std::string& source, int) {

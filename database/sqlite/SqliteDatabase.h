@@ -24,6 +24,7 @@ struct DatabaseSession {
   SqliteConnection& Connection() const;
 };
 
+// Not thread-safe, as every Database.
 class SqliteDatabase : public Database {
  public:
   explicit SqliteDatabase(std::shared_ptr<SqliteConnection> connection)
@@ -37,13 +38,14 @@ class SqliteDatabase : public Database {
   void BeginTransaction() override;
   void CommitTransaction() override;
   void RollbackTransaction() noexcept override;
-  void CheckColumns(const std::string& table, const std::vector<std::string>& columns) override;
+  TableSchema Schema(const std::string& table) override;
   uint64_t RowsRefused() const override { return session_->rowsRefused; }
 
  private:
   std::shared_ptr<DatabaseSession> session_;
 };
 
+// Not thread-safe, as every Recordset.
 class SqliteRecordset : public Recordset {
  public:
   SqliteRecordset(std::shared_ptr<DatabaseSession> session, const TableSchema& table)

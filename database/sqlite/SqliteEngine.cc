@@ -1,4 +1,4 @@
-#include "database/Database.h"
+#include "database/sqlite/SqliteEngine.h"
 
 #include <sqlite3.h>
 
@@ -33,25 +33,22 @@ void RemoveDatabaseFiles(const std::string& name) {
 
 }  // namespace
 
-DBEngine& DBEngine::Instance() {
-  static DBEngine engine;
+Engine& SqliteFileEngine() {
+  static SqliteEngine engine;
   return engine;
 }
 
-DBEngine::DBEngine() : connections_(std::make_unique<SqliteConnectionCache>()) {}
-
-DBEngine::~DBEngine() = default;
-
-std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
-  std::shared_ptr<SqliteConnection> connection = connections_->Find(name, busyTimeout_);
+std::unique_ptr<Database> SqliteEngine::OpenDatabase(const std::string& name,
+                                                     std::chrono::milliseconds busyTimeout) {
+  std::shared_ptr<SqliteConnection> connection = connections_.Find(name, busyTimeout);
   if (!connection) {
-    connection = SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout_);
-    connections_->Remember(name, busyTimeout_, connection);
+    connection = SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout);
+    connections_.Remember(name, busyTimeout, connection);
   }
   return std::make_unique<SqliteDatabase>(std::move(connection));
 }
 
-void DBEngine::CreateTargetDatabase(const std::string& name) {
+void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   // The file is made with an exclusive create, so an existing file (made
   // even a moment ago by someone else) is never taken over. SQLite reads the
   // empty file as an empty database.
@@ -82,17 +79,6 @@ void DBEngine::CreateTargetDatabase(const std::string& name) {
     RemoveDatabaseFiles(name);
     RaiseDatabaseError(kDbDiskError, "'" + name + "' (" + message + ")");
   }
-}
-
-void DBEngine::SetBusyTimeout(std::chrono::milliseconds timeout) { busyTimeout_ = timeout; }
-
-void DBEngine::SetRowObserver(std::function<void(uint64_t)> observer) {
-  observer_ = std::move(observer);
-}
-
-void DBEngine::NotifyRowStored() {
-  ++rowsStored_;
-  if (observer_) observer_(rowsStored_);
 }
 
 }  // namespace viruzedi
