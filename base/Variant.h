@@ -8,10 +8,11 @@
 #include <variant>
 
 #include "base/Calendar.h"
+#include "base/Export.h"
 
 namespace viruzedi {
 
-class Variant {
+class VIRUZEDI_API Variant {
  public:
   enum class Type { Empty, Null, Boolean, Integer, Long, Double, String, Date };
   struct NullValue {
