@@ -98,12 +98,16 @@ TEST_F(EseguiEAttendiTest, AStopRequestEndsTheProgramAndItsWait) {
   EXPECT_EQ(exit.signal, 15);
 }
 
-TEST(PercorsoApp, IsTheFolderOfTheComponentsOwnLibrary) {
+// The file that holds the component's code is this test program, which
+// carries it as the command line does (the library holds the same code).
+TEST(PercorsoApp, IsTheFolderOfTheFileThatHoldsTheComponentsCode) {
   Viruzedi component(DefaultPlatform());
   std::string folder = ViruzediInternals::PercorsoApp(component);
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '/');
-  EXPECT_TRUE(std::filesystem::exists(folder + "libviruzedi.so")) << folder;
+  std::filesystem::path program = std::filesystem::canonical("/proc/self/exe");
+  EXPECT_EQ(folder, program.parent_path().string() + "/");
+  EXPECT_TRUE(std::filesystem::exists(folder + "DO_Duri.exe")) << folder;
 }
 
 TEST(PercorsoApp, AddsTheSeparatorOnlyWhenTheFolderLacksIt) {
