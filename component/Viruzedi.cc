@@ -62,7 +62,7 @@ void Viruzedi::OnComm() {
 }
 
 Viruzedi::OperationGuard::OperationGuard(Viruzedi& object)
-    : InUse(object.operationRunning_,
+    : SharedUse::Hold(object.operationRunning_,
             "un'altra operazione è in corso su questo oggetto; riprovare quando è finita") {
   object.outcome_ = {};
 }

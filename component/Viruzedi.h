@@ -10,6 +10,11 @@
 // Operations wait for devices while letting the host's events run; a host
 // event that calls a second operation on the same object meanwhile is
 // refused with AutomationError 17, and the first goes on undisturbed.
+//
+// Threads: each object on one thread at a time; different objects may run
+// on different threads at once, and one that needs a piece the process
+// shares (a transfer form, the infrared link) while another holds it is
+// refused with 17.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +26,7 @@
 #include "base/AutomationError.h"
 #include "base/Export.h"
 #include "component/Enumerations.h"
-#include "component/InUse.h"
+#include "component/SharedUse.h"
 #include "base/Variant.h"
 #include "platform/Platform.h"
 #include "readerprog/ReaderProgramDefaults.h"
@@ -160,7 +165,7 @@ class VIRUZEDI_API Viruzedi {
   // Held by every operation for its whole run: the serial control, the
   // receiver's fields and the shared forms serve one operation at a time.
   // Starts a new outcome.
-  struct OperationGuard : InUse {
+  struct OperationGuard : SharedUse::Hold {
     explicit OperationGuard(Viruzedi& object);
   };
 
@@ -200,7 +205,7 @@ class VIRUZEDI_API Viruzedi {
   std::string UltimaRiga;
   bool RigaCompleta = false;
   std::string caratteriScartati_;
-  bool operationRunning_ = false;
+  SharedUse operationRunning_;
   OperationOutcome outcome_;
 };
 

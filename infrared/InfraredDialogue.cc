@@ -5,7 +5,7 @@
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
 #include "component/ErrorReport.h"
-#include "component/InUse.h"
+#include "component/SharedUse.h"
 #include "infrared/InfraredTexts.h"
 #include "platform/InfraredLibrary.h"
 
@@ -40,8 +40,8 @@ InfraredDialogue::InfraredDialogue(Platform& platform, Handlers handlers)
 InfraredDialogue::~InfraredDialogue() { CloseIfOpen(); }
 
 InfraredDialogue::End InfraredDialogue::Run(int32_t port) {
-  static bool linkInUse = false;
-  InUse link(linkInUse, "il collegamento a infrarossi è in uso da un'altra operazione");
+  static SharedUse linkInUse;
+  SharedUse::Hold link(linkInUse, "il collegamento a infrarossi è in uso da un'altra operazione");
   state_ = State::kOpening;
   counter_ = 0;
   while (state_ != State::kEnded) {

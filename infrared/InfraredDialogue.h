@@ -9,6 +9,9 @@
 // as it arrives. The reader is told to erase its reads only after it said it
 // has no more ("EOF") and after the rows are stored and durable. A stop
 // request is taken before each request, between two records.
+//
+// Threads: a dialogue on the thread that runs it; dialogues of different
+// objects may run on different threads, and all but one are refused.
 #pragma once
 
 #include <chrono>
@@ -63,7 +66,8 @@ class InfraredDialogue {
   // missing, the import, the counter's overflow, a stop request: 18) is thrown with the link
   // left as it was: the caller's error path closes it with CloseIfOpen.
   // The link library holds one link for the whole process: while another
-  // dialogue runs (another object's download, waiting), Run refuses with 17.
+  // dialogue runs (another object's download, waiting, or on another
+  // thread), Run refuses with 17.
   End Run(int32_t port);
   // Closes the link if it is open; never throws (a link that cannot be
   // closed is taken as closed).

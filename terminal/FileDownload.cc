@@ -13,16 +13,6 @@
 namespace viruzedi {
 namespace {
 
-// The form's hook captures this download's locals: it must not outlive them.
-struct FormLoaded {
-  explicit FormLoaded(ScaricaDuzuForm& form) : form(form) {}
-  ~FormLoaded() {
-    form.Unload();
-    form.PrimaDelTrasferimento = nullptr;
-  }
-  ScaricaDuzuForm& form;
-};
-
 // The received file, locked for its import. A download that finds it locked
 // meets another process looking whether it waits (a moment) or importing
 // it by hand (it is then that one's): 70 after a short while.
@@ -45,20 +35,22 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
     std::unique_ptr<Database> database;
     Reservation reservation;
 
-    ScaricaDuzuForm& form = ScaricaDuzu();
-    form.NomeCartella = folder;
-    form.NumeroFile = download.numeroFile;
-    form.PrimaDelTrasferimento = [&] {
-      ShowWaitingFiles(download, platform);
-      // A wrong database found after the transfer would strand the reads
-      // in the download folder; found now, the terminal keeps them.
-      database = OpenTargetDatabase(download, dbPath);
-      reservation = ReserveTemporaryName(download, files, folder, platform.LocalNow());
-      return reservation.name;
-    };
     bool arrived = false;
     {
-      FormLoaded loaded(form);
+      ScaricaDuzuForm& form = ScaricaDuzu();
+      // Taken before anything is set on it; unloaded at the end of the
+      // block, which forgets the hook and its references to these locals.
+      TakenForm taken(form);
+      form.NomeCartella = folder;
+      form.NumeroFile = download.numeroFile;
+      form.PrimaDelTrasferimento = [&] {
+        ShowWaitingFiles(download, platform);
+        // A wrong database found after the transfer would strand the reads
+        // in the download folder; found now, the terminal keeps them.
+        database = OpenTargetDatabase(download, dbPath);
+        reservation = ReserveTemporaryName(download, files, folder, platform.LocalNow());
+        return reservation.name;
+      };
       form.Load(platform);
       result.failure = form.Errore;
       arrived = form.Ricevuto;

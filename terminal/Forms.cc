@@ -20,12 +20,7 @@ namespace {
 
 // A form is one instance for every object: loading it again while another
 // object's transfer runs in it would destroy the control under that transfer.
-void RefuseWhileLoaded(bool loaded) {
-  if (loaded) {
-    RaiseError(kOperationRefused,
-               "il collegamento con il terminale è in uso da un'altra operazione");
-  }
-}
+constexpr char kFormInUso[] = "il collegamento con il terminale è in uso da un'altra operazione";
 
 // Another download may make the folder at the same moment: theirs will do.
 void EnsureFolder(FileSystem& files, const std::string& folder) {
@@ -39,54 +34,48 @@ void EnsureFolder(FileSystem& files, const std::string& folder) {
 
 }  // namespace
 
-void ScaricaDuzuForm::Load(Platform& platform) {
-  RefuseWhileLoaded(ctlZeveVozu1 != nullptr);
+TakenForm::TakenForm(TransferForm& form) : hold_(form.inUse_, kFormInUso), form_(form) {}
+
+void TransferForm::Load(Platform& platform) {
+  if (ctlZeveVozu1) RaiseError(kOperationRefused, kFormInUso);
   Errore.reset();
-  Ricevuto = false;
+  Reset();
   ctlZeveVozu1 = platform.CreateTerminalLink();
-  Form_Load(platform);
-}
-
-void ScaricaDuzuForm::Unload() { ctlZeveVozu1.reset(); }
-
-void ScaricaDuzuForm::Form_Load(Platform& platform) {
+  // The handler's failures are the form's to show: a caller learns of them
+  // from Errore only.
   try {
-    FileSystem& files = platform.Files();
-    EnsureFolder(files, NomeCartella);
-    if (ctlZeveVozu1->FlagAlternativo()) {
-      ctlZeveVozu1->OperazioneAlternativa();
-      return;
-    }
-    if (PrimaDelTrasferimento) NomeFile = PrimaDelTrasferimento();
-    Ricevuto = ctlZeveVozu1->RiceviFile(JoinPath(NomeCartella, NomeFile), NumeroFile);
+    Form_Load(platform);
   } catch (...) {
     Errore = CurrentFailure();
     ShowGeneralError(platform, *Errore);
   }
 }
 
-void CaricaDuzuForm::Load(Platform& platform) {
-  RefuseWhileLoaded(ctlZeveVozu1 != nullptr);
-  Errore.reset();
-  ctlZeveVozu1 = platform.CreateTerminalLink();
-  Form_Load(platform);
+void TransferForm::Unload() { ctlZeveVozu1.reset(); }
+
+void ScaricaDuzuForm::Unload() {
+  TransferForm::Unload();
+  PrimaDelTrasferimento = nullptr;
 }
 
-void CaricaDuzuForm::Unload() { ctlZeveVozu1.reset(); }
+void ScaricaDuzuForm::Form_Load(Platform& platform) {
+  EnsureFolder(platform.Files(), NomeCartella);
+  if (ctlZeveVozu1->FlagAlternativo()) {
+    ctlZeveVozu1->OperazioneAlternativa();
+    return;
+  }
+  if (PrimaDelTrasferimento) NomeFile = PrimaDelTrasferimento();
+  Ricevuto = ctlZeveVozu1->RiceviFile(JoinPath(NomeCartella, NomeFile), NumeroFile);
+}
 
 void CaricaDuzuForm::Form_Load(Platform& platform) {
-  try {
-    FileSystem& files = platform.Files();
-    const std::string folder = platform.DownloadFolder();
-    EnsureFolder(files, folder);
-    if (ctlZeveVozu1->FlagAlternativo()) {
-      ctlZeveVozu1->OperazioneAlternativa();
-    } else {
-      ctlZeveVozu1->InviaFile(JoinPath(folder, kFileUpload));
-    }
-  } catch (...) {
-    Errore = CurrentFailure();
-    ShowGeneralError(platform, *Errore);
+  FileSystem& files = platform.Files();
+  const std::string folder = platform.DownloadFolder();
+  EnsureFolder(files, folder);
+  if (ctlZeveVozu1->FlagAlternativo()) {
+    ctlZeveVozu1->OperazioneAlternativa();
+  } else {
+    ctlZeveVozu1->InviaFile(JoinPath(folder, kFileUpload));
   }
 }
 

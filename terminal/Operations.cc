@@ -24,8 +24,8 @@ Variant Viruzedi::Scarica_RimesseOF() { return ScaricaFile(ImportFormat::kScaric
 Variant Viruzedi::Upload1() {
   OperationGuard guard(*this);
   CaricaDuzuForm& form = CaricaDuzu();
+  TakenForm taken(form);  // unloaded when the upload ends
   form.Load(*platform_);
-  form.Unload();
   if (form.Errore) NoteFailure(*form.Errore);
   return {};
 }
