@@ -65,7 +65,7 @@ void BM_ImportRecordSplit(benchmark::State& state) {
     database = DBEngine::Instance().OpenDatabase(scratch.path());
     Clock::time_point opened = Clock::now();
     std::optional<InfraredRecord> read = ReadInfraredRecord(reply);
-    database->Execute(InfraredRecordStatement(*read));
+    database->InsertRow(InfraredRecordRow(*read));
     Clock::time_point done = Clock::now();
     opening += opened - start;
     rest += done - opened;

@@ -29,28 +29,26 @@ std::optional<int64_t> RoundToInteger(double value) {
   return static_cast<int64_t>(rounded);
 }
 
-// An integer literal is read from its digits, so that integers beyond the
-// 53 bits of a double keep every digit.
-std::optional<int64_t> IntegerOfLiteral(const StatementLiteral& literal) {
-  if (literal.text.find_first_of(".eE") == std::string::npos) {
-    int64_t value = 0;
-    const char* first = literal.text.data();
-    const char* last = first + literal.text.size();
-    auto [end, error] = std::from_chars(first, last, value);
-    if (error == std::errc() && end == last) return value;
+// An integer is read from the digits as written, so that integers beyond
+// the 53 bits of a double keep every digit.
+std::optional<int64_t> IntegerOfNumber(const RowValue& value) {
+  if (value.text.find_first_of(".eE") == std::string::npos) {
+    int64_t integer = 0;
+    const char* first = value.text.data();
+    const char* last = first + value.text.size();
+    auto [end, error] = std::from_chars(first, last, integer);
+    if (error == std::errc() && end == last) return integer;
     return std::nullopt;
   }
-  return RoundToInteger(literal.number);
+  return RoundToInteger(value.number);
 }
 
-// A literal number stored in a text column keeps its digits as written.
-BoundValue NumberAsWritten(const StatementLiteral& literal) { return literal.text; }
-
-BoundValue AnyNumber(const StatementLiteral& literal) {
-  if (literal.text.find_first_of(".eE") == std::string::npos) {
-    if (std::optional<int64_t> integer = IntegerOfLiteral(literal)) return *integer;
+// A number stored in a column of no type: an integer when written as one.
+BoundValue AnyNumber(const RowValue& value) {
+  if (value.text.find_first_of(".eE") == std::string::npos) {
+    if (std::optional<int64_t> integer = IntegerOfNumber(value)) return *integer;
   }
-  return literal.number;
+  return value.number;
 }
 
 std::string NumberText(double value) {
@@ -126,27 +124,31 @@ std::string StoredDate(const CalendarDate& date) {
   return buffer;
 }
 
-BoundValue ValueOfLiteral(const StatementLiteral& literal, ColumnKind kind,
-                          const std::string& column) {
-  using Kind = StatementLiteral::Kind;
-  if (literal.kind == Kind::Null) return std::monostate{};
+BoundValue ValueOfRowValue(const RowValue& value, ColumnKind kind, const std::string& column) {
+  using Kind = RowValue::Kind;
+  if (value.kind == Kind::Null) return std::monostate{};
+  if (value.kind == Kind::Date && !IsValidDate(value.date.year, value.date.month, value.date.day)) {
+    RaiseDatabaseError(kDbSyntaxError, syntax::kBadDate);
+  }
+  const bool number = value.kind == Kind::Integer || value.kind == Kind::Number;
   switch (kind) {
     case ColumnKind::Integer:
-      if (literal.kind == Kind::Number) {
-        if (std::optional<int64_t> integer = IntegerOfLiteral(literal)) return *integer;
+      if (number) {
+        if (std::optional<int64_t> integer = IntegerOfNumber(value)) return *integer;
       }
       break;
     case ColumnKind::Number:
-      if (literal.kind == Kind::Number) return literal.number;
+      if (number) return value.number;
       break;
     case ColumnKind::Date:
-      if (literal.kind == Kind::Date) return StoredDate(literal.date);
+      if (value.kind == Kind::Date) return StoredDate(value.date);
       break;
     case ColumnKind::Text:
     case ColumnKind::Any:
-      if (literal.kind == Kind::Text) return literal.text;
-      if (literal.kind == Kind::Date) return StoredDate(literal.date);
-      return kind == ColumnKind::Text ? NumberAsWritten(literal) : AnyNumber(literal);
+      if (value.kind == Kind::Text) return value.text;
+      if (value.kind == Kind::Date) return StoredDate(value.date);
+      // A number in a text column keeps its digits as written.
+      return kind == ColumnKind::Text ? BoundValue{value.text} : AnyNumber(value);
   }
   RaiseDatabaseError(kDbTypeMismatch, column);
 }

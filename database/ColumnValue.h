@@ -1,5 +1,5 @@
-// What a column's declared type accepts, and the conversion of a statement
-// literal or a record-set Variant into the value bound to the INSERT.
+// What a column's declared type accepts, and the conversion of a row's typed
+// value or a record-set Variant into the value bound to the INSERT.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,8 @@
 #include <string_view>
 #include <variant>
 
-#include "database/StatementParser.h"
 #include "base/Variant.h"
+#include "database/Row.h"
 
 namespace viruzedi {
 
@@ -19,14 +19,13 @@ namespace viruzedi {
 enum class ColumnKind { Integer, Number, Date, Text, Any };
 ColumnKind KindOfDeclaredType(std::string_view declaredType);
 
-// The value handed to SQLite: Null, an integer, a real or a text.
+// The value handed to the engine: Null, an integer, a real or a text.
 using BoundValue = std::variant<std::monostate, int64_t, double, std::string>;
 
-// A statement literal for a column of the given kind, as the header of
+// A row's value for a column of the given kind, as the header of
 // Database.h lists. Throws AutomationError 3464 naming `column` when the
-// literal is of the wrong type.
-BoundValue ValueOfLiteral(const StatementLiteral& literal, ColumnKind kind,
-                          const std::string& column);
+// value is of the wrong type, 3134 for a date that names no calendar day.
+BoundValue ValueOfRowValue(const RowValue& value, ColumnKind kind, const std::string& column);
 
 // A record-set value for a field of the given kind, as the header of
 // Database.h lists. Throws AutomationError 3421 naming `field` when it

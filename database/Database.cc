@@ -2,9 +2,15 @@
 
 #include "database/DatabaseMessages.h"
 #include "database/Engine.h"
+#include "database/Row.h"
+#include "database/StatementParser.h"
 #include "database/TableSchema.h"
 
 namespace viruzedi {
+
+void Database::Execute(const std::string& statement) {
+  InsertRow(RowOfStatement(ParseInsert(statement)));
+}
 
 void Database::CheckColumns(const std::string& name, const std::vector<std::string>& columns) {
   TableSchema table = Schema(name);

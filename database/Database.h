@@ -66,6 +66,7 @@ inline constexpr int kDbAppendOnly = 8;
 inline constexpr int kDbUpdateRegular = 1;
 
 class Recordset;
+struct Row;
 struct TableSchema;
 
 // An open target database. Closed by Close() or when destroyed; after Close
@@ -73,11 +74,16 @@ struct TableSchema;
 class Database {
  public:
   virtual ~Database() = default;
-  // Runs one statement. When it returns, the row is stored (committed on its
-  // own) or a constraint refused it (dropped without an error). On an error
-  // nothing is stored: 3134 syntax, 3078 table, 3127 column, 3464 value type,
-  // 3045 when another program keeps the file locked past the busy timeout.
-  virtual void Execute(const std::string& statement) = 0;
+  // Stores one row given by value (Row.h). When it returns, the row is
+  // stored (committed on its own outside the operation's transaction) or a
+  // constraint refused it (dropped without an error). On an error nothing is
+  // stored: 3078 table, 3127 column, 3134 a column named twice or a date
+  // that names no day, 3464 value type, 3045 when another program keeps the
+  // database locked past the busy timeout.
+  virtual void InsertRow(const Row& row) = 0;
+  // Runs one statement: parsed (3134 for its syntax), then stored as the row
+  // it stands for, by InsertRow.
+  void Execute(const std::string& statement);
   // An append-only record set on "Select * from <table>" (the only form the
   // imports use; the table matched without regard to case); any other
   // source is syntax error 3134, a missing table 3078. The options are

@@ -1,6 +1,10 @@
 #include "database/TableSchema.h"
 
+#include <algorithm>
+
 #include "base/NameFolding.h"
+#include "database/Database.h"
+#include "database/DatabaseMessages.h"
 
 namespace viruzedi {
 
@@ -13,6 +17,26 @@ std::optional<size_t> TableSchema::FindColumn(const std::string& name) const {
     if (FoldName(columns[i].name) == folded) return i;
   }
   return std::nullopt;
+}
+
+BoundRow BindRow(const TableSchema& table, const Row& row) {
+  BoundRow bound;
+  for (const RowColumn& named : row.columns) {
+    std::optional<size_t> column = table.FindColumn(named.column);
+    if (!column) RaiseDatabaseError(kDbUnknownColumn, named.column);
+    if (std::find(bound.columns.begin(), bound.columns.end(), *column) != bound.columns.end()) {
+      RaiseDatabaseError(kDbSyntaxError,
+                         std::string(syntax::kRepeatedColumn) + " ('" + named.column + "')");
+    }
+    bound.columns.push_back(*column);
+  }
+  // Every value is checked before anything is written, so a row with one
+  // bad value stores nothing.
+  for (size_t i = 0; i < bound.columns.size(); ++i) {
+    const ColumnSchema& column = table.columns[bound.columns[i]];
+    bound.values.push_back(ValueOfRowValue(row.columns[i].value, column.kind, column.name));
+  }
+  return bound;
 }
 
 }  // namespace viruzedi

@@ -24,4 +24,14 @@ struct TableSchema {
   std::optional<size_t> FindColumn(const std::string& name) const;
 };
 
+// A row matched to the columns of its table, every value converted to its
+// column's kind: the column indexes and the values to bind, in the row's
+// order. 3127 for a column the table lacks, 3134 for a column named twice,
+// 3464 for a value of the wrong type; nothing is written before all pass.
+struct BoundRow {
+  std::vector<size_t> columns;
+  std::vector<BoundValue> values;
+};
+BoundRow BindRow(const TableSchema& table, const Row& row);
+
 }  // namespace viruzedi

@@ -19,7 +19,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "database/StatementParser.h"
+#include "database/Row.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "infrared/InfraredRecord.h"
 #include "platform/Windows1252.h"
@@ -35,17 +35,17 @@ std::string ReplyOf(const uint8_t* data, size_t size) {
   return Windows1252ToUtf8(bytes);
 }
 
-void CheckStatement(const InfraredRecord& record) {
-  InsertStatement s = ParseInsert(InfraredRecordStatement(record));
-  using Kind = StatementLiteral::Kind;
-  Require(s.table == "Viruzedi" && s.values.size() == 5, "the record's columns");
-  Require(s.values[0].kind == Kind::Text && s.values[0].text == record.code, "Codart");
-  Require(s.values[1].kind == Kind::Number && s.values[1].number == record.lot, "IdLotto");
-  Require(s.values[2].kind == Kind::Number &&
-              SameToFifteenDigits(s.values[2].number, record.quantity),
+void CheckRow(const InfraredRecord& record) {
+  Row s = InfraredRecordRow(record);
+  using Kind = RowValue::Kind;
+  Require(s.table == "Viruzedi" && s.columns.size() == 5, "the record's columns");
+  Require(s.columns[0].value.kind == Kind::Text && s.columns[0].value.text == record.code, "Codart");
+  Require(s.columns[1].value.kind == Kind::Integer && s.columns[1].value.number == record.lot, "IdLotto");
+  Require(s.columns[2].value.kind == Kind::Number &&
+              SameToFifteenDigits(s.columns[2].value.number, record.quantity),
           "Quantità");
-  Require(s.values[3].kind == Kind::Date && s.values[3].date == record.date, "Data");
-  Require(s.values[4].kind == Kind::Number && s.values[4].number == record.department, "Rep");
+  Require(s.columns[3].value.kind == Kind::Date && s.columns[3].value.date == record.date, "Data");
+  Require(s.columns[4].value.kind == Kind::Integer && s.columns[4].value.number == record.department, "Rep");
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (record) {
     Require(record->code == reply.substr(0, reply.find('$')), "the code is the text before $");
     Require(IsValidDate(record->date.year, record->date.month, record->date.day), "a date");
-    CheckStatement(*record);
+    CheckRow(*record);
   }
 
   // The import, as a download makes it: one object for many replies.

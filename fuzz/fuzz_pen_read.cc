@@ -14,7 +14,7 @@
 #include <string>
 
 #include "base/AutomationError.h"
-#include "database/StatementParser.h"
+#include "database/Row.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/Windows1252.h"
 #include "serial/PenRead.h"
@@ -63,18 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Fifteen digits of the very largest quantities round past the double
   // range; the engine then refuses the number.
   if (std::fabs(read.quantita) >= 1.79769313486231e308) return 0;
-  const std::string statement = PenReadStatement(read);
-  InsertStatement s = ParseInsert(statement);
-  using Kind = StatementLiteral::Kind;
-  Require(s.values.size() == 4, "the read's columns");
-  Require(s.values[0].kind == Kind::Text && s.values[0].text == read.codice, "Codart");
-  Require(s.values[1].kind == Kind::Number && s.values[1].number == read.idSottoOrdine,
+  const Row row = PenReadRow(read);
+  using Kind = RowValue::Kind;
+  Require(row.columns.size() == 4, "the read's columns");
+  Require(row.columns[0].value.kind == Kind::Text && row.columns[0].value.text == read.codice, "Codart");
+  Require(row.columns[1].value.kind == Kind::Integer && row.columns[1].value.number == read.idSottoOrdine,
           "id sottoOrd");
-  Require(s.values[2].kind == Kind::Number && s.values[2].number == read.idLotto, "IdLotto");
-  Require(s.values[3].kind == Kind::Number &&
-              SameToFifteenDigits(s.values[3].number, read.quantita),
+  Require(row.columns[2].value.kind == Kind::Integer && row.columns[2].value.number == read.idLotto, "IdLotto");
+  Require(row.columns[3].value.kind == Kind::Number &&
+              SameToFifteenDigits(row.columns[3].value.number, read.quantita),
           "Quantità");
   static ScratchDatabase database("pen.db");
-  database.Open().Execute(statement);
+  database.Open().InsertRow(row);
   return 0;
 }

@@ -21,7 +21,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
-#include "database/StatementParser.h"
+#include "database/Row.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
@@ -30,7 +30,7 @@
 namespace viruzedi::fuzz {
 namespace {
 
-using Kind = StatementLiteral::Kind;
+using Kind = RowValue::Kind;
 
 // The lines of a file by the text stream's rule.
 std::vector<std::string> RawLines(const std::string& bytes) {
@@ -50,70 +50,70 @@ std::vector<std::string> RawLines(const std::string& bytes) {
   return lines;
 }
 
-void RequireText(const StatementLiteral& value, const std::string& text, const char* what) {
+void RequireText(const RowValue& value, const std::string& text, const char* what) {
   Require(value.kind == Kind::Text && value.text == text, what);
 }
-void RequireInteger(const StatementLiteral& value, double number, const char* what) {
-  Require(value.kind == Kind::Number && value.number == number, what);
+void RequireInteger(const RowValue& value, double number, const char* what) {
+  Require(value.kind == Kind::Integer && value.number == number, what);
 }
-void RequireQuantity(const StatementLiteral& value, double number) {
+void RequireQuantity(const RowValue& value, double number) {
   Require(value.kind == Kind::Number && SameToFifteenDigits(value.number, number), "quantity");
 }
-void RequireDate(const StatementLiteral& value, const CalendarDate& date, const char* what) {
+void RequireDate(const RowValue& value, const CalendarDate& date, const char* what) {
   Require(value.kind == Kind::Date && value.date == date, what);
 }
 
-// Each grammar: the quantity it reads, and the check of its statement's
+// Each grammar: the quantity it reads, and the check of its row's
 // values against the line's fields.
 struct Grammar {
   LineGrammar build;
   bool (*rejects)(const Fields& fields);
   double (*quantity)(const Fields& fields);
-  void (*check)(const Fields& fields, const InsertStatement& statement, int16_t idUt);
+  void (*check)(const Fields& fields, const Row& row, int16_t idUt);
 };
 
 bool NoDollar(const Fields& f) { return !f.empty() && f[0].find('$') == std::string::npos; }
 
 const Grammar kGrammars[] = {
-    {SubOrderReadStatement, [](const Fields&) { return false; },
+    {SubOrderReadRow, [](const Fields&) { return false; },
      [](const Fields& f) { return TextToDouble(f[3]); },
-     [](const Fields& f, const InsertStatement& s, int16_t) {
+     [](const Fields& f, const Row& s, int16_t) {
        Require(s.table == "Viruzedi" && s.columns.size() == 5, "sub-order columns");
-       RequireText(s.values[0], f[0], "Codart");
-       RequireInteger(s.values[1], TextToLong(f[1]), "IdLotto");
-       RequireInteger(s.values[2], TextToLong(f[2]), "Id SottoOrd");
-       RequireQuantity(s.values[3], TextToDouble(f[3]));
-       RequireDate(s.values[4], CalendarDate{2026, 12, 6}, "the day of the import");
+       RequireText(s.columns[0].value, f[0], "Codart");
+       RequireInteger(s.columns[1].value, TextToLong(f[1]), "IdLotto");
+       RequireInteger(s.columns[2].value, TextToLong(f[2]), "Id SottoOrd");
+       RequireQuantity(s.columns[3].value, TextToDouble(f[3]));
+       RequireDate(s.columns[4].value, CalendarDate{2026, 12, 6}, "the day of the import");
      }},
-    {StockMovementStatement, NoDollar, [](const Fields& f) { return TextToDouble(f[1]); },
-     [](const Fields& f, const InsertStatement& s, int16_t) {
+    {StockMovementRow, NoDollar, [](const Fields& f) { return TextToDouble(f[1]); },
+     [](const Fields& f, const Row& s, int16_t) {
        Require(s.table == "Viruzedi" && s.columns.size() == 5, "stock movement columns");
        ArticleLot article = *SplitArticleLot(f[0]);
-       RequireText(s.values[0], article.codart, "Codart");
+       RequireText(s.columns[0].value, article.codart, "Codart");
        Require(article.codart.find('$') == std::string::npos, "the code ends at the first $");
-       RequireInteger(s.values[1], article.idLotto, "IdLotto");
-       RequireQuantity(s.values[2], TextToDouble(f[1]));
-       RequireDate(s.values[3], DateFromField(f[2]), "Data");
-       RequireInteger(s.values[4], TextToInteger(f[3]), "Rep");
+       RequireInteger(s.columns[1].value, article.idLotto, "IdLotto");
+       RequireQuantity(s.columns[2].value, TextToDouble(f[1]));
+       RequireDate(s.columns[3].value, DateFromField(f[2]), "Data");
+       RequireInteger(s.columns[4].value, TextToInteger(f[3]), "Rep");
      }},
-    {ReconciliationStatement, NoDollar, [](const Fields& f) { return TextToDouble(f[1]); },
-     [](const Fields& f, const InsertStatement& s, int16_t) {
+    {ReconciliationRow, NoDollar, [](const Fields& f) { return TextToDouble(f[1]); },
+     [](const Fields& f, const Row& s, int16_t) {
        Require(s.table == "Viruzedi" && s.columns.size() == 3, "reconciliation columns");
        ArticleLot article = *SplitArticleLot(f[0]);
-       RequireText(s.values[0], article.codart, "Codart");
-       RequireInteger(s.values[1], article.idLotto, "IdLotto");
-       RequireQuantity(s.values[2], TextToDouble(f[1]));
+       RequireText(s.columns[0].value, article.codart, "Codart");
+       RequireInteger(s.columns[1].value, article.idLotto, "IdLotto");
+       RequireQuantity(s.columns[2].value, TextToDouble(f[1]));
      }},
-    {RemittanceStatement,
+    {RemittanceRow,
      [](const Fields& f) { return !f.empty() && !EqualsIgnoreCase(f[0], "$ROF"); },
      [](const Fields& f) { return TextToDouble(f[2]); },
-     [](const Fields& f, const InsertStatement& s, int16_t idUt) {
+     [](const Fields& f, const Row& s, int16_t idUt) {
        Require(s.table == "Viruzedi_RimesseOF" && s.columns.size() == 5, "remittance columns");
-       RequireInteger(s.values[0], idUt, "IdUt");
-       RequireInteger(s.values[1], TextToLong(f[1]), "IdSottoORd");
-       RequireQuantity(s.values[2], TextToDouble(f[2]));
-       RequireText(s.values[3], f[3], "NDoc");
-       RequireDate(s.values[4], DateFromField(f[4]), "DataDoc");
+       RequireInteger(s.columns[0].value, idUt, "IdUt");
+       RequireInteger(s.columns[1].value, TextToLong(f[1]), "IdSottoORd");
+       RequireQuantity(s.columns[2].value, TextToDouble(f[2]));
+       RequireText(s.columns[3].value, f[3], "NDoc");
+       RequireDate(s.columns[4].value, DateFromField(f[4]), "DataDoc");
      }},
 };
 
@@ -122,23 +122,22 @@ const Grammar kGrammars[] = {
 bool ImportLine(const Grammar& grammar, const std::string& line, LineContext& context,
                 Database& database) {
   const Fields fields = SplitFields(line);
-  std::optional<std::string> statement;
+  std::optional<Row> row;
   try {
-    statement = grammar.build(fields, context);
+    row = grammar.build(fields, context);
   } catch (const AutomationError& error) {
     Require(error.number == kOverflow || error.number == kSubscriptOutOfRange ||
                 error.number == kTypeMismatch,
             "a line's error is 6, 9 or 13");
     return false;
   }
-  Require(statement.has_value() != grammar.rejects(fields), "rejected by the bad-code rule only");
-  if (!statement) return true;
+  Require(row.has_value() != grammar.rejects(fields), "rejected by the bad-code rule only");
+  if (!row) return true;
   // Fifteen digits of the very largest quantities round past the double
   // range; the engine then refuses the number.
   if (std::abs(grammar.quantity(fields)) >= 1.79769313486231e308) return false;
-  InsertStatement parsed = ParseInsert(*statement);
-  grammar.check(fields, parsed, context.idUt);
-  database.Execute(*statement);
+  grammar.check(fields, *row, context.idUt);
+  database.InsertRow(*row);
   return true;
 }
 

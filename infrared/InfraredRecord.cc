@@ -17,8 +17,6 @@ namespace {
 constexpr char kSeparatoreCodice = '$';
 constexpr char kSeparatoreCampo = ';';
 constexpr const char kTabella[] = "Viruzedi";
-constexpr const char kInizioStatement[] =
-    "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select '";
 
 // The working text up to the first ";", which is consumed with it.
 std::string_view CutField(std::string_view& working) {
@@ -52,10 +50,13 @@ std::optional<InfraredRecord> ReadInfraredRecord(std::string_view reply) {
   return record;
 }
 
-std::string InfraredRecordStatement(const InfraredRecord& record) {
-  return kInizioStatement + QuoteText(record.code) + "'," + IntegerText(record.lot) + ", " +
-         Str(record.quantity) + ", #" + StatementDate(record.date) + "#, " +
-         IntegerText(record.department);
+Row InfraredRecordRow(const InfraredRecord& record) {
+  return Row{kTabella,
+             {{"Codart", RowValue::Text(record.code)},
+              {"IdLotto", RowValue::Integer(record.lot)},
+              {"Quantità", RowValue::Number(record.quantity)},
+              {"Data", RowValue::Date(record.date)},
+              {"Rep", RowValue::Integer(record.department)}}};
 }
 
 InfraredRecordImport::InfraredRecordImport(Platform& platform, std::string dbPath)
@@ -78,7 +79,7 @@ void InfraredRecordImport::Import(const std::string& reply) {
     rejected_.push_back(reply);
     return;
   }
-  statements_.push_back(InfraredRecordStatement(*record));
+  rows_.push_back(InfraredRecordRow(*record));
 }
 
 void InfraredRecordImport::Store() {
@@ -100,7 +101,7 @@ void InfraredRecordImport::Store() {
   }
   if (!database_) CheckDatabase();
   Transaction transaction(*database_);
-  for (const std::string& statement : statements_) database_->Execute(statement);
+  for (const Row& row : rows_) database_->InsertRow(row);
   transaction.Commit();
   database_->MakeDurable();
 }

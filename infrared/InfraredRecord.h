@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/Variant.h"
+#include "database/Row.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {
@@ -38,10 +39,9 @@ struct InfraredRecord {
 // order is the one reported.
 std::optional<InfraredRecord> ReadInfraredRecord(std::string_view reply);
 
-// The statement that inserts the record into table Viruzedi. The code is
-// quoted with its single quotes doubled, so it is stored as the reader sent
-// it and can never end the literal.
-std::string InfraredRecordStatement(const InfraredRecord& record);
+// The row that stores the record in table Viruzedi, the code as the reader
+// sent it.
+Row InfraredRecordRow(const InfraredRecord& record);
 
 // Imports the record replies of one download into the database at `dbPath`,
 // all of them or none: the reader keeps every record until it is told to
@@ -78,7 +78,7 @@ class InfraredRecordImport {
   std::string dbPath_;
   // The download's own database; its transaction is the download's.
   std::unique_ptr<Database> database_;
-  std::vector<std::string> statements_;
+  std::vector<Row> rows_;
   std::vector<std::string> rejected_;
 };
 

@@ -39,7 +39,7 @@ void Viruzedi::ImportaFilePenna(const std::string& path) {
         // The stream hands out UTF-8; the pen's grammar takes the bytes the
         // pen sent, which is what an unedited recovery file holds.
         std::string riga = Utf8ToWindows1252(line);
-        database->Execute(PenReadStatement(CutPenRead(riga)));
+        database->InsertRow(PenReadRow(CutPenRead(riga)));
       } catch (AutomationError& failure) {
         failure.detail = LineDetail(path, number, line);
         throw;

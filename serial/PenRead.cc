@@ -37,9 +37,12 @@ PenRead CutPenRead(std::string& riga) {
   return read;
 }
 
-std::string PenReadStatement(const PenRead& read) {
-  return kInizioIstruzione + QuoteText(read.codice) + "'," + IntegerText(read.idSottoOrdine) +
-         "," + IntegerText(read.idLotto) + ", " + Str(read.quantita);
+Row PenReadRow(const PenRead& read) {
+  return Row{kTabellaLetture,
+             {{kColonneLetture[0], RowValue::Text(read.codice)},
+              {kColonneLetture[1], RowValue::Integer(read.idSottoOrdine)},
+              {kColonneLetture[2], RowValue::Integer(read.idLotto)},
+              {kColonneLetture[3], RowValue::Number(read.quantita)}}};
 }
 
 }  // namespace viruzedi

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "database/Row.h"
+
 namespace viruzedi {
 
 struct PenRead {
@@ -21,9 +23,7 @@ struct PenRead {
 // is out of the 32-bit range. Ids are rounded to nearest, halves to even.
 PenRead CutPenRead(std::string& riga);
 
-// The statement that stores one read in table Viruzedi. The code is written
-// with its single quotes doubled, so it is stored as read and can never end
-// the literal.
-std::string PenReadStatement(const PenRead& read);
+// The row that stores one read in table Viruzedi, the code as read.
+Row PenReadRow(const PenRead& read);
 
 }  // namespace viruzedi

@@ -87,7 +87,7 @@ Variant Viruzedi::Scarica() {
         unstored = UltimaRiga;
         holdsUnstored = true;
         PenRead read = CutPenRead(UltimaRiga);
-        database->Execute(PenReadStatement(read));
+        database->InsertRow(PenReadRow(read));
         holdsUnstored = false;
       }
       RigaCompleta = false;

@@ -4,8 +4,9 @@
 
 namespace viruzedi {
 
-// The table the reads go to and the columns they fill, checked before the
-// first request so that a wrong database never costs a read.
+// The table the reads go to and the columns they fill (code, sub-order,
+// lot, quantity), checked before the first request so that a wrong database
+// never costs a read.
 inline constexpr const char kTabellaLetture[] = "Viruzedi";
 inline constexpr const char* kColonneLetture[] = {"Codart", "id sottoOrd", "IdLotto", "Quantità"};
 
@@ -13,10 +14,6 @@ inline constexpr const char* kColonneLetture[] = {"Codart", "id sottoOrd", "IdLo
 inline constexpr const char kRichiestaLettura[] = "c";
 // The answer that says no reads are left (compared without regard to case).
 inline constexpr const char kNessunaLettura[] = "EMPTY";
-
-// Per read: this text, then the values of the read.
-inline constexpr const char kInizioIstruzione[] =
-    "Insert Into Viruzedi (Codart,[id sottoOrd],IdLotto,Quantità) Select '";
 
 // The reader did not answer in time.
 inline constexpr const char kTestoTimeOut[] =

@@ -12,16 +12,16 @@ constexpr const char* kRemittanceColumns[] = {"IdUt", "IdSottoORd", "Qtà", "NDo
 // Scarica3 shares the remittances' prefix, so the archives of both begin
 // "Importato_Rimesse_OF_".
 constexpr FileDownload kSubOrderReads{"Rimesse_OF_",        1, ArchiveRule::kImportato,
-                                      SubOrderReadStatement, "Viruzedi", kReadColumns,
+                                      SubOrderReadRow, "Viruzedi", kReadColumns,
                                       ImportFormat::kScarica3};
 constexpr FileDownload kStockMovements{"MovMag_",           1, ArchiveRule::kEndOfImport,
-                                       StockMovementStatement, "Viruzedi", kMovementColumns,
+                                       StockMovementRow, "Viruzedi", kMovementColumns,
                                        ImportFormat::kScarica4};
 constexpr FileDownload kReconciliation{"Riconciliazione_", 2, ArchiveRule::kEndOfImport,
-                                       ReconciliationStatement, "Viruzedi",
+                                       ReconciliationRow, "Viruzedi",
                                        kReconciliationColumns, ImportFormat::kScarica5};
 constexpr FileDownload kRemittances{"Rimesse_OF_",          1, ArchiveRule::kImportato,
-                                    RemittanceStatement, "Viruzedi_RimesseOF",
+                                    RemittanceRow, "Viruzedi_RimesseOF",
                                     kRemittanceColumns, ImportFormat::kScaricaRimesseOF};
 
 }  // namespace

@@ -30,7 +30,7 @@ struct FileDownload {
   int16_t numeroFile;    // the terminal's file to fetch
   ArchiveRule archive;
   LineGrammar grammar;
-  const char* table;     // where the grammar's statements write
+  const char* table;     // where the grammar's rows go
   std::span<const char* const> columns;  // the columns they name
   ImportFormat format;
 };

@@ -1,15 +1,15 @@
 // The line grammars of the terminal's files, one unit each. A line has been
 // split at every ";" (SplitFields); a grammar reads its fields by position
-// and gives the one statement the line stands for, or nothing when the line
-// is rejected (the caller then shows the bad-code warning and goes on).
+// and gives the one row the line stands for, by value, or nothing when the
+// line is rejected (the caller then shows the bad-code warning and goes on).
 //
 // Failures end the import: AutomationError 9 for a field the line lacks (a
 // blank line has none), 13 for a field that must be a number or a date and
 // is not, 6 for a number outside its integer type. Fields are read in
 // ascending order, so the first wrong one names the error.
 //
-// Text values are written with their single quotes doubled (QuoteText), so
-// a code such as D'AMICO is stored as read and never ends its literal.
+// Quantities are numbers as the imports store them (RowValue::Number: 15
+// significant digits); ids, lots and Rep integers; texts as read.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "database/Row.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {
@@ -27,26 +28,26 @@ struct LineContext {
   Platform& platform;
   int16_t idUt;
   // The reading that only checks the lines before any row is written: the
-  // statement is thrown away, so the clock is not read for it.
+  // row is thrown away, so the clock is not read for it.
   bool checkOnly = false;
 };
 
 using Fields = std::vector<std::string>;
-using LineGrammar = std::optional<std::string> (*)(const Fields& fields, LineContext& context);
+using LineGrammar = std::optional<Row> (*)(const Fields& fields, LineContext& context);
 
 // Scarica3: code;lot;sub-order;quantity — into Viruzedi with today's date.
 // Never rejects a line.
-std::optional<std::string> SubOrderReadStatement(const Fields& fields, LineContext& context);
+std::optional<Row> SubOrderReadRow(const Fields& fields, LineContext& context);
 // Scarica4: code$lot;quantity;yyyymmdd;Rep — into Viruzedi. Rejects a line
 // whose field 0 has no "$".
-std::optional<std::string> StockMovementStatement(const Fields& fields, LineContext& context);
+std::optional<Row> StockMovementRow(const Fields& fields, LineContext& context);
 // Scarica5: code$lot;quantity — into Viruzedi. Rejects a line whose field 0
 // has no "$".
-std::optional<std::string> ReconciliationStatement(const Fields& fields, LineContext& context);
+std::optional<Row> ReconciliationRow(const Fields& fields, LineContext& context);
 // Scarica_RimesseOF: $ROF;sub-order;quantity;document;yyyymmdd — into
 // Viruzedi_RimesseOF with the user id. Rejects a line whose field 0 is not
 // "$ROF" (letter case ignored, blanks not).
-std::optional<std::string> RemittanceStatement(const Fields& fields, LineContext& context);
+std::optional<Row> RemittanceRow(const Fields& fields, LineContext& context);
 
 // The article-lot field "code$lot" of Scarica4 and Scarica5.
 struct ArticleLot {

@@ -23,13 +23,13 @@ namespace {
   throw failure;
 }
 
-// Reads the file and hands the statement of every line that is not blank to
+// Reads the file and hands the row of every line that is not blank to
 // `row`, with a look at the stop request before each line. `warn` marks the
 // first reading, which only checks: a rejected line shows the bad-code
 // warning then, and is passed over silently the second time.
 void ForEachRow(const FileDownload& download, Platform& platform, const std::string& path,
                 int16_t idUt, bool warn,
-                const std::function<void(const std::string& statement)>& row) {
+                const std::function<void(const Row& row)>& row) {
   std::unique_ptr<TextStream> stream = platform.Files().OpenTextFile(path);
   LineContext context{platform, idUt, warn};
   uint64_t lineNumber = 0;
@@ -41,9 +41,9 @@ void ForEachRow(const FileDownload& download, Platform& platform, const std::str
       line = stream->ReadLine();
       // A terminal that ends its file with an empty line sent no read there.
       if (IsBlankLine(line)) continue;
-      std::optional<std::string> statement = download.grammar(SplitFields(line), context);
-      if (statement) {
-        row(*statement);
+      std::optional<Row> typed = download.grammar(SplitFields(line), context);
+      if (typed) {
+        row(*typed);
       } else if (warn) {
         platform.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
       }
@@ -72,7 +72,7 @@ uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Da
   // written. The rows are then made again from the file rather than kept:
   // the lines are cheap to read twice, and memory stays flat however long
   // the file.
-  ForEachRow(download, platform, path, idUt, true, [](const std::string&) {});
+  ForEachRow(download, platform, path, idUt, true, [](const Row&) {});
 
   // Rows stored under a file that then cannot take its archive name would
   // be stored again by whoever imports the waiting file.
@@ -87,7 +87,7 @@ uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Da
     // workstations wait for the writing only, never for the reading.
     Transaction transaction(database);
     ForEachRow(download, platform, path, idUt, false,
-               [&database](const std::string& statement) { database.Execute(statement); });
+               [&database](const Row& row) { database.InsertRow(row); });
     transaction.Commit();
   }
   // The archived file is the only trace of what the terminal sent: its rows

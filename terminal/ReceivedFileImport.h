@@ -20,9 +20,9 @@ std::unique_ptr<Database> OpenTargetDatabase(const FileDownload& download,
                                              const std::string& dbPath);
 
 // Imports folder/name, which the caller holds locked, into `database`:
-// every line is read and turned into its statement first (a rejected line
+// every line is read and turned into its row first (a rejected line
 // shows the bad-code warning; blank lines and lines of spaces are skipped),
-// then the statements are written in one transaction, made durable, the
+// then the rows are written in one transaction, made durable, the
 // database closed and the file archived (ArchiveReceivedFile). Returns the
 // rows a constraint refused. Throws the failure of a line (its `detail`
 // "FILE, riga N: LINE"), of the engine, or 18 for a stop request between

@@ -3,14 +3,15 @@
 
 namespace viruzedi {
 
-std::optional<std::string> ReconciliationStatement(const Fields& fields, LineContext&) {
+std::optional<Row> ReconciliationRow(const Fields& fields, LineContext&) {
   std::optional<ArticleLot> articolo = SplitArticleLot(FieldAt(fields, 0));
   if (!articolo) return std::nullopt;
   double quantita = TextToDouble(FieldAt(fields, 1));
 
-  return "Insert Into Viruzedi (Codart,IdLotto,Quantità) Select '" +
-         QuoteText(articolo->codart) + "'," + IntegerText(articolo->idLotto) + ", " +
-         Str(quantita);
+  return Row{"Viruzedi",
+             {{"Codart", RowValue::Text(articolo->codart)},
+              {"IdLotto", RowValue::Integer(articolo->idLotto)},
+              {"Quantità", RowValue::Number(quantita)}}};
 }
 
 }  // namespace viruzedi

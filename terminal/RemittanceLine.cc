@@ -1,9 +1,10 @@
 #include "base/Conversions.h"
+#include "base/Text.h"
 #include "terminal/LineFormats.h"
 
 namespace viruzedi {
 
-std::optional<std::string> RemittanceStatement(const Fields& fields, LineContext& context) {
+std::optional<Row> RemittanceRow(const Fields& fields, LineContext& context) {
   // The whole field is the marker: " $ROF" is some other record.
   if (!EqualsIgnoreCase(FieldAt(fields, 0), "$ROF")) return std::nullopt;
   int32_t idSottoOrd = TextToLong(FieldAt(fields, 1));
@@ -11,9 +12,12 @@ std::optional<std::string> RemittanceStatement(const Fields& fields, LineContext
   const std::string& nDoc = FieldAt(fields, 3);
   CalendarDate dataDoc = DateFromField(FieldAt(fields, 4));
 
-  return "Insert Into Viruzedi_RimesseOF (IdUt, IdSottoORd,Qtà,NDoc,DataDoc) Select " +
-         IntegerText(context.idUt) + "," + IntegerText(idSottoOrd) + ", " + Str(qta) +
-         " , '" + QuoteText(nDoc) + "', #" + StatementDate(dataDoc) + "#";
+  return Row{"Viruzedi_RimesseOF",
+             {{"IdUt", RowValue::Integer(context.idUt)},
+              {"IdSottoORd", RowValue::Integer(idSottoOrd)},
+              {"Qtà", RowValue::Number(qta)},
+              {"NDoc", RowValue::Text(nDoc)},
+              {"DataDoc", RowValue::Date(dataDoc)}}};
 }
 
 }  // namespace viruzedi

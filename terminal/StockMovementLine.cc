@@ -3,7 +3,7 @@
 
 namespace viruzedi {
 
-std::optional<std::string> StockMovementStatement(const Fields& fields, LineContext&) {
+std::optional<Row> StockMovementRow(const Fields& fields, LineContext&) {
   std::optional<ArticleLot> articolo = SplitArticleLot(FieldAt(fields, 0));
   if (!articolo) return std::nullopt;
   double quantita = TextToDouble(FieldAt(fields, 1));
@@ -12,9 +12,12 @@ std::optional<std::string> StockMovementStatement(const Fields& fields, LineCont
   // The date is read after Rep, so a line wrong in both names the Rep field.
   CalendarDate data = DateFromField(campoData);
 
-  return "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select '" +
-         QuoteText(articolo->codart) + "'," + IntegerText(articolo->idLotto) + ", " +
-         Str(quantita) + ", #" + StatementDate(data) + "#, " + IntegerText(rep);
+  return Row{"Viruzedi",
+             {{"Codart", RowValue::Text(articolo->codart)},
+              {"IdLotto", RowValue::Integer(articolo->idLotto)},
+              {"Quantità", RowValue::Number(quantita)},
+              {"Data", RowValue::Date(data)},
+              {"Rep", RowValue::Integer(rep)}}};
 }
 
 }  // namespace viruzedi

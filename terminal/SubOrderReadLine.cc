@@ -3,7 +3,7 @@
 
 namespace viruzedi {
 
-std::optional<std::string> SubOrderReadStatement(const Fields& fields, LineContext& context) {
+std::optional<Row> SubOrderReadRow(const Fields& fields, LineContext& context) {
   const std::string& codart = FieldAt(fields, 0);
   int32_t idLotto = TextToLong(FieldAt(fields, 1));
   int32_t idSottoOrd = TextToLong(FieldAt(fields, 2));
@@ -12,9 +12,12 @@ std::optional<std::string> SubOrderReadStatement(const Fields& fields, LineConte
   LocalDateTime now = context.checkOnly ? LocalDateTime{2000, 1, 1} : context.platform.LocalNow();
   CalendarDate data{now.year, now.month, now.day};
 
-  return "Insert Into Viruzedi (Codart,IdLotto,[Id SottoOrd],Quantità,Data) Select '" +
-         QuoteText(codart) + "'," + IntegerText(idLotto) + ", " + IntegerText(idSottoOrd) +
-         ", " + Str(quantita) + ", #" + StatementDate(data) + "#";
+  return Row{"Viruzedi",
+             {{"Codart", RowValue::Text(codart)},
+              {"IdLotto", RowValue::Integer(idLotto)},
+              {"Id SottoOrd", RowValue::Integer(idSottoOrd)},
+              {"Quantità", RowValue::Number(quantita)},
+              {"Data", RowValue::Date(data)}}};
 }
 
 }  // namespace viruzedi

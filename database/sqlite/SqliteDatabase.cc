@@ -1,7 +1,5 @@
 #include "database/sqlite/SqliteDatabase.h"
 
-#include <algorithm>
-
 #include "database/DatabaseMessages.h"
 #include "database/StatementParser.h"
 
@@ -13,28 +11,11 @@ SqliteConnection& DatabaseSession::Connection() const {
   return *connection;
 }
 
-void SqliteDatabase::Execute(const std::string& statement) {
+void SqliteDatabase::InsertRow(const Row& row) {
   SqliteConnection& connection = session_->Connection();
-  InsertStatement insert = ParseInsert(statement);
-  const TableSchema& table = connection.Table(insert.table);
-  std::vector<size_t> columns;
-  std::vector<BoundValue> values;
-  for (size_t i = 0; i < insert.columns.size(); ++i) {
-    std::optional<size_t> column = table.FindColumn(insert.columns[i]);
-    if (!column) RaiseDatabaseError(kDbUnknownColumn, insert.columns[i]);
-    if (std::find(columns.begin(), columns.end(), *column) != columns.end()) {
-      RaiseDatabaseError(kDbSyntaxError, std::string(syntax::kRepeatedColumn) + " ('" +
-                                             insert.columns[i] + "')");
-    }
-    columns.push_back(*column);
-  }
-  // Every value is checked before anything is written, so a statement with
-  // one bad value stores nothing.
-  for (size_t i = 0; i < columns.size(); ++i) {
-    const ColumnSchema& column = table.columns[columns[i]];
-    values.push_back(ValueOfLiteral(insert.values[i], column.kind, column.name));
-  }
-  if (!connection.Insert(table, columns, values)) ++session_->rowsRefused;
+  const TableSchema& table = connection.Table(row.table);
+  BoundRow bound = BindRow(table, row);
+  if (!connection.Insert(table, bound.columns, bound.values)) ++session_->rowsRefused;
 }
 
 void SqliteDatabase::Close() {

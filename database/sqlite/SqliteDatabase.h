@@ -31,7 +31,7 @@ class SqliteDatabase : public Database {
       : session_(std::make_shared<DatabaseSession>(DatabaseSession{std::move(connection)})) {}
   ~SqliteDatabase() override { Close(); }
 
-  void Execute(const std::string& statement) override;
+  void InsertRow(const Row& row) override;
   std::unique_ptr<Recordset> OpenRecordset(const std::string& source, int options) override;
   void MakeDurable() override { session_->Connection().MakeDurable(); }
   void Close() override;

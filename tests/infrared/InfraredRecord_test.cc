@@ -1,9 +1,10 @@
-// The grammar of a record reply and the statement it becomes.
+// The grammar of a record reply and the row it becomes.
 #include "infrared/InfraredRecord.h"
 
 #include <gtest/gtest.h>
 
 #include "base/AutomationError.h"
+#include "tests/database/support/RowText.h"
 
 namespace viruzedi {
 namespace {
@@ -16,33 +17,44 @@ std::string Buffer(const std::string& text) {
 }
 
 using namespace std::string_literals;
+using testing::RowText;
 
-const std::string kHead = "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select '";
+const std::string kHead = "Viruzedi: Codart='";
 
-TEST(InfraredRecord, BecomesTheStatementOfItsFields) {
+TEST(InfraredRecord, BecomesTheRowOfItsFields) {
   struct Case {
     std::string reply;
-    std::string statement;
+    std::string row;  // RowText
   } cases[] = {
-      {"#A7$12;1.5;20261206;3;", kHead + "#A7',12,  1.5, #12/06/2026#, 3"},
-      {"#A1$5;2;20260131;7;", kHead + "#A1',5,  2, #01/31/2026#, 7"},
-      {"#A7$12;12;20261206;3;", kHead + "#A7',12,  12, #12/06/2026#, 3"},
+      {"#A7$12;1.5;20261206;3;",
+       kHead + "#A7', IdLotto=12, Quantità=number 1.5, Data=date 2026-12-06, Rep=3"},
+      {"#A1$5;2;20260131;7;",
+       kHead + "#A1', IdLotto=5, Quantità=number 2, Data=date 2026-01-31, Rep=7"},
+      {"#A7$12;12;20261206;3;",
+       kHead + "#A7', IdLotto=12, Quantità=number 12, Data=date 2026-12-06, Rep=3"},
       // The code keeps its spaces; text after the fourth ";" is ignored.
-      {"# A 7 $12;1.5;20261206;3;9;9;", kHead + "# A 7 ',12,  1.5, #12/06/2026#, 3"},
-      // Quotes are doubled so the code is stored as sent.
-      {"#D'ORO$1;1;20260101;1;", kHead + "#D''ORO',1,  1, #01/01/2026#, 1"},
-      {"#$-4;-1.25;20260101;-2;", kHead + "#',-4, -1.25, #01/01/2026#, -2"},
-      {"#Q$1;0.25;20260101;1;", kHead + "#Q',1,  .25, #01/01/2026#, 1"},
+      {"# A 7 $12;1.5;20261206;3;9;9;",
+       kHead + "# A 7 ', IdLotto=12, Quantità=number 1.5, Data=date 2026-12-06, Rep=3"},
+      // The code is stored as sent, quotes and all.
+      {"#D'ORO$1;1;20260101;1;",
+       kHead + "#D'ORO', IdLotto=1, Quantità=number 1, Data=date 2026-01-01, Rep=1"},
+      {"#$-4;-1.25;20260101;-2;",
+       kHead + "#', IdLotto=-4, Quantità=number -1.25, Data=date 2026-01-01, Rep=-2"},
+      {"#Q$1;0.25;20260101;1;",
+       kHead + "#Q', IdLotto=1, Quantità=number .25, Data=date 2026-01-01, Rep=1"},
       // Integers round halves to even; the numbers may stand between blanks.
-      {"#R$ 12.5 ;1;20260101; 13.5;", kHead + "#R',12,  1, #01/01/2026#, 14"},
+      {"#R$ 12.5 ;1;20260101; 13.5;",
+       kHead + "#R', IdLotto=12, Quantità=number 1, Data=date 2026-01-01, Rep=14"},
       // The day comes from the last two characters of the date.
-      {"#D$1;1;202612106;1;", kHead + "#D',1,  1, #12/06/2026#, 1"},
-      {"#A7$12;1.5;20261206;3;\0garbage"s, kHead + "#A7',12,  1.5, #12/06/2026#, 3"},
+      {"#D$1;1;202612106;1;",
+       kHead + "#D', IdLotto=1, Quantità=number 1, Data=date 2026-12-06, Rep=1"},
+      {"#A7$12;1.5;20261206;3;\0garbage"s,
+       kHead + "#A7', IdLotto=12, Quantità=number 1.5, Data=date 2026-12-06, Rep=3"},
   };
   for (const Case& c : cases) {
     std::optional<InfraredRecord> record = ReadInfraredRecord(Buffer(c.reply));
     ASSERT_TRUE(record) << c.reply;
-    EXPECT_EQ(InfraredRecordStatement(*record), c.statement) << c.reply;
+    EXPECT_EQ(RowText(InfraredRecordRow(*record)), c.row) << c.reply;
   }
 }
 

@@ -3,32 +3,35 @@
 #include <gtest/gtest.h>
 
 #include "base/AutomationError.h"
+#include "tests/database/support/RowText.h"
 
 namespace viruzedi {
 namespace {
 
-TEST(PenRead, StatementOfEachRead) {
+using testing::RowText;
+
+TEST(PenRead, RowOfEachRead) {
   struct Case {
     std::string line;
-    std::string values;  // what follows "Select " in the statement
+    std::string columns;  // the row's columns and values (RowText), after "Viruzedi: "
   };
   const Case cases[] = {
-      {"A1;12;345;2.5", "'A1',12,345,  2.5"},
-      {"7;0;0;3", "'7',0,0,  3"},
-      {"A;1;2;0.5", "'A',1,2,  .5"},
-      {"A;1;2;0,5", "'A',1,2,  .5"},
-      {"A;1;2;-1.5", "'A',1,2, -1.5"},
-      {"A;-12;2147483647;1E15", "'A',-12,2147483647,  1E+15"},
-      {";2.5;3.5;1", "'',2,4,  1"},  // ids rounded, halves to even
-      {"D'ORO;1;2;3", "'D''ORO',1,2,  3"},
-      {"'';1;2;3", "'''''',1,2,  3"},
-      {"X',9,9, 9 --;1;2;3", "'X'',9,9, 9 --',1,2,  3"},
+      {"A1;12;345;2.5", "Codart='A1', id sottoOrd=12, IdLotto=345, Quantità=number 2.5"},
+      {"7;0;0;3", "Codart='7', id sottoOrd=0, IdLotto=0, Quantità=number 3"},
+      {"A;1;2;0.5", "Codart='A', id sottoOrd=1, IdLotto=2, Quantità=number .5"},
+      {"A;1;2;0,5", "Codart='A', id sottoOrd=1, IdLotto=2, Quantità=number .5"},
+      {"A;1;2;-1.5", "Codart='A', id sottoOrd=1, IdLotto=2, Quantità=number -1.5"},
+      {"A;-12;2147483647;1E15",
+       "Codart='A', id sottoOrd=-12, IdLotto=2147483647, Quantità=number 1E+15"},
+      // Ids rounded, halves to even.
+      {";2.5;3.5;1", "Codart='', id sottoOrd=2, IdLotto=4, Quantità=number 1"},
+      {"D'ORO;1;2;3", "Codart='D'ORO', id sottoOrd=1, IdLotto=2, Quantità=number 3"},
+      {"'';1;2;3", "Codart='''', id sottoOrd=1, IdLotto=2, Quantità=number 3"},
+      {"X',9,9, 9 --;1;2;3", "Codart='X',9,9, 9 --', id sottoOrd=1, IdLotto=2, Quantità=number 3"},
   };
   for (const Case& c : cases) {
     std::string riga = c.line;
-    EXPECT_EQ(PenReadStatement(CutPenRead(riga)),
-              "Insert Into Viruzedi (Codart,[id sottoOrd],IdLotto,Quantità) Select " + c.values)
-        << c.line;
+    EXPECT_EQ(RowText(PenReadRow(CutPenRead(riga))), "Viruzedi: " + c.columns) << c.line;
   }
 }
 

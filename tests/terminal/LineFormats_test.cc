@@ -1,10 +1,11 @@
-// The four line grammars, one table of lines each: the statement a line
-// gives, or the line's rejection, or the error that ends the import.
+// The four line grammars, one table of lines each: the row a line gives,
+// or the line's rejection, or the error that ends the import.
 #include <gtest/gtest.h>
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
 #include "terminal/LineFormats.h"
+#include "tests/database/support/RowText.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi::testing {
@@ -14,7 +15,7 @@ constexpr int kRejected = -1;
 
 struct LineCase {
   const char* line;
-  const char* statement;  // expected statement, when the line gives one
+  const char* row;        // expected row (RowText), when the line gives one
   int error = 0;          // or the error that ends the import, or kRejected
 };
 
@@ -25,14 +26,14 @@ void Check(LineGrammar grammar, const std::vector<LineCase>& cases, int16_t idUt
   for (const LineCase& c : cases) {
     SCOPED_TRACE(c.line);
     try {
-      std::optional<std::string> statement = grammar(SplitFields(c.line), context);
+      std::optional<Row> row = grammar(SplitFields(c.line), context);
       if (c.error == kRejected) {
-        EXPECT_FALSE(statement) << *statement;
+        EXPECT_FALSE(row) << RowText(*row);
       } else if (c.error != 0) {
         ADD_FAILURE() << "no error " << c.error;
       } else {
-        ASSERT_TRUE(statement);
-        EXPECT_EQ(*statement, c.statement);
+        ASSERT_TRUE(row);
+        EXPECT_EQ(RowText(*row), c.row);
       }
     } catch (const AutomationError& error) {
       EXPECT_EQ(error.number, c.error) << error.description;
@@ -41,15 +42,21 @@ void Check(LineGrammar grammar, const std::vector<LineCase>& cases, int16_t idUt
 }
 
 TEST(LineFormats, SubOrderReads) {
-  const std::string head =
-      "Insert Into Viruzedi (Codart,IdLotto,[Id SottoOrd],Quantità,Data) Select ";
   std::vector<std::string> s = {
-      head + "'X12',5, 340,  2, #12/06/2026#",      head + "'',5, 340,  2, #12/06/2026#",
-      head + "'X12',8, 340,  2, #12/06/2026#",      head + "'X12',2, 340,  2, #12/06/2026#",
-      head + "'X12',4, -340, -2.5, #12/06/2026#",   head + "'X12',5, 340,  12.5, #12/06/2026#",
-      head + "'D''AMICO',1, 2,  .5, #12/06/2026#",  head + "' X12 ',5, 340,  2, #12/06/2026#",
+      "Viruzedi: Codart='X12', IdLotto=5, Id SottoOrd=340, Quantità=number 2, Data=date 2026-12-06",
+      "Viruzedi: Codart='', IdLotto=5, Id SottoOrd=340, Quantità=number 2, Data=date 2026-12-06",
+      "Viruzedi: Codart='X12', IdLotto=8, Id SottoOrd=340, Quantità=number 2, Data=date 2026-12-06",
+      "Viruzedi: Codart='X12', IdLotto=2, Id SottoOrd=340, Quantità=number 2, Data=date 2026-12-06",
+      "Viruzedi: Codart='X12', IdLotto=4, Id SottoOrd=-340, Quantità=number -2.5,"
+          " Data=date 2026-12-06",
+      "Viruzedi: Codart='X12', IdLotto=5, Id SottoOrd=340, Quantità=number 12.5,"
+          " Data=date 2026-12-06",
+      "Viruzedi: Codart='D'AMICO', IdLotto=1, Id SottoOrd=2, Quantità=number .5,"
+          " Data=date 2026-12-06",
+      "Viruzedi: Codart=' X12 ', IdLotto=5, Id SottoOrd=340, Quantità=number 2,"
+          " Data=date 2026-12-06",
   };
-  Check(SubOrderReadStatement,
+  Check(SubOrderReadRow,
         {
             {"X12;5;340;2", s[0].c_str()},
             {"X12;5;340;2;extra;;", s[0].c_str()},  // fields past the fourth are ignored
@@ -58,7 +65,7 @@ TEST(LineFormats, SubOrderReads) {
             {"X12;2.5;340;2", s[3].c_str()},  // halves to even
             {"X12;3,5;-340;-2.5", s[4].c_str()},
             {"X12; 5 ;340;12,5", s[5].c_str()},
-            {"D'AMICO;1;2;0.5", s[6].c_str()},  // the quote is doubled, the line stored
+            {"D'AMICO;1;2;0.5", s[6].c_str()},  // the code stored as read
             {" X12 ;5;340;2", s[7].c_str()},    // a code keeps its blanks
             {"", nullptr, kSubscriptOutOfRange},
             {"X12;5;340", nullptr, kSubscriptOutOfRange},
@@ -72,15 +79,18 @@ TEST(LineFormats, SubOrderReads) {
 }
 
 TEST(LineFormats, StockMovements) {
-  const std::string head = "Insert Into Viruzedi (Codart,IdLotto,Quantità,Data,Rep) Select ";
   std::vector<std::string> s = {
-      head + "'X12',5,  2, #12/06/2026#, 3",     head + "'X12',0,  2, #12/06/2026#, 3",
-      head + "'K',2,  1, #12/06/2026#, 1",       head + "'K',4,  1, #12/06/2026#, -1",
-      head + "'',17,  1, #12/06/2026#, 1",       head + "'K',0,  1, #12/06/2026#, 1",
-      head + "'X12',5,  2, #12/15/2026#, 3",     head + "'D''AMICO',1,  1, #02/29/2028#, 1",
-      head + "'K7',0, -2.5, #12/06/2026#, 32767",
+      "Viruzedi: Codart='X12', IdLotto=5, Quantità=number 2, Data=date 2026-12-06, Rep=3",
+      "Viruzedi: Codart='X12', IdLotto=0, Quantità=number 2, Data=date 2026-12-06, Rep=3",
+      "Viruzedi: Codart='K', IdLotto=2, Quantità=number 1, Data=date 2026-12-06, Rep=1",
+      "Viruzedi: Codart='K', IdLotto=4, Quantità=number 1, Data=date 2026-12-06, Rep=-1",
+      "Viruzedi: Codart='', IdLotto=17, Quantità=number 1, Data=date 2026-12-06, Rep=1",
+      "Viruzedi: Codart='K', IdLotto=0, Quantità=number 1, Data=date 2026-12-06, Rep=1",
+      "Viruzedi: Codart='X12', IdLotto=5, Quantità=number 2, Data=date 2026-12-15, Rep=3",
+      "Viruzedi: Codart='D'AMICO', IdLotto=1, Quantità=number 1, Data=date 2028-02-29, Rep=1",
+      "Viruzedi: Codart='K7', IdLotto=0, Quantità=number -2.5, Data=date 2026-12-06, Rep=32767",
   };
-  Check(StockMovementStatement,
+  Check(StockMovementRow,
         {
             {"X12$5;2;20261206;3", s[0].c_str()},
             {"X12;2;20261206;3", nullptr, kRejected},
@@ -109,10 +119,12 @@ TEST(LineFormats, StockMovements) {
 }
 
 TEST(LineFormats, Reconciliation) {
-  const std::string head = "Insert Into Viruzedi (Codart,IdLotto,Quantità) Select ";
-  std::vector<std::string> s = {head + "'X12',5,  12.5", head + "'X12',0,  3",
-                                head + "'A''B',-3, -1"};
-  Check(ReconciliationStatement,
+  std::vector<std::string> s = {
+      "Viruzedi: Codart='X12', IdLotto=5, Quantità=number 12.5",
+      "Viruzedi: Codart='X12', IdLotto=0, Quantità=number 3",
+      "Viruzedi: Codart='A'B', IdLotto=-3, Quantità=number -1",
+  };
+  Check(ReconciliationRow,
         {
             {"X12$5;12.5", s[0].c_str()},
             {"X12$5;12,5;more", s[0].c_str()},
@@ -129,12 +141,14 @@ TEST(LineFormats, Reconciliation) {
 }
 
 TEST(LineFormats, Remittances) {
-  const std::string head =
-      "Insert Into Viruzedi_RimesseOF (IdUt, IdSottoORd,Qtà,NDoc,DataDoc) Select ";
-  std::vector<std::string> s = {head + "4,340,  2 , 'DDT15', #12/06/2026#",
-                                head + "4,340,  2 , '', #12/06/2026#",
-                                head + "4,-1, -.25 , 'D''15 ', #01/31/2027#"};
-  Check(RemittanceStatement,
+  std::vector<std::string> s = {
+      "Viruzedi_RimesseOF: IdUt=4, IdSottoORd=340, Qtà=number 2, NDoc='DDT15',"
+          " DataDoc=date 2026-12-06",
+      "Viruzedi_RimesseOF: IdUt=4, IdSottoORd=340, Qtà=number 2, NDoc='', DataDoc=date 2026-12-06",
+      "Viruzedi_RimesseOF: IdUt=4, IdSottoORd=-1, Qtà=number -.25, NDoc='D'15 ',"
+          " DataDoc=date 2027-01-31",
+  };
+  Check(RemittanceRow,
         {
             {"$ROF;340;2;DDT15;20261206", s[0].c_str()},
             {"$rof;340;2;DDT15;20261206;x", s[0].c_str()},
@@ -157,9 +171,10 @@ TEST(LineFormats, Remittances) {
 TEST(LineFormats, RemittanceCarriesANegativeUserId) {
   TestPlatform platform;
   LineContext context{platform, -1};
-  EXPECT_EQ(RemittanceStatement(SplitFields("$ROF;1;1;D;20261206"), context),
-            "Insert Into Viruzedi_RimesseOF (IdUt, IdSottoORd,Qtà,NDoc,DataDoc) Select "
-            "-1,1,  1 , 'D', #12/06/2026#");
+  std::optional<Row> row = RemittanceRow(SplitFields("$ROF;1;1;D;20261206"), context);
+  ASSERT_TRUE(row);
+  EXPECT_EQ(RowText(*row), "Viruzedi_RimesseOF: IdUt=-1, IdSottoORd=1, Qtà=number 1,"
+            " NDoc='D', DataDoc=date 2026-12-06");
 }
 
 }  // namespace

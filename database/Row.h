@@ -1,0 +1,48 @@
+// A row handed to the engine by value, with the kind of each value: what
+// every import stores, with no statement text between it and the engine.
+// A statement (Database::Execute) is parsed into the same row.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/Variant.h"
+#include "database/StatementParser.h"
+
+namespace viruzedi {
+
+struct RowValue {
+  enum class Kind { Null, Text, Integer, Number, Date };
+  Kind kind = Kind::Null;
+  // Text: the text. Integer and Number: the number as written, "-" when
+  // negative, no blanks ("12", "-1.5", ".5", "1E+15"): a text column stores
+  // it so, and an integer column reads integer digits from it exactly.
+  std::string text;
+  double number = 0;  // Integer and Number
+  CalendarDate date;  // Date
+
+  static RowValue Null() { return {}; }
+  static RowValue Text(std::string text);
+  static RowValue Integer(int64_t value);
+  // A number as the imports store it: rounded to the 15 significant digits
+  // of its Str form, which is what the statement form gave every quantity
+  // (0.1 + 0.2 is stored as 0.3, 1/3 as 0.333333333333333).
+  static RowValue Number(double value);
+  static RowValue Date(const CalendarDate& date);
+};
+
+struct RowColumn {
+  std::string column;  // matched without regard to case
+  RowValue value;
+};
+
+struct Row {
+  std::string table;  // matched without regard to case
+  std::vector<RowColumn> columns;
+};
+
+// The row a parsed statement stands for: its literals as typed values.
+Row RowOfStatement(InsertStatement statement);
+
+}  // namespace viruzedi
