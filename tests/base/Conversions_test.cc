@@ -180,17 +180,10 @@ TEST(Fields, SplitAtEverySemicolonAndKeepEmptyFields) {
   EXPECT_EQ(ErrorOf([] { FieldAt(SplitFields("abc"), 1); }), kSubscriptOutOfRange);
 }
 
-TEST(Texts, QuotesAreDoubledAndComparisonsIgnoreCase) {
+TEST(Texts, QuotesAreDoubled) {
   EXPECT_EQ(QuoteText("D'Amico"), "D''Amico");
   EXPECT_EQ(QuoteText("x'); DROP TABLE Viruzedi; --"), "x''); DROP TABLE Viruzedi; --");
   EXPECT_EQ(QuoteText(""), "");
-  EXPECT_TRUE(EqualsIgnoreCase("$rof", "$ROF"));
-  EXPECT_FALSE(EqualsIgnoreCase(" $ROF", "$ROF"));
-  EXPECT_TRUE(StartsWithIgnoreCase("ack...", "ACK"));
-  EXPECT_EQ(FindIgnoreCase("ab(02)x", "(02)"), 2u);
-  EXPECT_EQ(FindIgnoreCase("abc", "(02)"), std::string_view::npos);
-  EXPECT_EQ(TrimSpaces("  a b  "), "a b");
-  EXPECT_EQ(TrimSpaces("\t"), "\t");
 }
 
 }  // namespace

@@ -11,11 +11,15 @@ TEST(Text, CaseFoldsAsciiLettersOnly) {
   EXPECT_EQ(UpperAscii('{'), '{');
   EXPECT_EQ(LowerAscii('@'), '@');
   EXPECT_EQ(LowerAscii('['), '[');
+  EXPECT_TRUE(EqualsIgnoreCase("$rof", "$ROF"));
+  EXPECT_FALSE(EqualsIgnoreCase(" $ROF", "$ROF"));
   // The bytes of an accented capital are no ASCII capitals: "Ä" and "ä"
   // stay different, whatever the locale folds.
   EXPECT_FALSE(EqualsIgnoreCase("Ä", "ä"));
-  EXPECT_TRUE(StartsWithIgnoreCase("Serial:/dev/ttyS0", "serial:"));
+  EXPECT_TRUE(StartsWithIgnoreCase("ack...", "ACK"));
   EXPECT_FALSE(StartsWithIgnoreCase("ser", "serial:"));
+  EXPECT_EQ(FindIgnoreCase("ab(02)x", "(02)"), 2u);
+  EXPECT_EQ(FindIgnoreCase("abc", "(02)"), std::string_view::npos);
 }
 
 TEST(Text, BlanksOfFieldsStatementsAndLines) {
@@ -31,6 +35,8 @@ TEST(Text, BlanksOfFieldsStatementsAndLines) {
     EXPECT_EQ(IsBlank(c.c), c.blank) << int(c.c);
     EXPECT_EQ(IsWhiteSpace(c.c), c.whiteSpace) << int(c.c);
   }
+  EXPECT_EQ(TrimSpaces("  a b  "), "a b");
+  EXPECT_EQ(TrimSpaces("\t"), "\t");
   EXPECT_TRUE(IsBlankLine(""));
   EXPECT_TRUE(IsBlankLine("   "));
   EXPECT_FALSE(IsBlankLine(" \t "));
