@@ -44,7 +44,8 @@ BENCHMARK(BM_OpenDatabase)->Unit(benchmark::kMicrosecond)->UseRealTime();
 void BM_ImportRecord(benchmark::State& state) {
   ScratchDatabase scratch;
   std::shared_ptr<Platform> platform = DefaultPlatform();
-  InfraredRecordImport import(*platform, scratch.path());
+  DatabaseSettings settings;
+  InfraredRecordImport import(*platform, scratch.path(), settings);
   int64_t record = 0;
   for (auto _ : state) import.Import(RecordReply(++record));
   import.Store();

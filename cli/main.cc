@@ -7,6 +7,7 @@
 // (130, 143) when SIGINT or SIGTERM stopped it.
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -69,10 +70,16 @@ class CommandPlatform : public ForwardingPlatform {
 
 class Run : public CliRun {
  public:
-  Run(std::shared_ptr<CommandPlatform> platform, std::vector<Setting> settings)
-      : platform_(std::move(platform)), settings_(std::move(settings)) {}
+  Run(std::shared_ptr<CommandPlatform> platform, std::vector<Setting> settings,
+      std::function<void(uint64_t)> rowObserver)
+      : platform_(std::move(platform)),
+        settings_(std::move(settings)),
+        rowObserver_(std::move(rowObserver)) {}
   Viruzedi& Component() override {
-    if (!component_) component_ = std::make_unique<Viruzedi>(platform_);
+    if (!component_) {
+      component_ = std::make_unique<Viruzedi>(platform_);
+      component_->DbSettings().rowObserver = rowObserver_;
+    }
     return *component_;
   }
   Platform& platform() override { return *platform_; }
@@ -87,6 +94,7 @@ class Run : public CliRun {
  private:
   std::shared_ptr<CommandPlatform> platform_;
   std::vector<Setting> settings_;
+  std::function<void(uint64_t)> rowObserver_;
   std::unique_ptr<Viruzedi> component_;
 };
 
@@ -230,11 +238,12 @@ int Main(int argc, char** argv) {
     return 2;
   }
 
-  if (StandardErrorIsTerminal()) DBEngine::Instance().SetRowObserver(ShowProgress);
+  std::function<void(uint64_t)> rowObserver;
+  if (StandardErrorIsTerminal()) rowObserver = ShowProgress;
 
   InstallStopSignals();
   auto platform = std::make_shared<CommandPlatform>(DefaultPlatform());
-  Run run(platform, settings);
+  Run run(platform, settings, rowObserver);
   int status = 0;
   try {
     chosen(run);

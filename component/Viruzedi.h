@@ -27,6 +27,7 @@
 #include "base/Export.h"
 #include "component/Enumerations.h"
 #include "component/SharedUse.h"
+#include "database/DatabaseSettings.h"
 #include "base/Variant.h"
 #include "platform/Platform.h"
 #include "readerprog/ReaderProgramDefaults.h"
@@ -151,6 +152,9 @@ class VIRUZEDI_API Viruzedi {
   void ImportaFile(const std::string& path, ImportFormat format);
 
   Platform& platform() { return *platform_; }
+  // What this object's operations open their databases with: the busy
+  // timeout and the observer of rows stored (the command line's progress).
+  DatabaseSettings& DbSettings() { return dbSettings_; }
   // How the last operation of this object ended.
   const OperationOutcome& LastOutcome() const { return outcome_; }
 
@@ -199,6 +203,7 @@ class VIRUZEDI_API Viruzedi {
   int32_t porta_ = 0;
   std::string dbPath_;
   int16_t idUt_ = 0;
+  DatabaseSettings dbSettings_;
 
   std::unique_ptr<SerialPort> Seriale;
   std::string BufferRicezione;

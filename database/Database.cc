@@ -24,23 +24,19 @@ DBEngine& DBEngine::Instance() {
   return engine;
 }
 
+std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name,
+                                                 DatabaseSettings& settings) {
+  // The caller owns the settings: the Database only refers to them.
+  return EngineFor(name).OpenDatabase(name, std::shared_ptr<DatabaseSettings>(
+                                                std::shared_ptr<void>(), &settings));
+}
+
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
-  return EngineFor(name).OpenDatabase(name, busyTimeout_);
+  return EngineFor(name).OpenDatabase(name, std::make_shared<DatabaseSettings>());
 }
 
 void DBEngine::CreateTargetDatabase(const std::string& name) {
   EngineFor(name).CreateTargetDatabase(name);
-}
-
-void DBEngine::SetBusyTimeout(std::chrono::milliseconds timeout) { busyTimeout_ = timeout; }
-
-void DBEngine::SetRowObserver(std::function<void(uint64_t)> observer) {
-  observer_ = std::move(observer);
-}
-
-void DBEngine::NotifyRowStored() {
-  ++rowsStored_;
-  if (observer_) observer_(rowsStored_);
 }
 
 }  // namespace viruzedi

@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "base/Variant.h"
+#include "database/DatabaseSettings.h"
 
 namespace viruzedi {
 
@@ -171,19 +172,22 @@ class Recordset {
 };
 
 // The engine root, one for the whole component: it hands each database
-// value to its engine (EngineFor). Thread-safe for opens.
+// value to its engine (EngineFor). Thread-safe; it holds no settings of its
+// own: each open is given the caller's (DatabaseSettings).
 class DBEngine {
  public:
   static DBEngine& Instance();
 
   // Opens an existing database for reading and writing; an SQLite file in
-  // WAL mode;
-  // never creates one. 3024 when missing, 3045 when locked by another
-  // program past the busy timeout, 3051 without permission to read and
-  // write it, 3343 when it is not a database (an empty file included).
+  // WAL mode; never creates one. 3024 when missing, 3045 when locked by
+  // another program past the busy timeout, 3051 without permission to read
+  // and write it, 3343 when it is not a database (an empty file included).
   // Every open checks the file anew, but while this thread holds another
-  // Database open on the very same file the two share its connection (the
-  // file stays open until both are closed or released).
+  // Database open on the very same file with the same busy timeout the two
+  // share its connection (the file stays open until both are closed or
+  // released). `settings` must outlive the Database; without it the
+  // Database has settings of its own, with the defaults.
+  std::unique_ptr<Database> OpenDatabase(const std::string& name, DatabaseSettings& settings);
   std::unique_ptr<Database> OpenDatabase(const std::string& name);
 
   // Creates a new database file with the component's two tables, or nothing
@@ -191,28 +195,14 @@ class DBEngine {
   // 70 when the folder cannot be written.
   static void CreateTargetDatabase(const std::string& name);
 
-  // How long a statement waits for a lock held by another program before it
-  // fails with 3045 (5 seconds unless set). Applies to databases opened
-  // afterwards.
-  void SetBusyTimeout(std::chrono::milliseconds timeout);
-  std::chrono::milliseconds BusyTimeout() const { return busyTimeout_; }
-
-  // Called after every row stored, with the number of rows stored so far by
-  // this process (progress display of the command line).
-  void SetRowObserver(std::function<void(uint64_t)> observer);
-  void NotifyRowStored();
-
  private:
   DBEngine() = default;
-  std::function<void(uint64_t)> observer_;
-  uint64_t rowsStored_ = 0;
-  std::chrono::milliseconds busyTimeout_{5000};
 };
 
 // A readable listing of the rows of the component's two tables (for the
 // command line's summary; the operations themselves never read rows): per
 // table its columns and at most 50 rows, with the count of the others.
 // Reads the database without writing, with the errors of OpenDatabase.
-std::string DumpTables(const std::string& name);
+std::string DumpTables(const std::string& name, const DatabaseSettings& settings = {});
 
 }  // namespace viruzedi

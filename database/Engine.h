@@ -31,9 +31,10 @@ class Engine {
 
   // Opens an existing database, never creating one (DBEngine::OpenDatabase
   // lists the errors). An engine may serve a new open with a connection this
-  // thread holds open already on the same database.
+  // thread holds open already on the same database. The Database keeps
+  // `settings` for its busy timeout and tells it of every row stored.
   virtual std::unique_ptr<Database> OpenDatabase(const std::string& name,
-                                                 std::chrono::milliseconds busyTimeout) = 0;
+                                                 std::shared_ptr<DatabaseSettings> settings) = 0;
   // Creates the database with the component's two tables, or nothing at all
   // (DBEngine::CreateTargetDatabase lists the errors).
   virtual void CreateTargetDatabase(const std::string& name) = 0;

@@ -61,9 +61,9 @@ void DumpTable(std::ostringstream& out, const TableRows& table) {
 
 }  // namespace
 
-std::string DumpTables(const std::string& name) {
-  std::vector<TableRows> tables = EngineFor(name).ListRows(
-      name, kTablesShown, kMostRowsShown, DBEngine::Instance().BusyTimeout());
+std::string DumpTables(const std::string& name, const DatabaseSettings& settings) {
+  std::vector<TableRows> tables =
+      EngineFor(name).ListRows(name, kTablesShown, kMostRowsShown, settings.busyTimeout);
   std::ostringstream out;
   for (const TableRows& table : tables) DumpTable(out, table);
   return out.str();

@@ -79,11 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The import, as a download makes it: one object for many replies.
   static ScratchDatabase database("infrared.db");
+  static DatabaseSettings settings;
   static std::unique_ptr<InfraredRecordImport> import;
   if (database.Due()) import.reset();
   database.Open();
   if (!import) import = std::make_unique<InfraredRecordImport>(
-      TheFuzzPlatform(), database.path());
+      TheFuzzPlatform(), database.path(), settings);
   const int boxesBefore = TheFuzzPlatform().boxes;
   try {
     import->Import(reply);

@@ -59,20 +59,21 @@ Row InfraredRecordRow(const InfraredRecord& record) {
               {"Rep", RowValue::Integer(record.department)}}};
 }
 
-InfraredRecordImport::InfraredRecordImport(Platform& platform, std::string dbPath)
-    : platform_(platform), dbPath_(std::move(dbPath)) {}
+InfraredRecordImport::InfraredRecordImport(Platform& platform, std::string dbPath,
+                                           DatabaseSettings& settings)
+    : platform_(platform), dbPath_(std::move(dbPath)), settings_(settings) {}
 
 InfraredRecordImport::~InfraredRecordImport() = default;
 
 void InfraredRecordImport::CheckDatabase() {
-  database_ = DBEngine::Instance().OpenDatabase(dbPath_);
+  database_ = DBEngine::Instance().OpenDatabase(dbPath_, settings_);
   database_->CheckColumns(kTabella, {"Codart", "IdLotto", "Quantità", "Data", "Rep"});
 }
 
 void InfraredRecordImport::Import(const std::string& reply) {
   // Opened before the reply is examined: a database gone since the check
   // fails at the next reply, bad code or not.
-  std::unique_ptr<Database> opened = DBEngine::Instance().OpenDatabase(dbPath_);
+  std::unique_ptr<Database> opened = DBEngine::Instance().OpenDatabase(dbPath_, settings_);
   std::optional<InfraredRecord> record = ReadInfraredRecord(reply);
   if (!record) {
     platform_.MessageBox(kAvvisoCodiceErrato, kCritical, "");

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/Variant.h"
+#include "database/DatabaseSettings.h"
 #include "database/Row.h"
 #include "platform/Platform.h"
 
@@ -49,7 +50,8 @@ Row InfraredRecordRow(const InfraredRecord& record);
 // records again without storing any twice.
 class InfraredRecordImport {
  public:
-  InfraredRecordImport(Platform& platform, std::string dbPath);
+  // `settings` must outlive the import.
+  InfraredRecordImport(Platform& platform, std::string dbPath, DatabaseSettings& settings);
   ~InfraredRecordImport();
 
   // Opens the download's database, which stays open until this object goes,
@@ -76,6 +78,7 @@ class InfraredRecordImport {
  private:
   Platform& platform_;
   std::string dbPath_;
+  DatabaseSettings& settings_;
   // The download's own database; its transaction is the download's.
   std::unique_ptr<Database> database_;
   std::vector<Row> rows_;

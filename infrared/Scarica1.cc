@@ -21,7 +21,7 @@ void WriteFailureMarker(FileSystem& files, const std::string& marker) {
 Variant Viruzedi::Scarica1() {
   OperationGuard guard(*this);
   Platform& platform = *platform_;
-  InfraredRecordImport records(platform, dbPath_);
+  InfraredRecordImport records(platform, dbPath_, dbSettings_);
   InfraredDialogue dialogue(
       platform, {[&records](const std::string& reply) { records.Import(reply); },
                  [&records] { records.Store(); }});

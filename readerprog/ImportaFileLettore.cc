@@ -15,7 +15,7 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
   std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, !IsMarkedImported(path));
 
   const ReaderFileFormat format = gs1 ? Gs1ReaderFormat() : PlainReaderFormat();
-  std::unique_ptr<Database> target = OpenReaderTarget(DbPath(), format);
+  std::unique_ptr<Database> target = OpenReaderTarget(DbPath(), dbSettings_, format);
   // A failed import stores nothing, so only a stored one has refused rows.
   ImportReaderLines(platform(), *target, path, format);
   outcome_.rowsRefused = target->RowsRefused();

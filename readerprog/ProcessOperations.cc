@@ -69,7 +69,7 @@ void Viruzedi::ImportReaderFile(const std::string& database,
   std::unique_ptr<Database> target;
   try {
     // A wrong database must fail while the reads are still in the reader.
-    target = OpenReaderTarget(database, format);
+    target = OpenReaderTarget(database, dbSettings_, format);
     const std::string folder = PercorsoApp();
     CheckReaderProgramExit(EseguiEAttendi(ReaderProgramCommandLine(folder, parameters), 0),
                            folder + kReaderProgramName, parameters.PortaCOM);

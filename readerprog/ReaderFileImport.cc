@@ -17,8 +17,9 @@ constexpr const char kSource[] = "Select * from viruzedi";
 }  // namespace
 
 std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
+                                           DatabaseSettings& settings,
                                            const ReaderFileFormat& format) {
-  std::unique_ptr<Database> target = DBEngine::Instance().OpenDatabase(database);
+  std::unique_ptr<Database> target = DBEngine::Instance().OpenDatabase(database, settings);
   target->CheckColumns(kTable, format.columns);
   return target;
 }

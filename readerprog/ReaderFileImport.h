@@ -31,6 +31,7 @@ ReaderFileFormat Gs1ReaderFormat();
 // columns, writing nothing. The errors of OpenDatabase and CheckColumns
 // (3024, 3045, 3051, 3343, 3078, 3127).
 std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
+                                           DatabaseSettings& settings,
                                            const ReaderFileFormat& format);
 
 // Imports every line of the reader file at `path` that is not blank into

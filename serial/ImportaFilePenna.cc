@@ -24,7 +24,7 @@ void Viruzedi::ImportaFilePenna(const std::string& path) {
   // file's next version instead of in one already imported.
   std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, !IsMarkedImported(path));
 
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath_);
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
   database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
                                                                    std::end(kColonneLetture)));
   {

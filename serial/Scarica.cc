@@ -61,7 +61,7 @@ Variant Viruzedi::Scarica() {
     RigaCompleta = false;
     // Only after the port: a busy port must not touch the database. Before
     // the first request: a wrong database must not cost the pen a read.
-    database = DBEngine::Instance().OpenDatabase(dbPath_);
+    database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
     database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
                                                                      std::end(kColonneLetture)));
 

@@ -27,7 +27,8 @@ std::unique_ptr<FileLock> LockReceivedFile(Platform& platform, const std::string
 }  // namespace
 
 DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
-                               const std::string& dbPath, int16_t idUt) {
+                               const std::string& dbPath, DatabaseSettings& settings,
+                               int16_t idUt) {
   DownloadResult result;
   try {
     FileSystem& files = platform.Files();
@@ -47,7 +48,7 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
         ShowWaitingFiles(download, platform);
         // A wrong database found after the transfer would strand the reads
         // in the download folder; found now, the terminal keeps them.
-        database = OpenTargetDatabase(download, dbPath);
+        database = OpenTargetDatabase(download, dbPath, settings);
         reservation = ReserveTemporaryName(download, files, folder, platform.LocalNow());
         return reservation.name;
       };

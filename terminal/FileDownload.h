@@ -53,6 +53,7 @@ struct DownloadResult {
 // keeps its temporary name (it waits). Every failure is shown in the
 // general error box and returned. Nothing received leaves no file behind.
 DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
-                               const std::string& dbPath, int16_t idUt);
+                               const std::string& dbPath, DatabaseSettings& settings,
+                               int16_t idUt);
 
 }  // namespace viruzedi

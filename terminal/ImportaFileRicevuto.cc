@@ -16,7 +16,7 @@ void Viruzedi::ImportaFileRicevuto(const std::string& path, ImportFormat format)
   std::unique_ptr<FileLock> lock =
       TakeWaitingFile(platform_->Files(), path, IsTemporaryName(download, name));
 
-  std::unique_ptr<Database> database = OpenTargetDatabase(download, dbPath_);
+  std::unique_ptr<Database> database = OpenTargetDatabase(download, dbPath_, dbSettings_);
   outcome_.rowsRefused =
       ImportReceivedFile(download, *platform_, *database, ParentFolder(path), name, idUt_);
 }

@@ -8,7 +8,7 @@ namespace viruzedi {
 // The one pipeline of the four downloads; the format picks what differs.
 Variant Viruzedi::ScaricaFile(ImportFormat format) {
   OperationGuard guard(*this);
-  DownloadResult result = RunFileDownload(DownloadOf(format), *platform_, dbPath_, idUt_);
+  DownloadResult result = RunFileDownload(DownloadOf(format), *platform_, dbPath_, dbSettings_, idUt_);
   outcome_.rowsRefused = result.rowsRefused;
   if (result.failure) NoteFailure(*result.failure);
   return {};

@@ -57,8 +57,9 @@ void ForEachRow(const FileDownload& download, Platform& platform, const std::str
 }  // namespace
 
 std::unique_ptr<Database> OpenTargetDatabase(const FileDownload& download,
-                                             const std::string& dbPath) {
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath);
+                                             const std::string& dbPath,
+                                             DatabaseSettings& settings) {
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath, settings);
   database->CheckColumns(download.table,
                          std::vector<std::string>(download.columns.begin(), download.columns.end()));
   return database;

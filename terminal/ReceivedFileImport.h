@@ -17,7 +17,8 @@ struct FileDownload;
 // every column the download writes are there: the engine's errors (3024,
 // 3045, 3051, 3343, 3078, 3127).
 std::unique_ptr<Database> OpenTargetDatabase(const FileDownload& download,
-                                             const std::string& dbPath);
+                                             const std::string& dbPath,
+                                             DatabaseSettings& settings);
 
 // Imports folder/name, which the caller holds locked, into `database`:
 // every line is read and turned into its row first (a rejected line

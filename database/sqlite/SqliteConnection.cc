@@ -318,10 +318,7 @@ bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t
   int result = sqlite3_step(statement);
   sqlite3_reset(statement);
   sqlite3_clear_bindings(statement);
-  if (result == SQLITE_DONE) {
-    DBEngine::Instance().NotifyRowStored();
-    return true;
-  }
+  if (result == SQLITE_DONE) return true;
   if ((result & 0xFF) == SQLITE_CONSTRAINT) return false;
   Fail(result);
 }

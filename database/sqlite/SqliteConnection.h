@@ -57,10 +57,10 @@ class SqliteConnection {
   const TableSchema& Table(const std::string& name);
 
   // Inserts one row: `values[i]` into column `columns[i]` of `table` (none:
-  // a row of defaults). Returns true when the row was stored (and tells the
-  // engine root), false when a constraint refused it. Throws 3045 when the
-  // file stays locked past the busy timeout, 3043 on a disk error, 3000 for
-  // anything else SQLite reports.
+  // a row of defaults). Returns true when the row was stored, false when a
+  // constraint refused it. Throws 3045 when the file stays locked past the
+  // busy timeout, 3043 on a disk error, 3000 for anything else SQLite
+  // reports.
   bool Insert(const TableSchema& table, const std::vector<size_t>& columns,
               const std::vector<BoundValue>& values);
 

@@ -11,11 +11,20 @@ SqliteConnection& DatabaseSession::Connection() const {
   return *connection;
 }
 
+void DatabaseSession::Insert(const TableSchema& table, const std::vector<size_t>& columns,
+                             const std::vector<BoundValue>& values) {
+  if (Connection().Insert(table, columns, values)) {
+    settings->NotifyRowStored();
+  } else {
+    ++rowsRefused;
+  }
+}
+
 void SqliteDatabase::InsertRow(const Row& row) {
   SqliteConnection& connection = session_->Connection();
   const TableSchema& table = connection.Table(row.table);
   BoundRow bound = BindRow(table, row);
-  if (!connection.Insert(table, bound.columns, bound.values)) ++session_->rowsRefused;
+  session_->Insert(table, bound.columns, bound.values);
 }
 
 void SqliteDatabase::Close() {
@@ -71,7 +80,7 @@ void SqliteRecordset::SetCollect(const std::string& field, const Variant& value)
 }
 
 void SqliteRecordset::Update(int, bool) {
-  SqliteConnection& connection = Connection();
+  Connection();
   if (!newRow_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
   std::vector<size_t> columns;
   std::vector<BoundValue> values;
@@ -80,7 +89,7 @@ void SqliteRecordset::Update(int, bool) {
     values.push_back(value);
   }
   // On a failure (a lock, the disk) the row stays pending, as it was.
-  if (!connection.Insert(*table_, columns, values)) ++session_->rowsRefused;
+  session_->Insert(*table_, columns, values);
   newRow_.reset();
 }
 

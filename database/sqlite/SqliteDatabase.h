@@ -17,18 +17,25 @@ namespace viruzedi {
 // lets it go.
 struct DatabaseSession {
   std::shared_ptr<SqliteConnection> connection;  // null once closed
+  std::shared_ptr<DatabaseSettings> settings;
   uint64_t rowsRefused = 0;
   bool inTransaction = false;  // begun through this session
 
   // The open connection; 3420 once closed.
   SqliteConnection& Connection() const;
+  // Inserts one row through the connection and counts it: stored (told to
+  // the settings) or refused by a constraint.
+  void Insert(const TableSchema& table, const std::vector<size_t>& columns,
+              const std::vector<BoundValue>& values);
 };
 
 // Not thread-safe, as every Database.
 class SqliteDatabase : public Database {
  public:
-  explicit SqliteDatabase(std::shared_ptr<SqliteConnection> connection)
-      : session_(std::make_shared<DatabaseSession>(DatabaseSession{std::move(connection)})) {}
+  SqliteDatabase(std::shared_ptr<SqliteConnection> connection,
+                 std::shared_ptr<DatabaseSettings> settings)
+      : session_(std::make_shared<DatabaseSession>(
+            DatabaseSession{std::move(connection), std::move(settings)})) {}
   ~SqliteDatabase() override { Close(); }
 
   void InsertRow(const Row& row) override;

@@ -39,13 +39,14 @@ Engine& SqliteFileEngine() {
 }
 
 std::unique_ptr<Database> SqliteEngine::OpenDatabase(const std::string& name,
-                                                     std::chrono::milliseconds busyTimeout) {
+                                                     std::shared_ptr<DatabaseSettings> settings) {
+  const std::chrono::milliseconds busyTimeout = settings->busyTimeout;
   std::shared_ptr<SqliteConnection> connection = connections_.Find(name, busyTimeout);
   if (!connection) {
     connection = SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout);
     connections_.Remember(name, busyTimeout, connection);
   }
-  return std::make_unique<SqliteDatabase>(std::move(connection));
+  return std::make_unique<SqliteDatabase>(std::move(connection), std::move(settings));
 }
 
 void SqliteEngine::CreateTargetDatabase(const std::string& name) {

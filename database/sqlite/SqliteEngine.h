@@ -11,7 +11,7 @@ namespace viruzedi {
 class SqliteEngine : public Engine {
  public:
   std::unique_ptr<Database> OpenDatabase(const std::string& name,
-                                         std::chrono::milliseconds busyTimeout) override;
+                                         std::shared_ptr<DatabaseSettings> settings) override;
   void CreateTargetDatabase(const std::string& name) override;
   std::vector<TableRows> ListRows(const std::string& name, const std::vector<std::string>& tables,
                                   size_t most, std::chrono::milliseconds busyTimeout) override;

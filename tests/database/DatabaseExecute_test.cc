@@ -225,7 +225,9 @@ TEST_F(DatabaseExecute, RowsThatAConstraintRefusesAreDroppedWithoutError) {
       "CREATE TABLE Letture (Codart TEXT NOT NULL, IdLotto INTEGER CHECK (IdLotto >= 0), Rep INTEGER);"
       "CREATE UNIQUE INDEX LettureUniche ON Letture (Codart, IdLotto)");
   uint64_t stored = 0;
-  DBEngine::Instance().SetRowObserver([&](uint64_t) { ++stored; });
+  DatabaseSettings settings;
+  settings.rowObserver = [&](uint64_t) { ++stored; };
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings);
   const char* statements[] = {
       "Insert Into Letture (Codart,IdLotto,Rep) Select 'A1', 1, 1",
       "Insert Into Letture (Codart,IdLotto,Rep) Select 'A1', 1, 2",  // duplicate key
@@ -235,9 +237,8 @@ TEST_F(DatabaseExecute, RowsThatAConstraintRefusesAreDroppedWithoutError) {
       "Insert Into Letture (Codart,IdLotto,Rep) Select 'A2', 1, 6",
   };
   for (const char* statement : statements) {
-    EXPECT_EQ(ErrorOf([&] { database_->Execute(statement); }), 0) << statement;
+    EXPECT_EQ(ErrorOf([&] { database->Execute(statement); }), 0) << statement;
   }
-  DBEngine::Instance().SetRowObserver(nullptr);
   EXPECT_EQ(stored, 2u);
   EXPECT_EQ(Rows("SELECT * FROM Letture ORDER BY Rep"),
             (std::vector<std::string>{"'A1', 1, 1", "'A2', 1, 6"}));

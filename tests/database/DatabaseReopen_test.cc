@@ -24,9 +24,6 @@ constexpr const char* kRiga = "Insert Into Viruzedi (Codart) Select 'A1'";
 // put in place apart from the one held open.
 constexpr const char* kRigaNuova = "Insert Into Viruzedi (Codart,Nuova) Select 'A2', 1";
 
-std::unique_ptr<Database> Open(const std::string& path) {
-  return DBEngine::Instance().OpenDatabase(path);
-}
 
 // A target database whose table has one column more than the engine's.
 void MakeOtherDatabase(const std::string& path) {
@@ -48,10 +45,14 @@ size_t OpenDescriptors() {
 class HeldDatabase : public ::testing::Test {
  protected:
   void SetUp() override { DBEngine::CreateTargetDatabase(path_); }
-  void TearDown() override { DBEngine::Instance().SetBusyTimeout(std::chrono::seconds(5)); }
+
+  std::unique_ptr<Database> Open(const std::string& path) {
+    return DBEngine::Instance().OpenDatabase(path, settings_);
+  }
 
   testing::TemporaryFolder folder_;
   std::string path_ = folder_ / "magazzino.db";
+  DatabaseSettings settings_;
 };
 
 TEST_F(HeldDatabase, AnOpenPerRowSharesOneConnectionAndClosesItWithTheLast) {
@@ -72,7 +73,7 @@ TEST_F(HeldDatabase, AnOpenPerRowSharesOneConnectionAndClosesItWithTheLast) {
 }
 
 TEST_F(HeldDatabase, ClosingOneLeavesTheOthersOpenAndTheLastClosesTheFile) {
-  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(50));
+  settings_.busyTimeout = std::chrono::milliseconds(50);
   std::unique_ptr<Database> first = Open(path_);
   std::unique_ptr<Database> second = Open(path_);
   std::unique_ptr<Recordset> firstRows = first->OpenRecordset("Select * from viruzedi", 8);

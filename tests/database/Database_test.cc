@@ -22,10 +22,10 @@ namespace fs = std::filesystem;
 class DatabaseFile : public ::testing::Test {
  protected:
   void SetUp() override { DBEngine::CreateTargetDatabase(path_); }
-  void TearDown() override { DBEngine::Instance().SetBusyTimeout(std::chrono::seconds(5)); }
 
   testing::TemporaryFolder folder_;
   std::string path_ = folder_ / "magazzino.db";
+  DatabaseSettings settings_;
 };
 
 TEST_F(DatabaseFile, CreateMakesTheTwoTablesWithTheirDeclaredTypes) {
@@ -91,13 +91,13 @@ TEST_F(DatabaseFile, MissingFileDescriptionNamesIt) {
 TEST_F(DatabaseFile, OpenRefusesAFileItMayNotReadAndWrite) {
   if (testing::PermissionsIgnored(folder_.path())) GTEST_SKIP() << "permissions are ignored";
   fs::permissions(path_, fs::perms::owner_read);
-  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), kDbCannotOpen);
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_, settings_); }), kDbCannotOpen);
   fs::permissions(path_, fs::perms::none);
-  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), kDbCannotOpen);
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_, settings_); }), kDbCannotOpen);
   // A writable file in a folder where its WAL cannot be made.
   fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
   fs::permissions(folder_.path(), fs::perms::owner_read | fs::perms::owner_exec);
-  int32_t error = ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); });
+  int32_t error = ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_, settings_); });
   fs::permissions(folder_.path(), fs::perms::owner_all);
   EXPECT_EQ(error, kDbCannotOpen);
 }
@@ -112,18 +112,18 @@ TEST_F(DatabaseFile, OpenSetsWalModeOnAnOlderFile) {
 }
 
 TEST_F(DatabaseFile, ExclusiveLockOfAnotherProgramFailsTheOpen) {
-  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(50));
+  settings_.busyTimeout = std::chrono::milliseconds(50);
   RawDatabase other(path_);
   other.Exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; "
              "INSERT INTO Viruzedi (Codart) VALUES ('altro')");
-  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), kDbLocked);
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_, settings_); }), kDbLocked);
   other.Exec("COMMIT; PRAGMA locking_mode=NORMAL; SELECT 1 FROM Viruzedi");
-  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_); }), 0);
+  EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_, settings_); }), 0);
 }
 
 TEST_F(DatabaseFile, WriteLockOfAnotherProgramFailsTheStatementUntilReleased) {
-  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(50));
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  settings_.busyTimeout = std::chrono::milliseconds(50);
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   std::unique_ptr<Recordset> recordset = database->OpenRecordset("Select * from viruzedi", 8);
   RawDatabase other(path_);
   other.Exec("BEGIN IMMEDIATE; INSERT INTO Viruzedi (Codart) VALUES ('altro')");
@@ -141,7 +141,7 @@ TEST_F(DatabaseFile, WriteLockOfAnotherProgramFailsTheStatementUntilReleased) {
 }
 
 TEST_F(DatabaseFile, ReadersOfAnotherProgramDoNotBlockWriting) {
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   RawDatabase reader(path_);
   reader.Exec("BEGIN; SELECT count(*) FROM Viruzedi");
   database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
@@ -153,7 +153,7 @@ TEST_F(DatabaseFile, ReadersOfAnotherProgramDoNotBlockWriting) {
 }
 
 TEST_F(DatabaseFile, MakeDurableCarriesTheRowsIntoTheDatabaseFile) {
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
   database->Execute("Insert Into Viruzedi (Codart) Select 'A2'");
   database->MakeDurable();
@@ -165,9 +165,9 @@ TEST_F(DatabaseFile, MakeDurableCarriesTheRowsIntoTheDatabaseFile) {
 }
 
 TEST_F(DatabaseFile, DestroyingTheDatabaseClosesTheFile) {
-  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(50));
+  settings_.busyTimeout = std::chrono::milliseconds(50);
   {
-    std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+    std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
     database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
   }
   // Only a file nobody else has open can be locked exclusively.
@@ -175,22 +175,24 @@ TEST_F(DatabaseFile, DestroyingTheDatabaseClosesTheFile) {
   EXPECT_TRUE(other.Exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT"));
 }
 
-TEST_F(DatabaseFile, TheEngineCountsEveryStoredRow) {
+TEST_F(DatabaseFile, EachOwnerOfSettingsCountsItsOwnStoredRows) {
   std::vector<uint64_t> seen;
-  DBEngine::Instance().SetRowObserver([&](uint64_t count) { seen.push_back(count); });
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  settings_.rowObserver = [&](uint64_t count) { seen.push_back(count); };
+  DatabaseSettings otherSettings;
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
+  std::unique_ptr<Database> other = DBEngine::Instance().OpenDatabase(path_, otherSettings);
   database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
+  other->Execute("Insert Into Viruzedi (Codart) Select 'B1'");
   std::unique_ptr<Recordset> recordset = database->OpenRecordset("Select * from viruzedi", 8);
   recordset->AddNew();
   recordset->Update();
-  DBEngine::Instance().SetRowObserver(nullptr);
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[1], seen[0] + 1);
+  EXPECT_EQ(seen, (std::vector<uint64_t>{1, 2}));
+  EXPECT_EQ(otherSettings.RowsStored(), 1u);
 }
 
 TEST_F(DatabaseFile, DumpListsBothTablesWithAtMostFiftyRows) {
   {
-    std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+    std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
     for (int i = 1; i <= 52; ++i) {
       database->Execute("Insert Into Viruzedi (Codart,IdLotto,Quantità,Data) Select 'A" +
                         std::to_string(i) + "', " + std::to_string(i) + ",  2.5, #12/06/2026#");
@@ -235,7 +237,7 @@ TEST(NameFolding, FoldsTheLettersOfTheComponentsNames) {
 }
 
 TEST_F(DatabaseFile, NamesMatchWithoutRegardToCase) {
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_);
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   database->Execute("insert into VIRUZEDI (CODART,[ID SOTTOORD],idlotto,QUANTITÀ) select 'A1',1,2,3");
   database->Execute("Insert Into viruzedi_rimesseof (idut,IDSOTTOORD,QTÀ,ndoc) Select 4,5,6,'D'");
   RawDatabase raw(path_);

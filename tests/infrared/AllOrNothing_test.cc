@@ -95,12 +95,11 @@ TEST_F(AllOrNothingTest, ADatabaseLockedAtTheEndStoresNothingAndTheReaderKeepsIt
   if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
   FakeInfraredLibrary& link = UseFakeLibrary();
   link.reads = {{"ACK"}, {kRecordA7}, {"EOF"}};
-  DBEngine::Instance().SetBusyTimeout(std::chrono::milliseconds(100));
+  component.DbSettings().busyTimeout = std::chrono::milliseconds(100);
   {
     DatabaseLock lock(database, temporary.path());
     EXPECT_EQ(Run().errorNumber, kDbLocked);
   }
-  DBEngine::Instance().SetBusyTimeout(std::chrono::seconds(5));
   EXPECT_EQ(link.Count("write ELIMINA\r"), 0);
   EXPECT_EQ(link.Count("close"), 1);
   EXPECT_TRUE(Rows().empty());

@@ -87,14 +87,14 @@ TEST_F(PenRecoveryTest, AWrongDatabaseIsFoundBeforeTheFirstRequest) {
 
 TEST_F(PenRecoveryTest, AReadTheLockedDatabaseRefusesGoesToTheRecoveryFile) {
   if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
-  DBEngine::Instance().SetBusyTimeout(100ms);
+  object.DbSettings().busyTimeout = 100ms;
   SimulatedPen pen({"A;1;2;3", "B;4;5;6"});
   {
     DatabaseLock lock(database, temporary.path());
     const OperationOutcome& outcome = Scarica(pen, database);
     EXPECT_EQ(outcome.errorNumber, kDbLocked);
   }
-  DBEngine::Instance().SetBusyTimeout(5s);
+  object.DbSettings().busyTimeout = 5s;
   EXPECT_TRUE(StoredRows(database).empty());
   EXPECT_EQ(Recovery(), "A;1;2;3\r\n");
   ASSERT_EQ(platform->boxes.size(), 1u);

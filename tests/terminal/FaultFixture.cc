@@ -54,13 +54,13 @@ FaultTest::FaultTest() {
   hooked->terminalSetting = platform->terminalSetting;
   hooked->localTimes = {kStart, kEnd};
   platform = hooked;
-  DBEngine::Instance().SetBusyTimeout(150ms);
 }
 
-FaultTest::~FaultTest() { DBEngine::Instance().SetBusyTimeout(5s); }
+FaultTest::~FaultTest() = default;
 
 void FaultTest::Run(DownloadOperation operation) {
   Viruzedi component(platform);
+  component.DbSettings().busyTimeout = 150ms;
   component.DbPath(database);
   (component.*operation)();
 }

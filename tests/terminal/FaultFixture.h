@@ -52,8 +52,8 @@ using DownloadOperation = Variant (Viruzedi::*)();
 
 class FaultTest : public TerminalTest {
  protected:
-  // Installs the hooked platform and a short busy timeout, so that a lock
-  // held by another program ends a statement quickly.
+  // Installs the hooked platform. Run gives its object a short busy
+  // timeout, so that a lock held by another program ends a statement quickly.
   FaultTest();
   ~FaultTest() override;
 
