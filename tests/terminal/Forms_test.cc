@@ -16,11 +16,11 @@ class FormsTest : public TerminalTest {
  protected:
   void Receive(const std::string& folder, const std::string& name, int16_t numeroFile) {
     ScaricaDuzuForm& form = ScaricaDuzu();
+    TakenForm taken(form);
     form.NomeCartella = folder;
     form.NomeFile = name;
     form.NumeroFile = numeroFile;
     form.Load(*platform);
-    form.Unload();
   }
 };
 
