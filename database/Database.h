@@ -2,11 +2,12 @@
 // sets. The engine is chosen by the database value (database/Engine.h): an
 // SQLite file path today.
 //
-// The statement language is the one the imports write: exactly one
+// The imports hand the engine rows by value (Row.h). Execute takes the same
+// row as statement text: exactly one
 //   Insert Into <table> (<column>, ...) Select <literal>, ...
 // with names plain or in square brackets (matched without regard to case)
 // and literals 'text' (a doubled quote stands for one), numbers, #mm/dd/yyyy#
-// dates and Null. It is parsed here and run as a prepared, parameterised
+// dates and Null. Either way the row runs as a prepared, parameterised
 // INSERT: no text of a value ever reaches the engine as SQL.
 //
 // Values are checked against the declared type of their column:
