@@ -12,27 +12,18 @@
 #include "cli/Demo.h"
 #include "component/Enumerations.h"
 #include "platform/ChildProcess.h"
-#include "readerprog/ReaderProgramDefaults.h"
+#include "readerprog/ReaderCommandLine.h"
 
 namespace viruzedi::cli {
 namespace {
 
 using namespace std::chrono_literals;
 
-// The parameters of both imports, with the component's defaults (which the
-// help shows from these values).
+// The parameters of both imports: the database, and what the component
+// takes with its own defaults (which the help shows from these values).
 struct ReaderProgramOptions {
   std::string database;
-  std::string readerFile;
-  int32_t portaCOM = reader_program_defaults::kPortaCOM;
-  int32_t baud = reader_program_defaults::kBaud;
-  int32_t modFile = reader_program_defaults::kModFile;
-  bool cr = reader_program_defaults::kCR;
-  bool lf = reader_program_defaults::kLF;
-  bool mostraErrore = reader_program_defaults::kMostraErrore;
-  bool mostraFile = reader_program_defaults::kMostraFile;
-  bool mostraMaschera = reader_program_defaults::kMostraMaschera;
-  int16_t timeout = reader_program_defaults::kTimeout;
+  ReaderProgramParameters p;
 };
 
 // An enumeration option takes the member's name (any case) or a number of
@@ -58,40 +49,40 @@ std::shared_ptr<ReaderProgramOptions> AddOptions(CLI::App& command, const char* 
       std::string("Target database file (") + databaseName +
           "); when VIRUZEDI_DB or the db setting gives it, FILE may stand alone");
   CLI::Option* file = command.add_option(
-      "FILE", o->readerFile, std::string("Reader file that DO_Duri.exe writes (") + fileName + ")");
+      "FILE", o->p.PercorsoFile, std::string("Reader file that DO_Duri.exe writes (") + fileName + ")");
   command.parse_complete_callback([o, database, file] {
     if (file->count() > 0) return;
     if (database->count() == 0) throw CLI::RequiredError("FILE");
-    o->readerFile = o->database;
+    o->p.PercorsoFile = o->database;
     o->database = EnvironmentValue("VIRUZEDI_DB");
     if (o->database.empty()) {
       throw CLI::RequiredError("DB (or VIRUZEDI_DB, or db in a settings file)");
     }
   });
-  command.add_option("--porta-com", o->portaCOM,
+  command.add_option("--porta-com", o->p.PortaCOM,
                      "Serial port of the reader (PortaCOM; its device comes from --com N=DEVICE)")
       ->transform(MemberNames(kScaricaCOMMembers))
       ->check(CLI::Range(0, 255))
       ->capture_default_str();
-  command.add_option("--baud", o->baud,
+  command.add_option("--baud", o->p.Baud,
                      "Speed code, not the speed (Baud)")
       ->transform(MemberNames(kScaricaBaudMembers))
       ->check(CLI::Range(1, 5))
       ->capture_default_str();
-  command.add_option("--mod-file", o->modFile,
+  command.add_option("--mod-file", o->p.ModFile,
                      "What DO_Duri.exe does with an existing reader file (ModFile)")
       ->transform(MemberNames(kScaricaModFileMembers))
       ->check(CLI::Range(1, 4))
       ->capture_default_str();
-  AddBooleanOption(command, "--cr", o->cr, "Lines of the reader file end with CR (CR)");
-  AddBooleanOption(command, "--lf", o->lf, "Lines of the reader file end with LF (LF)");
-  AddBooleanOption(command, "--mostra-errore", o->mostraErrore,
+  AddBooleanOption(command, "--cr", o->p.CR, "Lines of the reader file end with CR (CR)");
+  AddBooleanOption(command, "--lf", o->p.LF, "Lines of the reader file end with LF (LF)");
+  AddBooleanOption(command, "--mostra-errore", o->p.MostraErrore,
                    "DO_Duri.exe prints its errors (MostraErrore)");
-  AddBooleanOption(command, "--mostra-file", o->mostraFile,
+  AddBooleanOption(command, "--mostra-file", o->p.MostraFile,
                    "DO_Duri.exe prints the reader file (MostraFile)");
-  AddBooleanOption(command, "--mostra-maschera", o->mostraMaschera,
+  AddBooleanOption(command, "--mostra-maschera", o->p.MostraMaschera,
                    "DO_Duri.exe prints its progress (MostraMaschera)");
-  command.add_option("--timeout", o->timeout,
+  command.add_option("--timeout", o->p.Timeout,
                      "Seconds of silence after which DO_Duri.exe stops listening (Timeout; "
                      "below 1 means " +
                          std::to_string(reader_program_defaults::kTimeout) + ")")
@@ -108,9 +99,9 @@ CommandRegistration scarica2(
     [](CLI::App& command) -> CommandAction {
       auto o = AddOptions(command, "PercorsoMDB", "PercorsoFile");
       return [o](CliRun& run) {
-        run.Component().Scarica2(o->database, o->readerFile, o->portaCOM, o->baud, o->modFile,
-                                 o->cr, o->lf, o->mostraErrore, o->mostraFile,
-                                 o->mostraMaschera, o->timeout);
+        run.Component().Scarica2(o->database, o->p.PercorsoFile, o->p.PortaCOM, o->p.Baud, o->p.ModFile,
+                                 o->p.CR, o->p.LF, o->p.MostraErrore, o->p.MostraFile,
+                                 o->p.MostraMaschera, o->p.Timeout);
       };
     });
 
@@ -123,9 +114,9 @@ CommandRegistration scaricaZidoriVovi(
     [](CLI::App& command) -> CommandAction {
       auto o = AddOptions(command, "MDB_TabellaTemp", "FileTxtTemp");
       return [o](CliRun& run) {
-        run.Component().Scarica_ZidoriVovi(o->database, o->readerFile, o->portaCOM, o->baud,
-                                           o->modFile, o->cr, o->lf, o->mostraErrore,
-                                           o->mostraFile, o->mostraMaschera, o->timeout);
+        run.Component().Scarica_ZidoriVovi(o->database, o->p.PercorsoFile, o->p.PortaCOM, o->p.Baud,
+                                           o->p.ModFile, o->p.CR, o->p.LF, o->p.MostraErrore,
+                                           o->p.MostraFile, o->p.MostraMaschera, o->p.Timeout);
       };
     });
 
