@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Environment.h"
+
 namespace viruzedi {
 
 class ChildProcess {
@@ -42,8 +44,6 @@ class ChildProcess {
 // status, or 127 when it cannot be started.
 int RunProcess(const std::vector<std::string>& argv);
 
-// Reads an environment variable; "" when unset.
-std::string EnvironmentValue(const std::string& name);
 // Sets an environment variable for this process and the children it starts.
 void SetEnvironmentValue(const std::string& name, const std::string& value);
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/ChildProcess.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/InfraredLibrary.h"
 #include "platform/Platform.h"
