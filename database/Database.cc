@@ -1,5 +1,6 @@
 #include "database/Database.h"
 
+#include "database/AppendOnlyRecordset.h"
 #include "database/DatabaseMessages.h"
 #include "database/Engine.h"
 #include "database/Row.h"
@@ -8,9 +9,55 @@
 
 namespace viruzedi {
 
+Database::Database(std::unique_ptr<EngineSession> session,
+                   std::shared_ptr<DatabaseSettings> settings)
+    : session_(std::make_shared<DatabaseSession>(
+          DatabaseSession{std::move(session), std::move(settings)})) {}
+
+Database::~Database() { Close(); }
+
+void Database::InsertRow(const Row& row) {
+  const TableSchema& table = session_->Open().Table(row.table);
+  BoundRow bound = BindRow(table, row);
+  session_->Insert(table, bound.columns, bound.values);
+}
+
 void Database::Execute(const std::string& statement) {
   InsertRow(RowOfStatement(ParseInsert(statement)));
 }
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const std::string& source, int) {
+  EngineSession& engine = session_->Open();
+  std::string name = ParseSelectAll(source);
+  return std::make_unique<AppendOnlyRecordset>(session_, engine.Table(name));
+}
+
+void Database::MakeDurable() { session_->Open().MakeDurable(); }
+
+void Database::Close() {
+  // The engine may keep the connection open for other Databases of the same
+  // database: what this one began must not stay open under them.
+  RollbackTransaction();
+  session_->engine->Close();
+}
+
+void Database::BeginTransaction() {
+  session_->Open().Begin();
+  session_->inTransaction = true;
+}
+
+void Database::CommitTransaction() {
+  session_->Open().Commit();
+  session_->inTransaction = false;
+}
+
+void Database::RollbackTransaction() noexcept {
+  if (!session_->inTransaction) return;
+  session_->inTransaction = false;
+  session_->engine->Rollback();
+}
+
+TableSchema Database::Schema(const std::string& name) { return session_->Open().Table(name); }
 
 void Database::CheckColumns(const std::string& name, const std::vector<std::string>& columns) {
   TableSchema table = Schema(name);
@@ -18,6 +65,8 @@ void Database::CheckColumns(const std::string& name, const std::vector<std::stri
     if (!table.FindColumn(column)) RaiseDatabaseError(kDbUnknownColumn, column);
   }
 }
+
+uint64_t Database::RowsRefused() const { return session_->rowsRefused; }
 
 DBEngine& DBEngine::Instance() {
   static DBEngine engine;
@@ -27,12 +76,15 @@ DBEngine& DBEngine::Instance() {
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name,
                                                  DatabaseSettings& settings) {
   // The caller owns the settings: the Database only refers to them.
-  return EngineFor(name).OpenDatabase(name, std::shared_ptr<DatabaseSettings>(
-                                                std::shared_ptr<void>(), &settings));
+  return std::make_unique<Database>(
+      EngineFor(name).OpenSession(name, settings.busyTimeout),
+      std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings));
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
-  return EngineFor(name).OpenDatabase(name, std::make_shared<DatabaseSettings>());
+  auto settings = std::make_shared<DatabaseSettings>();
+  return std::make_unique<Database>(EngineFor(name).OpenSession(name, settings->busyTimeout),
+                                    settings);
 }
 
 void DBEngine::CreateTargetDatabase(const std::string& name) {

@@ -1,6 +1,8 @@
 // The database component: the engine root, databases and append-only record
 // sets. The engine is chosen by the database value (database/Engine.h): an
-// SQLite file path today.
+// SQLite file path today. Database and its record set are the same for every
+// engine; an engine supplies only the session under them (EngineSession,
+// with what a new engine must implement, in Engine.h).
 //
 // The imports hand the engine rows by value (Row.h). Execute takes the same
 // row as statement text: exactly one
@@ -67,7 +69,9 @@ enum DatabaseError : int32_t {
 inline constexpr int kDbAppendOnly = 8;
 inline constexpr int kDbUpdateRegular = 1;
 
+class EngineSession;
 class Recordset;
+struct DatabaseSession;
 struct Row;
 struct TableSchema;
 
@@ -75,14 +79,21 @@ struct TableSchema;
 // every call but Close fails with 3420. Not thread-safe: one thread at a time.
 class Database {
  public:
-  virtual ~Database() = default;
+  // Made by DBEngine::OpenDatabase over the engine's session. Keeps
+  // `settings` for the life of its record sets and tells it of every row
+  // stored.
+  Database(std::unique_ptr<EngineSession> session, std::shared_ptr<DatabaseSettings> settings);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
   // Stores one row given by value (Row.h). When it returns, the row is
   // stored (committed on its own outside the operation's transaction) or a
   // constraint refused it (dropped without an error). On an error nothing is
   // stored: 3078 table, 3127 column, 3134 a column named twice or a date
   // that names no day, 3464 value type, 3045 when another program keeps the
   // database locked past the busy timeout.
-  virtual void InsertRow(const Row& row) = 0;
+  void InsertRow(const Row& row);
   // Runs one statement: parsed (3134 for its syntax), then stored as the row
   // it stands for, by InsertRow.
   void Execute(const std::string& statement);
@@ -92,15 +103,14 @@ class Database {
   // accepted as given: the record set is append-only whatever they say.
   // The record set may outlive the Database, but fails with 3420 once the
   // Database is closed.
-  virtual std::unique_ptr<Recordset> OpenRecordset(const std::string& source,
-                                                   int options) = 0;
+  std::unique_ptr<Recordset> OpenRecordset(const std::string& source, int options);
   // Makes every row written so far durable on disk, so that the source of
   // the rows (a reader's memory, a received file) can then be erased or
   // archived without risk. Rows are committed with synchronous=NORMAL in WAL
   // mode, so a power failure could lose the last commits until this is
   // called. Throws 3043 when the disk refuses; then nothing must be erased.
-  virtual void MakeDurable() = 0;
-  virtual void Close() = 0;
+  void MakeDurable();
+  void Close();
 
   // The operation's transaction (use the Transaction scope below): rows
   // written from Begin to Commit are stored together or not at all. Begin
@@ -109,20 +119,24 @@ class Database {
   // Other Databases this thread opens on the same file meanwhile share the
   // connection and write into the same transaction. A transaction still
   // open when the Database is closed or destroyed is rolled back.
-  virtual void BeginTransaction() = 0;
-  virtual void CommitTransaction() = 0;
+  void BeginTransaction();
+  void CommitTransaction();
   // Drops what the open transaction wrote; never throws.
-  virtual void RollbackTransaction() noexcept = 0;
+  void RollbackTransaction() noexcept;
   // The table named so (without regard to case), its columns in the
   // engine-neutral kinds: 3078 when there is none.
-  virtual TableSchema Schema(const std::string& table) = 0;
+  TableSchema Schema(const std::string& table);
   // Checks, writing nothing, that `table` exists and has every column named
   // in `columns` (both matched without regard to case): 3078 for the table,
   // 3127 for the first missing column.
   void CheckColumns(const std::string& table, const std::vector<std::string>& columns);
   // Rows that a constraint refused (dropped without an error) through this
   // Database and its record sets.
-  virtual uint64_t RowsRefused() const = 0;
+  uint64_t RowsRefused() const;
+
+ private:
+  // Shared with the record sets, which may outlive the Database.
+  std::shared_ptr<DatabaseSession> session_;
 };
 
 // The operation's transaction as a scope: begun on construction, rolled back

@@ -1,6 +1,19 @@
 // What each database engine implements, and the one place that picks the
 // engine from a database value (DbPath, the database parameter, --db,
 // init-db, mostra).
+//
+// Adding an engine. Everything of Database.h above the engine (statement
+// parsing, value checks and conversions, the record set, counting stored and
+// refused rows, the transaction scope, the 3420 after Close) is written once
+// in database/; an engine supplies only what differs:
+//   - in database/<engine>/: an Engine (below) and the EngineSession its
+//     OpenSession returns: table schema, inserting one bound row,
+//     transactions, durability, close. Its sources.cmake adds its sources
+//     and the library only it links, and database/sources.cmake includes it;
+//   - in Engines.cc: one line of EngineFor that hands it the values it takes;
+//   - under tests/database/<engine>/: the test support declared in
+//     tests/database/support/ (RawDatabase, DatabaseLock) on the engine's own
+//     client, so that the tests of tests/database/ run against it.
 #pragma once
 
 #include <chrono>
@@ -9,7 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "database/ColumnValue.h"
 #include "database/Database.h"
+#include "database/TableSchema.h"
 
 namespace viruzedi {
 
@@ -23,18 +38,57 @@ struct TableRows {
   int64_t count = 0;    // every row of the table
 };
 
+// One Database's hold on its database: all that the engine-neutral Database
+// and its record sets ask of an engine. Owned by the Database and its record
+// sets together, so it may outlive the Database's Close; every call but
+// Rollback and Close then fails with 3420. Not thread-safe: the thread of its
+// Database.
+class EngineSession {
+ public:
+  virtual ~EngineSession() = default;
+
+  // Throws 3420 once closed.
+  virtual void CheckOpen() const = 0;
+  // The table named so (an exact match first, else a match without regard
+  // to case), each column with its engine-neutral kind. 3078 when there is
+  // none. The reference stays valid until Close.
+  virtual const TableSchema& Table(const std::string& name) = 0;
+  // Inserts one row of `table` (as Table described it, maybe a copy):
+  // `values[i]` into column `columns[i]`, each already of its column's kind
+  // (BindRow); none, a row of defaults. Returns true when the row was
+  // stored, false when a constraint refused it. Committed on its own outside
+  // a transaction. On an error nothing is stored: 3045 when the database
+  // stays locked past the busy timeout, 3043 a disk error, 3000 anything
+  // else the engine reports.
+  virtual bool Insert(const TableSchema& table, const std::vector<size_t>& columns,
+                      const std::vector<BoundValue>& values) = 0;
+  // The transaction of Database::BeginTransaction (see there). Begin takes
+  // the write lock before the first row (3045); a Commit that fails (3045,
+  // 3043) leaves no transaction open. Rollback drops what the transaction
+  // wrote, never throws, and does nothing once closed or with none open.
+  virtual void Begin() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() noexcept = 0;
+  // Every row committed so far is on disk when it returns (Database::
+  // MakeDurable); 3043 when the disk refuses.
+  virtual void MakeDurable() = 0;
+  // Lets the database go; a connection that other sessions share stays open
+  // for them. Never throws; closing twice is harmless.
+  virtual void Close() noexcept = 0;
+};
+
 // One engine: the databases of one kind of value. Thread-safe: one engine
-// serves every thread; each Database it opens is for one thread at a time.
+// serves every thread; each session it opens is for one thread at a time.
 class Engine {
  public:
   virtual ~Engine() = default;
 
   // Opens an existing database, never creating one (DBEngine::OpenDatabase
-  // lists the errors). An engine may serve a new open with a connection this
-  // thread holds open already on the same database. The Database keeps
-  // `settings` for its busy timeout and tells it of every row stored.
-  virtual std::unique_ptr<Database> OpenDatabase(const std::string& name,
-                                                 std::shared_ptr<DatabaseSettings> settings) = 0;
+  // lists the errors), waiting up to `busyTimeout` for a lock held by
+  // another program. An engine may serve a new open with a connection this
+  // thread holds open already on the same database.
+  virtual std::unique_ptr<EngineSession> OpenSession(const std::string& name,
+                                                     std::chrono::milliseconds busyTimeout) = 0;
   // Creates the database with the component's two tables, or nothing at all
   // (DBEngine::CreateTargetDatabase lists the errors).
   virtual void CreateTargetDatabase(const std::string& name) = 0;

@@ -1,7 +1,7 @@
 // One open SQLite file of the engine: the open with its checks and error
 // numbers, the tables' declared schema, the cache of prepared INSERTs and
-// durability. Shared by a Database and its record sets, so that closing the
-// Database closes the file under them too.
+// durability. Held by the sessions (SqliteSession) of the Databases that
+// this thread opens on the file; the last one to let go closes it.
 #pragma once
 
 #include <chrono>

@@ -10,7 +10,7 @@
 #include "database/DatabaseMessages.h"
 #include "database/sqlite/SqliteConnection.h"
 #include "database/sqlite/SqliteConnectionCache.h"
-#include "database/sqlite/SqliteDatabase.h"
+#include "database/sqlite/SqliteSession.h"
 
 namespace viruzedi {
 namespace {
@@ -38,15 +38,14 @@ Engine& SqliteFileEngine() {
   return engine;
 }
 
-std::unique_ptr<Database> SqliteEngine::OpenDatabase(const std::string& name,
-                                                     std::shared_ptr<DatabaseSettings> settings) {
-  const std::chrono::milliseconds busyTimeout = settings->busyTimeout;
+std::unique_ptr<EngineSession> SqliteEngine::OpenSession(const std::string& name,
+                                                         std::chrono::milliseconds busyTimeout) {
   std::shared_ptr<SqliteConnection> connection = connections_.Find(name, busyTimeout);
   if (!connection) {
     connection = SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout);
     connections_.Remember(name, busyTimeout, connection);
   }
-  return std::make_unique<SqliteDatabase>(std::move(connection), std::move(settings));
+  return std::make_unique<SqliteSession>(std::move(connection));
 }
 
 void SqliteEngine::CreateTargetDatabase(const std::string& name) {

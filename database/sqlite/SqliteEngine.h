@@ -10,8 +10,8 @@ namespace viruzedi {
 // serves the thread that opened it.
 class SqliteEngine : public Engine {
  public:
-  std::unique_ptr<Database> OpenDatabase(const std::string& name,
-                                         std::shared_ptr<DatabaseSettings> settings) override;
+  std::unique_ptr<EngineSession> OpenSession(const std::string& name,
+                                             std::chrono::milliseconds busyTimeout) override;
   void CreateTargetDatabase(const std::string& name) override;
   std::vector<TableRows> ListRows(const std::string& name, const std::vector<std::string>& tables,
                                   size_t most, std::chrono::milliseconds busyTimeout) override;

@@ -97,6 +97,34 @@ TEST_F(HeldDatabase, ClosingOneLeavesTheOthersOpenAndTheLastClosesTheFile) {
   EXPECT_EQ(other.Value("SELECT count(*) FROM Viruzedi"), "2");
 }
 
+TEST_F(HeldDatabase, ATransactionLeftOpenIsRolledBackBeforeTheSharedConnectionGoesOn) {
+  std::unique_ptr<Database> keeper = Open(path_);
+  {
+    std::unique_ptr<Database> closed = Open(path_);
+    closed->BeginTransaction();
+    closed->Execute(kRiga);
+    closed->Close();
+  }
+  {
+    std::unique_ptr<Database> destroyed = Open(path_);
+    destroyed->BeginTransaction();
+    destroyed->Execute(kRiga);
+  }
+  {
+    Transaction abandoned(*keeper);
+    keeper->Execute(kRiga);
+  }
+  {
+    std::unique_ptr<Database> committed = Open(path_);
+    Transaction transaction(*committed);
+    committed->Execute(kRiga);
+    transaction.Commit();
+  }
+  // Outside any transaction the row is committed at once, for any reader.
+  keeper->Execute(kRiga);
+  EXPECT_EQ(RawDatabase(path_).Value("SELECT count(*) FROM Viruzedi"), "2");
+}
+
 TEST_F(HeldDatabase, ANameThatNoLongerLeadsToADatabaseFailsAsAFirstOpenWould) {
   struct Case {
     const char* what;

@@ -1,0 +1,59 @@
+#include "database/AppendOnlyRecordset.h"
+
+#include "database/DatabaseMessages.h"
+
+namespace viruzedi {
+
+EngineSession& DatabaseSession::Open() const {
+  engine->CheckOpen();
+  return *engine;
+}
+
+void DatabaseSession::Insert(const TableSchema& table, const std::vector<size_t>& columns,
+                             const std::vector<BoundValue>& values) {
+  if (Open().Insert(table, columns, values)) {
+    settings->NotifyRowStored();
+  } else {
+    ++rowsRefused;
+  }
+}
+
+void AppendOnlyRecordset::CheckOpen() const {
+  if (session_ == nullptr) RaiseDatabaseError(kDbObjectClosed);
+  session_->Open();
+}
+
+void AppendOnlyRecordset::AddNew() {
+  CheckOpen();
+  newRow_.emplace();
+}
+
+void AppendOnlyRecordset::SetCollect(const std::string& field, const Variant& value) {
+  CheckOpen();
+  std::optional<size_t> column = table_.FindColumn(field);
+  if (!column) RaiseDatabaseError(kDbUnknownField, field);
+  if (!newRow_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
+  const ColumnSchema& schema = table_.columns[*column];
+  (*newRow_)[*column] = ValueOfVariant(value, schema.kind, schema.name);
+}
+
+void AppendOnlyRecordset::Update(int, bool) {
+  CheckOpen();
+  if (!newRow_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
+  std::vector<size_t> columns;
+  std::vector<BoundValue> values;
+  for (const auto& [column, value] : *newRow_) {
+    columns.push_back(column);
+    values.push_back(value);
+  }
+  // On a failure (a lock, the disk) the row stays pending, as it was.
+  session_->Insert(table_, columns, values);
+  newRow_.reset();
+}
+
+void AppendOnlyRecordset::Close() {
+  newRow_.reset();
+  session_.reset();
+}
+
+}  // namespace viruzedi
