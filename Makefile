@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
               libgtest-dev libgmock-dev libbenchmark-dev lrzsz sqlite3 e2fsprogs \
-              python3 time
+              python3 time postgresql libpq-dev
 
 .PHONY: all deps build demo test test-sanitize test-asan bench fuzz clean
 

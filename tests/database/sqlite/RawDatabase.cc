@@ -1,10 +1,9 @@
 // The direct connection of the database tests on an SQLite file.
-#include "tests/database/support/RawDatabase.h"
+#include "tests/database/support/RawConnection.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <charconv>
 
 namespace viruzedi::testing {
 namespace {
@@ -55,65 +54,39 @@ Handle OpenReadOnly(const std::string& name, int extraFlags = 0) {
 
 }  // namespace
 
-struct RawDatabase::Connection {
-  Handle db;
+class SqliteConnection : public RawConnection {
+ public:
+  explicit SqliteConnection(const std::string& path) {
+    sqlite3* raw = nullptr;
+    int result = sqlite3_open(path.c_str(), &raw);
+    db_.reset(raw);
+    EXPECT_EQ(result, SQLITE_OK) << sqlite3_errmsg(raw);
+    sqlite3_busy_timeout(raw, 2000);
+    // The helper's own writes need no durability; syncing them only slows the tests.
+    sqlite3_exec(raw, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+  }
+
+  bool Exec(const std::string& sql) override {
+    char* message = nullptr;
+    int result = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message);
+    EXPECT_EQ(result, SQLITE_OK) << sql << ": " << (message ? message : "");
+    sqlite3_free(message);
+    return result == SQLITE_OK;
+  }
+
+  std::vector<std::vector<StoredValue>> Cells(const std::string& sql) override {
+    return CellsOf(db_.get(), sql);
+  }
+
+ private:
+  Handle db_;
 };
 
-RawDatabase::RawDatabase(const std::string& path) : connection_(std::make_unique<Connection>()) {
-  sqlite3* raw = nullptr;
-  int result = sqlite3_open(path.c_str(), &raw);
-  connection_->db.reset(raw);
-  EXPECT_EQ(result, SQLITE_OK) << sqlite3_errmsg(raw);
-  sqlite3_busy_timeout(raw, 2000);
-  // The helper's own writes need no durability; syncing them only slows the tests.
-  sqlite3_exec(raw, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+std::unique_ptr<RawConnection> OpenSqliteConnection(const std::string& path) {
+  return std::make_unique<SqliteConnection>(path);
 }
 
-RawDatabase::~RawDatabase() = default;
-
-bool RawDatabase::Exec(const std::string& sql) {
-  char* message = nullptr;
-  int result = sqlite3_exec(connection_->db.get(), sql.c_str(), nullptr, nullptr, &message);
-  EXPECT_EQ(result, SQLITE_OK) << sql << ": " << (message ? message : "");
-  sqlite3_free(message);
-  return result == SQLITE_OK;
-}
-
-std::vector<std::vector<StoredValue>> RawDatabase::Cells(const std::string& sql) {
-  return CellsOf(connection_->db.get(), sql);
-}
-
-std::vector<std::string> RawDatabase::Rows(const std::string& sql) {
-  std::vector<std::string> rows;
-  for (const std::vector<StoredValue>& cells : Cells(sql)) {
-    std::string row;
-    for (const StoredValue& cell : cells) {
-      if (!row.empty()) row += ", ";
-      if (std::holds_alternative<std::monostate>(cell)) {
-        row += "NULL";
-      } else if (const int64_t* integer = std::get_if<int64_t>(&cell)) {
-        row += std::to_string(*integer);
-      } else if (const double* real = std::get_if<double>(&cell)) {
-        char buffer[32];
-        auto end = std::to_chars(buffer, buffer + sizeof buffer, *real).ptr;
-        std::string number(buffer, end);
-        if (number.find_first_of(".en") == std::string::npos) number += ".0";
-        row += number;
-      } else {
-        row += "'" + std::get<std::string>(cell) + "'";
-      }
-    }
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-std::string RawDatabase::Value(const std::string& sql) {
-  std::vector<std::string> rows = Rows(sql);
-  return rows.empty() ? "(no row)" : rows.front();
-}
-
-std::vector<std::string> QueryRows(const std::string& database, const std::string& query) {
+std::vector<std::string> SqliteQueryRows(const std::string& database, const std::string& query) {
   std::vector<std::string> rows;
   Handle db = OpenReadOnly(database);
   if (!db) {

@@ -1,19 +1,19 @@
 // Another program holding a database locked, inside an exclusive
 // transaction, for as long as the test keeps it. Each engine's test support
-// implements it with that engine's own client program.
+// implements it: on an SQLite file the sqlite3 shell, on a server database a
+// second session that locks every table.
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <string>
 
-#include "platform/ChildProcess.h"
-
 namespace viruzedi::testing {
+
+class LockHolder;
 
 class DatabaseLock {
  public:
-  // Whether the engine's client program can be run here.
+  // Whether the SQLite shell can be run here (a server lock needs nothing more).
   static bool Available();
 
   // Starts the client on `database` and returns once its exclusive
@@ -21,7 +21,8 @@ class DatabaseLock {
   // it lets go). `folder` receives the pipe that feeds
   // the shell. A shell that does not report the lock fails the test.
   // With `readersToo`, the shell keeps the file to itself (exclusive
-  // locking mode), so that not even opening it for reading succeeds.
+  // locking mode), so that not even opening it for reading succeeds; a
+  // server session then keeps out readers of the tables as well.
   DatabaseLock(const std::string& database, const std::string& folder, bool readersToo = false);
   // Releases the lock if still held.
   ~DatabaseLock();
@@ -33,8 +34,7 @@ class DatabaseLock {
   void Release();
 
  private:
-  std::unique_ptr<ChildProcess> shell_;
-  std::ofstream input_;
+  std::unique_ptr<LockHolder> holder_;
 };
 
 }  // namespace viruzedi::testing

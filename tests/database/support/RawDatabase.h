@@ -19,10 +19,13 @@ namespace viruzedi::testing {
 // a text.
 using StoredValue = std::variant<std::monostate, int64_t, double, std::string>;
 
+class RawConnection;
+
 class RawDatabase {
  public:
-  // Opens the database, creating an empty one when it is missing.
-  explicit RawDatabase(const std::string& path);
+  // Opens the database: an SQLite file, made empty when it is missing, or a
+  // server database by its URI.
+  explicit RawDatabase(const std::string& database);
   ~RawDatabase();
   RawDatabase(const RawDatabase&) = delete;
   RawDatabase& operator=(const RawDatabase&) = delete;
@@ -39,8 +42,7 @@ class RawDatabase {
   std::vector<std::vector<StoredValue>> Cells(const std::string& sql);
 
  private:
-  struct Connection;
-  std::unique_ptr<Connection> connection_;
+  std::unique_ptr<RawConnection> connection_;
 };
 
 // The rows of a query on a database opened for reading only, each row its
@@ -48,9 +50,10 @@ class RawDatabase {
 // database cannot be opened or the query is refused.
 std::vector<std::string> QueryRows(const std::string& database, const std::string& query);
 
-// The rows of `table` that a reader finds in the database file itself,
-// without what a journal beside it still holds: what survives the loss of
-// everything not yet made durable. -1 when it cannot be read.
+// An SQLite file's own: the rows of `table` that a reader finds in the
+// database file itself, without what a journal beside it still holds: what
+// survives the loss of everything not yet made durable. -1 when it cannot be
+// read.
 int64_t RowsInTheFileItself(const std::string& database, const std::string& table);
 
 // True when this process ignores file permissions (runs as root), so tests
