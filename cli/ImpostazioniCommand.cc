@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "base/Masking.h"
 #include "cli/Command.h"
 
 namespace viruzedi::cli {

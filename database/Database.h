@@ -63,6 +63,11 @@ enum DatabaseError : int32_t {
   kDbTypeMismatch = 3464,
   kDbUnknownField = 3265,
   kDbFieldValue = 3421,
+  // Of a database server (the PostgreSQL engine).
+  kDbConnectionLost = 3146,
+  kDbCannotConnect = 3151,
+  kDbTextTooLong = 3163,
+  kDbNumberOutOfRange = 3349,
 };
 
 // Record-set option and update type used by the imports.

@@ -29,6 +29,13 @@ std::string DatabaseErrorDescription(int32_t number, const std::string& subject)
     case kDbUpdateWithoutAddNew: return "Update senza AddNew: nessun nuovo record da salvare.";
     case kDbObjectClosed: return "Oggetto non valido o non più impostato: è già stato chiuso.";
     case kDbDiskError: return "Errore del disco nell'accesso al database: " + subject + ".";
+    case kDbCannotConnect:
+      return "Impossibile connettersi al server del database: " + subject + ".";
+    case kDbConnectionLost:
+      return "La connessione al server del database è stata persa: " + subject + ".";
+    case kDbTextTooLong: return "Il testo è troppo lungo per il campo " + quoted + ".";
+    case kDbNumberOutOfRange:
+      return "Il numero è fuori dall'intervallo ammesso dal campo " + quoted + ".";
     default: return "Errore del motore di database: " + subject + ".";
   }
 }

@@ -100,9 +100,9 @@ class Engine {
                                           std::chrono::milliseconds busyTimeout) = 0;
 };
 
-// The engine that a database value names. Every value is an SQLite file
-// path today; an engine chosen by how its values begin is named here ahead
-// of that.
+// The engine that a database value names: a libpq connection URI
+// (postgresql:// or postgres://) a PostgreSQL server, any other value an
+// SQLite file path.
 Engine& EngineFor(const std::string& name);
 
 }  // namespace viruzedi

@@ -39,4 +39,20 @@ BoundRow BindRow(const TableSchema& table, const Row& row) {
   return bound;
 }
 
+void CheckColumnLimits(const ColumnSchema& column, const BoundValue& value) {
+  if (std::holds_alternative<std::monostate>(value)) return;
+  if (column.onlyNull) RaiseDatabaseError(kDbTypeMismatch, column.name);
+  if (const int64_t* integer = std::get_if<int64_t>(&value)) {
+    if ((column.minimum && *integer < *column.minimum) ||
+        (column.maximum && *integer > *column.maximum)) {
+      RaiseDatabaseError(kDbNumberOutOfRange, column.name);
+    }
+  } else if (const std::string* text = std::get_if<std::string>(&value)) {
+    if (!column.maxLength) return;
+    size_t characters = 0;
+    for (char c : *text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (characters > *column.maxLength) RaiseDatabaseError(kDbTextTooLong, column.name);
+  }
+}
+
 }  // namespace viruzedi

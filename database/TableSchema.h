@@ -2,6 +2,7 @@
 // engine-neutral kind of value it takes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,14 @@ struct ColumnSchema {
   std::string name;          // as declared
   std::string declaredType;  // as declared, "" when none
   ColumnKind kind = ColumnKind::Any;
+  // Limits narrower than the kind's that an engine knows of its column
+  // (none for an engine whose columns take any length and any 64-bit
+  // integer): the integers it takes, the most characters of its text, and
+  // whether it takes no value but Null (a type of none of the kinds).
+  std::optional<int64_t> minimum;
+  std::optional<int64_t> maximum;
+  std::optional<size_t> maxLength;
+  bool onlyNull = false;
 };
 
 struct TableSchema {
@@ -33,5 +42,10 @@ struct BoundRow {
   std::vector<BoundValue> values;
 };
 BoundRow BindRow(const TableSchema& table, const Row& row);
+
+// Checks a bound value against the column's limits: 3464 for a value in a
+// column that takes only Null, 3349 for an integer outside its range, 3163
+// for a text longer than its most characters (counted as UTF-8 characters).
+void CheckColumnLimits(const ColumnSchema& column, const BoundValue& value);
 
 }  // namespace viruzedi

@@ -242,7 +242,9 @@ void SqliteConnection::ReadColumns(TableSchema& table) {
                                           static_cast<size_t>(sqlite3_column_bytes(raw, column)));
   };
   while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
-    ColumnSchema column{text(1), text(2), ColumnKind::Any};
+    ColumnSchema column;
+    column.name = text(1);
+    column.declaredType = text(2);
     column.kind = KindOfDeclaredType(column.declaredType);
     table.columns.push_back(std::move(column));
   }
