@@ -1,5 +1,7 @@
 #include "database/postgresql/PgConnection.h"
 
+#include <poll.h>
+
 #include <charconv>
 #include <cstring>
 
@@ -14,6 +16,15 @@ namespace {
 // A cap on the prepared INSERTs kept, as for the file engine: the imports
 // use a handful of column lists.
 constexpr size_t kMostCachedInserts = 64;
+
+// The version of each table of an array of oids, as its rows in the
+// catalog: a changed table (a column added, dropped, renamed or retyped)
+// has one of them replaced, so with a new xmin.
+constexpr const char* kTableVersions =
+    "SELECT c.oid::text, c.xmin::text || ':' || "
+    "(SELECT string_agg(a.xmin::text, ',' ORDER BY a.attnum) FROM pg_catalog.pg_attribute a "
+    "WHERE a.attrelid = c.oid AND a.attnum > 0) "
+    "FROM pg_catalog.pg_class c WHERE c.oid = ANY ($1::oid[])";
 
 // The server's notices (a ROLLBACK with nothing to roll back, ...) are no
 // concern of the component's user.
@@ -129,8 +140,15 @@ PgConnection::~PgConnection() { PQfinish(connection_); }
 bool PgConnection::Broken() const { return PQstatus(connection_) != CONNECTION_OK; }
 
 bool PgConnection::Alive() {
-  // libpq reads without blocking here: a closed socket reads as its end.
-  return PQconsumeInput(connection_) == 1 && !Broken();
+  // An idle session has nothing to read; a session the server ended has
+  // its last message and then the socket's end, each read without waiting.
+  // A few reads at most: a notice now and then must not keep this going.
+  for (int read = 0; read < 4 && !Broken(); ++read) {
+    pollfd waiting{PQsocket(connection_), POLLIN, 0};
+    if (poll(&waiting, 1, 0) <= 0) break;
+    if (PQconsumeInput(connection_) == 0) break;
+  }
+  return !Broken();
 }
 
 void PgConnection::Fail(const PGresult* result) const {
@@ -211,9 +229,30 @@ TableSchema* PgConnection::FindTable(const std::string& name) {
     qualifiedNames_[read.get()] = PgQuoteIdentifier(PQgetvalue(found.get(), chosen, 1)) + "." +
                                   PgQuoteIdentifier(read->name);
     table = std::move(read);
+    PgResult version = Query(kTableVersions, {"{" + oid + "}"});
+    if (PQntuples(version.get()) == 1) versions_[oid] = PQgetvalue(version.get(), 0, 1);
   }
   asked_[name] = table.get();
   return table.get();
+}
+
+void PgConnection::ForgetChangedTables() {
+  if (tables_.empty() || inTransaction_) return;
+  std::string oids = "{";
+  for (const auto& [oid, table] : tables_) oids += (oids.size() > 1 ? "," : "") + oid;
+  PgResult current = Query(kTableVersions, {oids + "}"});
+  bool unchanged = PQntuples(current.get()) == static_cast<int>(tables_.size());
+  for (int i = 0; unchanged && i < PQntuples(current.get()); ++i) {
+    auto known = versions_.find(PQgetvalue(current.get(), i, 0));
+    unchanged = known != versions_.end() && known->second == PQgetvalue(current.get(), i, 1);
+  }
+  if (unchanged) return;
+  asked_.clear();
+  qualifiedNames_.clear();
+  tables_.clear();
+  versions_.clear();
+  if (!inserts_.empty()) Exec("DEALLOCATE ALL");
+  inserts_.clear();
 }
 
 void PgConnection::ReadColumns(TableSchema& table, const std::string& oid) {

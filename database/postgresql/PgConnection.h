@@ -45,6 +45,12 @@ class PgConnection {
   // at the next row.
   bool Alive();
   bool InTransaction() const { return inTransaction_; }
+  // Forgets the tables read so far when another session changed one of
+  // them since (a column added, the table dropped or made anew), so that a
+  // new open sees what an open of a new connection would. Outside a
+  // transaction only: inside one, the rows written hold the tables
+  // against such changes.
+  void ForgetChangedTables();
 
   // The table named so in the first schema of search_path that has one:
   // an exact match first, else the only match without regard to case. 3078
@@ -112,6 +118,9 @@ class PgConnection {
   // Each table as found (by its oid), the name each was asked by, and its
   // name qualified with its schema, as the INSERTs name it.
   std::map<std::string, std::unique_ptr<TableSchema>> tables_;
+  // The version of each table in the catalog (kTableVersions), which every
+  // change of the table's columns replaces.
+  std::map<std::string, std::string> versions_;
   std::map<std::string, TableSchema*> asked_;
   std::map<const TableSchema*, std::string> qualifiedNames_;
   std::map<std::string, std::string> inserts_;  // column set -> statement name

@@ -69,7 +69,11 @@ std::unique_ptr<EngineSession> PgEngine::OpenSession(const std::string& name,
     }
     connection.reset();
   }
-  if (!connection) connection = PgConnection::Connect(name, busyTimeout);
+  if (!connection) {
+    connection = PgConnection::Connect(name, busyTimeout);
+  } else {
+    connection->ForgetChangedTables();
+  }
   return std::make_unique<PgSession>(connection);
 }
 
