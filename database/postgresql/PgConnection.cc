@@ -162,7 +162,9 @@ void PgConnection::Fail(const PGresult* result) const {
       code == "57P03") {
     RaiseDatabaseError(kDbConnectionLost, quoted + " (" + message + ")");
   }
-  if (code == "40P01" || code == "40001" || code == "55P03") RaiseDatabaseError(kDbLocked, shownUri_);
+  if (code == "40P01" || code == "40001" || code == "55P03") {
+    RaiseDatabaseError(kDbLocked, shownUri_);
+  }
   if (code == "53100") RaiseDatabaseError(kDbDiskError, quoted + " (" + message + ")");
   if (code == "42501") RaiseDatabaseError(kDbCannotOpen, shownUri_);
   if (code == "42P01") RaiseDatabaseError(kDbTableNotFound, message);
@@ -292,10 +294,13 @@ const TableSchema& PgConnection::OwnTable(const TableSchema& table) {
   return Table(table.name);
 }
 
+const std::string& PgConnection::QualifiedName(const TableSchema& table) {
+  return qualifiedNames_.at(&OwnTable(table));
+}
+
 const std::string& PgConnection::PreparedInsert(const TableSchema& table,
                                                 const std::vector<size_t>& columns) {
-  const TableSchema& own = OwnTable(table);
-  const std::string& qualified = qualifiedNames_.at(&own);
+  const std::string& qualified = QualifiedName(table);
   std::string key = qualified;
   for (size_t column : columns) key += '\0' + table.columns[column].name;
   auto cached = inserts_.find(key);
@@ -362,7 +367,9 @@ PgConnection::Outcome PgConnection::SendInSavepoint(const TableSchema& table,
 
 bool PgConnection::Insert(const TableSchema& table, const std::vector<size_t>& columns,
                           const std::vector<BoundValue>& values) {
-  for (size_t i = 0; i < columns.size(); ++i) CheckColumnLimits(table.columns[columns[i]], values[i]);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    CheckColumnLimits(table.columns[columns[i]], values[i]);
+  }
   if (!inTransaction_) return Send(table, columns, values) == Outcome::Stored;
   if (savepointPerRow_) return SendInSavepoint(table, columns, values) == Outcome::Stored;
   if (Send(table, columns, values) == Outcome::Stored) {

@@ -57,6 +57,9 @@ class PgConnection {
   // when there is none. The reference stays valid while the connection
   // lives.
   const TableSchema& Table(const std::string& name);
+  // A table of Table's by its name qualified with its schema, quoted, as
+  // SQL text names it.
+  const std::string& QualifiedName(const TableSchema& table);
   // Whether a table named so is there (Table without the error).
   bool HasTable(const std::string& name);
 

@@ -43,9 +43,8 @@ TableRows ListTable(PgConnection& connection, const std::string& name, size_t mo
   }
   listed.name = table->name;
   for (const ColumnSchema& column : table->columns) listed.columns.push_back(column.name);
-  // The name comes from the catalog and is quoted; the table is found by
-  // the same search_path that found it.
-  std::string quoted = PgQuoteIdentifier(table->name);
+  // The name comes from the catalog, quoted and with its schema.
+  const std::string& quoted = connection.QualifiedName(*table);
   PgResult count = connection.Query("SELECT count(*) FROM " + quoted);
   listed.count = std::strtoll(PQgetvalue(count.get(), 0, 0), nullptr, 10);
   PgResult rows = connection.Query("SELECT * FROM " + quoted + " LIMIT " + std::to_string(most));
