@@ -1,8 +1,9 @@
-// Execute against a real file: the statements the imports write, the type
-// checks, the errors, constraints and injection attempts, with every stored
-// value read back through a separate SQLite connection.
+// Execute against a real database of each engine: the statements the imports
+// write, the type checks, the errors, constraints and injection attempts, with
+// every stored value read back through a separate connection.
 #include <gtest/gtest.h>
 
+#include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
 #include "base/AutomationError.h"
 #include "database/Database.h"
@@ -14,7 +15,7 @@ namespace {
 using testing::ErrorOf;
 using testing::RawDatabase;
 
-class DatabaseExecute : public ::testing::Test {
+class DatabaseExecute : public testing::EngineTest {
  protected:
   void SetUp() override {
     DBEngine::CreateTargetDatabase(path_);
@@ -24,17 +25,23 @@ class DatabaseExecute : public ::testing::Test {
   std::vector<std::string> Rows(const std::string& sql) { return RawDatabase(path_).Rows(sql); }
 
   testing::TemporaryFolder folder_;
-  std::string path_ = folder_ / "magazzino.db";
+  std::string path_ = GetParam()->NewDatabase(folder_);
   std::unique_ptr<Database> database_;
 };
+INSTANTIATE_FOR_EVERY_ENGINE(DatabaseExecute);
 
-TEST_F(DatabaseExecute, StoresTheStatementsOfEveryImport) {
+// What SQLite's column types (declared freely, or not at all) make of a value.
+class SqliteDatabaseExecute : public DatabaseExecute {};
+INSTANTIATE_FOR_SQLITE(SqliteDatabaseExecute);
+
+TEST_P(DatabaseExecute, StoresTheStatementsOfEveryImport) {
   struct Case {
     const char* statement;
     const char* query;
     const char* stored;
   };
-  const char* viruzedi = "SELECT Codart, IdLotto, [Id SottoOrd], Quantità, Data, Rep FROM Viruzedi";
+  const char* viruzedi =
+      "SELECT Codart, IdLotto, \"id sottoord\", Quantità, Data, Rep FROM Viruzedi";
   const Case cases[] = {
       // pen download
       {"Insert Into Viruzedi (Codart,[id sottoOrd],IdLotto,Quantità) Select 'A1',12,345,  2.5",
@@ -70,7 +77,7 @@ TEST_F(DatabaseExecute, StoresTheStatementsOfEveryImport) {
   }
 }
 
-TEST_F(DatabaseExecute, ChecksEachValueAgainstItsColumnsDeclaredType) {
+TEST_P(SqliteDatabaseExecute, ChecksEachValueAgainstItsColumnsDeclaredType) {
   RawDatabase(path_).Exec(
       "CREATE TABLE Tipi (i INTEGER, r REAL, d DOUBLE, n NUMERIC, dt DATE, t TEXT, v VARCHAR(20), "
       "a, b BLOB, x DATETIME)");
@@ -132,7 +139,7 @@ TEST_F(DatabaseExecute, ChecksEachValueAgainstItsColumnsDeclaredType) {
   }
 }
 
-TEST_F(DatabaseExecute, EachFailureHasItsNumberAndStoresNothing) {
+TEST_P(DatabaseExecute, EachFailureHasItsNumberAndStoresNothing) {
   struct Case {
     const char* statement;
     int32_t error;
@@ -157,7 +164,7 @@ TEST_F(DatabaseExecute, EachFailureHasItsNumberAndStoresNothing) {
   EXPECT_EQ(Rows("SELECT * FROM Viruzedi").size(), 0u);
 }
 
-TEST_F(DatabaseExecute, DescriptionsNameWhatIsWrongInItalian) {
+TEST_P(DatabaseExecute, DescriptionsNameWhatIsWrongInItalian) {
   struct Case {
     const char* statement;
     const char* description;
@@ -166,9 +173,11 @@ TEST_F(DatabaseExecute, DescriptionsNameWhatIsWrongInItalian) {
       {"Insert Into Magazzino (Codart) Select 'A1'", "Impossibile trovare la tabella 'Magazzino'."},
       {"Insert Into Viruzedi (Articolo) Select 'A1'",
        "L'istruzione INSERT INTO contiene il campo sconosciuto 'Articolo'."},
-      {"Insert Into Viruzedi (idlotto) Select 'A1'",
-       "Tipo di dati non corrispondente per il campo 'IdLotto'."},
+      // The field as the table names it, not as the statement wrote it.
+      {"Insert Into Conteggi (PEZZI) Select 'A1'",
+       "Tipo di dati non corrispondente per il campo 'Pezzi'."},
   };
+  RawDatabase(path_).Exec("CREATE TABLE Conteggi (\"Pezzi\" INTEGER)");
   for (const Case& c : cases) {
     try {
       database_->Execute(c.statement);
@@ -179,7 +188,7 @@ TEST_F(DatabaseExecute, DescriptionsNameWhatIsWrongInItalian) {
   }
 }
 
-TEST_F(DatabaseExecute, InjectionAttemptsAreStoredVerbatimOrRefusedWithTheTableIntact) {
+TEST_P(DatabaseExecute, InjectionAttemptsAreStoredVerbatimOrRefusedWithTheTableIntact) {
   database_->Execute("Insert Into Viruzedi (Codart,IdLotto) Select 'prima', 1");
   // Doubled as the statement builders double it: stored as it was read.
   database_->Execute(
@@ -210,17 +219,17 @@ TEST_F(DatabaseExecute, InjectionAttemptsAreStoredVerbatimOrRefusedWithTheTableI
   EXPECT_EQ(Rows("SELECT Codart, IdLotto FROM Viruzedi"),
             (std::vector<std::string>{"'prima', 1", "'x'); DROP TABLE Viruzedi; --', 2",
                                       "'l'albero', 3"}));
-  EXPECT_EQ(Rows("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"),
-            (std::vector<std::string>{"'Viruzedi'", "'Viruzedi_RimesseOF'"}));
+  EXPECT_EQ(Rows(GetParam()->tableNames),
+            (std::vector<std::string>{"'viruzedi'", "'viruzedi_rimesseof'"}));
 }
 
-TEST_F(DatabaseExecute, NamesWithQuotesAndBlanksAreQuotedAsIdentifiers) {
-  RawDatabase(path_).Exec("CREATE TABLE [strana \"tabella\"] ([col \"a\"] TEXT, [b] INTEGER)");
+TEST_P(DatabaseExecute, NamesWithQuotesAndBlanksAreQuotedAsIdentifiers) {
+  RawDatabase(path_).Exec(R"(CREATE TABLE "strana ""tabella""" ("col ""a""" TEXT, b INTEGER))");
   database_->Execute("Insert Into [STRANA \"TABELLA\"] ([Col \"A\"], B) Select 'ok', 1");
-  EXPECT_EQ(Rows("SELECT * FROM [strana \"tabella\"]"), std::vector<std::string>{"'ok', 1"});
+  EXPECT_EQ(Rows(R"(SELECT * FROM "strana ""tabella""")"), std::vector<std::string>{"'ok', 1"});
 }
 
-TEST_F(DatabaseExecute, RowsThatAConstraintRefusesAreDroppedWithoutError) {
+TEST_P(DatabaseExecute, RowsThatAConstraintRefusesAreDroppedWithoutError) {
   RawDatabase(path_).Exec(
       "CREATE TABLE Letture (Codart TEXT NOT NULL, IdLotto INTEGER CHECK (IdLotto >= 0), Rep INTEGER);"
       "CREATE UNIQUE INDEX LettureUniche ON Letture (Codart, IdLotto)");
@@ -244,7 +253,7 @@ TEST_F(DatabaseExecute, RowsThatAConstraintRefusesAreDroppedWithoutError) {
             (std::vector<std::string>{"'A1', 1, 1", "'A2', 1, 6"}));
 }
 
-TEST_F(DatabaseExecute, EveryRowIsCommittedOnItsOwn) {
+TEST_P(DatabaseExecute, EveryRowIsCommittedOnItsOwn) {
   database_->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
   // Seen at once by another connection, while this one stays open.
   EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"'A1'"});
@@ -254,7 +263,7 @@ TEST_F(DatabaseExecute, EveryRowIsCommittedOnItsOwn) {
   EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), (std::vector<std::string>{"'A1'", "'A3'"}));
 }
 
-TEST_F(DatabaseExecute, ColumnListsMayAlternate) {
+TEST_P(DatabaseExecute, ColumnListsMayAlternate) {
   // Each list has its own prepared statement; they must not mix up.
   for (int i = 0; i < 3; ++i) {
     database_->Execute("Insert Into Viruzedi (Codart,IdLotto) Select 'a', 1");
@@ -266,7 +275,7 @@ TEST_F(DatabaseExecute, ColumnListsMayAlternate) {
   EXPECT_EQ(RawDatabase(path_).Value("SELECT count(*) FROM Viruzedi_RimesseOF"), "3");
 }
 
-TEST_F(DatabaseExecute, TextKeepsEveryCharacter) {
+TEST_P(DatabaseExecute, TextKeepsEveryCharacter) {
   database_->Execute("Insert Into Viruzedi (Codart) Select ' città ''€'' \t;--\"[]'");
   EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"),
             std::vector<std::string>{"' città '€' \t;--\"[]'"});

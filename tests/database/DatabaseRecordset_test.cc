@@ -2,6 +2,7 @@
 // conversion of each value to its field's type, and the life of a new row.
 #include <gtest/gtest.h>
 
+#include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
 #include "base/AutomationError.h"
 #include "database/Database.h"
@@ -13,7 +14,7 @@ namespace {
 using testing::ErrorOf;
 using testing::RawDatabase;
 
-class DatabaseRecordset : public ::testing::Test {
+class DatabaseRecordset : public testing::EngineTest {
  protected:
   void SetUp() override {
     DBEngine::CreateTargetDatabase(path_);
@@ -24,12 +25,18 @@ class DatabaseRecordset : public ::testing::Test {
   std::vector<std::string> Rows(const std::string& sql) { return RawDatabase(path_).Rows(sql); }
 
   testing::TemporaryFolder folder_;
-  std::string path_ = folder_ / "magazzino.db";
+  std::string path_ = GetParam()->NewDatabase(folder_);
   std::unique_ptr<Database> database_;
   std::unique_ptr<Recordset> recordset_;
 };
+INSTANTIATE_FOR_EVERY_ENGINE(DatabaseRecordset);
 
-TEST_F(DatabaseRecordset, StoresTheRowsOfTheReaderFileImports) {
+// Conversions read back from SQLite's column of no type, which keeps each
+// value as it came.
+class SqliteDatabaseRecordset : public DatabaseRecordset {};
+INSTANTIATE_FOR_SQLITE(SqliteDatabaseRecordset);
+
+TEST_P(DatabaseRecordset, StoresTheRowsOfTheReaderFileImports) {
   // A plain reader line A1;5 and one with a lot, A1;5;17.
   recordset_->AddNew();
   recordset_->SetCollect("Codart", "A1");
@@ -64,7 +71,7 @@ TEST_F(DatabaseRecordset, StoresTheRowsOfTheReaderFileImports) {
             }));
 }
 
-TEST_F(DatabaseRecordset, ConvertsEachValueToItsFieldsTypeOrFails) {
+TEST_P(SqliteDatabaseRecordset, ConvertsEachValueToItsFieldsTypeOrFails) {
   RawDatabase(path_).Exec("CREATE TABLE Tipi (i INTEGER, r REAL, d DATE, t TEXT, a)");
   std::unique_ptr<Recordset> tipi = database_->OpenRecordset("Select * from Tipi", kDbAppendOnly);
   struct Case {
@@ -133,7 +140,7 @@ TEST_F(DatabaseRecordset, ConvertsEachValueToItsFieldsTypeOrFails) {
   }
 }
 
-TEST_F(DatabaseRecordset, FieldNamesIgnoreCaseAndUnknownOnesFail) {
+TEST_P(DatabaseRecordset, FieldNamesIgnoreCaseAndUnknownOnesFail) {
   recordset_->AddNew();
   EXPECT_EQ(ErrorOf([&] { recordset_->SetCollect("CODART", "A1"); }), 0);
   EXPECT_EQ(ErrorOf([&] { recordset_->SetCollect("idlotto", int32_t{5}); }), 0);
@@ -142,11 +149,11 @@ TEST_F(DatabaseRecordset, FieldNamesIgnoreCaseAndUnknownOnesFail) {
   EXPECT_EQ(ErrorOf([&] { recordset_->SetCollect("Quantita", "1"); }), kDbUnknownField);
   EXPECT_EQ(ErrorOf([&] { recordset_->SetCollect("", "1"); }), kDbUnknownField);
   recordset_->Update();
-  EXPECT_EQ(Rows("SELECT Codart, IdLotto, [Id SottoOrd], Quantità FROM Viruzedi"),
+  EXPECT_EQ(Rows("SELECT Codart, IdLotto, \"id sottoord\", Quantità FROM Viruzedi"),
             std::vector<std::string>{"'A1', 5, 9, 1.5"});
 }
 
-TEST_F(DatabaseRecordset, SourceMustBeSelectStarFromAnExistingTable) {
+TEST_P(DatabaseRecordset, SourceMustBeSelectStarFromAnExistingTable) {
   struct Case {
     const char* source;
     int32_t error;
@@ -165,7 +172,7 @@ TEST_F(DatabaseRecordset, SourceMustBeSelectStarFromAnExistingTable) {
   }
 }
 
-TEST_F(DatabaseRecordset, UpdateSavesOnlyARowStartedByAddNew) {
+TEST_P(DatabaseRecordset, UpdateSavesOnlyARowStartedByAddNew) {
   EXPECT_EQ(ErrorOf([&] { recordset_->Update(); }), kDbUpdateWithoutAddNew);
   EXPECT_EQ(ErrorOf([&] { recordset_->SetCollect("Codart", "A1"); }), kDbUpdateWithoutAddNew);
   recordset_->AddNew();
@@ -176,7 +183,7 @@ TEST_F(DatabaseRecordset, UpdateSavesOnlyARowStartedByAddNew) {
   EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"'A1'"});
 }
 
-TEST_F(DatabaseRecordset, ARowNotSavedIsDiscarded) {
+TEST_P(DatabaseRecordset, ARowNotSavedIsDiscarded) {
   recordset_->AddNew();
   recordset_->SetCollect("Codart", "scartato da AddNew");
   recordset_->AddNew();
@@ -192,7 +199,7 @@ TEST_F(DatabaseRecordset, ARowNotSavedIsDiscarded) {
   EXPECT_EQ(Rows("SELECT Codart, IdLotto FROM Viruzedi"), std::vector<std::string>{"NULL, 2"});
 }
 
-TEST_F(DatabaseRecordset, RowsThatAConstraintRefusesAreDroppedWithoutError) {
+TEST_P(DatabaseRecordset, RowsThatAConstraintRefusesAreDroppedWithoutError) {
   RawDatabase(path_).Exec("CREATE UNIQUE INDEX Unici ON Viruzedi (Codart)");
   for (const char* codart : {"A1", "A1", "A2"}) {
     recordset_->AddNew();
@@ -202,7 +209,7 @@ TEST_F(DatabaseRecordset, RowsThatAConstraintRefusesAreDroppedWithoutError) {
   EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi"), (std::vector<std::string>{"'A1'", "'A2'"}));
 }
 
-TEST_F(DatabaseRecordset, ClosedRecordsetOrDatabaseFails) {
+TEST_P(DatabaseRecordset, ClosedRecordsetOrDatabaseFails) {
   recordset_->AddNew();
   database_->Close();
   EXPECT_EQ(ErrorOf([&] { recordset_->SetCollect("Codart", "A1"); }), kDbObjectClosed);

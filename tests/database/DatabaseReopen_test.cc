@@ -8,6 +8,7 @@
 #include <functional>
 #include <thread>
 
+#include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
 #include "database/Database.h"
 #include "tests/support/TestPlatform.h"
@@ -42,7 +43,7 @@ size_t OpenDescriptors() {
   return static_cast<size_t>(std::distance(fs::begin(entries), fs::end(entries)));
 }
 
-class HeldDatabase : public ::testing::Test {
+class HeldDatabase : public testing::EngineTest {
  protected:
   void SetUp() override { DBEngine::CreateTargetDatabase(path_); }
 
@@ -51,11 +52,16 @@ class HeldDatabase : public ::testing::Test {
   }
 
   testing::TemporaryFolder folder_;
-  std::string path_ = folder_ / "magazzino.db";
+  std::string path_ = GetParam()->NewDatabase(folder_);
   DatabaseSettings settings_;
 };
+INSTANTIATE_FOR_SQLITE(HeldDatabase);
 
-TEST_F(HeldDatabase, AnOpenPerRowSharesOneConnectionAndClosesItWithTheLast) {
+// The thread's connection, whatever the engine behind it.
+class HeldConnection : public HeldDatabase {};
+INSTANTIATE_FOR_EVERY_ENGINE(HeldConnection);
+
+TEST_P(HeldDatabase, AnOpenPerRowSharesOneConnectionAndClosesItWithTheLast) {
   std::unique_ptr<Database> current = Open(path_);
   current->Execute(kRiga);
   const size_t descriptors = OpenDescriptors();
@@ -72,7 +78,7 @@ TEST_F(HeldDatabase, AnOpenPerRowSharesOneConnectionAndClosesItWithTheLast) {
   EXPECT_EQ(other.Value("SELECT count(*) FROM Viruzedi"), "20");
 }
 
-TEST_F(HeldDatabase, ClosingOneLeavesTheOthersOpenAndTheLastClosesTheFile) {
+TEST_P(HeldDatabase, ClosingOneLeavesTheOthersOpenAndTheLastClosesTheFile) {
   settings_.busyTimeout = std::chrono::milliseconds(50);
   std::unique_ptr<Database> first = Open(path_);
   std::unique_ptr<Database> second = Open(path_);
@@ -97,7 +103,7 @@ TEST_F(HeldDatabase, ClosingOneLeavesTheOthersOpenAndTheLastClosesTheFile) {
   EXPECT_EQ(other.Value("SELECT count(*) FROM Viruzedi"), "2");
 }
 
-TEST_F(HeldDatabase, ATransactionLeftOpenIsRolledBackBeforeTheSharedConnectionGoesOn) {
+TEST_P(HeldConnection, ATransactionLeftOpenIsRolledBackBeforeTheSharedConnectionGoesOn) {
   std::unique_ptr<Database> keeper = Open(path_);
   {
     std::unique_ptr<Database> closed = Open(path_);
@@ -125,7 +131,7 @@ TEST_F(HeldDatabase, ATransactionLeftOpenIsRolledBackBeforeTheSharedConnectionGo
   EXPECT_EQ(RawDatabase(path_).Value("SELECT count(*) FROM Viruzedi"), "2");
 }
 
-TEST_F(HeldDatabase, ANameThatNoLongerLeadsToADatabaseFailsAsAFirstOpenWould) {
+TEST_P(HeldDatabase, ANameThatNoLongerLeadsToADatabaseFailsAsAFirstOpenWould) {
   struct Case {
     const char* what;
     std::function<void(const std::string&)> replace;
@@ -158,7 +164,7 @@ TEST_F(HeldDatabase, ANameThatNoLongerLeadsToADatabaseFailsAsAFirstOpenWould) {
   }
 }
 
-TEST_F(HeldDatabase, RowsGoToTheFileThatStandsAtTheNameNow) {
+TEST_P(HeldDatabase, RowsGoToTheFileThatStandsAtTheNameNow) {
   struct Case {
     const char* what;
     // Makes the database to hold in `folder` and returns its name.
@@ -207,7 +213,7 @@ TEST_F(HeldDatabase, RowsGoToTheFileThatStandsAtTheNameNow) {
   }
 }
 
-TEST_F(HeldDatabase, ARelativeNameIsReadInTheWorkingFolderOfEachOpen) {
+TEST_P(HeldDatabase, ARelativeNameIsReadInTheWorkingFolderOfEachOpen) {
   testing::TemporaryFolder other;
   MakeOtherDatabase(other / "magazzino.db");
   const fs::path working = fs::current_path();
@@ -219,14 +225,14 @@ TEST_F(HeldDatabase, ARelativeNameIsReadInTheWorkingFolderOfEachOpen) {
   EXPECT_EQ(error, 0);
 }
 
-TEST_F(HeldDatabase, ATableChangedByAnotherProgramIsReadAnewByTheNextOpen) {
+TEST_P(HeldConnection, ATableChangedByAnotherProgramIsReadAnewByTheNextOpen) {
   std::unique_ptr<Database> held = Open(path_);
   held->Execute(kRiga);
   RawDatabase(path_).Exec("ALTER TABLE Viruzedi ADD COLUMN Nuova INTEGER");
   EXPECT_EQ(ErrorOf([&] { Open(path_)->Execute(kRigaNuova); }), 0);
 }
 
-TEST_F(HeldDatabase, AFileMadeReadOnlyIsRefusedByTheNextOpen) {
+TEST_P(HeldDatabase, AFileMadeReadOnlyIsRefusedByTheNextOpen) {
   if (testing::PermissionsIgnored(folder_.path())) GTEST_SKIP() << "permissions are ignored";
   std::unique_ptr<Database> held = Open(path_);
   fs::permissions(path_, fs::perms::owner_read);
@@ -235,7 +241,7 @@ TEST_F(HeldDatabase, AFileMadeReadOnlyIsRefusedByTheNextOpen) {
   EXPECT_EQ(error, kDbCannotOpen);
 }
 
-TEST_F(HeldDatabase, AnotherThreadGetsAConnectionOfItsOwn) {
+TEST_P(HeldConnection, AnotherThreadGetsAConnectionOfItsOwn) {
   std::unique_ptr<Database> held = Open(path_);
   held->Execute(kRiga);
   const size_t descriptors = OpenDescriptors();

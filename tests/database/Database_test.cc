@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
 #include "base/AutomationError.h"
 #include "base/NameFolding.h"
@@ -19,16 +20,21 @@ using testing::ErrorOf;
 using testing::RawDatabase;
 namespace fs = std::filesystem;
 
-class DatabaseFile : public ::testing::Test {
+class DatabaseFile : public testing::EngineTest {
  protected:
   void SetUp() override { DBEngine::CreateTargetDatabase(path_); }
 
   testing::TemporaryFolder folder_;
-  std::string path_ = folder_ / "magazzino.db";
+  std::string path_ = GetParam()->NewDatabase(folder_);
   DatabaseSettings settings_;
 };
+INSTANTIATE_FOR_SQLITE(DatabaseFile);
 
-TEST_F(DatabaseFile, CreateMakesTheTwoTablesWithTheirDeclaredTypes) {
+// What holds for a database of any engine.
+class AnyDatabase : public DatabaseFile {};
+INSTANTIATE_FOR_EVERY_ENGINE(AnyDatabase);
+
+TEST_P(DatabaseFile, CreateMakesTheTwoTablesWithTheirDeclaredTypes) {
   RawDatabase raw(path_);
   EXPECT_EQ(raw.Rows("SELECT name, type FROM pragma_table_info('Viruzedi')"),
             (std::vector<std::string>{
@@ -41,7 +47,7 @@ TEST_F(DatabaseFile, CreateMakesTheTwoTablesWithTheirDeclaredTypes) {
   EXPECT_EQ(raw.Value("PRAGMA journal_mode"), "'wal'");
 }
 
-TEST_F(DatabaseFile, CreateNeverReplacesAFile) {
+TEST_P(DatabaseFile, CreateNeverReplacesAFile) {
   std::string other = folder_ / "altro.db";
   testing::WriteFile(other, "dati preziosi");
   EXPECT_EQ(ErrorOf([&] { DBEngine::CreateTargetDatabase(other); }), kFileAlreadyExists);
@@ -52,7 +58,7 @@ TEST_F(DatabaseFile, CreateNeverReplacesAFile) {
   EXPECT_FALSE(fs::exists(folder_ / "manca"));
 }
 
-TEST_F(DatabaseFile, OpenRefusesWhatIsNotAnExistingDatabase) {
+TEST_P(DatabaseFile, OpenRefusesWhatIsNotAnExistingDatabase) {
   testing::WriteFile(folder_ / "vuoto.db", "");
   testing::WriteFile(folder_ / "testo.db", "Codart;IdLotto\nA1;5\n");
   testing::WriteFile(folder_ / "lungo.db", std::string(8192, 'x'));
@@ -79,7 +85,7 @@ TEST_F(DatabaseFile, OpenRefusesWhatIsNotAnExistingDatabase) {
   EXPECT_EQ(testing::ReadFile(folder_ / "testo.db"), "Codart;IdLotto\nA1;5\n");
 }
 
-TEST_F(DatabaseFile, MissingFileDescriptionNamesIt) {
+TEST_P(DatabaseFile, MissingFileDescriptionNamesIt) {
   try {
     DBEngine::Instance().OpenDatabase(folder_ / "manca.db");
     FAIL() << "no error";
@@ -88,7 +94,7 @@ TEST_F(DatabaseFile, MissingFileDescriptionNamesIt) {
   }
 }
 
-TEST_F(DatabaseFile, OpenRefusesAFileItMayNotReadAndWrite) {
+TEST_P(DatabaseFile, OpenRefusesAFileItMayNotReadAndWrite) {
   if (testing::PermissionsIgnored(folder_.path())) GTEST_SKIP() << "permissions are ignored";
   fs::permissions(path_, fs::perms::owner_read);
   EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_, settings_); }), kDbCannotOpen);
@@ -102,7 +108,7 @@ TEST_F(DatabaseFile, OpenRefusesAFileItMayNotReadAndWrite) {
   EXPECT_EQ(error, kDbCannotOpen);
 }
 
-TEST_F(DatabaseFile, OpenSetsWalModeOnAnOlderFile) {
+TEST_P(DatabaseFile, OpenSetsWalModeOnAnOlderFile) {
   std::string older = folder_ / "vecchio.db";
   RawDatabase(older).Exec("CREATE TABLE Viruzedi (Codart TEXT)");
   EXPECT_EQ(RawDatabase(older).Value("PRAGMA journal_mode"), "'delete'");
@@ -111,7 +117,7 @@ TEST_F(DatabaseFile, OpenSetsWalModeOnAnOlderFile) {
   EXPECT_EQ(RawDatabase(older).Value("PRAGMA journal_mode"), "'wal'");
 }
 
-TEST_F(DatabaseFile, ExclusiveLockOfAnotherProgramFailsTheOpen) {
+TEST_P(DatabaseFile, ExclusiveLockOfAnotherProgramFailsTheOpen) {
   settings_.busyTimeout = std::chrono::milliseconds(50);
   RawDatabase other(path_);
   other.Exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; "
@@ -121,7 +127,7 @@ TEST_F(DatabaseFile, ExclusiveLockOfAnotherProgramFailsTheOpen) {
   EXPECT_EQ(ErrorOf([&] { DBEngine::Instance().OpenDatabase(path_, settings_); }), 0);
 }
 
-TEST_F(DatabaseFile, WriteLockOfAnotherProgramFailsTheStatementUntilReleased) {
+TEST_P(DatabaseFile, WriteLockOfAnotherProgramFailsTheStatementUntilReleased) {
   settings_.busyTimeout = std::chrono::milliseconds(50);
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   std::unique_ptr<Recordset> recordset = database->OpenRecordset("Select * from viruzedi", 8);
@@ -140,7 +146,7 @@ TEST_F(DatabaseFile, WriteLockOfAnotherProgramFailsTheStatementUntilReleased) {
             (std::vector<std::string>{"'altro'", "'A1'", "'A2'"}));
 }
 
-TEST_F(DatabaseFile, ReadersOfAnotherProgramDoNotBlockWriting) {
+TEST_P(AnyDatabase, ReadersOfAnotherProgramDoNotBlockWriting) {
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   RawDatabase reader(path_);
   reader.Exec("BEGIN; SELECT count(*) FROM Viruzedi");
@@ -152,7 +158,7 @@ TEST_F(DatabaseFile, ReadersOfAnotherProgramDoNotBlockWriting) {
   EXPECT_EQ(reader.Rows("SELECT Codart FROM Viruzedi"), std::vector<std::string>{"'A1'"});
 }
 
-TEST_F(DatabaseFile, MakeDurableCarriesTheRowsIntoTheDatabaseFile) {
+TEST_P(DatabaseFile, MakeDurableCarriesTheRowsIntoTheDatabaseFile) {
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
   database->Execute("Insert Into Viruzedi (Codart) Select 'A2'");
@@ -164,7 +170,7 @@ TEST_F(DatabaseFile, MakeDurableCarriesTheRowsIntoTheDatabaseFile) {
             (std::vector<std::string>{"'A1'", "'A2'"}));
 }
 
-TEST_F(DatabaseFile, DestroyingTheDatabaseClosesTheFile) {
+TEST_P(DatabaseFile, DestroyingTheDatabaseClosesTheFile) {
   settings_.busyTimeout = std::chrono::milliseconds(50);
   {
     std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
@@ -175,7 +181,7 @@ TEST_F(DatabaseFile, DestroyingTheDatabaseClosesTheFile) {
   EXPECT_TRUE(other.Exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT"));
 }
 
-TEST_F(DatabaseFile, EachOwnerOfSettingsCountsItsOwnStoredRows) {
+TEST_P(AnyDatabase, EachOwnerOfSettingsCountsItsOwnStoredRows) {
   std::vector<uint64_t> seen;
   settings_.rowObserver = [&](uint64_t count) { seen.push_back(count); };
   DatabaseSettings otherSettings;
@@ -190,7 +196,7 @@ TEST_F(DatabaseFile, EachOwnerOfSettingsCountsItsOwnStoredRows) {
   EXPECT_EQ(otherSettings.RowsStored(), 1u);
 }
 
-TEST_F(DatabaseFile, DumpListsBothTablesWithAtMostFiftyRows) {
+TEST_P(DatabaseFile, DumpListsBothTablesWithAtMostFiftyRows) {
   {
     std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
     for (int i = 1; i <= 52; ++i) {
@@ -236,12 +242,12 @@ TEST(NameFolding, FoldsTheLettersOfTheComponentsNames) {
   EXPECT_EQ(FoldName("Quantità"), "quantità");
 }
 
-TEST_F(DatabaseFile, NamesMatchWithoutRegardToCase) {
+TEST_P(AnyDatabase, NamesMatchWithoutRegardToCase) {
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   database->Execute("insert into VIRUZEDI (CODART,[ID SOTTOORD],idlotto,QUANTITÀ) select 'A1',1,2,3");
   database->Execute("Insert Into viruzedi_rimesseof (idut,IDSOTTOORD,QTÀ,ndoc) Select 4,5,6,'D'");
   RawDatabase raw(path_);
-  EXPECT_EQ(raw.Rows("SELECT Codart, [Id SottoOrd], IdLotto, Quantità FROM Viruzedi"),
+  EXPECT_EQ(raw.Rows("SELECT Codart, \"id sottoord\", IdLotto, Quantità FROM Viruzedi"),
             std::vector<std::string>{"'A1', 1, 2, 3.0"});
   EXPECT_EQ(raw.Rows("SELECT * FROM Viruzedi_RimesseOF"),
             std::vector<std::string>{"4, 5, 6.0, 'D', NULL"});

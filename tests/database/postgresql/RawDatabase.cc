@@ -133,7 +133,7 @@ class MadeDatabases {
  public:
   ~MadeDatabases() {
     if (names_.empty()) return;
-    Connection connection(PQconnectdb(TestServerUri().c_str()));
+    Connection connection(PQconnectdb(server_.c_str()));
     if (PQstatus(connection.get()) != CONNECTION_OK) return;
     for (const std::string& name : names_) {
       // FORCE: a connection the engine keeps for its thread may still be open.
@@ -141,9 +141,14 @@ class MadeDatabases {
       PQclear(PQexec(connection.get(), drop.c_str()));
     }
   }
-  void Add(const std::string& name) { names_.push_back(name); }
+  void Add(const std::string& server, const std::string& name) {
+    server_ = server;
+    names_.push_back(name);
+  }
 
  private:
+  // Kept here: the static URI may be gone by the time this one is destroyed.
+  std::string server_;
   std::vector<std::string> names_;
 };
 
@@ -152,10 +157,11 @@ std::string NewServerDatabase(const TemporaryFolder&) {
   static int count = 0;
   // The process number keeps apart the tests that CTest runs side by side.
   std::string name = "viruzedi_t" + std::to_string(getpid()) + "_" + std::to_string(++count);
-  Connection connection = Connect(TestServerUri());
+  const std::string server = TestServerUri();
+  Connection connection = Connect(server);
   if (!Run(connection.get(), "CREATE DATABASE " + name)) return "";
-  made.Add(name);
-  return WithDatabase(TestServerUri(), name);
+  made.Add(server, name);
+  return WithDatabase(server, name);
 }
 
 std::string StartedServerUri() {
@@ -180,7 +186,10 @@ std::string TestServerUri() {
   return uri;
 }
 
-const EngineUnderTest kPostgresqlEngine{"PostgreSQL", NewServerDatabase};
+const EngineUnderTest kPostgresqlEngine{
+    "PostgreSQL", NewServerDatabase,
+    "SELECT lower(table_name) FROM information_schema.tables "
+    "WHERE table_schema = 'public' ORDER BY 1"};
 
 std::unique_ptr<RawConnection> OpenServerConnection(const std::string& uri) {
   return std::make_unique<ServerConnection>(uri);

@@ -3,6 +3,7 @@
 namespace viruzedi::testing {
 
 const EngineUnderTest kSqliteEngine{
-    "SQLite", [](const TemporaryFolder& folder) { return folder / "magazzino.db"; }};
+    "SQLite", [](const TemporaryFolder& folder) { return folder / "magazzino.db"; },
+    "SELECT lower(name) FROM sqlite_master WHERE type = 'table' ORDER BY 1"};
 
 }  // namespace viruzedi::testing

@@ -4,7 +4,10 @@
 // tell the engines apart by the database's name as the component does.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <vector>
 
 #include "tests/support/TestPlatform.h"
 
@@ -17,6 +20,8 @@ struct EngineUnderTest {
   // has not made yet: an SQLite file in `folder` that does not exist yet, or
   // an empty database on the test server, dropped when the program ends.
   std::string (*NewDatabase)(const TemporaryFolder& folder);
+  // The names of the database's tables in small letters, sorted, as a query.
+  const char* tableNames;
 };
 
 extern const EngineUnderTest kSqliteEngine;
@@ -28,6 +33,9 @@ extern const EngineUnderTest kPostgresqlEngine;
 // program starts there with pg-test-server and leaves running.
 std::string TestServerUri();
 
+// Every engine that the shared tests run on.
+const std::vector<const EngineUnderTest*>& EnginesUnderTest();
+
 // For INSTANTIATE_TEST_SUITE_P: the engine's name as the suffix.
 struct EngineName {
   template <typename Info>
@@ -36,4 +44,17 @@ struct EngineName {
   }
 };
 
+// A test suite on one engine, its parameter.
+using EngineTest = ::testing::TestWithParam<const EngineUnderTest*>;
+
 }  // namespace viruzedi::testing
+
+// Runs a suite of EngineTest on every engine, or on SQLite alone for what is
+// the file's own (its permissions, its journal, the file behind the name).
+#define INSTANTIATE_FOR_EVERY_ENGINE(suite)                                       \
+  INSTANTIATE_TEST_SUITE_P(Engines, suite,                                        \
+                           ::testing::ValuesIn(::viruzedi::testing::EnginesUnderTest()), \
+                           ::viruzedi::testing::EngineName())
+#define INSTANTIATE_FOR_SQLITE(suite)                                                   \
+  INSTANTIATE_TEST_SUITE_P(File, suite, ::testing::Values(&::viruzedi::testing::kSqliteEngine), \
+                           ::viruzedi::testing::EngineName())

@@ -1,0 +1,10 @@
+#include "tests/database/support/EngineUnderTest.h"
+
+namespace viruzedi::testing {
+
+const std::vector<const EngineUnderTest*>& EnginesUnderTest() {
+  static const std::vector<const EngineUnderTest*> engines{&kSqliteEngine};
+  return engines;
+}
+
+}  // namespace viruzedi::testing
