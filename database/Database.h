@@ -33,7 +33,12 @@
 // a column named twice), 3464 value of the wrong type, 3265 unknown field of
 // a record set, 3421 value a field cannot take, 3020 Update without AddNew,
 // 3420 use of a closed database or record set, 3043 disk error, 3000 any
-// other failure of the engine (with its own message).
+// other failure of the engine (with its own message). A database server
+// adds: 3151 cannot connect (with the client library's reason), 3146 the
+// connection was lost (what was committed before stays), 3163 a text longer
+// than its column takes, 3349 a number outside its column's range; there
+// 3045 is a lock held by another session past the busy timeout or a
+// deadlock, 3051 a role that may not insert, 3043 the server's disk full.
 #pragma once
 
 #include <chrono>
