@@ -49,11 +49,18 @@ std::string Reason(const char* message, const std::string& uri) {
     }
     PQconninfoFree(options);
   }
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
-  for (char& c : reason) {
-    if (c == '\n') c = ' ';
+  // One line: libpq's line ends and indents become single spaces.
+  std::string line;
+  for (char c : reason) {
+    bool blank = c == '\n' || c == '\t' || c == ' ';
+    if (!blank) {
+      line += c;
+    } else if (!line.empty() && line.back() != ' ') {
+      line += ' ';
+    }
   }
-  return reason;
+  if (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
 }
 
 // A value as a text parameter in the form the server reads back exactly:
