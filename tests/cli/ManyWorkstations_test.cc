@@ -1,0 +1,178 @@
+// Whole viruzedi processes on a PostgreSQL database, as the workstations
+// that share one server run them: the commands against a URI, the failures
+// to connect (with the password never shown), and several processes
+// writing at once.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "platform/ChildProcess.h"
+#include "tests/database/support/EngineUnderTest.h"
+#include "tests/database/support/RawDatabase.h"
+#include "tests/support/Commands.h"
+#include "tests/support/TestPlatform.h"
+
+namespace viruzedi::testing {
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Terminal lines of stock movements <prefix>0 ... <prefix><count-1>, the
+// code's number in IdLotto too.
+std::string Movements(const std::string& prefix, int count) {
+  std::string bytes;
+  for (int i = 0; i < count; ++i) {
+    bytes += prefix + std::to_string(i) + "$" + std::to_string(i) + ";1;20261206;1\r\n";
+  }
+  return bytes;
+}
+
+// The rows those lines store, as QueryRows shows "codart|idlotto".
+std::vector<std::string> MovementRows(const std::string& prefix, int count) {
+  std::vector<std::string> rows;
+  for (int i = 0; i < count; ++i) rows.push_back(prefix + std::to_string(i) + "|" + std::to_string(i));
+  return rows;
+}
+
+class ServerDatabaseTest : public ::testing::Test {
+ protected:
+  // `viruzedi scarica4` from the terminal folder `terminal` into `letture`.
+  std::unique_ptr<ChildProcess> StartScarica4(const std::string& letture,
+                                              const std::string& terminal,
+                                              const std::string& uri) const {
+    return ChildProcess::Start(
+        {"/bin/sh", "-c",
+         "exec " + ShellQuoted(BinFolder() + "viruzedi") + " --letture " + ShellQuoted(letture) +
+             " --terminale " + ShellQuoted("dir:" + terminal) + " scarica4 --db " +
+             ShellQuoted(uri) + " 2>&1"},
+        true);
+  }
+
+  // Every movement row of the database, sorted here rather than by the
+  // server's collation.
+  static std::vector<std::string> MovementsStored(const std::string& uri) {
+    std::vector<std::string> rows = QueryRows(uri, "SELECT codart, idlotto FROM viruzedi");
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  }
+
+  TemporaryFolder temporary;
+  std::string database = kPostgresqlEngine.NewDatabase(temporary);
+};
+
+TEST_F(ServerDatabaseTest, InitDbMostraAndADownloadWorkOnAUri) {
+  ASSERT_FALSE(database.empty());
+  CommandOutcome made = RunViruzedi("init-db " + ShellQuoted(database));
+  EXPECT_EQ(made.status, 0) << made.output;
+  EXPECT_EQ(QueryRows(database, kPostgresqlEngine.tableNames),
+            (std::vector<std::string>{"viruzedi", "viruzedi_rimesseof"}));
+  CommandOutcome again = RunViruzedi("init-db " + ShellQuoted(database));
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.output.find("errore 58"), std::string::npos) << again.output;
+
+  const std::string terminal = temporary / "terminale";
+  const std::string letture = temporary / "_Letture";
+  std::filesystem::create_directory(terminal);
+  WriteFile(terminal + "/1.txt", "A1$1;2;20261206;3\r\nB2$4;5,5;20261207;6\r\n");
+  CommandOutcome download = Finish(*StartScarica4(letture, terminal, database));
+  EXPECT_EQ(download.status, 0) << download.output;
+  std::vector<std::string> stored = QueryRows(
+      database, "SELECT codart, idlotto, \"quantità\", data, rep FROM viruzedi ORDER BY idlotto");
+  EXPECT_EQ(stored, (std::vector<std::string>{"A1|1|2|2026-12-06|3", "B2|4|5.5|2026-12-07|6"}));
+  EXPECT_TRUE(FolderNames(terminal).empty());
+  const std::vector<std::string> archived = FolderNames(letture);
+  ASSERT_EQ(archived.size(), 1u);
+  EXPECT_TRUE(EndsWith(archived[0], ".TMP")) << archived[0];
+
+  CommandOutcome shown = RunViruzedi("mostra --db " + ShellQuoted(database));
+  EXPECT_EQ(shown.status, 0) << shown.output;
+  EXPECT_NE(shown.output.find("viruzedi: 2 rows"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("viruzedi_rimesseof: 0 rows"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("2026-12-07"), std::string::npos) << shown.output;
+}
+
+// The socket folder (host=) of a URI of the test server.
+std::string SocketFolderOf(const std::string& uri) {
+  size_t at = uri.find("host=");
+  if (at == std::string::npos) return "";
+  size_t end = uri.find('&', at);
+  return uri.substr(at + 5, end == std::string::npos ? std::string::npos : end - at - 5);
+}
+
+TEST_F(ServerDatabaseTest, AServerThatCannotBeReachedIs3151AndThePasswordIsNeverShown) {
+  const std::string socketFolder = SocketFolderOf(TestServerUri());
+  ASSERT_FALSE(socketFolder.empty()) << TestServerUri();
+  TemporaryFolder silent;  // a socket folder where no server listens
+  const std::string secret = "WRONGSECRET";
+  // The server trusts its local connections, so a missing database stands
+  // for a refused login: both end before any session, with libpq's reason.
+  const std::vector<std::string> unreachable{
+      "postgresql:///postgres?host=" + silent.path() + "&user=postgres",
+      "postgresql://postgres:" + secret + "@/no_such_database?host=" + socketFolder,
+      "postgresql:///no_such_database?host=" + socketFolder + "&user=postgres&password=" + secret,
+  };
+  for (const std::string& uri : unreachable) {
+    SCOPED_TRACE(uri);
+    CommandOutcome shown = RunViruzedi("mostra --db " + ShellQuoted(uri));
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_NE(shown.output.find("errore 3151"), std::string::npos) << shown.output;
+    EXPECT_EQ(shown.output.find(secret), std::string::npos) << shown.output;
+
+    CommandOutcome made = RunViruzedi("init-db " + ShellQuoted(uri));
+    EXPECT_EQ(made.status, 1);
+    EXPECT_NE(made.output.find("errore 3151"), std::string::npos) << made.output;
+    EXPECT_EQ(made.output.find(secret), std::string::npos) << made.output;
+
+    // A download's box, too.
+    TemporaryFolder workstation;
+    std::filesystem::create_directory(workstation / "terminale");
+    WriteFile(workstation / "terminale/1.txt", "A1$1;2;20261206;3\r\n");
+    CommandOutcome download =
+        Finish(*StartScarica4(workstation / "_Letture", workstation / "terminale", uri));
+    EXPECT_EQ(download.status, 1);
+    EXPECT_NE(download.output.find("[3151] "), std::string::npos) << download.output;
+    EXPECT_EQ(download.output.find(secret), std::string::npos) << download.output;
+    if (uri.find(secret) != std::string::npos && uri.find('@') != std::string::npos) {
+      EXPECT_NE(download.output.find("postgres:***@"), std::string::npos) << download.output;
+    }
+  }
+}
+
+TEST_F(ServerDatabaseTest, FourWorkstationsDownloadingAtOnceStoreEveryRowOnce) {
+  ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
+  constexpr int kWorkstations = 4;
+  constexpr int kLines = 1000;
+  std::vector<std::string> expected;
+  std::vector<std::unique_ptr<TemporaryFolder>> workstations;
+  for (int w = 0; w < kWorkstations; ++w) {
+    auto& folder = workstations.emplace_back(std::make_unique<TemporaryFolder>());
+    std::filesystem::create_directory(*folder / "terminale");
+    const std::string prefix = "W" + std::to_string(w) + "_";
+    WriteFile(*folder / "terminale/1.txt", Movements(prefix, kLines));
+    for (const std::string& row : MovementRows(prefix, kLines)) expected.push_back(row);
+  }
+  std::sort(expected.begin(), expected.end());
+
+  std::vector<std::unique_ptr<ChildProcess>> running;
+  for (auto& folder : workstations) {
+    running.push_back(StartScarica4(*folder / "_Letture", *folder / "terminale", database));
+  }
+  for (auto& child : running) {
+    CommandOutcome outcome = Finish(*child);
+    EXPECT_EQ(outcome.status, 0) << outcome.output;
+  }
+  EXPECT_EQ(MovementsStored(database), expected);
+  for (auto& folder : workstations) {
+    EXPECT_TRUE(FolderNames(*folder / "terminale").empty());
+    const std::vector<std::string> archived = FolderNames(*folder / "_Letture");
+    ASSERT_EQ(archived.size(), 1u);
+    EXPECT_TRUE(EndsWith(archived[0], ".TMP")) << archived[0];
+  }
+}
+
+}  // namespace
+}  // namespace viruzedi::testing
