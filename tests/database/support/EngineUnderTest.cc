@@ -3,7 +3,7 @@
 namespace viruzedi::testing {
 
 const std::vector<const EngineUnderTest*>& EnginesUnderTest() {
-  static const std::vector<const EngineUnderTest*> engines{&kSqliteEngine};
+  static const std::vector<const EngineUnderTest*> engines{&kSqliteEngine, &kPostgresqlEngine};
   return engines;
 }
 
