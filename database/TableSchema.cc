@@ -13,10 +13,13 @@ std::optional<size_t> TableSchema::FindColumn(const std::string& name) const {
     if (columns[i].name == name) return i;
   }
   std::string folded = FoldName(name);
+  std::optional<size_t> found;
   for (size_t i = 0; i < columns.size(); ++i) {
-    if (FoldName(columns[i].name) == folded) return i;
+    if (FoldName(columns[i].name) != folded) continue;
+    if (found) return std::nullopt;
+    found = i;
   }
-  return std::nullopt;
+  return found;
 }
 
 BoundRow BindRow(const TableSchema& table, const Row& row) {

@@ -28,8 +28,9 @@ struct ColumnSchema {
 struct TableSchema {
   std::string name;  // as declared
   std::vector<ColumnSchema> columns;
-  // Index of the column named so without regard to case (an exact match
-  // first, for names that differ only in case outside the folded letters).
+  // Index of the column named so: an exact match first, else the only one
+  // that matches without regard to case (a server keeps names that differ
+  // only in case apart; when two such columns both match, neither is meant).
   std::optional<size_t> FindColumn(const std::string& name) const;
 };
 

@@ -94,6 +94,13 @@ TEST_F(PgEngineTest, NamesMatchAsTheServerSpellsThemExactFirstThenTheOnlyOneInAn
   db->Execute("Insert Into Letture (Codice) Select 'c'");
   EXPECT_EQ(raw_->Rows("SELECT \"Codice\", codice2 FROM \"Letture\" ORDER BY 1"),
             (std::vector<std::string>{"'a', 'b'", "'c', NULL"}));
+  // Columns likewise: two that differ only in case, neither named exactly.
+  ASSERT_TRUE(raw_->Exec("ALTER TABLE \"Letture\" ADD COLUMN \"CODICE2\" text"));
+  db.reset();
+  db = Open();
+  db->Execute("Insert Into letture (codice2, CODICE2) Select 'd', 'e'");
+  EXPECT_EQ(ErrorOf([&] { db->Execute("Insert Into letture (Codice2) Select 'f'"); }),
+            kDbUnknownColumn);
   db->Execute("Insert Into PARI (n) Select 1");
   db->Execute("Insert Into pari (n) Select 2");
   EXPECT_EQ(raw_->Value("SELECT n FROM \"PARI\""), "1");
