@@ -165,8 +165,11 @@ void PgConnection::Fail(const PGresult* result) const {
       Reason(result != nullptr ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr, "");
   if (message.empty()) message = Reason(PQerrorMessage(connection_), "");
   const std::string quoted = "'" + shownUri_ + "'";
-  if (Broken() || code.rfind("08", 0) == 0 || code == "57P01" || code == "57P02" ||
-      code == "57P03") {
+  // The server gives every error it sends a SQLSTATE: a failure without one
+  // is libpq's own, which found the socket closed before it marked the
+  // connection as gone (a server stopped at that moment).
+  if (Broken() || code.empty() || code.rfind("08", 0) == 0 || code == "57P01" ||
+      code == "57P02" || code == "57P03") {
     RaiseDatabaseError(kDbConnectionLost, quoted + " (" + message + ")");
   }
   if (code == "40P01" || code == "40001" || code == "55P03") {
