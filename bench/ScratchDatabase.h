@@ -1,7 +1,11 @@
-// A new target database in a folder of its own, removed at the end: what
-// the benchmarks write into.
+// The target database the benchmarks write into: by default a new SQLite
+// file in a folder of its own, removed at the end; with VIRUZEDI_BENCH_DB
+// set, that database (any value --db takes, a postgresql:// URI too),
+// which whoever set it has made with init-db and clears afterwards, so that
+// the same programs time every engine.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -14,6 +18,10 @@ namespace viruzedi {
 class ScratchDatabase {
  public:
   ScratchDatabase() {
+    if (const char* given = std::getenv("VIRUZEDI_BENCH_DB"); given && *given) {
+      path_ = given;
+      return;
+    }
     std::random_device random;
     folder_ = std::filesystem::temp_directory_path() /
               ("viruzedi-bench-" + std::to_string(random()) + std::to_string(random()));
@@ -22,6 +30,7 @@ class ScratchDatabase {
     DBEngine::CreateTargetDatabase(path_);
   }
   ~ScratchDatabase() {
+    if (folder_.empty()) return;
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }

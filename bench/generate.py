@@ -11,6 +11,7 @@ and the reference's SQL describe exactly the same rows:
 Also a command line, to look at the files:
   generate.py stock-movements N FILE    terminal file of Scarica4 (CR LF)
   generate.py reference-sql N FILE      the same rows as sqlite3 INSERTs
+  generate.py reference-pg-sql N FILE   the same rows as psql INSERTs
   generate.py pen-reads N FILE          reads of the pen simulator
   generate.py infrared-records N FILE   records of the infrared simulator
 """
@@ -38,6 +39,15 @@ def reference_insert(i):
     code, lot, units, day, rep = _row(i)
     return ("INSERT INTO Viruzedi (Codart,IdLotto,Quantità,Data,Rep) "
             "VALUES ('%s',%d,%d.5,'2026-12-%02d',%d);" % (code, lot, units, day, rep))
+
+
+def reference_pg_insert(i):
+    """The row of stock_movement_line(i) as the PostgreSQL engine stores it,
+    in the server's dialect: names as the server folds them, dates as date
+    literals."""
+    code, lot, units, day, rep = _row(i)
+    return ('INSERT INTO viruzedi (codart,idlotto,"quantità",data,rep) '
+            "VALUES ('%s',%d,%d.5,DATE '2026-12-%02d',%d);" % (code, lot, units, day, rep))
 
 
 def pen_read(i):
@@ -73,6 +83,24 @@ def write_reference_sql(count, path, journal_mode="WAL", synchronous="NORMAL",
             out.write("COMMIT;\n")
 
 
+def write_stock_movement_range(first, count, path):
+    """Lines first .. first+count-1 of the stock-movement file: one
+    workstation's share of a file several of them send at once."""
+    with open(path, "w", encoding="ascii", newline="") as out:
+        for i in range(first, first + count):
+            out.write(stock_movement_line(i) + "\r\n")
+
+
+def write_reference_pg_sql(count, path):
+    """The reference's script for psql: every row's INSERT inside one
+    transaction, as the component writes a file."""
+    with open(path, "w", encoding="utf-8", newline="\n") as out:
+        out.write("BEGIN;\n")
+        for i in range(count):
+            out.write(reference_pg_insert(i) + "\n")
+        out.write("COMMIT;\n")
+
+
 def write_lines(lines, path):
     with open(path, "w", encoding="ascii", newline="\n") as out:
         for line in lines:
@@ -91,6 +119,7 @@ def main(argv):
     writers = {
         "stock-movements": write_stock_movements,
         "reference-sql": write_reference_sql,
+        "reference-pg-sql": write_reference_pg_sql,
         "pen-reads": lambda n, path: write_lines((pen_read(i) for i in range(n)), path),
         "infrared-records": lambda n, path: write_lines((infrared_record(i) for i in range(n)), path),
     }

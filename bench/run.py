@@ -17,6 +17,16 @@ row: figure, reference, component, ratio, target, met or not.
   5  Scarica1 through libZiRav.so and the infrared simulator, 5,000 records:
      records per second, and the share of a record's work that goes to
      opening the database (bench_infrared_record).
+  6  Scarica4 of those 100,000 lines into a PostgreSQL database, against psql
+     running the same rows as INSERTs inside one transaction over one
+     connection to the same server.
+  7  Four workstations: four Scarica4 of 25,000 lines each into one database
+     at once, against one of 100,000: rows per second, PostgreSQL (with a
+     target) and SQLite (the figure only).
+  8  Figure 5 into PostgreSQL: records per second of Scarica1, and the open's
+     share from bench_infrared_record given the database (VIRUZEDI_BENCH_DB).
+Figures 6 to 8 share one throw-away server (tests/database/postgresql/
+pg-test-server), started for the first of them and stopped at the end.
 
 Usage: run.py [--bin DIR] [--repeats N] [--figures 1,2,...] [--keep] [--json FILE]
               [--strict]
@@ -143,6 +153,7 @@ class Bench:
         self.repeats = repeats
         self.rows = []
         self.notes = []
+        self.pg = None  # the server of figures 6 to 8, started for the first of them
 
     def tool(self, name):
         return os.path.join(self.bin, name)
@@ -359,25 +370,172 @@ class Bench:
         rest = times["BM_ImportRecordSplit"]["rest_us"]
         self.row("5 open share of a record (us)", "us", opening + rest, opening, "< 0.5",
                  lambda r: r < 0.5)
-        self.note("per record: open %.1f us, reading and executing %.1f us; the import as a "
+        self.note("per record: open %.1f us, reading, keeping and storing %.1f us; the import as a "
                   "whole %.1f us, an open alone %.1f us"
                   % (opening, rest, times["BM_ImportRecord"]["real_time"],
                      times["BM_OpenDatabase"]["real_time"]))
 
-    def google_benchmark(self, program):
+    # -- figures 6 to 8: PostgreSQL ------------------------------------------
+
+    def pg_database(self, name):
+        """A new database `name` on the bench's server, made by init-db;
+        returns its URI."""
+        for statement in ("DROP DATABASE IF EXISTS %s WITH (FORCE)" % name,
+                          "CREATE DATABASE %s" % name):
+            subprocess.run(["psql", "-X", "-q", "-v", "ON_ERROR_STOP=1", self.pg.uri, "-c",
+                            statement], check=True, stdout=subprocess.DEVNULL,
+                           env=dict(os.environ, PGOPTIONS="-c client_min_messages=warning"))
+        uri = self.pg.uri.replace("///postgres?", "///%s?" % name, 1)
+        subprocess.run([self.tool("viruzedi"), "init-db", uri], check=True)
+        return uri
+
+    def scarica4_into(self, lines_file, database, case_name):
+        """The argv of one Scarica4 of a copy of lines_file into `database`,
+        from a terminal folder of its own."""
+        case = self.fresh_folder(case_name)
+        terminal = os.path.join(case, "terminale")
+        os.makedirs(terminal)
+        shutil.copyfile(lines_file, os.path.join(terminal, "1.txt"))
+        return [self.tool("viruzedi"), "--letture", os.path.join(case, "_Letture"),
+                "--terminale", "dir:" + terminal, "scarica4", "--db", database]
+
+    def figure_pg_import(self):
+        count = 100_000
+        print("6  import of %d lines into PostgreSQL, component and psql in turn" % count,
+              flush=True)
+        lines_file = os.path.join(self.work, "movimenti-%d.txt" % count)
+        sql_file = os.path.join(self.work, "riferimento-pg-%d.sql" % count)
+        generate.write_stock_movements(count, lines_file)
+        generate.write_reference_pg_sql(count, sql_file)
+        component, reference = [], []
+        for repeat in range(self.repeats):
+            order = [0, 1] if repeat % 2 == 0 else [1, 0]
+            for which in order:
+                if which == 0:
+                    database = self.pg_database("bench_import")
+                    component.append(run_measured(self.scarica4_into(lines_file, database,
+                                                                     "scarica4-pg")))
+                else:
+                    database = self.pg_database("bench_reference")
+                    reference.append(run_measured(["psql", "-X", "-q", "-v", "ON_ERROR_STOP=1",
+                                                   "-f", sql_file, database]))
+                check_pg_rows(database, count)
+            print("   run %d: component %.2f s, psql %.2f s"
+                  % (repeat + 1, component[-1].wall, reference[-1].wall), flush=True)
+        comp = statistics.median(u.wall for u in component)
+        ref = statistics.median(u.wall for u in reference)
+        self.row("6 PostgreSQL import 100k lines (s)", "s", ref, comp, "<= 1.0", lambda r: r <= 1.0)
+        self.note("lines/s: component %.0f, psql %.0f; CPU s of the client: component %.2f, "
+                  "psql %.2f" % (count / comp, count / ref,
+                                 statistics.median(u.cpu for u in component),
+                                 statistics.median(u.cpu for u in reference)))
+
+    def four_workstations(self, engine, new_database, check):
+        """Medians of wall time: one process importing 100,000 lines, and
+        four importing 25,000 each into one database at once."""
+        count, share = 100_000, 25_000
+        whole = os.path.join(self.work, "movimenti-%d.txt" % count)
+        generate.write_stock_movements(count, whole)
+        parts = []
+        for n in range(4):
+            parts.append(os.path.join(self.work, "movimenti-parte-%d.txt" % n))
+            generate.write_stock_movement_range(n * share, share, parts[-1])
+        one, four = [], []
+        for _ in range(self.repeats):
+            database = new_database()
+            one.append(run_measured(self.scarica4_into(whole, database, "uno")).wall)
+            check(database, count)
+            database = new_database()
+            argvs = [self.scarica4_into(part, database, "posto-%d" % n)
+                     for n, part in enumerate(parts)]
+            start = time.perf_counter()
+            children = [subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                        for argv in argvs]
+            errors = [child.communicate()[1].decode(errors="replace") for child in children]
+            four.append(time.perf_counter() - start)
+            for child, error in zip(children, errors):
+                if child.returncode != 0:
+                    raise Failure("%s: one of four imports at once ended with %d: %s"
+                                  % (engine, child.returncode, error.strip()))
+            check(database, count)
+        one_wall, four_wall = statistics.median(one), statistics.median(four)
+        self.note("%s: one process %.2f s, four at once %.2f s (rows/s %.0f and %.0f)"
+                  % (engine, one_wall, four_wall, count / one_wall, count / four_wall))
+        return count / one_wall, count / four_wall
+
+    def figure_workstations(self):
+        print("7  four workstations: 4 x 25,000 lines at once against 1 x 100,000", flush=True)
+        one, four = self.four_workstations("PostgreSQL", lambda: self.pg_database("bench_posti"),
+                                           check_pg_rows)
+        self.row("7 PostgreSQL 4 at once/1 (rows/s)", "1/s", one, four, ">= 1.3",
+                 lambda r: r >= 1.3)
+        sqlite_case = self.fresh_folder("posti-sqlite")
+        one, four = self.four_workstations(
+            "SQLite", lambda: self.new_database(os.path.join(sqlite_case, "magazzino.db")),
+            check_rows_any_order)
+        self.row("7 SQLite 4 at once/1 (rows/s)", "1/s", one, four, None, None)
+
+    def figure_pg_infrared(self):
+        count = 5_000
+        print("8  infrared download of %d records into PostgreSQL, and the open's share"
+              % count, flush=True)
+        records = [generate.infrared_record(i) for i in range(count)]
+        records_file = os.path.join(self.work, "record-pg.txt")
+        generate.write_lines(records, records_file)
+        runs = []
+        for _ in range(self.repeats):
+            database = self.pg_database("bench_infrarossi")
+            reader = Simulator([self.tool("infrared-simulator"), "--records-file", records_file])
+            try:
+                usage = run_measured([self.tool("viruzedi"), "--com", "2=" + reader.device,
+                                      "scarica1", "--db", database, "--porta", "2"])
+                erased = reader.read_line(2.0)
+            finally:
+                reader.stop()
+            if erased != "erased %d" % count:
+                raise Failure("the infrared download into PostgreSQL did not end well: %r"
+                              % erased)
+            check_pg_count(database, count)
+            runs.append(usage)
+        wall = statistics.median(u.wall for u in runs)
+        wire = statistics.mean(len("SEGUE %d" % i) + 1 + len(r) + 1
+                               for i, r in enumerate(records)) * BITS_PER_BYTE / BAUD
+        # The bound is on the rate itself, whatever the wire would carry.
+        self.row("8 PostgreSQL infrared records/s", "1/s", 1 / wire, count / wall,
+                 ">= 1000/s", lambda r: r / wire >= 1000)
+        self.note("PostgreSQL: records/s %.0f over the whole call (%.2f s, of which 1 s of fixed "
+                  "pauses); %.3f ms per record without the pauses; CPU %.2f s"
+                  % (count / wall, wall, (wall - 1.0) / count * 1e3,
+                     statistics.median(u.cpu for u in runs)))
+
+        database = self.pg_database("bench_record")
+        times = self.google_benchmark("bench_infrared_record", {"VIRUZEDI_BENCH_DB": database})
+        opening = times["BM_ImportRecordSplit"]["open_us"]
+        rest = times["BM_ImportRecordSplit"]["rest_us"]
+        self.row("8 PostgreSQL open share (us)", "us", opening + rest, opening, "<= 0.5",
+                 lambda r: r <= 0.5)
+        self.note("PostgreSQL per record: open %.1f us, the rest %.1f us; the import as a whole "
+                  "%.1f us, an open alone %.1f us"
+                  % (opening, rest, times["BM_ImportRecord"]["real_time"],
+                     times["BM_OpenDatabase"]["real_time"]))
+
+    def google_benchmark(self, program, environment=None):
         """Per benchmark of a program, the medians of its repetitions: real
         time in microseconds and each of its counters."""
         out = os.path.join(self.work, program + ".json")
         subprocess.run([self.tool(program), "--benchmark_repetitions=%d" % self.repeats,
                         "--benchmark_min_time=0.3", "--benchmark_report_aggregates_only=true",
                         "--benchmark_out_format=json", "--benchmark_out=" + out],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       env=dict(os.environ, **(environment or {})))
         with open(out) as f:
             report = json.load(f)
         scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
         medians = {}
         for entry in report["benchmarks"]:
-            if entry.get("aggregate_name") != "median":
+            # One repetition has no aggregates: its one run is the median.
+            wanted = ("median", "aggregate") if self.repeats > 1 else (None, "iteration")
+            if (entry.get("aggregate_name"), entry.get("run_type")) != wanted:
                 continue
             figures = {key: value for key, value in entry.items()
                        if key.endswith("_us") and isinstance(value, (int, float))}
@@ -429,6 +587,66 @@ def check_rows(database, count):
                 raise Failure("%s holds %r where %r was written" % (database, got, want))
 
 
+def check_rows_any_order(database, count):
+    """The rows of a generated import that several processes wrote at once:
+    every one of them exactly once, in whatever order they came."""
+    check_count(database, count)
+    with contextlib.closing(sqlite3.connect("file:%s?mode=ro" % database, uri=True)) as db:
+        stored = db.execute("SELECT Codart, IdLotto, Quantità, Data, Rep FROM Viruzedi "
+                            "ORDER BY IdLotto")
+        for got, want in zip(stored, generate.expected_rows(count)):
+            if got != want:
+                raise Failure("%s holds %r where %r was written" % (database, got, want))
+
+
+def pg_query(uri, query):
+    result = subprocess.run(["psql", "-X", "-A", "-t", "-v", "ON_ERROR_STOP=1", uri, "-c", query],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        raise Failure("psql: %s" % result.stderr.decode(errors="replace").strip())
+    return result.stdout.decode()
+
+
+def check_pg_count(uri, count):
+    stored = int(pg_query(uri, "SELECT count(*) FROM viruzedi").strip())
+    if stored != count:
+        raise Failure("%s holds %d rows, not %d" % (uri, stored, count))
+
+
+def check_pg_rows(uri, count):
+    """Every column of every row of a generated import on the server (each
+    lot once, so the lot orders them)."""
+    check_pg_count(uri, count)
+    stored = pg_query(uri, 'SELECT codart, idlotto, "quantità", data, rep FROM viruzedi '
+                           "ORDER BY idlotto").splitlines()
+    for got, (code, lot, quantity, day, rep) in zip(stored, generate.expected_rows(count)):
+        want = "%s|%d|%r|%s|%d" % (code, lot, quantity, day, rep)
+        if got != want:
+            raise Failure("%s holds %r where %r was written" % (uri, got, want))
+
+
+class PgServer:
+    """A throw-away server for the PostgreSQL figures, in a folder of its own
+    (outside the work folder: as root the server runs as another user, who
+    must reach its folder), stopped and removed at the end."""
+
+    def __init__(self, script):
+        self.script = script
+        self.folder = tempfile.mkdtemp(prefix="viruzedi-bench-pg-")
+        result = subprocess.run([script, "start", self.folder], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        if result.returncode != 0:
+            self.stop()
+            raise Failure("the PostgreSQL server did not start: %s"
+                          % result.stderr.decode(errors="replace").strip())
+        self.uri = result.stdout.decode().strip().splitlines()[-1]
+
+    def stop(self):
+        subprocess.run([self.script, "stop", self.folder], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
@@ -436,14 +654,18 @@ def main():
                                                         os.path.join(here, "..", "build", "bin")),
                         help="folder of viruzedi, the simulators and bench_infrared_record")
     parser.add_argument("--repeats", type=int, default=5, help="runs per measurement (median)")
-    parser.add_argument("--figures", default="1,2,3,4,5", help="which figures, e.g. 1,3")
+    parser.add_argument("--figures", default="1,2,3,4,5,6,7,8", help="which figures, e.g. 1,3")
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
     parser.add_argument("--json", help="also write the rows to this file")
     parser.add_argument("--strict", action="store_true",
                         help="exit with status 1 when a figure misses its target")
     args = parser.parse_args()
 
-    missing = [t for t in ("sqlite3", GNU_TIME) if shutil.which(t) is None]
+    chosen = [figure.strip() for figure in args.figures.split(",")]
+    pg_script = os.path.join(here, "..", "tests", "database", "postgresql", "pg-test-server")
+    with_pg = any(figure in ("6", "7", "8") for figure in chosen)
+    missing = [t for t in ("sqlite3", GNU_TIME) + (("psql",) if with_pg else ())
+               if shutil.which(t) is None]
     missing += [p for p in ("viruzedi", "pen-simulator", "infrared-simulator", "libZiRav.so",
                             "bench_infrared_record")
                 if not os.path.exists(os.path.join(args.bin, p))]
@@ -453,14 +675,20 @@ def main():
     work = tempfile.mkdtemp(prefix="viruzedi-bench-")
     bench = Bench(os.path.abspath(args.bin), work, args.repeats)
     figures = {"1": bench.figure_import, "2": bench.figure_memory, "3": bench.figure_pen,
-               "4": bench.figure_waiting, "5": bench.figure_infrared}
+               "4": bench.figure_waiting, "5": bench.figure_infrared,
+               "6": bench.figure_pg_import, "7": bench.figure_workstations,
+               "8": bench.figure_pg_infrared}
     started = time.monotonic()
     try:
-        for figure in args.figures.split(","):
-            figures[figure.strip()]()
+        for figure in chosen:
+            if figure in ("6", "7", "8") and bench.pg is None:
+                bench.pg = PgServer(pg_script)
+            figures[figure]()
     except Failure as failure:
         sys.exit("bench/run.py: %s" % failure)
     finally:
+        if bench.pg is not None:
+            bench.pg.stop()
         if args.keep:
             print("work folder: " + work)
         else:
