@@ -41,6 +41,7 @@ import json
 import os
 import select
 import shutil
+import signal
 import sqlite3
 import statistics
 import subprocess
@@ -679,6 +680,9 @@ def main():
                "6": bench.figure_pg_import, "7": bench.figure_workstations,
                "8": bench.figure_pg_infrared}
     started = time.monotonic()
+    # Ended from outside, the run still stops its server and removes its
+    # folders on the way out.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit("bench/run.py: ended by a signal"))
     try:
         for figure in chosen:
             if figure in ("6", "7", "8") and bench.pg is None:
