@@ -82,6 +82,9 @@ void PgEngine::CreateTargetDatabase(const std::string& name) {
       PgConnection::Connect(name, std::chrono::milliseconds(5000));
   connection->Begin();
   try {
+    // Two init-db at once would both find no table and the second fail in
+    // the catalog; one at a time, the second finds the first's tables: 58.
+    connection->Exec("SELECT pg_advisory_xact_lock(hashtext('viruzedi init-db'))");
     for (const char* table : {"viruzedi", "viruzedi_rimesseof"}) {
       if (connection->HasTable(table)) RaiseError(kFileAlreadyExists, connection->ShownUri());
     }

@@ -64,6 +64,29 @@ class ServerDatabaseTest : public ::testing::Test {
   std::string database = kPostgresqlEngine.NewDatabase(temporary);
 };
 
+// Two workstations set up at the same moment: one makes the tables, the
+// other finds them (58), rounds after rounds.
+TEST_F(ServerDatabaseTest, TwoInitDbAtOnceMakeTheTablesOnceAndTheOtherIs58) {
+  for (int round = 0; round < 5; ++round) {
+    const std::string uri = kPostgresqlEngine.NewDatabase(temporary);
+    auto start = [&] {
+      return ChildProcess::Start({"/bin/sh", "-c",
+                                  "exec " + ShellQuoted(BinFolder() + "viruzedi") + " init-db " +
+                                      ShellQuoted(uri) + " 2>&1"},
+                                 true);
+    };
+    auto first = start();
+    auto second = start();
+    CommandOutcome a = Finish(*first);
+    CommandOutcome b = Finish(*second);
+    EXPECT_EQ(a.status + b.status, 1) << a.output << b.output;
+    EXPECT_NE((a.status ? a.output : b.output).find("errore 58"), std::string::npos)
+        << a.output << b.output;
+    EXPECT_EQ(QueryRows(uri, kPostgresqlEngine.tableNames),
+              (std::vector<std::string>{"viruzedi", "viruzedi_rimesseof"}));
+  }
+}
+
 TEST_F(ServerDatabaseTest, InitDbMostraAndADownloadWorkOnAUri) {
   ASSERT_FALSE(database.empty());
   CommandOutcome made = RunViruzedi("init-db " + ShellQuoted(database));
