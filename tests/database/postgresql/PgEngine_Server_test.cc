@@ -178,6 +178,22 @@ TEST_F(PgEngineTest, ARefusedRowInsideATransactionDropsOnlyThatRow) {
   EXPECT_EQ(raw_->Value("SELECT count(*) FROM viruzedi"), "5");
 }
 
+// A workstation whose role may read the tables but not write them: 3051,
+// and nothing stored.
+TEST_F(PgEngineTest, ARoleThatMayNotInsertIs3051) {
+  std::string role = raw_->Value("SELECT 'lettore_' || current_database()");
+  role = role.substr(1, role.size() - 2);  // the literal's quotes
+  ASSERT_TRUE(raw_->Exec("CREATE ROLE " + role + " LOGIN"));
+  std::string uri = uri_;
+  std::string::size_type user = uri.find("user=postgres");
+  ASSERT_NE(user, std::string::npos) << uri;
+  uri.replace(user, 13, "user=" + role);
+  auto db = DBEngine::Instance().OpenDatabase(uri, settings_);
+  EXPECT_EQ(ErrorOf([&] { db->Execute("Insert Into Viruzedi (Codart) Select 'a'"); }),
+            kDbCannotOpen);
+  EXPECT_EQ(raw_->Value("SELECT count(*) FROM viruzedi"), "0");
+}
+
 TEST_F(PgEngineTest, ALockHeldPastTheBusyTimeoutIs3045) {
   auto db = Open(std::chrono::milliseconds(200));
   RawDatabase other(uri_);
