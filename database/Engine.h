@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,12 @@ class EngineSession {
   // for them. Never throws; closing twice is harmless.
   virtual void Close() noexcept = 0;
 };
+
+// Starts the listing of the table `name`: its schema, found by `lookup`, with
+// `listed` named after it and given its columns; or null, with `listed`
+// marked missing, when the lookup finds no such table (3078).
+const TableSchema* StartListing(const std::string& name, TableRows& listed,
+                                const std::function<const TableSchema&()>& lookup);
 
 // One engine: the databases of one kind of value. Thread-safe: one engine
 // serves every thread; each session it opens is for one thread at a time.

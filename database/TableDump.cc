@@ -5,9 +5,26 @@
 #include <vector>
 
 #include "database/Database.h"
+#include "base/AutomationError.h"
 #include "database/Engine.h"
 
 namespace viruzedi {
+
+const TableSchema* StartListing(const std::string& name, TableRows& listed,
+                                const std::function<const TableSchema&()>& lookup) {
+  const TableSchema* table = nullptr;
+  try {
+    table = &lookup();
+  } catch (const AutomationError& error) {
+    if (error.number != kDbTableNotFound) throw;
+    listed.name = name;
+    listed.missing = true;
+    return nullptr;
+  }
+  listed.name = table->name;
+  for (const ColumnSchema& column : table->columns) listed.columns.push_back(column.name);
+  return table;
+}
 namespace {
 
 constexpr size_t kMostRowsShown = 50;

@@ -32,17 +32,9 @@ std::string CellText(const PGresult* rows, int row, int column) {
 
 TableRows ListTable(PgConnection& connection, const std::string& name, size_t most) {
   TableRows listed;
-  const TableSchema* table = nullptr;
-  try {
-    table = &connection.Table(name);
-  } catch (const AutomationError& error) {
-    if (error.number != kDbTableNotFound) throw;
-    listed.name = name;
-    listed.missing = true;
-    return listed;
-  }
-  listed.name = table->name;
-  for (const ColumnSchema& column : table->columns) listed.columns.push_back(column.name);
+  const TableSchema* table =
+      StartListing(name, listed, [&]() -> const TableSchema& { return connection.Table(name); });
+  if (table == nullptr) return listed;
   // The name comes from the catalog, quoted and with its schema.
   const std::string& quoted = connection.QualifiedName(*table);
   PgResult count = connection.Query("SELECT count(*) FROM " + quoted);

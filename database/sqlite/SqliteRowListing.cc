@@ -35,23 +35,15 @@ std::string CellText(sqlite3_stmt* row, int column) {
 
 TableRows ListTable(SqliteConnection& connection, const std::string& name, size_t most) {
   TableRows listed;
-  const TableSchema* table = nullptr;
-  try {
-    table = &connection.Table(name);
-  } catch (const AutomationError& error) {
-    if (error.number != kDbTableNotFound) throw;
-    listed.name = name;
-    listed.missing = true;
-    return listed;
-  }
-  listed.name = table->name;
+  const TableSchema* table =
+      StartListing(name, listed, [&]() -> const TableSchema& { return connection.Table(name); });
+  if (table == nullptr) return listed;
   std::string quoted = QuoteIdentifier(table->name);
   SqliteStatement count = Prepare(connection, "SELECT count(*) FROM " + quoted);
   int result = sqlite3_step(count.get());
   if (result != SQLITE_ROW) connection.Fail(result);
   listed.count = sqlite3_column_int64(count.get(), 0);
 
-  for (const ColumnSchema& column : table->columns) listed.columns.push_back(column.name);
   SqliteStatement select =
       Prepare(connection, "SELECT * FROM " + quoted + " LIMIT " + std::to_string(most));
   int columns = sqlite3_column_count(select.get());

@@ -11,6 +11,7 @@
 
 #include "platform/ChildProcess.h"
 #include "tests/database/support/RawDatabase.h"
+#include "tests/cli/StockMovements.h"
 #include "tests/support/Commands.h"
 #include "tests/support/TestPlatform.h"
 
@@ -18,24 +19,6 @@ namespace viruzedi::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-std::string Movements(const std::string& prefix, int count) {
-  std::string bytes;
-  for (int i = 0; i < count; ++i) {
-    bytes += prefix + std::to_string(i) + "$" + std::to_string(i) + ";1;20261206;1\r\n";
-  }
-  return bytes;
-}
-
-std::vector<std::string> MovementRows(const std::string& prefix, int count) {
-  std::vector<std::string> rows;
-  for (int i = 0; i < count; ++i) rows.push_back(prefix + std::to_string(i) + "|" + std::to_string(i));
-  return rows;
-}
 
 // A server of the test's own, which it may stop and start again.
 class OwnServer {
