@@ -6,9 +6,18 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
               libgtest-dev libgmock-dev libbenchmark-dev lrzsz sqlite3 e2fsprogs \
-              python3 time postgresql libpq-dev
+              python3 time postgresql libpq-dev unixodbc unixodbc-dev libsqliteodbc \
+              odbc-postgresql
+# The Windows build and Wine with the host's ODBC drivers for both targets
+# (never unixodbc:i386, which would replace the amd64 tools).
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+              mingw-w64-tools libwine-dev ccache wine wine64 wine32:i386 \
+              libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386
+WIN64_BUILD ?= build-win64
+WIN32_BUILD ?= build-win32
 
-.PHONY: all deps build demo test test-sanitize test-asan bench fuzz clean
+.PHONY: all deps deps-windows build demo test test-linux test-windows windows \
+        test-sanitize test-asan bench fuzz clean
 
 all: build
 
@@ -20,6 +29,8 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  echo "Installing missing Debian packages:$$missing"; \
 	  SUDO=""; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
+	  case "$$missing" in *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || \
+	    $$SUDO dpkg --add-architecture i386;; esac; \
 	  $$SUDO apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
 	fi
@@ -33,9 +44,32 @@ build: deps $(BUILD)/build.ninja
 demo: build
 	$(BUILD)/bin/viruzedi demo
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+# The whole suite: Linux (normal and sanitizers), then the Windows programs
+# under Wine.
+test: test-linux
+
+test-linux: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 -LE windows
 	$(MAKE) test-sanitize
+
+deps-windows: PACKAGES += $(WINDOWS_PACKAGES)
+deps-windows: deps
+
+# Both Windows targets, cross-compiled with mingw-w64 (POSIX threads, static).
+windows: deps-windows
+	[ -f $(WIN64_BUILD)/build.ninja ] || cmake -S . -B $(WIN64_BUILD) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+	cmake --build $(WIN64_BUILD) -j $(JOBS)
+	[ -f $(WIN32_BUILD)/build.ninja ] || cmake -S . -B $(WIN32_BUILD) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
+
+# The Windows programs of both targets run under Wine against the Linux
+# simulators; the tests themselves are Linux programs labelled "windows".
+test-windows: windows build
+	cd $(BUILD) && VIRUZEDI_WIN64_BIN=$(CURDIR)/$(WIN64_BUILD)/bin \
+	  VIRUZEDI_WIN32_BIN=$(CURDIR)/$(WIN32_BUILD)/bin \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600 -L windows
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer: a
 # leak, an overflow or undefined behaviour fails the test that caused it.
@@ -44,7 +78,7 @@ test-sanitize: deps
 	  -DCMAKE_BUILD_TYPE=Debug -DVIRUZEDI_SANITIZE=ON -DVIRUZEDI_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure -j $(JOBS) --timeout 300
+	  ctest --output-on-failure -j $(JOBS) --timeout 300 -LE windows
 
 test-asan: test-sanitize
 
@@ -65,4 +99,4 @@ fuzz: deps
 	fuzz/run.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN64_BUILD) $(WIN32_BUILD)
