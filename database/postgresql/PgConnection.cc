@@ -261,6 +261,7 @@ void PgConnection::ForgetChangedTables() {
   if (unchanged) return;
   asked_.clear();
   qualifiedNames_.clear();
+  for (auto& [oid, table] : tables_) retired_.push_back(std::move(table));
   tables_.clear();
   versions_.clear();
   if (!inserts_.empty()) Exec("DEALLOCATE ALL");

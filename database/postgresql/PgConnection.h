@@ -47,9 +47,11 @@ class PgConnection {
   bool InTransaction() const { return inTransaction_; }
   // Forgets the tables read so far when another session changed one of
   // them since (a column added, the table dropped or made anew), so that a
-  // new open sees what an open of a new connection would. Outside a
+  // new session sees what one on a new connection would. Outside a
   // transaction only: inside one, the rows written hold the tables
-  // against such changes.
+  // against such changes. A description handed out before stays valid
+  // (an older session or record set may still hold it) but is no longer
+  // found by name.
   void ForgetChangedTables();
 
   // The table named so in the first schema of search_path that has one:
@@ -121,6 +123,7 @@ class PgConnection {
   // Each table as found (by its oid), the name each was asked by, and its
   // name qualified with its schema, as the INSERTs name it.
   std::map<std::string, std::unique_ptr<TableSchema>> tables_;
+  std::vector<std::unique_ptr<TableSchema>> retired_;  // forgotten, maybe still held
   // The version of each table in the catalog (kTableVersions), which every
   // change of the table's columns replaces.
   std::map<std::string, std::string> versions_;

@@ -41,7 +41,14 @@ PgConnection& PgSession::Connection() const {
   return *connection_;
 }
 
-const TableSchema& PgSession::Table(const std::string& name) { return Connection().Table(name); }
+const TableSchema& PgSession::Table(const std::string& name) {
+  PgConnection& connection = Connection();
+  if (!tablesChecked_) {
+    connection.ForgetChangedTables();
+    tablesChecked_ = true;
+  }
+  return connection.Table(name);
+}
 
 bool PgSession::Insert(const TableSchema& table, const std::vector<size_t>& columns,
                        const std::vector<BoundValue>& values) {
@@ -69,11 +76,7 @@ std::unique_ptr<EngineSession> PgEngine::OpenSession(const std::string& name,
     }
     connection.reset();
   }
-  if (!connection) {
-    connection = PgConnection::Connect(name, busyTimeout);
-  } else {
-    connection->ForgetChangedTables();
-  }
+  if (!connection) connection = PgConnection::Connect(name, busyTimeout);
   return std::make_unique<PgSession>(connection);
 }
 

@@ -32,6 +32,11 @@ class PgSession : public EngineSession {
   PgConnection& Connection() const;
 
   std::shared_ptr<PgConnection> connection_;  // null once closed
+  // Whether this session made sure that the tables the connection read
+  // before are still as they were. Done at the session's first table rather
+  // than at its open: an import that opens its database for every record
+  // only to see that it is still there must not pay a round trip for it.
+  bool tablesChecked_ = false;
 };
 
 // Thread-safe: each thread keeps its own connections.
