@@ -178,6 +178,28 @@ TEST_F(PgEngineTest, ARefusedRowInsideATransactionDropsOnlyThatRow) {
   EXPECT_EQ(raw_->Value("SELECT count(*) FROM viruzedi"), "5");
 }
 
+// A constraint that the server checks only at the commit refuses the whole
+// transaction, not one row: that is an error the import hears of, with
+// nothing of the transaction stored, never rows dropped without a word.
+TEST_F(PgEngineTest, AConstraintCheckedAtTheCommitRefusesTheWholeTransaction) {
+  ASSERT_TRUE(raw_->Exec("ALTER TABLE viruzedi ADD CONSTRAINT one_code UNIQUE (codart) "
+                         "DEFERRABLE INITIALLY DEFERRED"));
+  auto db = Open();
+  db->Execute("Insert Into Viruzedi (Codart) Select 'a'");
+  EXPECT_EQ(ErrorOf([&] {
+              Transaction transaction(*db);
+              for (const char* code : {"b", "a"}) {
+                db->Execute(std::string("Insert Into Viruzedi (Codart) Select '") + code + "'");
+              }
+              transaction.Commit();
+            }),
+            kDbOtherError);
+  EXPECT_EQ(raw_->Rows("SELECT codart FROM viruzedi"), (std::vector<std::string>{"'a'"}));
+  // The session goes on: the next row is stored.
+  db->Execute("Insert Into Viruzedi (Codart) Select 'c'");
+  EXPECT_EQ(raw_->Value("SELECT count(*) FROM viruzedi"), "2");
+}
+
 // A workstation whose role may read the tables but not write them: 3051,
 // and nothing stored.
 TEST_F(PgEngineTest, ARoleThatMayNotInsertIs3051) {
