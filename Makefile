@@ -41,7 +41,14 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# What the demo runs, and nothing else: the command (it carries the
+# component), the library, the infrared link library, the reader program and
+# the simulated devices. The tests and benchmarks are built by `make test`.
+DEMO_TARGETS := viruzedi-cli viruzedi zirav doduri pen-simulator terminal-simulator \
+                infrared-simulator reader-simulator
+
+demo: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target $(DEMO_TARGETS)
 	$(BUILD)/bin/viruzedi demo
 
 # The whole suite: Linux (normal and sanitizers), then the Windows programs
