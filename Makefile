@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
               libgtest-dev libgmock-dev libbenchmark-dev lrzsz sqlite3 e2fsprogs \
               python3 time postgresql libpq-dev unixodbc unixodbc-dev libsqliteodbc \
-              odbc-postgresql
+              odbc-postgresql help2man dpkg-dev
 # The Windows build and Wine with the host's ODBC drivers for both targets
 # (never unixodbc:i386, which would replace the amd64 tools).
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
@@ -16,7 +16,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
 WIN64_BUILD ?= build-win64
 WIN32_BUILD ?= build-win32
 
-.PHONY: all deps deps-windows build demo test test-linux test-windows windows \
+.PHONY: all deps deps-windows build demo package test test-linux test-windows windows \
         test-sanitize test-asan bench fuzz clean
 
 all: build
@@ -50,6 +50,10 @@ DEMO_TARGETS := viruzedi-cli viruzedi zirav doduri pen-simulator terminal-simula
 demo: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target $(DEMO_TARGETS)
 	$(BUILD)/bin/viruzedi demo
+
+# The Debian package of the command and its files, in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The whole suite: Linux (normal and sanitizers), then the Windows programs
 # under Wine.

@@ -162,7 +162,9 @@ std::vector<Setting> ApplySettings(const CLI::App& app) {
 }
 
 int Main(int argc, char** argv) {
-  CLI::App app{"viruzedi: moves barcode reads from portable readers into an SQLite database"};
+  CLI::App app{
+      "viruzedi: moves barcode reads from portable readers into a database "
+      "(an SQLite file, a PostgreSQL server, an ODBC data source)"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Every command with its options");
   app.set_version_flag("--version", std::string("viruzedi ") + kVersion + "\nlibviruzedi " +

@@ -1,0 +1,42 @@
+# The Debian package of the command, its library, the infrared link library
+# and the reader program (`make package`): the files where install() puts
+# them under /usr, an example machine settings file kept as a conffile, and
+# a man page made from the command's own help, so that the page never says
+# what the command does not.
+file(STRINGS ${CMAKE_SOURCE_DIR}/base/Identity.h version_line
+     REGEX "kVersion\\[\\] = \"[0-9.]+\"")
+string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" VIRUZEDI_VERSION "${version_line}")
+
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  set(man_page ${CMAKE_BINARY_DIR}/man/viruzedi.1)
+  add_custom_command(OUTPUT ${man_page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${HELP2MAN} --no-info --section=1 --version-string=${VIRUZEDI_VERSION}
+            "--name=moves barcode reads from portable readers into a database"
+            --output=${man_page} $<TARGET_FILE:viruzedi-cli>
+    COMMAND gzip -9 -n -f ${man_page}
+    DEPENDS viruzedi-cli
+    VERBATIM)
+  add_custom_target(viruzedi-man ALL DEPENDS ${man_page}.gz)
+  install(FILES ${man_page}.gz DESTINATION share/man/man1)
+endif()
+
+# Absolute: the machine's settings file is always /etc/viruzedi.conf.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/viruzedi.conf DESTINATION /etc)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME viruzedi)
+set(CPACK_PACKAGE_VERSION ${VIRUZEDI_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_CONTACT "Viruzedi developers <viruzedi@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "moves barcode reads from portable readers into a database")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+# The engines' client libraries (SQLite, libpq, unixODBC) come in through
+# what the files link, not through a list kept by hand.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
