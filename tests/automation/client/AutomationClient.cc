@@ -8,6 +8,11 @@
 //   viruzedi-automation-client calls MISSING_DATABASE
 //       creates the registered class and calls it early bound (the vtable
 //       of _Viruzedi) and late bound (IDispatch), as hosts of both kinds do.
+//   viruzedi-automation-client reentry PORT DATABASE
+//       starts Scarica on serial port PORT, where nothing answers, into
+//       DATABASE (a database that has table Viruzedi), and from
+//       a timer that fires while it waits calls a second operation, as a
+//       host's event would: that call is refused with 17.
 //
 // Prints one line per failed check and exits with the number of failures.
 #include <windows.h>
@@ -569,6 +574,60 @@ int Calls(const std::wstring& missingDatabase) {
   return failures;
 }
 
+_Viruzedi* waiting = nullptr;
+HRESULT secondCall = S_OK;
+std::string secondDescription;
+int timerCalls = 0;
+
+void CALLBACK SecondOperation(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  ++timerCalls;
+  VARIANT result;
+  secondCall = waiting->Scarica4(&result);
+  IErrorInfo* error = nullptr;
+  if (GetErrorInfo(0, &error) == S_OK && error) {
+    BSTR description = nullptr;
+    error->GetDescription(&description);
+    secondDescription = Narrow(description);
+    SysFreeString(description);
+    error->Release();
+  }
+}
+
+int Reentry(int port, const wchar_t* database) {
+  if (FAILED(CoInitialize(nullptr))) {
+    std::printf("FAIL CoInitialize\n");
+    return 1;
+  }
+  HRESULT created = CoCreateInstance(GuidFrom(viruzedi::kClassId), nullptr, CLSCTX_INPROC_SERVER,
+                                     __uuidof(_Viruzedi), reinterpret_cast<void**>(&waiting));
+  Check(SUCCEEDED(created), "CoCreateInstance: " + Hex(created));
+  if (!waiting) return failures;
+  waiting->put_Porta(static_cast<Scarica_COM>(port));
+  BSTR target = SysAllocString(database);
+  waiting->put_DbPath(target);
+  SysFreeString(target);
+  SetTimer(nullptr, 0, 300, SecondOperation);
+  VARIANT result;
+  HRESULT first = waiting->Scarica(&result);
+  Check(first == S_OK && V_VT(&result) == VT_EMPTY, "the waiting Scarica ends normally: " + Hex(first));
+  Check(timerCalls == 1, "the host's timer ran while Scarica waited");
+  Check(secondCall == Automation(17), "the second operation is refused: " + Hex(secondCall));
+  Check(!secondDescription.empty(), "the refusal has a description");
+  std::printf("refused: %s\n", secondDescription.c_str());
+  // Once the first has ended, the object takes operations again.
+  BSTR missing = SysAllocString(L"C:\\nessuna\\archivio.mdb");
+  BSTR file = SysAllocString(L"C:\\lettore.txt");
+  HRESULT after = waiting->Scarica2(&missing, &file, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr, nullptr, nullptr, nullptr);
+  Check(after == Automation(3024), "an operation after the first runs: " + Hex(after));
+  SysFreeString(missing);
+  SysFreeString(file);
+  waiting->Release();
+  CoUninitialize();
+  return failures;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -576,8 +635,10 @@ int wmain(int argc, wchar_t** argv) {
     CheckTypeLibrary(argv[2]);
   } else if (argc == 3 && std::wcscmp(argv[1], L"calls") == 0) {
     Calls(argv[2]);
+  } else if (argc == 4 && std::wcscmp(argv[1], L"reentry") == 0) {
+    Reentry(_wtoi(argv[2]), argv[3]);
   } else {
-    std::fprintf(stderr, "usage: viruzedi-automation-client typelib DLL | calls MISSING_DATABASE\n");
+    std::fprintf(stderr, "usage: viruzedi-automation-client typelib DLL | calls MISSING_DATABASE | reentry PORT DATABASE\n");
     return 2;
   }
   if (failures == 0) std::printf("ok\n");
