@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/Command.h"
+#include "cli/Progress.h"
 #include "cli/Settings.h"
 #include "database/Database.h"
 #include "base/Identity.h"
@@ -71,7 +72,7 @@ class CommandPlatform : public ForwardingPlatform {
 class Run : public CliRun {
  public:
   Run(std::shared_ptr<CommandPlatform> platform, std::vector<Setting> settings,
-      std::function<void(uint64_t)> rowObserver)
+      std::function<void(const RowProgress&)> rowObserver)
       : platform_(std::move(platform)),
         settings_(std::move(settings)),
         rowObserver_(std::move(rowObserver)) {}
@@ -94,7 +95,7 @@ class Run : public CliRun {
  private:
   std::shared_ptr<CommandPlatform> platform_;
   std::vector<Setting> settings_;
-  std::function<void(uint64_t)> rowObserver_;
+  std::function<void(const RowProgress&)> rowObserver_;
   std::unique_ptr<Viruzedi> component_;
 };
 
@@ -110,11 +111,14 @@ void ReportOutcome(const OperationOutcome& outcome) {
   }
 }
 
-// Long downloads tell a person at a terminal that they are moving.
-void ShowProgress(uint64_t rows) {
-  if (rows % 100 != 0) return;
-  std::fprintf(stderr, "\r%llu righe scritte", static_cast<unsigned long long>(rows));
-  progressShown = true;
+// Long downloads tell a person at a terminal that they are moving, and
+// how long they still have to wait.
+void ShowProgress(const RowProgress& progress) {
+  static ProgressLine line;
+  if (std::optional<std::string> text = line.Update(progress, ProgressLine::Clock::now())) {
+    std::fputs(text->c_str(), stderr);
+    progressShown = true;
+  }
 }
 
 const char* GroupTitle(CommandGroup group) {
@@ -240,7 +244,7 @@ int Main(int argc, char** argv) {
     return 2;
   }
 
-  std::function<void(uint64_t)> rowObserver;
+  std::function<void(const RowProgress&)> rowObserver;
   if (StandardErrorIsTerminal()) rowObserver = ShowProgress;
 
   InstallStopSignals();

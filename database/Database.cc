@@ -68,6 +68,8 @@ void Database::CheckColumns(const std::string& name, const std::vector<std::stri
 
 uint64_t Database::RowsRefused() const { return session_->rowsRefused; }
 
+void Database::ExpectRows(uint64_t rows) { session_->settings->ExpectRows(rows); }
+
 DBEngine& DBEngine::Instance() {
   static DBEngine engine;
   return engine;

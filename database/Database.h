@@ -143,6 +143,9 @@ class Database {
   // Rows that a constraint refused (dropped without an error) through this
   // Database and its record sets.
   uint64_t RowsRefused() const;
+  // Tells the settings' observer how many rows the import about to write
+  // will store (DatabaseSettings::ExpectRows).
+  void ExpectRows(uint64_t rows);
 
  private:
   // Shared with the record sets, which may outlive the Database.

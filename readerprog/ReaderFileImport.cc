@@ -54,6 +54,7 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
 
   std::unique_ptr<Recordset> records = target.OpenRecordset(kSource, kDbAppendOnly);
   Transaction transaction(target);
+  target.ExpectRows(rows.size());
   rows.Write(*records);
   transaction.Commit();
   records->Close();

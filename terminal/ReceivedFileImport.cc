@@ -73,7 +73,8 @@ uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Da
   // written. The rows are then made again from the file rather than kept:
   // the lines are cheap to read twice, and memory stays flat however long
   // the file.
-  ForEachRow(download, platform, path, idUt, true, [](const Row&) {});
+  uint64_t rows = 0;
+  ForEachRow(download, platform, path, idUt, true, [&rows](const Row&) { ++rows; });
 
   // Rows stored under a file that then cannot take its archive name would
   // be stored again by whoever imports the waiting file.
@@ -87,6 +88,7 @@ uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Da
     // One short transaction once every line is checked, so other
     // workstations wait for the writing only, never for the reading.
     Transaction transaction(database);
+    database.ExpectRows(rows);
     ForEachRow(download, platform, path, idUt, false,
                [&database](const Row& row) { database.InsertRow(row); });
     transaction.Commit();

@@ -235,7 +235,7 @@ TEST_P(DatabaseExecute, RowsThatAConstraintRefusesAreDroppedWithoutError) {
       "CREATE UNIQUE INDEX LettureUniche ON Letture (Codart, IdLotto)");
   uint64_t stored = 0;
   DatabaseSettings settings;
-  settings.rowObserver = [&](uint64_t) { ++stored; };
+  settings.rowObserver = [&](const RowProgress&) { ++stored; };
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings);
   const char* statements[] = {
       "Insert Into Letture (Codart,IdLotto,Rep) Select 'A1', 1, 1",

@@ -183,17 +183,23 @@ TEST_P(DatabaseFile, DestroyingTheDatabaseClosesTheFile) {
 }
 
 TEST_P(AnyDatabase, EachOwnerOfSettingsCountsItsOwnStoredRows) {
-  std::vector<uint64_t> seen;
-  settings_.rowObserver = [&](uint64_t count) { seen.push_back(count); };
+  std::vector<std::string> seen;
+  settings_.rowObserver = [&](const RowProgress& progress) {
+    seen.push_back(std::to_string(progress.stored) + ":" + std::to_string(progress.importStored) +
+                   "/" + std::to_string(progress.importRows));
+  };
   DatabaseSettings otherSettings;
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(path_, settings_);
   std::unique_ptr<Database> other = DBEngine::Instance().OpenDatabase(path_, otherSettings);
   database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
   other->Execute("Insert Into Viruzedi (Codart) Select 'B1'");
+  // An import that knows its rows: its share counts from its first row.
+  database->ExpectRows(2);
   std::unique_ptr<Recordset> recordset = database->OpenRecordset("Select * from viruzedi", 8);
   recordset->AddNew();
   recordset->Update();
-  EXPECT_EQ(seen, (std::vector<uint64_t>{1, 2}));
+  database->Execute("Insert Into Viruzedi (Codart) Select 'A2'");
+  EXPECT_EQ(seen, (std::vector<std::string>{"1:0/0", "2:1/2", "3:2/2"}));
   EXPECT_EQ(otherSettings.RowsStored(), 1u);
 }
 
