@@ -11,11 +11,13 @@ namespace viruzedi {
 namespace {
 
 constexpr const char kTitoloCollegamento[] = "Collegamento";
+// The component serves hosts and the command alike: the variable is the
+// setting of both, the command's option only one way of giving it.
 constexpr const char kComeConfigurare[] =
-    "Per collegare il terminale usare l'opzione --terminale dir:CARTELLA (la memoria "
-    "del terminale vista come cartella) oppure serial:DISPOSITIVO[,BAUD] (il terminale "
-    "su una linea seriale), o la variabile d'ambiente VIRUZEDI_TERMINALE con lo stesso "
-    "valore.";
+    "Per collegare il terminale impostare la variabile d'ambiente VIRUZEDI_TERMINALE a "
+    "dir:CARTELLA (la memoria del terminale vista come cartella) oppure "
+    "serial:PORTA[,BAUD] (il terminale su una linea seriale); il comando viruzedi "
+    "accetta lo stesso valore con l'opzione --terminale.";
 constexpr const char kNessunTerminale[] = "Nessun terminale configurato.";
 
 // The link when none can transfer: every transfer is replaced by a message
