@@ -1,5 +1,7 @@
 #include "base/Masking.h"
 
+#include <algorithm>
+
 #include "base/Text.h"
 
 namespace viruzedi {
@@ -36,6 +38,53 @@ std::string MaskPasswords(const std::string& value) {
     }
     masked.replace(start, end - start, "***");
     from = start + 3;
+  }
+  return masked;
+}
+
+std::string MaskConnectionString(const std::string& value) {
+  std::string masked;
+  size_t at = 0;
+  while (at < value.size()) {
+    size_t equals = value.find('=', at);
+    size_t semicolon = value.find(';', at);
+    if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
+      // An attribute without a value: kept as it is.
+      size_t end = semicolon == std::string::npos ? value.size() : semicolon + 1;
+      masked.append(value, at, end - at);
+      at = end;
+      continue;
+    }
+    std::string_view key = TrimSpaces(std::string_view(value).substr(at, equals - at));
+    size_t start = equals + 1;
+    while (start < value.size() && value[start] == ' ') ++start;
+    size_t end = start;
+    if (start < value.size() && value[start] == '{') {
+      // A braced value may hold ';'; "}}" stands for one brace.
+      end = start + 1;
+      while (end < value.size()) {
+        if (value[end] == '}') {
+          if (end + 1 < value.size() && value[end + 1] == '}') {
+            end += 2;
+            continue;
+          }
+          ++end;
+          break;
+        }
+        ++end;
+      }
+      end = std::min(value.find(';', end), value.size());
+    } else {
+      end = std::min(value.find(';', start), value.size());
+    }
+    masked.append(value, at, start - at);
+    if (EqualsIgnoreCase(key, "PWD") || EqualsIgnoreCase(key, "Password")) {
+      masked += "***";
+    } else {
+      masked.append(value, start, end - start);
+    }
+    if (end < value.size()) masked += ';';
+    at = end + 1;
   }
   return masked;
 }

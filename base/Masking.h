@@ -10,4 +10,9 @@ namespace viruzedi {
 // and of every password=VALUE parameter replaced by "***".
 std::string MaskPasswords(const std::string& value);
 
+// An ODBC connection string (KEY=VALUE;...) with the value of every PWD and
+// Password attribute (keys in any letter case, values plain or in braces)
+// replaced by "***".
+std::string MaskConnectionString(const std::string& value);
+
 }  // namespace viruzedi

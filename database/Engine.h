@@ -107,9 +107,11 @@ class Engine {
                                           std::chrono::milliseconds busyTimeout) = 0;
 };
 
-// The engine that a database value names: a libpq connection URI
-// (postgresql:// or postgres://) a PostgreSQL server, any other value an
-// SQLite file path.
+// The engine that a database value names: an ODBC connection string (DSN=,
+// Driver=, FileDSN=, letter case ignored) the ODBC engine; a libpq
+// connection URI (postgresql:// or postgres://) a PostgreSQL server, any
+// other value an SQLite file path. On Windows every value goes through
+// ODBC: a URI is refused (3151) and a file opened through the Access driver.
 Engine& EngineFor(const std::string& name);
 
 }  // namespace viruzedi

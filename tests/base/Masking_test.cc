@@ -27,5 +27,24 @@ TEST(MaskPasswords, HidesTheUserPartsPasswordAndEveryPasswordParameter) {
   for (const Case& c : cases) EXPECT_EQ(MaskPasswords(c.value), c.shown) << c.value;
 }
 
+TEST(MaskConnectionString, HidesEveryPasswordAttributeAndKeepsTheRest) {
+  struct Case {
+    const char* value;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"Driver={PostgreSQL Unicode};Server=db;UID=anna;PWD=s3cr3t;Database=magazzino",
+       "Driver={PostgreSQL Unicode};Server=db;UID=anna;PWD=***;Database=magazzino"},
+      // Keys in any case and with blanks around them; a braced value may hold
+      // ';' and a doubled brace, and ends the string without a ';'.
+      {"DSN=Magazzino; pwd ={a;b}}c}", "DSN=Magazzino; pwd =***"},
+      {"DSN=x;Password=uno;PASSWORD={due};", "DSN=x;Password=***;PASSWORD=***;"},
+      // Not a password: a key that only contains the word, a value that names it.
+      {"Driver=SQLite3;Database=/srv/pwd=x.db;OldPwd=1", "Driver=SQLite3;Database=/srv/pwd=x.db;OldPwd=1"},
+      {"DSN=x;;Flag;PWD=", "DSN=x;;Flag;PWD=***"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MaskConnectionString(c.value), c.shown) << c.value;
+}
+
 }  // namespace
 }  // namespace viruzedi

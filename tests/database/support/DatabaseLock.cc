@@ -4,10 +4,11 @@
 
 namespace viruzedi::testing {
 
-DatabaseLock::DatabaseLock(const std::string& database, const std::string& folder,
-                           bool readersToo)
-    : holder_(IsServerDatabase(database) ? HoldServerLock(database, readersToo)
-                                         : HoldSqliteLock(database, folder, readersToo)) {}
+DatabaseLock::DatabaseLock(const std::string& name, const std::string& folder, bool readersToo) {
+  const std::string database = NativeDatabase(name);
+  holder_ = IsServerDatabase(database) ? HoldServerLock(database, readersToo)
+                                       : HoldSqliteLock(database, folder, readersToo);
+}
 
 DatabaseLock::~DatabaseLock() { Release(); }
 

@@ -3,7 +3,9 @@
 namespace viruzedi::testing {
 
 const std::vector<const EngineUnderTest*>& EnginesUnderTest() {
-  static const std::vector<const EngineUnderTest*> engines{&kSqliteEngine, &kPostgresqlEngine};
+  static const std::vector<const EngineUnderTest*> engines{&kSqliteEngine, &kPostgresqlEngine,
+                                                         &kOdbcSqliteEngine,
+                                                         &kOdbcPostgresqlEngine};
   return engines;
 }
 

@@ -26,6 +26,10 @@ struct EngineUnderTest {
 
 extern const EngineUnderTest kSqliteEngine;
 extern const EngineUnderTest kPostgresqlEngine;
+// The ODBC engine through the SQLite driver on a file, and through the
+// PostgreSQL driver on the test server.
+extern const EngineUnderTest kOdbcSqliteEngine;
+extern const EngineUnderTest kOdbcPostgresqlEngine;
 
 // The URI of the database `postgres` on the test server: the one the CTest
 // fixture started (its URI in pg-test/uri of the build folder, or in the file

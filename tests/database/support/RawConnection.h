@@ -28,6 +28,9 @@ class LockHolder {
 
 // True for a value that names a server database rather than a file.
 bool IsServerDatabase(const std::string& database);
+// The database an ODBC connection string names, as its native client names
+// it (a file path or a server URI); any other value as it is.
+std::string NativeDatabase(const std::string& database);
 
 std::unique_ptr<RawConnection> OpenSqliteConnection(const std::string& path);
 std::vector<std::string> SqliteQueryRows(const std::string& path, const std::string& query);

@@ -10,9 +10,11 @@ bool IsServerDatabase(const std::string& database) {
   return database.rfind("postgresql://", 0) == 0 || database.rfind("postgres://", 0) == 0;
 }
 
-RawDatabase::RawDatabase(const std::string& database)
-    : connection_(IsServerDatabase(database) ? OpenServerConnection(database)
-                                             : OpenSqliteConnection(database)) {}
+RawDatabase::RawDatabase(const std::string& name) {
+  const std::string database = NativeDatabase(name);
+  connection_ = IsServerDatabase(database) ? OpenServerConnection(database)
+                                           : OpenSqliteConnection(database);
+}
 
 RawDatabase::~RawDatabase() = default;
 
@@ -52,7 +54,8 @@ std::string RawDatabase::Value(const std::string& sql) {
   return rows.empty() ? "(no row)" : rows.front();
 }
 
-std::vector<std::string> QueryRows(const std::string& database, const std::string& query) {
+std::vector<std::string> QueryRows(const std::string& name, const std::string& query) {
+  const std::string database = NativeDatabase(name);
   return IsServerDatabase(database) ? ServerQueryRows(database, query)
                                     : SqliteQueryRows(database, query);
 }
