@@ -1,5 +1,5 @@
 // `viruzedi scarica2` and `viruzedi scarica-zidorivovi`: the reader program
-// imports, and their steps of the demo against the simulated reader.
+// imports.
 #include <chrono>
 #include <iostream>
 #include <map>
@@ -9,9 +9,8 @@
 
 #include "platform/FileSystem.h"
 #include "cli/Command.h"
-#include "cli/Demo.h"
 #include "component/Enumerations.h"
-#include "platform/ChildProcess.h"
+#include "platform/Environment.h"
 #include "readerprog/ReaderCommandLine.h"
 
 namespace viruzedi::cli {
@@ -119,42 +118,6 @@ CommandRegistration scaricaZidoriVovi(
                                            o->p.MostraFile, o->p.MostraMaschera, o->p.Timeout);
       };
     });
-
-// Starts the simulated reader holding `reads`.
-SimulatedDevice StartReader(const DemoContext& context, const std::vector<std::string>& reads) {
-  std::vector<std::string> arguments;
-  for (const std::string& read : reads) {
-    arguments.push_back("--lettura");
-    arguments.push_back(read);
-  }
-  return StartSimulator(context, "reader-simulator", arguments, reads);
-}
-
-DemoRegistration readerFile(40, "Reader program: reader file (scarica2)", [](DemoContext& c) {
-  SimulatedDevice reader =
-      StartReader(c, {"8001234;5", "8001235;12;17", "8001236;3,5;18", "  8001237 ;1"});
-  if (reader.device.empty()) return;
-  c.runViruzedi({"--com", "3=" + reader.device, "scarica2", c.database,
-                 JoinPath(c.workFolder, "letture.txt"), "--porta-com", "3", "--baud", "3", "--timeout",
-                 "1"});
-  reader.process->Terminate();
-});
-
-DemoRegistration gs1Labels(41, "Reader program: GS1 labels (scarica-zidorivovi)",
-                           [](DemoContext& c) {
-  SimulatedDevice reader = StartReader(
-      c,
-      {"(02)08012345678907(37)12(15)250315(10)LOT42;380123450000000013",
-       "(15)261200(02)08012345612342(37)4(10)L-0007;380123450000000020",
-       // No (37): the bad-code warning, then the next label.
-       "(02)08012345699994(15)270101(10)L2027;380123450000000037",
-       "(02)08012345699994(37)60(15)270101(10)L2027;380123450000000044"});
-  if (reader.device.empty()) return;
-  c.runViruzedi({"--com", "3=" + reader.device, "scarica-zidorivovi", c.database,
-                 JoinPath(c.workFolder, "etichette.txt"), "--porta-com", "3", "--baud", "3",
-                 "--timeout", "1", "--mostra-file", "1"});
-  reader.process->Terminate();
-});
 
 }  // namespace
 }  // namespace viruzedi::cli

@@ -1,5 +1,4 @@
-// `viruzedi scarica`: the pen download, and its step of the demo against the
-// simulated pen reader.
+// `viruzedi scarica`: the pen download.
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -7,8 +6,6 @@
 #include <vector>
 
 #include "cli/Command.h"
-#include "cli/Demo.h"
-#include "platform/ChildProcess.h"
 
 namespace viruzedi::cli {
 namespace {
@@ -34,18 +31,6 @@ CommandRegistration scarica(
         component.Scarica();
       };
     });
-
-// Reads of the simulated pen: both decimal marks, a code with a quote.
-const std::vector<std::string> kDemoReads{"A1;12;345;2.5", "7;0;0;3", "B200;12;346;0,5",
-                                          "D'ORO 5;13;350;-1.5"};
-
-DemoRegistration penDownload(10, "Pen reader (scarica)", [](DemoContext& context) {
-  SimulatedDevice pen = StartSimulator(context, "pen-simulator", kDemoReads, kDemoReads);
-  if (pen.device.empty()) return;
-  context.runViruzedi(
-      {"--com", "1=" + pen.device, "scarica", "--db", context.database, "--porta", "1"});
-  pen.process->Terminate();
-});
 
 }  // namespace
 }  // namespace viruzedi::cli

@@ -25,6 +25,10 @@ class AsideFile {
   // Appends everything that can be read from the open descriptor `source`
   // (the file at `sourcePath`, named in errors).
   void CopyFrom(int source, const std::string& sourcePath);
+  // Appends the whole file at `path`: false, nothing appended, when there is
+  // no such file. `lastByte` becomes the last byte appended (as it was when
+  // the file is empty).
+  bool CopyFromFile(const std::string& path, char& lastByte);
   // Flushes the bytes to disk and renames the file to the destination,
   // replacing a file of that name. Throws AutomationError as Write does,
   // leaving the destination as it was.
@@ -43,5 +47,15 @@ class AsideFile {
   uint64_t size_ = 0;
   bool committed_ = false;
 };
+
+// What the outside programs do to the names of their files, in the
+// system's own calls. Each throws AutomationError (RaiseSystemError's
+// numbers) when the system refuses.
+// Whether anything has the name `path`.
+bool NameTaken(const std::string& path);
+// Renames `from` to `to`, never replacing: false when `to` is taken.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to);
+// Removes the file: false when there was none.
+bool RemoveFileIfPresent(const std::string& path);
 
 }  // namespace viruzedi

@@ -1,7 +1,7 @@
 // The file system: the stand-in for the scripting file-system object and its
 // text stream, with the same member names and results.
 //
-// Paths are Linux paths. Every failure throws AutomationError with the
+// Paths are the system's own (UTF-8 on every system). Every failure throws AutomationError with the
 // runtime numbers: 53 file not found, 58 file already exists, 70 permission
 // denied, 76 path not found.
 #pragma once
@@ -48,6 +48,8 @@ class FileLock {
 std::string JoinPath(const std::string& folder, const std::string& name);
 std::string ParentFolder(const std::string& path);
 std::string BaseName(const std::string& path);
+// The system's own separator ('/'; '\\' on Windows, which takes '/' too).
+char PathSeparator();
 
 class FileSystem {
  public:

@@ -26,8 +26,9 @@ class SerialDevice {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // Opens the device for exclusive use: TIOCEXCL, then flock(LOCK_EX |
-  // LOCK_NB), which is what tells that another program holds it. Throws
+  // Opens the device for exclusive use (POSIX: TIOCEXCL, then flock(LOCK_EX
+  // | LOCK_NB), which is what tells that another program holds it; Windows:
+  // a handle that shares nothing). Throws
   // AutomationError 8002 when there is no such device, 8005 when another
   // program holds it (or the system says it is busy), 70 when it may not
   // be opened.
@@ -60,13 +61,20 @@ class SerialDevice {
   // Waits until every written byte has left.
   void Drain();
 
-  int descriptor() const { return fd_; }
   const std::string& path() const { return path_; }
 
  private:
-  SerialDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   bool hungUp_ = false;
+#if defined(_WIN32)
+  SerialDevice(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  void* handle_;  // the device's HANDLE, open for overlapped I/O
+  // What WaitReadable took off the device to learn that input is there;
+  // Read hands it out first.
+  std::string ahead_;
+#else
+  SerialDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   int fd_;
+#endif
   std::string path_;
 };
 

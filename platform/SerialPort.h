@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/Platform.h"
@@ -65,5 +66,9 @@ class SerialPort {
   // With the port closed it just waits until the deadline.
   virtual void WaitForEvents(MonotonicTime deadline) = 0;
 };
+
+// The control over this system's serial devices (SerialDevice), with the
+// device of CommPort from `platform`'s settings and waits on its clock.
+std::unique_ptr<SerialPort> MakeDeviceSerialPort(Platform& platform);
 
 }  // namespace viruzedi

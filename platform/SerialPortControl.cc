@@ -1,4 +1,5 @@
-// The serial-port control on a termios device.
+// The serial-port control on a serial device (SerialDevice), whatever the
+// system under it.
 //
 // The control keeps what a read took from the device and the handler has not
 // yet taken through Input(), so a receive event never loses characters. Events
@@ -10,7 +11,7 @@
 #include <string>
 
 #include "base/AutomationError.h"
-#include "platform/posix/LinuxPlatform.h"
+#include "platform/SerialPort.h"
 #include "platform/SerialDevice.h"
 
 namespace viruzedi {
@@ -18,10 +19,10 @@ namespace {
 
 using RealClock = std::chrono::steady_clock;
 
-class LinuxSerialPort : public SerialPort {
+class DeviceSerialPort : public SerialPort {
  public:
-  explicit LinuxSerialPort(Platform& platform) : platform_(platform) {}
-  ~LinuxSerialPort() override { Close(); }
+  explicit DeviceSerialPort(Platform& platform) : platform_(platform) {}
+  ~DeviceSerialPort() override { Close(); }
 
   void SetPortOpen(bool open) override {
     if (!open) {
@@ -128,8 +129,8 @@ class LinuxSerialPort : public SerialPort {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeLinuxSerialPort(Platform& platform) {
-  return std::make_unique<LinuxSerialPort>(platform);
+std::unique_ptr<SerialPort> MakeDeviceSerialPort(Platform& platform) {
+  return std::make_unique<DeviceSerialPort>(platform);
 }
 
 }  // namespace viruzedi

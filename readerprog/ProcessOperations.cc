@@ -55,7 +55,7 @@ ProcessExit Viruzedi::EseguiEAttendi(const std::string& commandLine, int32_t sho
 }
 
 std::string Viruzedi::PercorsoApp() {
-  return FolderWithSeparator(platform().ComponentFolder(), '/');
+  return FolderWithSeparator(platform().ComponentFolder(), PathSeparator());
 }
 
 void Viruzedi::ImportReaderFile(const std::string& database,

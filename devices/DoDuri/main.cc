@@ -12,18 +12,17 @@
 // kept).
 // Whenever no reads arrived, the reader file is removed in the modes that
 // replace it (Sovrascrivi, Auto) and set aside in Rinomina, so that an
-// earlier file is never taken for this run's reads. SIGTERM, SIGINT and
-// SIGHUP end it with the reader file as it was, unless its new content was
-// already being put in place (then that finishes first).
+// earlier file is never taken for this run's reads. A stop (SIGTERM, SIGINT,
+// SIGHUP; on Windows a console control event) ends it with the reader file
+// as it was, unless its new content was already being put in place (then
+// that finishes first).
 // Errors are printed on standard error when <show errors> is 1; with
 // <show window> the progress is printed there too, and with <show file>
 // the reader file is printed on standard output once written.
-#include <signal.h>
-#include <time.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -34,6 +33,7 @@
 #include "devices/DoDuri/Arguments.h"
 #include "devices/DoDuri/ReaderFile.h"
 #include "platform/SerialDevice.h"
+#include "platform/StopHold.h"
 
 namespace viruzedi::doduri {
 namespace {
@@ -56,9 +56,9 @@ std::string PortDevice(int port) {
 
 // "yyyymmdd-hhnnss" of the local time now.
 std::string Stamp() {
-  time_t now = time(nullptr);
-  struct tm local {};
-  localtime_r(&now, &local);
+  // One thread: the C library's shared result is safe here.
+  std::time_t now = std::time(nullptr);
+  const std::tm& local = *std::localtime(&now);
   char text[32];
   std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
@@ -112,35 +112,8 @@ int PortStatus(const AutomationError& error) {
   }
 }
 
-// The signals that end the program, held back while the reader file's
-// names change, so that a stop comes before that (nothing changed) or
-// after it (the whole new file in place), never between two renames.
-class StopSignalsHeld {
- public:
-  StopSignalsHeld() {
-    sigemptyset(&signals_);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&signals_, signal);
-    sigprocmask(SIG_BLOCK, &signals_, nullptr);
-  }
-  // A stop that arrived meanwhile ends the program here.
-  ~StopSignalsHeld() { sigprocmask(SIG_UNBLOCK, &signals_, nullptr); }
-
-  bool StopArrived() const {
-    sigset_t pending;
-    sigemptyset(&pending);
-    sigpending(&pending);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-      if (sigismember(&pending, signal)) return true;
-    }
-    return false;
-  }
-
- private:
-  sigset_t signals_;
-};
-
 void Forget(const Arguments& arguments) {
-  StopSignalsHeld held;
+  StopHold held;
   ForgetReaderFile(arguments.readerFile, arguments.mode, Stamp(),
                    [&held] { return held.StopArrived(); });
 }
@@ -180,7 +153,7 @@ int Run(const Arguments& arguments) {
   std::string lineEnd = std::string(arguments.cr ? "\r" : "") + (arguments.lf ? "\n" : "");
   if (lineEnd.empty()) lineEnd = "\r\n";
   {
-    StopSignalsHeld held;
+    StopHold held;
     WriteReaderFile(arguments.readerFile, lines, arguments.mode, lineEnd, Stamp(),
                     [&held] { return held.StopArrived(); });
   }

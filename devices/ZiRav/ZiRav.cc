@@ -6,7 +6,8 @@
 //   void WriteIrCom(const char* command)             drops unread input, sends
 //   void vbReadIrCom(char* buffer101)                 one reply over the start
 //   void CloseIrCom(void)
-// Port n is the device named by VIRUZEDI_COM<n>, or /dev/ttyS<n-1>. A reply
+// Port n is the device named by VIRUZEDI_COM<n>, or /dev/ttyS<n-1> (on
+// Windows \\.\COM<n>, n up to 255). A reply
 // is the bytes up to a CR (the CR not kept, at most 100 of them). Nothing
 // thrown ever crosses the C boundary: a failing port behaves as a silent one.
 #include <cstdint>
@@ -45,7 +46,12 @@ std::string DevicePath(int32_t port) {
   std::string name = "VIRUZEDI_COM" + std::to_string(port);
   const char* configured = std::getenv(name.c_str());
   if (configured && *configured) return configured;
+#if defined(_WIN32)
+  if (port > 255) return "";
+  return "\\\\.\\COM" + std::to_string(port);
+#else
   return "/dev/ttyS" + std::to_string(port - 1);
+#endif
 }
 
 // Takes one complete reply out of `pending`; false when no CR has arrived.
@@ -59,9 +65,18 @@ bool TakeReply(std::string& pending, std::string& reply) {
 
 }  // namespace
 
+// On Windows the functions are __stdcall, as the component calls them, and
+// ZiRav.def exports them under their plain names (the 32-bit compiler would
+// decorate them as vbOpenIrCom@8).
+#if defined(_WIN32)
+#define ZIRAV_EXPORT extern "C"
+#define ZIRAV_CALL __stdcall
+#else
 #define ZIRAV_EXPORT extern "C" __attribute__((visibility("default")))
+#define ZIRAV_CALL
+#endif
 
-ZIRAV_EXPORT int32_t vbOpenIrCom(int32_t port, int32_t baud) {
+ZIRAV_EXPORT int32_t ZIRAV_CALL vbOpenIrCom(int32_t port, int32_t baud) {
   Link& link = TheLink();
   std::lock_guard<std::mutex> lock(link.mutex);
   link.device.reset();
@@ -82,7 +97,7 @@ ZIRAV_EXPORT int32_t vbOpenIrCom(int32_t port, int32_t baud) {
   }
 }
 
-ZIRAV_EXPORT void WriteIrCom(const char* command) {
+ZIRAV_EXPORT void ZIRAV_CALL WriteIrCom(const char* command) {
   Link& link = TheLink();
   std::lock_guard<std::mutex> lock(link.mutex);
   if (!link.device || !command) return;
@@ -95,7 +110,7 @@ ZIRAV_EXPORT void WriteIrCom(const char* command) {
   }
 }
 
-ZIRAV_EXPORT void vbReadIrCom(char* buffer101) {
+ZIRAV_EXPORT void ZIRAV_CALL vbReadIrCom(char* buffer101) {
   Link& link = TheLink();
   std::lock_guard<std::mutex> lock(link.mutex);
   if (!link.device || !buffer101) return;
@@ -120,7 +135,7 @@ ZIRAV_EXPORT void vbReadIrCom(char* buffer101) {
   }
 }
 
-ZIRAV_EXPORT void CloseIrCom() {
+ZIRAV_EXPORT void ZIRAV_CALL CloseIrCom() {
   Link& link = TheLink();
   std::lock_guard<std::mutex> lock(link.mutex);
   link.device.reset();

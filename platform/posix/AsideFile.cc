@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -60,6 +61,27 @@ void AsideFile::CopyFrom(int source, const std::string& sourcePath) {
 
 void AsideFile::Commit() { Finish(true); }
 
+bool AsideFile::CopyFromFile(const std::string& path, char& lastByte) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;
+    RaiseSystemError(errno, path);
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    char last = 0;
+    if (::pread(fd, &last, 1, st.st_size - 1) == 1) lastByte = last;
+  }
+  try {
+    CopyFrom(fd, path);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  ::close(fd);
+  return true;
+}
+
 void AsideFile::CommitNew() { Finish(false); }
 
 void AsideFile::Finish(bool replace) {
@@ -78,6 +100,23 @@ void AsideFile::Finish(bool replace) {
     ::fsync(folder);  // the new name durable too, where the file system allows
     ::close(folder);
   }
+}
+
+bool NameTaken(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return false;
+  RaiseSystemError(errno, from);
+}
+
+bool RemoveFileIfPresent(const std::string& path) {
+  if (::unlink(path.c_str()) == 0) return true;
+  if (errno == ENOENT) return false;
+  RaiseSystemError(errno, path);
 }
 
 }  // namespace viruzedi

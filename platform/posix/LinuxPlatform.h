@@ -17,7 +17,9 @@
 namespace viruzedi {
 
 // Factories of the device services, one per unit of this folder.
-std::unique_ptr<SerialPort> MakeLinuxSerialPort(Platform& platform);
+inline std::unique_ptr<SerialPort> MakeLinuxSerialPort(Platform& platform) {
+  return MakeDeviceSerialPort(platform);
+}
 // Loads `path` with dlopen at the first call of one of the functions.
 std::unique_ptr<InfraredLibrary> MakeDlopenInfraredLibrary(std::string path);
 std::unique_ptr<ProcessRunner> MakePosixProcessRunner();

@@ -15,6 +15,7 @@
 
 #include "base/AutomationError.h"
 #include "platform/AsideFile.h"
+#include "platform/BlockTextStream.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/SystemError.h"
 #include "platform/Windows1252.h"
@@ -22,9 +23,6 @@
 namespace viruzedi {
 
 namespace {
-
-// The byte-order mark that a few editors put at the start of a UTF-8 file.
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // flock, not fcntl locks: a process's fcntl locks all go when it closes any
 // descriptor of the file, and an fcntl lock never conflicts within one
@@ -58,74 +56,30 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-class LocalTextStream : public TextStream {
+// A text stream on an open descriptor.
+class LocalTextStream : public BlockTextStream {
  public:
-  LocalTextStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  LocalTextStream(int fd, std::string path) : BlockTextStream(std::move(path)), fd_(fd) {}
   ~LocalTextStream() override { Close(); }
-
-  bool AtEndOfStream() override { return !Fill(); }
-
-  std::string ReadLine() override {
-    if (AtEndOfStream()) RaiseError(kInputPastEndOfFile);
-    std::string line;
-    while (Fill()) {
-      const char* start = buffer_.data() + position_;
-      const char* stop = buffer_.data() + buffer_.size();
-      const char* end = std::find_if(start, stop, [](char c) { return c == '\n' || c == '\r'; });
-      size_t length = static_cast<size_t>(end - start);
-      if (line.size() + length > kLongestTextLine) {
-        RaiseError(kOutOfStringSpace,
-                   "riga di oltre " + std::to_string(kLongestTextLine) + " byte in " + path_);
-      }
-      line.append(start, length);
-      position_ += length;
-      if (end == stop) continue;
-      // CR LF is one line end, even when the LF is in the next block.
-      if (buffer_[position_++] == '\r' && Fill() && buffer_[position_] == '\n') ++position_;
-      break;
-    }
-    return utf8_ ? line : Windows1252ToUtf8(line);
-  }
 
   void Close() override {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
   }
 
- private:
-  // Makes at least one unread byte available; false at the end of the file.
-  bool Fill() {
-    if (position_ < buffer_.size()) return true;
-    if (fd_ < 0) return false;
-    buffer_.resize(65536);
+ protected:
+  bool Closed() const override { return fd_ < 0; }
+  size_t ReadBlock(char* buffer, size_t size) override {
     while (true) {
-      ssize_t n = read(fd_, buffer_.data(), buffer_.size());
+      ssize_t n = read(fd_, buffer, size);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) RaiseSystemError(errno, path_);
-      buffer_.resize(static_cast<size_t>(n));
-      position_ = 0;
-      if (!started_) SkipUtf8Mark();
-      return position_ < buffer_.size() || (n > 0 && Fill());
+      if (n < 0) RaiseSystemError(errno, path());
+      return static_cast<size_t>(n);
     }
   }
 
-  // A file that opens with the UTF-8 mark was saved as UTF-8: read as
-  // Windows-1252, the mark and every accented letter would be mangled.
-  // The first block holds the whole mark unless the file is shorter.
-  void SkipUtf8Mark() {
-    started_ = true;
-    if (std::string_view(buffer_).substr(0, kUtf8Mark.size()) == kUtf8Mark) {
-      utf8_ = true;
-      position_ = kUtf8Mark.size();
-    }
-  }
-
+ private:
   int fd_;
-  std::string path_;
-  std::string buffer_;
-  size_t position_ = 0;
-  bool started_ = false;
-  bool utf8_ = false;
 };
 
 // Opens `path` for appending under its lock, waiting for the holder: one

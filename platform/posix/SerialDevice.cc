@@ -8,10 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "base/AutomationError.h"
-#include "base/Text.h"
 
 namespace viruzedi {
 
@@ -43,26 +41,6 @@ int MillisecondsUntil(SerialDevice::Clock::time_point deadline) {
 }
 
 }  // namespace
-
-LineSettings ParseLineSettings(const std::string& text) {
-  LineSettings settings;
-  char parity = 0;
-  int baud = 0, data = 0, stop = 0;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%d,%c,%d,%d%c", &baud, &parity, &data, &stop, &tail) != 4) {
-    RaiseError(kSettingsNotApplied, text);
-  }
-  parity = LowerAscii(parity);
-  if (SpeedConstant(baud) == 0 || (parity != 'n' && parity != 'e' && parity != 'o') ||
-      data < 5 || data > 8 || (stop != 1 && stop != 2)) {
-    RaiseError(kSettingsNotApplied, text);
-  }
-  settings.baud = baud;
-  settings.parity = parity;
-  settings.dataBits = data;
-  settings.stopBits = stop;
-  return settings;
-}
 
 std::unique_ptr<SerialDevice> SerialDevice::Open(const std::string& path) {
   if (path.empty()) RaiseError(kInvalidPortNumber);

@@ -1,0 +1,179 @@
+// The serial device on a Windows communications port (\\.\COMn). Every wait
+// blocks on the port: a read is overlapped, ends as soon as a byte is there
+// (the read time-outs of the port say so) and is waited for on its event
+// until the deadline.
+#include "platform/SerialDevice.h"
+
+#include <thread>
+
+#include "base/AutomationError.h"
+#include "platform/win32/SystemError.h"
+#include "platform/win32/Win32Headers.h"
+
+namespace viruzedi {
+namespace {
+
+DWORD MillisecondsUntil(SerialDevice::Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - SerialDevice::Clock::now());
+  if (left.count() <= 0) return 0;
+  // Round up so that a wait never ends just before its deadline.
+  return static_cast<DWORD>(left.count()) + 1;
+}
+
+// The event of one overlapped call, closed however the call ends.
+class IoEvent {
+ public:
+  IoEvent() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~IoEvent() {
+    if (event_) CloseHandle(event_);
+  }
+  IoEvent(const IoEvent&) = delete;
+  IoEvent& operator=(const IoEvent&) = delete;
+  HANDLE get() const { return event_; }
+
+ private:
+  HANDLE event_;
+};
+
+BYTE ParityOf(char parity) {
+  switch (parity) {
+    case 'e': return EVENPARITY;
+    case 'o': return ODDPARITY;
+    default: return NOPARITY;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<SerialDevice> SerialDevice::Open(const std::string& path) {
+  if (path.empty()) RaiseError(kInvalidPortNumber);
+  // Share mode 0: the port is this program's alone, and another program's
+  // hold shows as a refusal here.
+  HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    switch (GetLastError()) {
+      case ERROR_ACCESS_DENIED:
+      case ERROR_SHARING_VIOLATION:
+      case ERROR_BUSY: RaiseError(kPortAlreadyOpen, path);
+      default: RaiseError(kInvalidPortNumber, path);
+    }
+  }
+  DCB state{};
+  state.DCBlength = sizeof state;
+  if (!GetCommState(handle, &state)) {  // a file or a pipe, not a port
+    CloseHandle(handle);
+    RaiseError(kInvalidPortNumber, path);
+  }
+  return std::unique_ptr<SerialDevice>(new SerialDevice(handle, path));
+}
+
+SerialDevice::~SerialDevice() { CloseHandle(handle_); }
+
+void SerialDevice::Configure(const LineSettings& settings) {
+  DCB state{};
+  state.DCBlength = sizeof state;
+  if (!GetCommState(handle_, &state)) RaiseError(kSettingsNotApplied, path_);
+  state.BaudRate = static_cast<DWORD>(settings.baud);
+  state.ByteSize = static_cast<BYTE>(settings.dataBits);
+  state.Parity = ParityOf(settings.parity);
+  state.StopBits = settings.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+  state.fBinary = TRUE;
+  state.fParity = settings.parity != 'n';
+  // Raw bytes, no flow control of any kind.
+  state.fOutxCtsFlow = FALSE;
+  state.fOutxDsrFlow = FALSE;
+  state.fDsrSensitivity = FALSE;
+  state.fOutX = FALSE;
+  state.fInX = FALSE;
+  state.fErrorChar = FALSE;
+  state.fNull = FALSE;
+  state.fAbortOnError = FALSE;
+  if (!SetCommState(handle_, &state)) RaiseError(kSettingsNotApplied, path_);
+  // Writes wait for the line as long as it takes; reads are set per call.
+  COMMTIMEOUTS timeouts{};
+  SetCommTimeouts(handle_, &timeouts);
+}
+
+void SerialDevice::SetModemLines(bool rts, bool dtr) {
+  // A port without modem lines (Wine's on a pseudo-terminal) refuses these;
+  // nothing depends on them.
+  EscapeCommFunction(handle_, rts ? SETRTS : CLRRTS);
+  EscapeCommFunction(handle_, dtr ? SETDTR : CLRDTR);
+}
+
+void SerialDevice::Write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    IoEvent event;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    DWORD written = 0;
+    BOOL done = WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                          &overlapped);
+    if (!done && GetLastError() == ERROR_IO_PENDING) {
+      done = GetOverlappedResult(handle_, &overlapped, &written, TRUE);
+    }
+    if (!done) {
+      // A port whose writes fail has gone (unplugged, the other end closed).
+      hungUp_ = true;
+      RaiseError(kDeviceIoError, path_);
+    }
+    bytes.remove_prefix(written);
+  }
+}
+
+bool SerialDevice::WaitReadable(Clock::time_point deadline) {
+  if (!ahead_.empty()) return true;
+  ahead_ = Read(deadline, 4096);
+  return !ahead_.empty();
+}
+
+std::string SerialDevice::Read(Clock::time_point deadline, size_t limit) {
+  if (!ahead_.empty()) {
+    std::string data = ahead_.substr(0, limit);
+    ahead_.erase(0, data.size());
+    return data;
+  }
+  const DWORD wait = MillisecondsUntil(deadline);
+  // With both first fields at their maximum, a read returns as soon as a
+  // byte is there, and after the constant when none comes; a constant of 0
+  // makes it take only what is waiting.
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  timeouts.ReadTotalTimeoutMultiplier = wait > 0 ? MAXDWORD : 0;
+  timeouts.ReadTotalTimeoutConstant = wait;
+  SetCommTimeouts(handle_, &timeouts);
+
+  std::string data(limit, '\0');
+  IoEvent event;
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event.get();
+  DWORD got = 0;
+  BOOL done = ReadFile(handle_, data.data(), static_cast<DWORD>(limit), &got, &overlapped);
+  if (!done && GetLastError() == ERROR_IO_PENDING) {
+    // The port's own time-out ends the read; the event's wait is the bound
+    // should a driver not keep it.
+    if (WaitForSingleObject(event.get(), wait + 100) != WAIT_OBJECT_0) CancelIo(handle_);
+    done = GetOverlappedResult(handle_, &overlapped, &got, TRUE);
+    if (!done && GetLastError() == ERROR_OPERATION_ABORTED) done = TRUE;
+  }
+  if (!done) {
+    // The line has gone away: nothing can arrive, so the deadline is waited
+    // out without spinning.
+    hungUp_ = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(MillisecondsUntil(deadline)));
+    got = 0;
+  }
+  data.resize(got);
+  return data;
+}
+
+void SerialDevice::DiscardInput() {
+  ahead_.clear();
+  PurgeComm(handle_, PURGE_RXCLEAR | PURGE_RXABORT);
+}
+
+void SerialDevice::Drain() { FlushFileBuffers(handle_); }
+
+}  // namespace viruzedi
