@@ -1,0 +1,100 @@
+// viruzedi.exe under Wine against the simulated devices of the serial ports:
+// each simulator's pseudo-terminal is a COM port of the prefix, which the
+// program (or ZiRav.dll, or DO_Duri.exe) opens as \\.\COMn.
+#include <filesystem>
+
+#include "tests/cli/StockMovements.h"
+#include "tests/windows/WindowsTest.h"
+
+namespace viruzedi::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+using SerialDevices = WindowsTest;
+
+TEST_P(SerialDevices, PenReadsBecomeRows) {
+  Simulator pen("pen-simulator", {"A1;12;345;2.5", "7;0;0;3", "D'ORO 5;13;350;-1,5"});
+  WinePort port(pen.device());
+  WindowsOutcome outcome =
+      Viruzedi({"scarica", "--db", Db(), "--porta", std::to_string(port.number())});
+  EXPECT_EQ(outcome.status, 0) << outcome;
+  EXPECT_EQ(Rows("SELECT Codart, IdLotto, [Id SottoOrd], Quantità FROM Viruzedi ORDER BY rowid"),
+            (Strings{"A1|345|12|2.5", "7|0|0|3.0", "D'ORO 5|350|13|-1.5"}));
+}
+
+// Wine keeps a port to the program that opened it, as Windows does: a second
+// program is refused with 8005 at once, and the first goes on undisturbed.
+TEST_P(SerialDevices, APortHeldByAnotherProgramIs8005AndTheHolderGoesOn) {
+  // Slow answers (within the pen's allowance) keep the holder on the port.
+  Simulator pen("pen-simulator", {"--trace", "--delay", "1200", "H1;1;1;1", "H2;1;2;1", "H3;1;3;1"});
+  WinePort port(pen.device());
+  const Strings scarica{"scarica", "--db", Db(), "--porta", std::to_string(port.number())};
+  std::unique_ptr<WindowsProgram> holder = StartViruzedi(scarica);
+  // The pen hears the holder's first request once the holder has the port.
+  ASSERT_EQ(pen.NextLine(30s), "request") << "the holder never reached the pen";
+
+  WindowsOutcome refused = Viruzedi(scarica);
+  EXPECT_EQ(refused.status, 1) << refused;
+  EXPECT_NE(refused.errors.find("8005"), std::string::npos) << refused;
+
+  WindowsOutcome held = holder->Finish();
+  EXPECT_EQ(held.status, 0) << held;
+  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi ORDER BY rowid"), (Strings{"H1", "H2", "H3"}));
+}
+
+TEST_P(SerialDevices, InfraredRecordsBecomeRowsThroughZiRavDll) {
+  Simulator reader("infrared-simulator",
+                   {"--record", "#A7$12;1.5;20261206;3;", "--record", "#SENZALOTTO;1;20261206;1;",
+                    "--record", "#D'ORO$5;2;20260131;7;", "--record", "#CAFÉ$1;0.5;20260101;2;"});
+  WinePort port(reader.device());
+  WindowsOutcome outcome =
+      Viruzedi({"scarica1", "--db", Db(), "--porta", std::to_string(port.number())});
+  // The record without a lot is the bad-code warning, no failure.
+  EXPECT_EQ(outcome.status, 0) << outcome;
+  EXPECT_NE(outcome.errors.find("[Attenzione!] E' stato trovato un codice errato."),
+            std::string::npos)
+      << outcome;
+  EXPECT_EQ(Rows("SELECT Codart, IdLotto, Quantità, Data, Rep FROM Viruzedi ORDER BY rowid"),
+            (Strings{"#A7|12|1.5|2026-12-06|3", "#D'ORO|5|2.0|2026-01-31|7",
+                     "#CAFÉ|1|0.5|2026-01-01|2"}));
+  // Told to erase only once every record was stored.
+  EXPECT_EQ(reader.NextLine(5s), "erased 4");
+}
+
+TEST_P(SerialDevices, ATerminalFileComesOverTheSerialLink) {
+  TemporaryFolder terminal;
+  const std::string sent = Movements("S", 300);
+  WriteFile(terminal / "1.txt", sent);
+  Simulator simulator("terminal-simulator", {"--folder", terminal.path()});
+  WinePort port(simulator.device());
+  WindowsOutcome outcome =
+      Viruzedi({"--terminale", "serial:" + port.name(), "scarica4", "--db", Db()});
+  EXPECT_EQ(outcome.status, 0) << outcome;
+  Strings stored = Rows("SELECT Codart, IdLotto FROM Viruzedi ORDER BY rowid");
+  EXPECT_EQ(stored, MovementRows("S", 300));
+  // Taken from the terminal, and kept in the download folder as received.
+  EXPECT_TRUE(FolderNames(terminal.path()).empty());
+  const Strings kept = FolderNames(letture);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(ReadFile(letture + "/" + kept[0]), sent);
+}
+
+TEST_P(SerialDevices, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
+  Simulator reader("reader-simulator", {});
+  WinePort port(reader.device());
+  const std::string readerFile = folder / "letture.txt";
+  WindowsOutcome outcome =
+      Viruzedi({"scarica2", Db(), WindowsPath(readerFile), "--porta-com",
+                std::to_string(port.number()), "--baud", "B38400", "--timeout", "1"});
+  EXPECT_EQ(outcome.status, 0) << outcome;
+  // DO_Duri.exe wrote the reader's lines with CR LF ends.
+  EXPECT_EQ(ReadFile(readerFile), "8001234;5\r\n8001235;12;17\r\n8001236;3,5;18\r\n8001237;1\r\n");
+  EXPECT_EQ(Rows("SELECT Codart, [Id SottoOrd], Quantità FROM Viruzedi ORDER BY rowid"),
+            (Strings{"8001234|0|5.0", "8001235|17|12.0", "8001236|18|3.5", "8001237|0|1.0"}));
+}
+
+VIRUZEDI_FOR_BOTH_TARGETS(SerialDevices);
+
+}  // namespace
+}  // namespace viruzedi::testing
