@@ -22,6 +22,11 @@ struct LineSettings {
 // 8015 when the text is not such a setting or names a speed the system lacks.
 LineSettings ParseLineSettings(const std::string& text);
 
+// The system's own device of serial port `port`: /dev/ttyS<port-1> on
+// Linux, \\.\COM<port> on Windows (ports 1 to 255); "" for a number
+// that names none.
+std::string SystemSerialDevice(int port);
+
 class SerialDevice {
  public:
   using Clock = std::chrono::steady_clock;

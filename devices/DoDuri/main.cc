@@ -3,8 +3,8 @@
 // line the reader sends (ended by CR, LF or both) until <timeout> seconds
 // pass without a byte, and leaves the reads in the reader file.
 //
-// The port's device is VIRUZEDI_COM<port>, or /dev/ttyS<port - 1>; a port
-// below 1 has none.
+// The port's device is VIRUZEDI_COM<port>, or the system's own (/dev/ttyS<port - 1>,
+// \\.\COM<port>); a port below 1 has none.
 // Exit status: 0 when the dialogue ended (with reads or without), 2 for an
 // argument list it cannot read, 3 when the port cannot be opened, 4 when
 // another program holds it, 1 for anything else: the reader file failed,
@@ -51,7 +51,7 @@ std::string PortDevice(int port) {
   std::string name = "VIRUZEDI_COM" + std::to_string(port);
   const char* device = std::getenv(name.c_str());
   if (device && *device) return device;
-  return "/dev/ttyS" + std::to_string(port - 1);
+  return SystemSerialDevice(port);
 }
 
 // "yyyymmdd-hhnnss" of the local time now.

@@ -46,12 +46,7 @@ std::string DevicePath(int32_t port) {
   std::string name = "VIRUZEDI_COM" + std::to_string(port);
   const char* configured = std::getenv(name.c_str());
   if (configured && *configured) return configured;
-#if defined(_WIN32)
-  if (port > 255) return "";
-  return "\\\\.\\COM" + std::to_string(port);
-#else
-  return "/dev/ttyS" + std::to_string(port - 1);
-#endif
+  return viruzedi::SystemSerialDevice(port);
 }
 
 // Takes one complete reply out of `pending`; false when no CR has arrived.

@@ -42,6 +42,11 @@ int MillisecondsUntil(SerialDevice::Clock::time_point deadline) {
 
 }  // namespace
 
+std::string SystemSerialDevice(int port) {
+  if (port < 1) return "";
+  return "/dev/ttyS" + std::to_string(port - 1);
+}
+
 std::unique_ptr<SerialDevice> SerialDevice::Open(const std::string& path) {
   if (path.empty()) RaiseError(kInvalidPortNumber);
   int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

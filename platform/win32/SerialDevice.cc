@@ -46,6 +46,11 @@ BYTE ParityOf(char parity) {
 
 }  // namespace
 
+std::string SystemSerialDevice(int port) {
+  if (port < 1 || port > 255) return "";
+  return "\\\\.\\COM" + std::to_string(port);
+}
+
 std::unique_ptr<SerialDevice> SerialDevice::Open(const std::string& path) {
   if (path.empty()) RaiseError(kInvalidPortNumber);
   // Share mode 0: the port is this program's alone, and another program's

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "base/Identity.h"
+#include "platform/SerialDevice.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"
 
@@ -89,7 +90,7 @@ std::string Win32Platform::SerialDevice(int32_t port) {
   if (port < 1 || port > 255) return "";
   std::string device = EnvironmentValue("VIRUZEDI_COM" + std::to_string(port));
   if (!device.empty()) return device;
-  return "\\\\.\\COM" + std::to_string(port);
+  return SystemSerialDevice(port);
 }
 
 std::string Win32Platform::TerminalSetting() { return EnvironmentValue("VIRUZEDI_TERMINALE"); }
