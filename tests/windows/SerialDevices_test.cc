@@ -23,24 +23,26 @@ TEST_P(SerialDevices, PenReadsBecomeRows) {
             (Strings{"A1|345|12|2.5", "7|0|0|3.0", "D'ORO 5|350|13|-1.5"}));
 }
 
-// Wine keeps a port to the program that opened it, as Windows does: a second
-// program is refused with 8005 at once, and the first goes on undisturbed.
-TEST_P(SerialDevices, APortHeldByAnotherProgramIs8005AndTheHolderGoesOn) {
-  // Slow answers (within the pen's allowance) keep the holder on the port.
-  Simulator pen("pen-simulator", {"--trace", "--delay", "1200", "H1;1;1;1", "H2;1;2;1", "H3;1;3;1"});
-  WinePort port(pen.device());
-  const Strings scarica{"scarica", "--db", Db(), "--porta", std::to_string(port.number())};
-  std::unique_ptr<WindowsProgram> holder = StartViruzedi(scarica);
-  // The pen hears the holder's first request once the holder has the port.
-  ASSERT_EQ(pen.NextLine(30s), "request") << "the holder never reached the pen";
+// Another program has the port. Wine lets any number of programs open one
+// pseudo-terminal, so the port here is a plain file that a second Windows
+// program holds open without sharing: the refusal that the program then
+// meets is the one Windows gives for a port in use.
+TEST_P(SerialDevices, APortInUseByAnotherProgramIs8005AndStoresNothing) {
+  ASSERT_TRUE(std::filesystem::exists(VIRUZEDI_PORT_HOLDER))
+      << VIRUZEDI_PORT_HOLDER << " was not built: the mingw-w64 compiler is missing";
+  const std::string device = folder / "porta";
+  WriteFile(device, "");
+  WinePort port(device);
+  WindowsProgram holder(GetParam(), VIRUZEDI_PORT_HOLDER, {"\\\\.\\" + port.name(), "60"});
+  ASSERT_TRUE(holder.WaitForOutput("held", 30s)) << holder.Finish();
 
-  WindowsOutcome refused = Viruzedi(scarica);
+  WindowsOutcome refused =
+      Viruzedi({"scarica", "--db", Db(), "--porta", std::to_string(port.number())});
+  holder.Stop();
   EXPECT_EQ(refused.status, 1) << refused;
   EXPECT_NE(refused.errors.find("8005"), std::string::npos) << refused;
-
-  WindowsOutcome held = holder->Finish();
-  EXPECT_EQ(held.status, 0) << held;
-  EXPECT_EQ(Rows("SELECT Codart FROM Viruzedi ORDER BY rowid"), (Strings{"H1", "H2", "H3"}));
+  EXPECT_EQ(Rows("SELECT count(*) FROM Viruzedi"), Strings{"0"});
+  EXPECT_EQ(ReadFile(device), "") << "the program wrote to a port it did not have";
 }
 
 TEST_P(SerialDevices, InfraredRecordsBecomeRowsThroughZiRavDll) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "tests/support/Commands.h"
 
@@ -75,7 +76,7 @@ namespace {
 // The head of a stream: a crash under Wine prints the debugger's whole
 // report, of which the first lines say enough.
 std::string Head(const std::string& text) {
-  constexpr int kLines = 25;
+  constexpr int kLines = 12;
   size_t end = 0;
   for (int line = 0; line < kLines; ++line) {
     end = text.find('\n', end);
@@ -111,8 +112,8 @@ WindowsProgram::WindowsProgram(WindowsTarget target, const std::string& program,
   std::string command = "exec /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY";
   for (const auto& [name, value] : environment) command += " " + ShellQuoted(name + "=" + value);
   // A program that hangs ends the test's wait, not the whole run.
-  command += " timeout -k 5 " + std::to_string(allowance) + " wine " +
-             ShellQuoted(folder + program);
+  const std::string path = program.find('/') == std::string::npos ? folder + program : program;
+  command += " timeout -k 5 " + std::to_string(allowance) + " wine " + ShellQuoted(path);
   for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
   command += " </dev/null >" + ShellQuoted(streams_ / "out") + " 2>" +
              ShellQuoted(streams_ / "err");
@@ -127,6 +128,19 @@ WindowsOutcome WindowsProgram::Finish() {
   outcome.errors = WithoutCarriageReturns(ReadFile(streams_ / "err"));
   if (outcome.status == 124) outcome.errors += "\n(stopped: the program did not end in time)\n";
   return outcome;
+}
+
+bool WindowsProgram::WaitForOutput(const std::string& text, std::chrono::milliseconds wait) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (ReadFile(streams_ / "out").find(text) == std::string::npos) {
+    if (!child_ || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+void WindowsProgram::Stop() {
+  if (child_) child_->Terminate();
 }
 
 WindowsOutcome RunWindows(WindowsTarget target, const std::string& program,

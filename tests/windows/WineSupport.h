@@ -52,7 +52,7 @@ using Variables = std::map<std::string, std::string>;
 // the side can then hold the test's reading end open.
 class WindowsProgram {
  public:
-  // Starts `program` (a file of the target's folder) with `arguments` and,
+  // Starts `program` (a file of the target's folder, or a path) with `arguments` and,
   // besides this process's environment and Wine's settings, `variables`.
   // The program is stopped after `allowance` seconds.
   WindowsProgram(WindowsTarget target, const std::string& program,
@@ -60,6 +60,11 @@ class WindowsProgram {
                  int allowance = 120);
   // Waits for the program's end.
   WindowsOutcome Finish();
+  // Whether the program has written `text` to its standard output within
+  // `wait` (looked for every 50 ms).
+  bool WaitForOutput(const std::string& text, std::chrono::milliseconds wait);
+  // Ends the program (SIGTERM, which Wine turns into the process's end).
+  void Stop();
   // Whether it was started at all (a failure was reported when not).
   bool started() const { return child_ != nullptr; }
 
