@@ -176,7 +176,13 @@ std::unique_ptr<OdbcConnection> OdbcConnection::Connect(const std::string& conne
     made->connected_ = true;
   };
   connect(true);
+#if defined(_WIN32)
+  // Windows' driver managers take wide text for every driver, and Wine's
+  // has no narrow calls at all.
+  made->wide_ = true;
+#else
   made->wide_ = made->WideCallsKeepText();
+#endif
   bool ascii = std::all_of(connection.begin(), connection.end(),
                            [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (!made->wide_ && !ascii) {
@@ -216,11 +222,17 @@ bool OdbcConnection::WideCallsKeepText() {
                     [](char16_t a, SQLWCHAR b) { return a == static_cast<char16_t>(b); });
 }
 
+// The wide call on every system: Wine's driver manager has no narrow
+// SQLGetInfo, and unixODBC turns a narrow driver's answer into wide text.
 std::string OdbcConnection::InfoText(SQLUSMALLINT info) {
-  char buffer[256] = {};
-  SQLSMALLINT length = 0;
-  if (!SQL_SUCCEEDED(SQLGetInfoA(handle_, info, buffer, sizeof buffer, &length))) return "";
-  return buffer;
+  SQLWCHAR buffer[256] = {};
+  SQLSMALLINT bytes = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfoW(handle_, info, buffer, sizeof buffer, &bytes))) return "";
+  std::u16string text;
+  for (size_t i = 0; i < std::size(buffer) && buffer[i] != 0; ++i) {
+    text.push_back(static_cast<char16_t>(buffer[i]));
+  }
+  return Utf8OfUtf16(text);
 }
 
 void OdbcConnection::ReadSession(std::chrono::milliseconds busyTimeout) {
@@ -228,11 +240,11 @@ void OdbcConnection::ReadSession(std::chrono::milliseconds busyTimeout) {
   quote_ = InfoText(SQL_IDENTIFIER_QUOTE_CHAR);
   if (quote_ == " ") quote_.clear();
   SQLUSMALLINT identifierCase = 0;
-  if (SQL_SUCCEEDED(SQLGetInfoA(handle_, SQL_IDENTIFIER_CASE, &identifierCase, 0, nullptr))) {
+  if (SQL_SUCCEEDED(SQLGetInfoW(handle_, SQL_IDENTIFIER_CASE, &identifierCase, 0, nullptr))) {
     identifierCase_ = identifierCase;
   }
   SQLUINTEGER schemaUsage = 0;
-  if (SQL_SUCCEEDED(SQLGetInfoA(handle_, SQL_SCHEMA_USAGE, &schemaUsage, 0, nullptr))) {
+  if (SQL_SUCCEEDED(SQLGetInfoW(handle_, SQL_SCHEMA_USAGE, &schemaUsage, 0, nullptr))) {
     schemasInStatements_ = (schemaUsage & SQL_SU_DML_STATEMENTS) != 0;
   }
   sqlite_ = StartsWithIgnoreCase(dbms_, "SQLite");
