@@ -8,6 +8,7 @@
 
 #include "base/Text.h"
 #include "platform/ChildProcess.h"
+#include "platform/Environment.h"
 
 namespace viruzedi::cli {
 namespace {
@@ -76,13 +77,16 @@ void AddPorts(SettingsSource& source, const std::vector<std::string>& entries,
 
 std::string DefaultValue(const Key& key) {
   std::string name = key.name;
+  const DefaultSettingsText& defaults = SystemDefaultsText();
   if (name == "letture") {
+    std::string folder = defaults.downloadFolder;
     std::string home = EnvironmentValue("HOME");
-    return (home.empty() ? "$HOME" : home) + "/_Letture";
+    if (folder.starts_with("$HOME") && !home.empty()) folder.replace(0, 5, home);
+    return folder;
   }
-  if (name == "com") return "/dev/ttyS<N-1> for every other port N";
+  if (name == "com") return std::string(defaults.serialDevice) + " for every other port N";
   if (name == "terminale") return "none (no terminal)";
-  if (name == "zirav") return "libZiRav.so beside libviruzedi.so";
+  if (name == "zirav") return defaults.infraredLibrary;
   return "none (each command needs --db)";
 }
 

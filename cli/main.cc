@@ -20,6 +20,8 @@
 #include "database/Database.h"
 #include "base/Identity.h"
 #include "platform/ChildProcess.h"
+#include "platform/Environment.h"
+#include "platform/ProgramArguments.h"
 #include "platform/StopSignals.h"
 
 namespace viruzedi::cli {
@@ -179,17 +181,19 @@ int Main(int argc, char** argv) {
   // are filled only after it ends.
   std::string letture, terminale, zirav, config;
   std::vector<std::string> ports;
+  const DefaultSettingsText& defaults = SystemDefaultsText();
   app.add_option("--letture", letture,
-                 "Download folder for received files and markers (VIRUZEDI_LETTURE; "
-                 "default $HOME/_Letture)");
+                 std::string("Download folder for received files and markers "
+                             "(VIRUZEDI_LETTURE; default ") +
+                     defaults.downloadFolder + ")");
   app.add_option("--com", ports,
-                 "Device of serial port N, as N=DEVICE (VIRUZEDI_COM<N>; "
-                 "default /dev/ttyS<N-1>); may be repeated");
+                 std::string("Device of serial port N, as N=DEVICE (VIRUZEDI_COM<N>; default ") +
+                     defaults.serialDevice + "); may be repeated");
   app.add_option("--terminale", terminale,
                  "Terminal link: dir:FOLDER or serial:DEVICE[,BAUD] (VIRUZEDI_TERMINALE)");
   app.add_option("--zirav", zirav,
-                 "Path of the infrared link library (VIRUZEDI_ZIRAV; default libZiRav.so "
-                 "beside libviruzedi.so)");
+                 std::string("Path of the infrared link library (VIRUZEDI_ZIRAV; default ") +
+                     defaults.infraredLibrary + ")");
   app.add_option("--config", config,
                  "Settings file (TOML) read in place of the user's and the machine's; "
                  "/dev/null reads none");
@@ -272,4 +276,10 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace viruzedi::cli
 
-int main(int argc, char** argv) { return viruzedi::cli::Main(argc, argv); }
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments = viruzedi::ProgramArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
+  return viruzedi::cli::Main(static_cast<int>(arguments.size()), pointers.data());
+}

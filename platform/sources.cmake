@@ -18,7 +18,8 @@ if(UNIX)
        ${CMAKE_SOURCE_DIR}/platform/posix/SerialDevice.cc
        ${CMAKE_SOURCE_DIR}/platform/posix/AsideFile.cc
        ${CMAKE_SOURCE_DIR}/platform/posix/SystemError.cc
-       ${CMAKE_SOURCE_DIR}/platform/posix/StopHold.cc)
+       ${CMAKE_SOURCE_DIR}/platform/posix/StopHold.cc
+       ${CMAKE_SOURCE_DIR}/platform/posix/ProgramArguments.cc)
   list(APPEND platform_support_sources
        ${CMAKE_SOURCE_DIR}/platform/posix/ChildProcess.cc
        ${CMAKE_SOURCE_DIR}/platform/posix/PseudoTerminal.cc)
@@ -31,7 +32,8 @@ elseif(WIN32)
        ${CMAKE_SOURCE_DIR}/platform/win32/SerialDevice.cc
        ${CMAKE_SOURCE_DIR}/platform/win32/AsideFile.cc
        ${CMAKE_SOURCE_DIR}/platform/win32/SystemError.cc
-       ${CMAKE_SOURCE_DIR}/platform/win32/StopHold.cc)
+       ${CMAKE_SOURCE_DIR}/platform/win32/StopHold.cc
+       ${CMAKE_SOURCE_DIR}/platform/win32/ProgramArguments.cc)
   list(REMOVE_ITEM platform_sources ${platform_support_sources})
   set(platform_support_sources ${CMAKE_SOURCE_DIR}/platform/win32/ChildProcess.cc)
 else()

@@ -32,6 +32,7 @@
 #include "component/LineReceiver.h"
 #include "devices/DoDuri/Arguments.h"
 #include "devices/DoDuri/ReaderFile.h"
+#include "platform/ProgramArguments.h"
 #include "platform/SerialDevice.h"
 #include "platform/StopHold.h"
 
@@ -172,7 +173,9 @@ int main(int argc, char** argv) {
   using namespace viruzedi::doduri;
   Arguments arguments;
   try {
-    arguments = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> given = viruzedi::ProgramArguments(argc, argv);
+    if (!given.empty()) given.erase(given.begin());  // the program's name
+    arguments = ParseArguments(given);
   } catch (const UsageError& error) {
     std::cerr << "DO_Duri: " << error.what() << "\n";
     // Nothing is received with settings it cannot use: a stale file must

@@ -12,8 +12,15 @@
 #include <thread>
 
 #include "base/Identity.h"
+#include "platform/Environment.h"
 
 namespace viruzedi {
+
+const DefaultSettingsText& SystemDefaultsText() {
+  static const DefaultSettingsText text{"$HOME/_Letture", "/dev/ttyS<N-1>",
+                                        "libZiRav.so beside libviruzedi.so"};
+  return text;
+}
 
 std::string EnvironmentValue(const std::string& name) {
   const char* value = std::getenv(name.c_str());

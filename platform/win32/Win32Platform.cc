@@ -4,11 +4,19 @@
 #include <thread>
 
 #include "base/Identity.h"
+#include "platform/Environment.h"
 #include "platform/SerialDevice.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"
 
 namespace viruzedi {
+
+const DefaultSettingsText& SystemDefaultsText() {
+  static const DefaultSettingsText text{
+      "C:\\_Letture", "\\\\.\\COM<N>",
+      "ZiRav.dll beside the component, else on the DLL search path"};
+  return text;
+}
 namespace {
 
 // The workstation's download folder when no setting names another.
