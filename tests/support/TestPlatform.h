@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
 namespace viruzedi::testing {
@@ -74,7 +75,8 @@ class TemporaryFolder {
   TemporaryFolder();
   ~TemporaryFolder();
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // Joined with the system's own separator: a Windows program sees its form.
+  std::string operator/(const std::string& name) const { return JoinPath(path_, name); }
 
  private:
   std::string path_;

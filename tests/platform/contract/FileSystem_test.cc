@@ -1,13 +1,15 @@
+// What the file system of every platform does, run against each system's
+// own (MakeLocalFileSystem): on Linux in test_platform, on Windows in
+// test_platform_contract.exe under Wine. What one system alone does is
+// tested beside it (LinuxFileSystem_test.cc, win32/).
 #include "platform/FileSystem.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <thread>
 
 #include "base/AutomationError.h"
@@ -86,7 +88,10 @@ TEST(FileSystem, DeleteRefusesAReadOnlyFileUnlessForced) {
   TemporaryFolder folder;
   auto files = MakeLocalFileSystem();
   WriteFile(folder / "old.tmp", "x");
-  chmod((folder / "old.tmp").c_str(), 0444);
+  // Read-only as each system has it: no write bits, or the attribute.
+  std::filesystem::permissions(folder / "old.tmp", std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::group_read |
+                                                       std::filesystem::perms::others_read);
   EXPECT_EQ(ErrorOf([&] { files->DeleteFile(folder / "old.tmp", false); }), kPermissionDenied);
   EXPECT_TRUE(files->FileExists(folder / "old.tmp"));
   files->DeleteFile(folder / "old.tmp", true);
@@ -109,29 +114,6 @@ TEST(FileSystem, MoveNeverReplacesAFile) {
   EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "a.tmp", folder / "d"); }), kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "c.TMP", folder / "no/d"); }),
             kPathNotFound);
-}
-
-TEST(FileSystem, MoveAcrossFileSystemsCopiesWholeAndNeverReplaces) {
-  if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm";
-  TemporaryFolder folder;
-  std::string source = "/dev/shm/viruzedi-move-" + std::to_string(getpid()) + ".tmp";
-  auto files = MakeLocalFileSystem();
-  std::string rows(200000, 'r');
-  WriteFile(source, rows);
-  WriteFile(folder / "taken.TMP", "earlier");
-  EXPECT_EQ(ErrorOf([&] { files->MoveFile(source, folder / "taken.TMP"); }), kFileAlreadyExists);
-  EXPECT_EQ(ReadFile(folder / "taken.TMP"), "earlier");
-  EXPECT_EQ(ReadFile(source), rows);
-  files->MoveFile(source, folder / "moved.TMP");
-  EXPECT_FALSE(files->FileExists(source));
-  EXPECT_EQ(ReadFile(folder / "moved.TMP"), rows);
-  // Nothing is left beside it by the copy.
-  size_t entries = 0;
-  for (auto& entry : std::filesystem::directory_iterator(folder.path())) {
-    (void)entry;
-    ++entries;
-  }
-  EXPECT_EQ(entries, 2u);
 }
 
 TEST(FileSystem, WriteTextFileCreatesOrEmptiesTheFile) {
@@ -177,10 +159,28 @@ TEST(FileLocks, AFileIsNeverSeenUnlockedWhileItIsMade) {
   auto files = MakeLocalFileSystem();
   std::atomic<bool> done{false};
   std::atomic<int> taken{0};
+  // Like a download, the looker tries the names of the kind it waits for
+  // only (a system may make the file under a name of its own first), and
+  // each as soon as it shows: the moment it appears is the one at risk.
+  // Trying a held file again and again would measure nothing more, and
+  // under Wine every open of a locked file keeps a descriptor in the
+  // server until the lock goes.
+  auto reservation = [](const std::string& name) {
+    return !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+  };
   std::thread looker([&] {
     auto lookerFiles = MakeLocalFileSystem();
+    std::set<std::string> tried;
     while (!done) {
-      for (const std::string& name : lookerFiles->ListFolder(folder.path())) {
+      std::vector<std::string> names;
+      try {
+        names = lookerFiles->ListFolder(folder.path());
+      } catch (const AutomationError& error) {
+        ADD_FAILURE() << error.what();
+        return;
+      }
+      for (const std::string& name : names) {
+        if (!reservation(name) || !tried.insert(name).second) continue;
         try {
           if (lookerFiles->TryLock(folder / name)) ++taken;
         } catch (const AutomationError&) {
