@@ -54,7 +54,7 @@ TEST_P(SerialDevices, InfraredRecordsBecomeRowsThroughZiRavDll) {
       Viruzedi({"scarica1", "--db", Db(), "--porta", std::to_string(port.number())});
   // The record without a lot is the bad-code warning, no failure.
   EXPECT_EQ(outcome.status, 0) << outcome;
-  EXPECT_NE(outcome.errors.find("[Attenzione!] E' stato trovato un codice errato."),
+  EXPECT_NE(outcome.errors.find("[Viruzedi11600] E' stato trovato un codice errato."),
             std::string::npos)
       << outcome;
   EXPECT_EQ(Rows("SELECT Codart, IdLotto, Quantità, Data, Rep FROM Viruzedi ORDER BY rowid"),
@@ -92,7 +92,7 @@ TEST_P(SerialDevices, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
   EXPECT_EQ(outcome.status, 0) << outcome;
   // DO_Duri.exe wrote the reader's lines with CR LF ends.
   EXPECT_EQ(ReadFile(readerFile), "8001234;5\r\n8001235;12;17\r\n8001236;3,5;18\r\n8001237;1\r\n");
-  EXPECT_EQ(Rows("SELECT Codart, [Id SottoOrd], Quantità FROM Viruzedi ORDER BY rowid"),
+  EXPECT_EQ(Rows("SELECT Codart, IdLotto, Quantità FROM Viruzedi ORDER BY rowid"),
             (Strings{"8001234|0|5.0", "8001235|17|12.0", "8001236|18|3.5", "8001237|0|1.0"}));
 }
 
