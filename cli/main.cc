@@ -54,18 +54,22 @@ namespace {
 // A progress line is open on standard error: the next message starts a new one.
 bool progressShown = false;
 
-// Forwards to the real platform; a box ends an open progress line, and a
-// stop signal is the operation's stop request.
+// Forwards to the real platform, but for its boxes: the command shows each
+// as a line on standard error on every system (a shell has no one to click
+// a box away), ending an open progress line first. A stop signal is the
+// operation's stop request.
 class CommandPlatform : public ForwardingPlatform {
  public:
   using ForwardingPlatform::ForwardingPlatform;
 
-  void MessageBox(const std::string& text, int style, const std::string& caption) override {
+  void MessageBox(const std::string& text, int /*style*/, const std::string& caption) override {
     if (progressShown) {
       std::fputc('\n', stderr);
       progressShown = false;
     }
-    ForwardingPlatform::MessageBox(text, style, caption);
+    std::string line = MessageBoxLine(text, caption) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
   }
 
   bool StopRequested() override { return StopSignalReceived() != 0; }

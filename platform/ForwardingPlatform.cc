@@ -1,9 +1,14 @@
+#include "base/Identity.h"
 #include "platform/InfraredLibrary.h"
 #include "platform/Platform.h"
 #include "platform/SerialPort.h"
 #include "platform/TerminalLink.h"
 
 namespace viruzedi {
+
+std::string MessageBoxLine(const std::string& text, const std::string& caption) {
+  return "[" + (caption.empty() ? std::string(kTypeLibraryName) : caption) + "] " + text;
+}
 
 ForwardingPlatform::ForwardingPlatform(std::shared_ptr<Platform> target)
     : target_(std::move(target)) {}

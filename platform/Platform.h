@@ -99,6 +99,11 @@ class VIRUZEDI_API Platform {
   virtual std::unique_ptr<InfraredLibrary> InfraredLibraryAt(const std::string& path) = 0;
 };
 
+// A message box as one line of text, "[CAPTION] TEXT" (the default caption
+// when `caption` is empty), without its line end: how the command line and
+// the logs of boxes show them.
+VIRUZEDI_API std::string MessageBoxLine(const std::string& text, const std::string& caption);
+
 // The real platform of the system the component was built for, shared by
 // every object that is created without a platform of its own. Settings come
 // from the environment (VIRUZEDI_*).

@@ -33,8 +33,7 @@ LinuxPlatform::~LinuxPlatform() = default;
 void LinuxPlatform::MessageBox(const std::string& text, int /*style*/,
                                const std::string& caption) {
   // One line per box, so that scripts and logs can read it.
-  std::string line = "[" + (caption.empty() ? std::string(kTypeLibraryName) : caption) +
-                     "] " + text + "\n";
+  std::string line = MessageBoxLine(text, caption) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }

@@ -43,7 +43,7 @@ void Win32Platform::MessageBox(const std::string& text, int style, const std::st
   // its boxes written to a file instead, one UTF-8 line each.
   const std::string log = EnvironmentValue("VIRUZEDI_MESSAGGI");
   if (!log.empty()) {
-    const std::string line = "[" + shownCaption + "] " + text + "\r\n";
+    const std::string line = MessageBoxLine(text, caption) + "\r\n";
     HANDLE file = CreateFileW(WidePath(log).c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
