@@ -3,6 +3,7 @@
 // file whatever its name shows meanwhile, and moved onward the same way.
 #include "platform/DirectoryTerminalLink.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,8 +39,31 @@ void PutBack(Claim& claim, const std::string& source) {
   RenameByHandle(claim.file.get(), source, false);
 }
 
+// Windows replaces no file that is open, and the destination is the
+// caller's reservation, open and locked by it until the file is there. The
+// reservation steps aside first: renamed through a handle of ours to a
+// hidden name nobody looks for, and deleted once its holder lets it go. The
+// destination's name is then free for a move that replaces nothing; until
+// the file arrives nobody sees that name at all, so none can take it for a
+// waiting file.
+void StepAside(const std::string& destination) {
+  Handle held(CreateFileW(WidePath(destination).c_str(), DELETE, kShareAll, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held.valid()) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
+    RaiseLastWindowsError(destination);
+  }
+  static std::atomic<unsigned> stepped{0};
+  const std::string aside = JoinPath(ParentFolder(destination),
+                                     "." + BaseName(destination) + "." +
+                                         std::to_string(GetCurrentProcessId()) + "-" +
+                                         std::to_string(stepped++) + ".vecchio");
+  if (!RenameByHandle(held.get(), aside, false)) RaiseLastWindowsError(destination);
+  DeleteByHandle(held.get());
+}
+
 // Copies the claimed file so that `destination` shows the whole file or
-// nothing (replacing the caller's reservation).
+// nothing.
 void CopyDurably(Claim& claim, const std::string& destination) {
   AsideFile copy(destination);
   std::string buffer(64 * 1024, '\0');
@@ -79,7 +103,13 @@ class DirectoryTerminalLink : public TerminalLink {
     std::optional<Claim> claim = ClaimFile(source, numeroFile);
     if (!claim) return false;  // the terminal has nothing to send
 
-    if (RenameByHandle(claim->file.get(), path, true)) return true;
+    try {
+      StepAside(path);
+    } catch (...) {
+      PutBack(*claim, source);
+      throw;
+    }
+    if (RenameByHandle(claim->file.get(), path, false)) return true;
     DWORD error = GetLastError();
     if (error != ERROR_NOT_SAME_DEVICE) {
       PutBack(*claim, source);
