@@ -1,12 +1,14 @@
 // The serial device on a Windows communications port (\\.\COMn). Every wait
-// blocks on the port: a read is overlapped, ends as soon as a byte is there
+// blocks on the port: a read is overlapped, ends soon after bytes arrive
 // (the read time-outs of the port say so) and is waited for on its event
 // until the deadline.
 #include "platform/SerialDevice.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "base/AutomationError.h"
+#include "base/Text.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"
 
@@ -51,8 +53,23 @@ std::string SystemSerialDevice(int port) {
   return "\\\\.\\COM" + std::to_string(port);
 }
 
-std::unique_ptr<SerialDevice> SerialDevice::Open(const std::string& path) {
-  if (path.empty()) RaiseError(kInvalidPortNumber);
+namespace {
+
+// "COM10" names a port only as "\\.\COM10" (the bare name works up to
+// COM9): a setting may give either.
+std::string PortPath(const std::string& path) {
+  if (path.size() > 3 && StartsWithIgnoreCase(path, "COM") &&
+      path.find_first_not_of("0123456789", 3) == std::string::npos) {
+    return "\\\\.\\" + path;
+  }
+  return path;
+}
+
+}  // namespace
+
+std::unique_ptr<SerialDevice> SerialDevice::Open(const std::string& given) {
+  if (given.empty()) RaiseError(kInvalidPortNumber);
+  const std::string path = PortPath(given);
   // Share mode 0: the port is this program's alone, and another program's
   // hold shows as a refusal here.
   HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -141,13 +158,25 @@ std::string SerialDevice::Read(Clock::time_point deadline, size_t limit) {
     return data;
   }
   const DWORD wait = MillisecondsUntil(deadline);
-  // With both first fields at their maximum, a read returns as soon as a
-  // byte is there, and after the constant when none comes; a constant of 0
-  // makes it take only what is waiting.
+  // A read ends at the deadline when nothing comes, and as soon as what
+  // arrives pauses for a millisecond. (The interval and the multiplier at
+  // their maximum would say "as soon as a byte is there" too, but Wine keeps
+  // such a read to its constant even when bytes are waiting.)
   COMMTIMEOUTS timeouts{};
-  timeouts.ReadIntervalTimeout = MAXDWORD;
-  timeouts.ReadTotalTimeoutMultiplier = wait > 0 ? MAXDWORD : 0;
+  timeouts.ReadIntervalTimeout = 1;
   timeouts.ReadTotalTimeoutConstant = wait;
+  if (wait == 0) {
+    // Only what is waiting. Wine keeps even a read of the "return at once"
+    // time-outs until a byte comes, so one that would find nothing is not
+    // made, and one that finds something asks no more than is there.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (ClearCommError(handle_, &errors, &status)) {
+      if (status.cbInQue == 0) return "";
+      limit = std::min<size_t>(limit, status.cbInQue);
+    }
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+  }
   SetCommTimeouts(handle_, &timeouts);
 
   std::string data(limit, '\0');

@@ -57,8 +57,12 @@ TEST_F(SerialPortContract, SendsAndDeliversWhatArrivesAsReceiveEvents) {
   port->Output("c");
   EXPECT_EQ(line->Read(Clock::now() + 2s), "c");
 
+  // What waits already is taken at once.
   line->Write(std::string("A1;2\0\n\r", 7));
+  line->Read(Clock::now() + 100ms);  // "": the time the bytes take to cross
+  const Clock::time_point start = Clock::now();
   Receive(7);
+  EXPECT_LT(Clock::now() - start, 1s);
   EXPECT_EQ(received, std::string("A1;2\0\n\r", 7));
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.front(), kComEvReceive);
@@ -135,9 +139,13 @@ TEST_F(SerialPortContract, WaitsOnThePlatformsClock) {
     std::this_thread::sleep_for(50ms);
     line->Write("X");
   });
+  const Clock::time_point start = Clock::now();
   port->WaitForEvents(platform.Now() + 5s);
+  const Clock::duration waited = Clock::now() - start;
   late.join();
   EXPECT_EQ(received, "X");
+  // It ended with the arrival, not at its deadline.
+  EXPECT_LT(waited, 2s);
 }
 
 }  // namespace
