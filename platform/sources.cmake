@@ -31,6 +31,7 @@ elseif(WIN32)
   list(APPEND platform_device_sources
        ${CMAKE_SOURCE_DIR}/platform/win32/SerialDevice.cc
        ${CMAKE_SOURCE_DIR}/platform/win32/AsideFile.cc
+       ${CMAKE_SOURCE_DIR}/platform/win32/FileHandles.cc
        ${CMAKE_SOURCE_DIR}/platform/win32/SystemError.cc
        ${CMAKE_SOURCE_DIR}/platform/win32/StopHold.cc
        ${CMAKE_SOURCE_DIR}/platform/win32/ProgramArguments.cc)

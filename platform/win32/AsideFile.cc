@@ -10,6 +10,7 @@
 
 #include "base/AutomationError.h"
 #include "platform/FileSystem.h"
+#include "platform/win32/FileHandles.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"
 
@@ -111,7 +112,16 @@ void AsideFile::Finish(bool replace) {
   if (_close(fd) != 0) RaiseError(kDeviceIoError, destination_);
   // A name is renamed only once nobody holds it open: the handle is closed.
   DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!MoveFileExW(WidePath(aside_).c_str(), WidePath(destination_).c_str(), flags)) {
+  bool moved = MoveFileExW(WidePath(aside_).c_str(), WidePath(destination_).c_str(), flags);
+  if (!moved && replace &&
+      (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION)) {
+    // The file being replaced is held open (a reservation its download
+    // keeps locked): it steps aside, and the name takes the new file.
+    moved = StepAside(destination_) &&
+            MoveFileExW(WidePath(aside_).c_str(), WidePath(destination_).c_str(),
+                        MOVEFILE_WRITE_THROUGH);
+  }
+  if (!moved) {
     DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
     RaiseWindowsError(error, destination_);

@@ -3,7 +3,6 @@
 // file whatever its name shows meanwhile, and moved onward the same way.
 #include "platform/DirectoryTerminalLink.h"
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,29 +36,6 @@ struct Claim {
 // next download).
 void PutBack(Claim& claim, const std::string& source) {
   RenameByHandle(claim.file.get(), source, false);
-}
-
-// Windows replaces no file that is open, and the destination is the
-// caller's reservation, open and locked by it until the file is there. The
-// reservation steps aside first: renamed through a handle of ours to a
-// hidden name nobody looks for, and deleted once its holder lets it go. The
-// destination's name is then free for a move that replaces nothing; until
-// the file arrives nobody sees that name at all, so none can take it for a
-// waiting file.
-void StepAside(const std::string& destination) {
-  Handle held(CreateFileW(WidePath(destination).c_str(), DELETE, kShareAll, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!held.valid()) {
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
-    RaiseLastWindowsError(destination);
-  }
-  static std::atomic<unsigned> stepped{0};
-  const std::string aside = JoinPath(ParentFolder(destination),
-                                     "." + BaseName(destination) + "." +
-                                         std::to_string(GetCurrentProcessId()) + "-" +
-                                         std::to_string(stepped++) + ".vecchio");
-  if (!RenameByHandle(held.get(), aside, false)) RaiseLastWindowsError(destination);
-  DeleteByHandle(held.get());
 }
 
 // Copies the claimed file so that `destination` shows the whole file or
@@ -103,11 +79,13 @@ class DirectoryTerminalLink : public TerminalLink {
     std::optional<Claim> claim = ClaimFile(source, numeroFile);
     if (!claim) return false;  // the terminal has nothing to send
 
-    try {
-      StepAside(path);
-    } catch (...) {
+    // The destination is the caller's reservation, open and locked by it
+    // until the file is there: it steps aside, and until the file arrives
+    // nobody sees the name at all, so none can take it for a waiting file.
+    if (!StepAside(path)) {
+      DWORD error = GetLastError();
       PutBack(*claim, source);
-      throw;
+      RaiseWindowsError(error, path);
     }
     if (RenameByHandle(claim->file.get(), path, false)) return true;
     DWORD error = GetLastError();

@@ -1,8 +1,10 @@
 #include "platform/win32/FileHandles.h"
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/win32/SystemError.h"
 
 namespace viruzedi {
@@ -48,6 +50,20 @@ bool RenameByHandle(HANDLE file, const std::string& to, bool replace) {
   std::memcpy(info->FileName, target.c_str(), nameBytes);
   return SetFileInformationByHandle(file, FileRenameInfo, info,
                                     static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+bool StepAside(const std::string& path) {
+  Handle held(CreateFileW(WidePath(path).c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held.valid()) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  static std::atomic<unsigned> stepped{0};
+  const std::string aside =
+      JoinPath(ParentFolder(path), "." + BaseName(path) + "." +
+                                       std::to_string(GetCurrentProcessId()) + "-" +
+                                       std::to_string(stepped++) + ".vecchio");
+  if (!RenameByHandle(held.get(), aside, false)) return false;
+  DeleteByHandle(held.get());
+  return true;
 }
 
 bool DeleteByHandle(HANDLE file) {

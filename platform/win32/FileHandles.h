@@ -57,6 +57,12 @@ bool LockHandle(HANDLE file, bool wait);
 // Renames the open file (opened with DELETE access) to `to`; with `replace`
 // false, never over an existing name. False with GetLastError when refused.
 bool RenameByHandle(HANDLE file, const std::string& to, bool replace);
+// Frees the name `path` from the file that has it, which a holder may keep
+// open (Windows replaces no open file, however the holder shares it): the
+// file is renamed through a handle of ours to a hidden name beside it and
+// deleted once its last holder lets it go. True when the name is free
+// (also when no file had it); false with GetLastError.
+bool StepAside(const std::string& path);
 // Deletes the open file (opened with DELETE access) when its last handle closes.
 bool DeleteByHandle(HANDLE file);
 

@@ -127,6 +127,14 @@ class LocalFileSystem : public FileSystem {
   void MoveFile(const std::string& source, const std::string& destination) override {
     if (Attributes(source) == INVALID_FILE_ATTRIBUTES) RaiseError(kFileNotFound, source);
     if (!IsFolder(ParentFolder(destination))) RaiseError(kPathNotFound, destination);
+    // Names that differ only in letter case are one name here: a move to
+    // such a name is a move onto the file itself, which the system would
+    // take for a mere change of case (or, under Wine, do nothing at all and
+    // succeed). The caller asked for a name nobody holds, and this one is
+    // held.
+    if (Attributes(destination) != INVALID_FILE_ATTRIBUTES) {
+      RaiseError(kFileAlreadyExists, destination);
+    }
     // Without MOVEFILE_REPLACE_EXISTING the system itself refuses a
     // destination that exists, also one that appears at the last moment.
     // Across volumes it copies whole, then deletes the source.

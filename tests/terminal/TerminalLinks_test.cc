@@ -49,9 +49,9 @@ TEST(TerminalLinks, WithoutALinkTheAlternativeTellsHowToConfigureOne) {
     ASSERT_EQ(platform.boxes.size(), 1u);
     const std::string& text = platform.boxes[0].text;
     EXPECT_NE(text.find(c.named), std::string::npos) << text;
-    EXPECT_NE(text.find("--terminale dir:CARTELLA"), std::string::npos) << text;
-    EXPECT_NE(text.find("serial:DISPOSITIVO[,BAUD]"), std::string::npos) << text;
-    EXPECT_NE(text.find("VIRUZEDI_TERMINALE"), std::string::npos) << text;
+    EXPECT_NE(text.find("VIRUZEDI_TERMINALE a dir:CARTELLA"), std::string::npos) << text;
+    EXPECT_NE(text.find("serial:PORTA[,BAUD]"), std::string::npos) << text;
+    EXPECT_NE(text.find("--terminale"), std::string::npos) << text;
   }
 }
 
