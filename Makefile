@@ -57,7 +57,7 @@ package: build
 
 # The whole suite: Linux (normal and sanitizers), then the Windows programs
 # under Wine.
-test: test-linux
+test: test-linux test-windows
 
 test-linux: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 -LE windows
