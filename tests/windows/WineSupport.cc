@@ -67,6 +67,12 @@ std::string WindowsPath(const std::string& linuxPath) {
   return path;
 }
 
+std::string WineSystemProgram(WindowsTarget target, const std::string& name) {
+  return std::string(target == WindowsTarget::kWin64 ? "C:\\windows\\system32\\"
+                                                     : "C:\\windows\\syswow64\\") +
+         name;
+}
+
 std::string SqliteConnection(const std::string& linuxPath) {
   return "Driver=SQLite3;Database=" + linuxPath + ";Timeout=5000;NoCreat=1";
 }
@@ -112,8 +118,14 @@ WindowsProgram::WindowsProgram(WindowsTarget target, const std::string& program,
   std::string command = "exec /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY";
   for (const auto& [name, value] : environment) command += " " + ShellQuoted(name + "=" + value);
   // A program that hangs ends the test's wait, not the whole run.
-  const std::string path = program.find('/') == std::string::npos ? folder + program : program;
-  command += " timeout -k 5 " + std::to_string(allowance) + " wine " + ShellQuoted(path);
+  const bool system = program.find('\\') != std::string::npos;
+  const std::string path =
+      system || program.find('/') != std::string::npos ? program : folder + program;
+  const std::string loader = system && target == WindowsTarget::kWin64
+                                 ? EnvironmentOr("VIRUZEDI_WINE64", "/usr/lib/wine/wine64")
+                                 : "wine";
+  command += " timeout -k 5 " + std::to_string(allowance) + " " + ShellQuoted(loader) + " " +
+             ShellQuoted(path);
   for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
   command += " </dev/null >" + ShellQuoted(streams_ / "out") + " 2>" +
              ShellQuoted(streams_ / "err");

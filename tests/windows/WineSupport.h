@@ -34,6 +34,13 @@ std::string WinePrefix();
 // The name that a Windows program gives a Linux file: Z:\tmp\x for /tmp/x.
 std::string WindowsPath(const std::string& linuxPath);
 
+// A program of Wine's own for the target, as a Windows path:
+// C:\windows\system32\NAME for win64, C:\windows\syswow64\NAME for win32.
+// WindowsProgram runs the first through the 64-bit loader: Debian's `wine`
+// is the 32-bit loader when wine32 is installed, and a program of Wine's
+// own that it starts is the 32-bit one.
+std::string WineSystemProgram(WindowsTarget target, const std::string& name);
+
 // The ODBC connection string of an SQLite file, as the Windows programs
 // reach a database under Wine (the host's driver; the file is never made).
 std::string SqliteConnection(const std::string& linuxPath);
@@ -52,7 +59,8 @@ using Variables = std::map<std::string, std::string>;
 // the side can then hold the test's reading end open.
 class WindowsProgram {
  public:
-  // Starts `program` (a file of the target's folder, or a path) with `arguments` and,
+  // Starts `program` (a file of the target's folder, a Linux path, or a
+  // WineSystemProgram) with `arguments` and,
   // besides this process's environment and Wine's settings, `variables`.
   // The program is stopped after `allowance` seconds.
   WindowsProgram(WindowsTarget target, const std::string& program,
