@@ -184,9 +184,9 @@ TEST_P(Operations, TerminalFilesBecomeRowsAndTheUploadReachesTheTerminal) {
 // which VIRUZEDI_COM1 makes the reader's, Sovrascrivi, a time-out of 10
 // seconds) and with all eleven, once as literals and once as variables,
 // which the script passes by reference (VT_BYREF | VT_VARIANT); Accoda
-// keeps what the reader file held. Then Scarica_ZidoriVovi from a reader
-// of GS1 labels, and from a port without a device, which reaches the
-// script as an automation error.
+// keeps what the reader file held (its name has letters beyond ASCII).
+// Then Scarica_ZidoriVovi from a reader of GS1 labels, and from a port
+// without a device, which reaches the script as an automation error.
 TEST_P(Operations, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
   Simulator reader("reader-simulator", {"--lettura", "8001234;5", "--lettura", "8001235;3,5;17"});
   WinePort port(reader.device());
@@ -194,7 +194,9 @@ TEST_P(Operations, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
   WinePort labelPort(labels.device());
   const std::string defaults = folder / "predefiniti.txt";
   const std::string literals = folder / "letterali.txt";
-  const std::string variables = folder / "variabili.txt";
+  // Named in the script with Chr of the ANSI code page: Wine's cscript
+  // reads a script file as ANSI text.
+  const std::string variables = folder / "variabili più €.txt";
   WriteFile(defaults, "VECCHIO;1\r\n");
   WriteFile(literals, "PRIMA;2\r\n");
   WriteFile(variables, "DOPO;3\r\n");
@@ -205,7 +207,8 @@ TEST_P(Operations, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
       Statement("Scarica2 (11)", "o.Scarica2 " + db + ", " + Quoted(WindowsPath(literals)) +
                                      ", " + n + ", 3, 2, True, True, False, False, False, 1") +
       "Dim mdb, file, porta, baud, modo, cr, lf, errori, mostra, maschera, attesa\n"
-      "mdb = " + db + " : file = " + Quoted(WindowsPath(variables)) + " : porta = " + n +
+      "mdb = " + db + " : file = " + Quoted(WindowsPath(folder / "variabili pi")) +
+      " & Chr(249) & \" \" & Chr(128) & \".txt\" : porta = " + n +
       "\nbaud = 3 : modo = 2 : cr = True : lf = True : errori = False : mostra = False\n"
       "maschera = False : attesa = 1\n" +
       Statement("Scarica2 (variables)", "o.Scarica2 mdb, file, porta, baud, modo, cr, lf, "
