@@ -255,7 +255,12 @@ void OdbcConnection::ReadSession(std::chrono::milliseconds busyTimeout) {
   if (postgresql) {
     Exec("SET lock_timeout = " + std::to_string(milliseconds));
     Exec("SET synchronous_commit = on");
-  } else if (!sqlite_) {
+  } else if (sqlite_) {
+    // The driver leaves SQLite's own default, which in WAL mode may lose the
+    // last commits to a power cut: a received file is archived and a reader
+    // erased once its rows are committed, so a commit must be on disk.
+    Exec("PRAGMA synchronous = FULL");
+  } else {
     queryTimeout_ = static_cast<SQLULEN>((milliseconds + 999) / 1000);
   }
 }

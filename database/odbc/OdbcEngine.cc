@@ -50,7 +50,14 @@ OdbcConnection& OdbcSession::Connection() const {
   return *connection_;
 }
 
-const TableSchema& OdbcSession::Table(const std::string& name) { return Connection().Table(name); }
+const TableSchema& OdbcSession::Table(const std::string& name) {
+  OdbcConnection& connection = Connection();
+  if (!tablesChecked_) {
+    connection.ForgetChangedTables();
+    tablesChecked_ = true;
+  }
+  return connection.Table(name);
+}
 
 bool OdbcSession::Insert(const TableSchema& table, const std::vector<size_t>& columns,
                          const std::vector<BoundValue>& values) {
@@ -79,11 +86,7 @@ std::unique_ptr<EngineSession> OdbcEngine::OpenSession(const std::string& name,
     }
     held.reset();
   }
-  if (!held) {
-    held = OdbcConnection::Connect(connection, busyTimeout);
-  } else {
-    held->ForgetChangedTables();
-  }
+  if (!held) held = OdbcConnection::Connect(connection, busyTimeout);
   return std::make_unique<OdbcSession>(held);
 }
 

@@ -33,6 +33,11 @@ class OdbcSession : public EngineSession {
   OdbcConnection& Connection() const;
 
   std::shared_ptr<OdbcConnection> connection_;  // null once closed
+  // Whether this session made sure that the tables its connection read
+  // before are still as they were: at its first table, not at its open, so
+  // that an import opening its database for every record pays nothing for
+  // opens that never reach a table.
+  bool tablesChecked_ = false;
 };
 
 // Thread-safe: each thread keeps its own connections.
