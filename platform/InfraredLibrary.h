@@ -1,4 +1,4 @@
-// The infrared link library, loaded with dlopen at the first call of one of
+// The infrared link library, loaded at the first call of one of
 // its functions (never at start-up), so that every other operation works
 // without it.
 #pragma once
