@@ -31,6 +31,11 @@ TEST(Win32FileSystem, NamesThatDifferInLetterCaseOnlyAreOneName) {
             kFileAlreadyExists);
   EXPECT_EQ(ReadFile(folder / "MovMag_20261206-093015.TMP"), "archived");
   EXPECT_EQ(ReadFile(folder / "received.tmp"), "rows");
+  // Onto its own name in other letters: a name taken like any other, so an
+  // archive looks for the next free one instead of keeping the file's name.
+  EXPECT_EQ(ErrorOf([&] { files->MoveFile(folder / "received.tmp", folder / "RECEIVED.TMP"); }),
+            kFileAlreadyExists);
+  EXPECT_EQ(ReadFile(folder / "received.tmp"), "rows");
 
   std::unique_ptr<FileLock> reserved = files->CreateLocked(folder / "MovMag_20261206-093016.tmp");
   ASSERT_NE(reserved, nullptr);
