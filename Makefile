@@ -4,22 +4,45 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev lrzsz sqlite3 e2fsprogs \
-              python3 time postgresql libpq-dev unixodbc unixodbc-dev libsqliteodbc \
-              odbc-postgresql help2man dpkg-dev
+
+# The Debian packages, by what needs them; the README lists the same.
+# What configuring and building needs (the demo needs no more):
+PACKAGES_BUILD := cmake ninja-build g++ pkg-config libsqlite3-dev libcli11-dev \
+              libgtest-dev libgmock-dev libbenchmark-dev libpq-dev unixodbc-dev libxxhash-dev \
+              help2man
+# What the Linux tests, the benchmarks and the Debian package run or reach:
+PACKAGES_TEST := lrzsz sqlite3 e2fsprogs python3 time postgresql unixodbc \
+              libsqliteodbc odbc-postgresql dpkg-dev strace
 # The Windows build and Wine with the host's ODBC drivers for both targets
 # (never unixodbc:i386, which would replace the amd64 tools).
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+PACKAGES_WINDOWS := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
               mingw-w64-tools libwine-dev ccache wine wine64 wine32:i386 \
-              libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386
+              libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386 wixl msitools
+# The fuzz targets: clang with libFuzzer and the sanitizers' runtime.
+PACKAGES_FUZZ := clang libclang-rt-14-dev
+
+# One install per run, of everything the targets asked for will need: the
+# list follows the goals of the command line, not the targets as make
+# reaches them (make makes `deps` once a run, so a list that grew later
+# would never be installed).
+# `make -s packages FOR=test` prints the list for other goals.
+GOALS := $(or $(FOR),$(filter-out packages,$(MAKECMDGOALS)),all)
+wants = $(if $(filter $(1),$(GOALS)),$(2))
+PACKAGES := $(PACKAGES_BUILD) \
+            $(call wants,test test-linux test-sanitize test-asan bench package,$(PACKAGES_TEST)) \
+            $(call wants,test test-windows windows windows-package,$(PACKAGES_WINDOWS)) \
+            $(call wants,fuzz,$(PACKAGES_FUZZ))
 WIN64_BUILD ?= build-win64
 WIN32_BUILD ?= build-win32
 
-.PHONY: all deps deps-windows build demo package test test-linux test-windows windows \
-        test-sanitize test-asan bench fuzz clean
+.PHONY: all deps build demo package test test-linux test-windows windows \
+        test-sanitize test-asan bench fuzz clean packages
 
 all: build
+
+# The packages a run of FOR's goals needs, one per line.
+packages:
+	@printf '%s\n' $(PACKAGES)
 
 deps:
 	@missing=""; \
@@ -63,11 +86,8 @@ test-linux: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 -LE windows
 	$(MAKE) test-sanitize
 
-deps-windows: PACKAGES += $(WINDOWS_PACKAGES)
-deps-windows: deps
-
 # Both Windows targets, cross-compiled with mingw-w64 (POSIX threads, static).
-windows: deps-windows
+windows: deps
 	[ -f $(WIN64_BUILD)/build.ninja ] || cmake -S . -B $(WIN64_BUILD) -G Ninja \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
 	cmake --build $(WIN64_BUILD) -j $(JOBS)
@@ -102,7 +122,6 @@ bench: build
 # UBSan; new inputs go to $(FUZZ_BUILD)/corpus, findings to $(FUZZ_BUILD)/findings.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-fuzz: PACKAGES += clang libclang-rt-14-dev
 fuzz: deps
 	[ -f $(FUZZ_BUILD)/build.ninja ] || CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIRUZEDI_FUZZ=ON -DVIRUZEDI_TESTS=OFF -DVIRUZEDI_BENCH=OFF

@@ -7,20 +7,14 @@ file(STRINGS ${CMAKE_SOURCE_DIR}/base/Identity.h version_line
      REGEX "kVersion\\[\\] = \"[0-9.]+\"")
 string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" VIRUZEDI_VERSION "${version_line}")
 
-find_program(HELP2MAN help2man)
-if(HELP2MAN)
-  set(man_page ${CMAKE_BINARY_DIR}/man/viruzedi.1)
-  add_custom_command(OUTPUT ${man_page}.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${HELP2MAN} --no-info --section=1 --version-string=${VIRUZEDI_VERSION}
-            "--name=moves barcode reads from portable readers into a database"
-            --output=${man_page} $<TARGET_FILE:viruzedi-cli>
-    COMMAND gzip -9 -n -f ${man_page}
-    DEPENDS viruzedi-cli
-    VERBATIM)
-  add_custom_target(viruzedi-man ALL DEPENDS ${man_page}.gz)
-  install(FILES ${man_page}.gz DESTINATION share/man/man1)
-endif()
+set(man_page ${CMAKE_BINARY_DIR}/man/viruzedi.1)
+add_custom_command(OUTPUT ${man_page}.gz
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/man-page $<TARGET_FILE:viruzedi-cli> ${VIRUZEDI_VERSION}
+          ${man_page}
+  DEPENDS viruzedi-cli ${CMAKE_CURRENT_LIST_DIR}/man-page
+  VERBATIM)
+add_custom_target(viruzedi-man ALL DEPENDS ${man_page}.gz)
+install(FILES ${man_page}.gz DESTINATION share/man/man1)
 
 # Absolute: the machine's settings file is always /etc/viruzedi.conf.
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/viruzedi.conf DESTINATION /etc)

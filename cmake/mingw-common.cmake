@@ -29,8 +29,7 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 # headers would shadow the cross compiler's.
 set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/cross/CLI11 CACHE PATH "CLI11 headers for the cross build")
 
-find_program(VIRUZEDI_CCACHE ccache)
-if(VIRUZEDI_CCACHE)
-  set(CMAKE_C_COMPILER_LAUNCHER ${VIRUZEDI_CCACHE})
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${VIRUZEDI_CCACHE})
-endif()
+# Through ccache when it is there at build time (compiler-launcher decides
+# at each compile, not once at configure time): CI builds four times.
+set(CMAKE_C_COMPILER_LAUNCHER ${CMAKE_CURRENT_LIST_DIR}/compiler-launcher)
+set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_CURRENT_LIST_DIR}/compiler-launcher)

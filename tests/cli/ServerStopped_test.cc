@@ -30,13 +30,7 @@ class OwnServer {
 
   // Ends the server at once, as a crash or a power cut would: no session
   // is told, nothing is tidied.
-  bool Crash() const {
-    return RunProcess({"/bin/sh", "-c",
-                       "bindir=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1); "
-                       "if [ \"$(id -u)\" -eq 0 ]; then as=\"runuser -u postgres --\"; fi; "
-                       "$as \"$bindir/pg_ctl\" -D " +
-                           ShellQuoted(folder_ / "data") + " stop -m immediate >/dev/null"}) == 0;
-  }
+  bool Crash() const { return RunProcess({Script(), "crash", folder_.path()}) == 0; }
   bool Start() { return Command("start") == uri_; }
 
  private:

@@ -28,12 +28,13 @@ TEST_P(SerialDevices, PenReadsBecomeRows) {
 // program holds open without sharing: the refusal that the program then
 // meets is the one Windows gives for a port in use.
 TEST_P(SerialDevices, APortInUseByAnotherProgramIs8005AndStoresNothing) {
-  ASSERT_TRUE(std::filesystem::exists(VIRUZEDI_PORT_HOLDER))
-      << VIRUZEDI_PORT_HOLDER << " was not built: the mingw-w64 compiler is missing";
+  const std::string holderProgram = WindowsBinFolder(GetParam()) + "port-holder.exe";
+  ASSERT_TRUE(std::filesystem::exists(holderProgram))
+      << holderProgram << " is missing: make windows builds it";
   const std::string device = folder / "porta";
   WriteFile(device, "");
   WinePort port(device);
-  WindowsProgram holder(GetParam(), VIRUZEDI_PORT_HOLDER, {"\\\\.\\" + port.name(), "60"});
+  WindowsProgram holder(GetParam(), "port-holder.exe", {"\\\\.\\" + port.name(), "60"});
   ASSERT_TRUE(holder.WaitForOutput("held", 30s)) << holder.Finish();
 
   WindowsOutcome refused =
