@@ -50,7 +50,7 @@ void BM_ImportRecord(benchmark::State& state) {
   ScratchDatabase scratch;
   std::shared_ptr<Platform> platform = DefaultPlatform();
   DatabaseSettings settings;
-  InfraredRecordImport import(*platform, scratch.path(), settings);
+  InfraredRecordImport import(*platform, scratch.path(), settings, 1);
   import.CheckDatabase();
   int64_t record = 0;
   for (auto _ : state) import.Import(RecordReply(++record));

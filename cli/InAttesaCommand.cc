@@ -1,25 +1,90 @@
-// `viruzedi in-attesa`: the received files that wait in the download folder,
-// each with the formats `importa` can take it as.
+// `viruzedi in-attesa`: the files that wait in the download folder (received
+// files, reader files and the pen's recovery file), each with the formats
+// `importa` can take it as; with --db, those whose rows the database's
+// import ledger holds already (a crash ended their import after its
+// commit), which `importa` then only archives.
+#include <algorithm>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/Command.h"
+#include "component/FileLedger.h"
+#include "component/FileStamps.h"
+#include "database/Database.h"
+#include "platform/FileSystem.h"
+#include "serial/Texts.h"
 #include "terminal/WaitingFiles.h"
 
 namespace viruzedi::cli {
 namespace {
 
+// Nobody alive holds it, and it holds something: an empty recovery file or
+// reservation has no read to import.
+bool WaitsHere(FileSystem& files, const std::string& path) {
+  try {
+    return files.FileExists(path) && files.TryLock(path) != nullptr &&
+           !files.OpenTextFile(path)->AtEndOfStream();
+  } catch (const AutomationError&) {
+    return false;  // gone meanwhile, or not ours to read
+  }
+}
+
+// The download folder's reader files and recovery files that wait: those
+// given a name of their own for an import that did not end, and the pen's
+// recovery file itself.
+std::vector<WaitingFile> OtherWaitingFiles(Platform& platform) {
+  FileSystem& files = platform.Files();
+  const std::string folder = platform.DownloadFolder();
+  std::vector<std::string> names;
+  try {
+    names = files.ListFolder(folder);
+  } catch (const AutomationError&) {
+    return {};
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<WaitingFile> waiting;
+  for (const std::string& name : names) {
+    const std::string path = JoinPath(folder, name);
+    const bool pen = BaseName(OriginalPath(path)) == kFileNonSalvate;
+    if (!(IsMarkedWaiting(path) || pen) || IsMarkedImported(path) || !WaitsHere(files, path)) {
+      continue;
+    }
+    waiting.push_back({path, pen ? std::vector<ImportFormat>{ImportFormat::kScarica}
+                                 : std::vector<ImportFormat>{ImportFormat::kScarica2,
+                                                             ImportFormat::kScaricaZidoriVovi}});
+  }
+  return waiting;
+}
+
 CommandRegistration inAttesa(
     "in-attesa",
     {CommandGroup::kOperatorTools, 1,
      "List the files that wait in the download folder, with their formats",
-     "viruzedi --letture /srv/letture in-attesa"},
-    [](CLI::App&) -> CommandAction {
-      return [](CliRun& run) {
-        for (const WaitingFile& waiting : WaitingFiles(run.platform())) {
-          std::cout << waiting.path << "\t--formato ";
-          for (size_t i = 0; i < waiting.formats.size(); ++i) {
-            std::cout << (i == 0 ? "" : " oppure ") << ImportFormatName(waiting.formats[i]);
+     "viruzedi --letture /srv/letture in-attesa --db magazzino.db"},
+    [](CLI::App& command) -> CommandAction {
+      auto db = std::make_shared<std::string>();
+      command.add_option("--db", *db,
+                         "Also tell which files the database's import ledger holds already "
+                         "(their rows are stored: importa only archives them)");
+      return [db](CliRun& run) {
+        Platform& platform = run.platform();
+        std::vector<WaitingFile> waiting = WaitingFiles(platform);
+        for (WaitingFile& other : OtherWaitingFiles(platform)) waiting.push_back(std::move(other));
+        std::unique_ptr<Database> database;
+        if (!db->empty()) database = DBEngine::Instance().OpenDatabase(*db);
+        for (const WaitingFile& file : waiting) {
+          std::cout << file.path << "\t--formato ";
+          for (size_t i = 0; i < file.formats.size(); ++i) {
+            std::cout << (i == 0 ? "" : " oppure ") << ImportFormatName(file.formats[i]);
+          }
+          if (database) {
+            FileLedger ledger(*database, platform, ParentFolder(file.path), BaseName(file.path));
+            if (std::optional<std::string> importedOn = ledger.ImportedOn()) {
+              std::cout << "\tgià importato il " << *importedOn;
+            }
           }
           std::cout << "\n";
         }

@@ -110,6 +110,14 @@ class Run : public CliRun {
 // the person who ran the download must hear of them).
 void ReportOutcome(const OperationOutcome& outcome) {
   if (!outcome.detail.empty()) std::cerr << "viruzedi: " << outcome.detail << "\n";
+  if (outcome.ledgerMissing) {
+    std::cerr << "viruzedi: attenzione: il database non ha la tabella Viruzedi_Importazioni e "
+                 "questo utente non ha il diritto di crearla: le righe sono salvate, ma se il "
+                 "programma si interrompesse subito dopo un salvataggio, un nuovo scarico o "
+                 "importa potrebbero salvarle due volte. L'amministratore del database la crei "
+                 "(un'importazione come proprietario del database basta) e conceda SELECT, "
+                 "INSERT, UPDATE su di essa a questo utente\n";
+  }
   if (outcome.rowsRefused > 0) {
     std::cerr << "viruzedi: " << outcome.rowsRefused
               << (outcome.rowsRefused == 1 ? " riga rifiutata" : " righe rifiutate")

@@ -14,6 +14,41 @@ bool IsMarkedImported(const std::string& path) {
   return BaseName(path).find(kMarcaImportato) != std::string::npos;
 }
 
+bool IsMarkedWaiting(const std::string& path) {
+  return BaseName(path).find(kMarcaInImportazione) != std::string::npos;
+}
+
+std::string OriginalPath(const std::string& path) {
+  const std::string name = BaseName(path);
+  const size_t mark = name.rfind(kMarcaInImportazione);
+  if (mark == std::string::npos) return path;
+  return path.substr(0, path.size() - (name.size() - mark));
+}
+
+namespace {
+
+// Moves `path` to `base` + `mark` + the stamp of the first free second from
+// `at` on; never replaces a file.
+std::string MoveToStampedName(FileSystem& files, const std::string& path, const std::string& base,
+                              const char* mark, LocalDateTime at) {
+  for (LocalDateTime t = at;; t = NextSecond(t)) {
+    std::string destination = base + mark + Stamp(t);
+    try {
+      files.MoveFile(path, destination);
+      return destination;
+    } catch (const AutomationError& failure) {
+      if (failure.number != kFileAlreadyExists) throw;
+    }
+  }
+}
+
+}  // namespace
+
+std::string DaiNomeInAttesa(FileSystem& files, const std::string& path, LocalDateTime at) {
+  if (IsMarkedWaiting(path)) return path;
+  return MoveToStampedName(files, path, path, kMarcaInImportazione, at);
+}
+
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
                                           bool nameWaits) {
   if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
@@ -25,15 +60,7 @@ std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& 
 }
 
 std::string RinominaImportato(FileSystem& files, const std::string& path, LocalDateTime at) {
-  for (LocalDateTime t = at;; t = NextSecond(t)) {
-    std::string destination = path + kMarcaImportato + Stamp(t);
-    try {
-      files.MoveFile(path, destination);
-      return destination;
-    } catch (const AutomationError& failure) {
-      if (failure.number != kFileAlreadyExists) throw;
-    }
-  }
+  return MoveToStampedName(files, path, OriginalPath(path), kMarcaImportato, at);
 }
 
 }  // namespace viruzedi

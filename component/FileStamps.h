@@ -21,6 +21,24 @@ inline constexpr char kMarcaImportato[] = ".importato-";
 // True when the file's own name carries the mark.
 bool IsMarkedImported(const std::string& path);
 
+// What gives a reader file or the pen's recovery file a name of its own
+// while it waits: a fixed name such as lettore.txt may hold the same bytes
+// twice for two different sets of reads, and the import ledger knows a
+// file by its name and its bytes.
+inline constexpr char kMarcaInImportazione[] = ".in-importazione-";
+
+// True when the file's own name carries that mark.
+bool IsMarkedWaiting(const std::string& path);
+// The path without the waiting mark and its stamp (the name the file had
+// before it waited); the path itself when it has none.
+std::string OriginalPath(const std::string& path);
+// Gives the file at `path`, which the caller holds locked, its waiting
+// name `<path>.in-importazione-<yyyymmdd-hhnnss>` with the time `at`
+// (the next free second while taken) and returns it; a path that has it
+// already is returned as it is. The lock follows the file. 53, 70, 76 as
+// the file system says, and then the file keeps its name.
+std::string DaiNomeInAttesa(FileSystem& files, const std::string& path, LocalDateTime at);
+
 // Takes a file that waits to be imported by hand: locked, for the caller to
 // hold until the file has left its name. Refuses with 53 when it is missing,
 // 58 when `nameWaits` is false (its name says it was archived or imported),
@@ -29,7 +47,8 @@ bool IsMarkedImported(const std::string& path);
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
                                           bool nameWaits);
 
-// Renames `path` to `<path>.importato-<yyyymmdd-hhnnss>` with the time `at`,
+// Renames `path` to `<original>.importato-<yyyymmdd-hhnnss>` with the time
+// `at` (the original path: without a waiting mark),
 // moving on one second at a time while that name is taken (never replacing
 // a file). Returns the new path. 53 when `path` is missing; 70 or 76 as the
 // file system says, and then the file keeps its name.

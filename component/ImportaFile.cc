@@ -1,6 +1,9 @@
 // ImportaFile: hands a waiting file to the import of the operation whose
 // format it has.
+#include "component/FileLedger.h"
+#include "component/Messages.h"
 #include "component/Viruzedi.h"
+#include "platform/FileSystem.h"
 
 namespace viruzedi {
 
@@ -15,6 +18,17 @@ const char* ImportFormatName(ImportFormat format) {
     case ImportFormat::kScaricaZidoriVovi: return "scarica-zidorivovi";
   }
   return "";
+}
+
+void Viruzedi::NoteFileImport(const FileImportResult& result, const std::string& path) {
+  outcome_.rowsRefused = result.rowsRefused;
+  outcome_.ledgerMissing = result.ledgerMissing;
+  if (!result.importedOn.empty()) {
+    platform_->MessageBox(path + ": già importato il " + result.importedOn +
+                              "; nessuna riga salvata di nuovo, il file è ora " +
+                              BaseName(result.archivedAs) + ".",
+                          kOkOnly, kTitoloAttenzione);
+  }
 }
 
 void Viruzedi::ImportaFile(const std::string& path, ImportFormat format) {

@@ -36,6 +36,7 @@ namespace viruzedi {
 
 class Recordset;
 class SerialPort;
+struct FileImportResult;
 struct ProcessExit;
 struct ReaderFileFormat;
 struct ReaderProgramParameters;
@@ -53,6 +54,10 @@ struct VIRUZEDI_API OperationOutcome {
   std::string detail;
   // Rows that a constraint of the user's table refused (dropped silently).
   uint64_t rowsRefused = 0;
+  // The database has no import ledger and the user's rights did not let
+  // the operation make one: it stored its rows without an entry, so a
+  // crash right after its commit could have them stored twice.
+  bool ledgerMissing = false;
 
   bool Interrupted() const { return errorNumber == kUserInterrupt; }
 };
@@ -194,6 +199,9 @@ class VIRUZEDI_API Viruzedi {
 
   // The pipeline of the four terminal file downloads.
   Variant ScaricaFile(ImportFormat format);
+  // Takes what a file's import did into the outcome; a file whose rows
+  // were stored already is told in a box ("già importato il ...").
+  void NoteFileImport(const FileImportResult& result, const std::string& path);
   // The parts of ImportaFile, each beside the operation it repeats.
   void ImportaFileRicevuto(const std::string& path, ImportFormat format);
   void ImportaFileLettore(const std::string& path, bool gs1);

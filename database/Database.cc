@@ -10,9 +10,10 @@
 namespace viruzedi {
 
 Database::Database(std::unique_ptr<EngineSession> session,
-                   std::shared_ptr<DatabaseSettings> settings)
+                   std::shared_ptr<DatabaseSettings> settings, std::string name)
     : session_(std::make_shared<DatabaseSession>(
-          DatabaseSession{std::move(session), std::move(settings)})) {}
+          DatabaseSession{std::move(session), std::move(settings)})),
+      name_(std::move(name)) {}
 
 Database::~Database() { Close(); }
 
@@ -70,6 +71,19 @@ uint64_t Database::RowsRefused() const { return session_->rowsRefused; }
 
 void Database::ExpectRows(uint64_t rows) { session_->settings->ExpectRows(rows); }
 
+std::vector<std::vector<std::string>> Database::Run(const std::string& sql,
+                                                    const std::vector<BoundValue>& parameters) {
+  return session_->Open().Run(sql, parameters);
+}
+
+void Database::CreateLedgerTable() { session_->Open().CreateLedgerTable(); }
+
+std::unique_ptr<Database> Database::Reopen() {
+  std::shared_ptr<DatabaseSettings>& settings = session_->settings;
+  return std::make_unique<Database>(EngineFor(name_).OpenSession(name_, settings->busyTimeout),
+                                    settings, name_);
+}
+
 DBEngine& DBEngine::Instance() {
   static DBEngine engine;
   return engine;
@@ -80,13 +94,13 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name,
   // The caller owns the settings: the Database only refers to them.
   return std::make_unique<Database>(
       EngineFor(name).OpenSession(name, settings.busyTimeout),
-      std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings));
+      std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings), name);
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
   auto settings = std::make_shared<DatabaseSettings>();
   return std::make_unique<Database>(EngineFor(name).OpenSession(name, settings->busyTimeout),
-                                    settings);
+                                    settings, name);
 }
 
 void DBEngine::CreateTargetDatabase(const std::string& name) {

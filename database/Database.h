@@ -49,6 +49,7 @@
 #include <vector>
 
 #include "base/Variant.h"
+#include "database/ColumnValue.h"
 #include "database/DatabaseSettings.h"
 
 namespace viruzedi {
@@ -92,7 +93,8 @@ class Database {
   // Made by DBEngine::OpenDatabase over the engine's session. Keeps
   // `settings` for the life of its record sets and tells it of every row
   // stored.
-  Database(std::unique_ptr<EngineSession> session, std::shared_ptr<DatabaseSettings> settings);
+  Database(std::unique_ptr<EngineSession> session, std::shared_ptr<DatabaseSettings> settings,
+           std::string name);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -147,9 +149,26 @@ class Database {
   // will store (DatabaseSettings::ExpectRows).
   void ExpectRows(uint64_t rows);
 
+  // The import ledger's statements (database/ImportLedger.h): `sql`, the
+  // component's own, with `parameters` bound to its ? marks, in the open
+  // transaction when there is one. Its rows, each cell as text. The
+  // engine's errors (3051 when the user's rights refuse).
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters);
+  // Makes the ledger's table when it is missing, in a transaction of its
+  // own (none may be open). 3051 when the user's rights refuse it.
+  void CreateLedgerTable();
+  // A new Database on the same database with the same settings, for a
+  // question that must not ride on this one's connection: after a commit
+  // whose connection was lost (3146), whether the server committed. The
+  // engine makes a new connection where this one's is gone. The errors of
+  // DBEngine::OpenDatabase (3151 when the server cannot be reached).
+  std::unique_ptr<Database> Reopen();
+
  private:
   // Shared with the record sets, which may outlive the Database.
   std::shared_ptr<DatabaseSession> session_;
+  std::string name_;  // the database value it was opened with
 };
 
 // The operation's transaction as a scope: begun on construction, rolled back

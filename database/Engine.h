@@ -73,6 +73,19 @@ class EngineSession {
   // Every row committed so far is on disk when it returns (Database::
   // MakeDurable); 3043 when the disk refuses.
   virtual void MakeDurable() = 0;
+  // A statement of the component's own bookkeeping (the import ledger's),
+  // never made from the text of a value: `sql` as every engine reads it
+  // (plain names, a ? for each parameter), `parameters` bound in order. Runs
+  // inside the open transaction when there is one, else on its own. The
+  // rows it yields, each cell as text ("" for Null). The engine's errors:
+  // 3045, 3043, 3051 when the user's rights refuse, 3146, 3000.
+  virtual std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                                    const std::vector<BoundValue>& parameters) = 0;
+  // Makes the import ledger's table (database/LedgerTable.h) when it is
+  // missing, in a transaction of its own: none may be open. Several
+  // programs doing it at once all succeed. 3051 when the user's rights
+  // refuse it, and then nothing is made.
+  virtual void CreateLedgerTable() = 0;
   // Lets the database go; a connection that other sessions share stays open
   // for them. Never throws; closing twice is harmless.
   virtual void Close() noexcept = 0;

@@ -1,5 +1,5 @@
-// The listing of the command line's summary: the component's two tables as
-// aligned columns, at most kMostRowsShown rows each.
+// The listing of the command line's summary: the component's two tables and
+// its import ledger as aligned columns, at most kMostRowsShown rows each.
 #include <algorithm>
 #include <sstream>
 #include <vector>
@@ -7,6 +7,7 @@
 #include "database/Database.h"
 #include "base/AutomationError.h"
 #include "database/Engine.h"
+#include "database/LedgerTable.h"
 
 namespace viruzedi {
 
@@ -28,7 +29,8 @@ const TableSchema* StartListing(const std::string& name, TableRows& listed,
 namespace {
 
 constexpr size_t kMostRowsShown = 50;
-const std::vector<std::string> kTablesShown = {"Viruzedi", "Viruzedi_RimesseOF"};
+// The import ledger after the two tables: what each download stored.
+const std::vector<std::string> kTablesShown = {"Viruzedi", "Viruzedi_RimesseOF", kLedgerTable};
 
 // Width on a terminal, counting each UTF-8 sequence as one character.
 size_t Width(const std::string& text) {

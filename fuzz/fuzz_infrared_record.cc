@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (database.Due()) import.reset();
   database.Open();
   if (!import) import = std::make_unique<InfraredRecordImport>(
-      TheFuzzPlatform(), database.path(), settings);
+      TheFuzzPlatform(), database.path(), settings, 1);
   const int boxesBefore = TheFuzzPlatform().boxes;
   try {
     import->Import(reply);

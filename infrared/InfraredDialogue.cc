@@ -147,6 +147,7 @@ InfraredDialogue::State InfraredDialogue::Ending() {
   Pause(kEndPause);
   Send(kComandoElimina);
   Close();
+  if (handlers_.erased) handlers_.erased();
   return EndWith(End::kSuccess);
 }
 

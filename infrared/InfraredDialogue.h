@@ -45,6 +45,8 @@ class InfraredDialogue {
     // Called after "EOF" and before "ELIMINA": stores the download's rows
     // durably, since the reader forgets them. Throws to end the download.
     std::function<void()> storeRows;
+    // Called once "ELIMINA" is sent and the link closed; may be empty.
+    std::function<void()> erased;
   };
 
   static constexpr int32_t kBaud = 38400;

@@ -4,7 +4,10 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
+#include "base/Fingerprint.h"
+#include "component/FileLedger.h"
 #include "database/Database.h"
+#include "database/ImportLedger.h"
 #include "component/Messages.h"
 #include "infrared/InfraredTexts.h"
 #include "platform/FileSystem.h"
@@ -60,8 +63,11 @@ Row InfraredRecordRow(const InfraredRecord& record) {
 }
 
 InfraredRecordImport::InfraredRecordImport(Platform& platform, std::string dbPath,
-                                           DatabaseSettings& settings)
-    : platform_(platform), dbPath_(std::move(dbPath)), settings_(settings) {}
+                                           DatabaseSettings& settings, int32_t port)
+    : platform_(platform),
+      dbPath_(std::move(dbPath)),
+      settings_(settings),
+      nome_("COM" + std::to_string(port)) {}
 
 InfraredRecordImport::~InfraredRecordImport() = default;
 
@@ -78,33 +84,130 @@ void InfraredRecordImport::Import(const std::string& reply) {
   if (!record) {
     platform_.MessageBox(kAvvisoCodiceErrato, kCritical, "");
     rejected_.push_back(reply);
+    replies_.push_back({reply, std::nullopt});
     return;
   }
-  rows_.push_back(InfraredRecordRow(*record));
+  replies_.push_back({reply, InfraredRecordRow(*record)});
 }
+
+namespace {
+
+// A reply without the padding of the reply buffer, which is no part of it.
+std::string_view AsReceived(std::string_view reply) {
+  reply.remove_suffix(reply.size() - (reply.find_last_not_of(' ') + 1));
+  return reply;
+}
+
+// The fingerprint of the first `count` replies, each as received followed
+// by CR, bad codes included: what the reader holds, whatever was stored.
+template <typename Replies>
+std::string RepliesFingerprint(const Replies& replies, size_t count) {
+  Fingerprint fingerprint;
+  for (size_t i = 0; i < count && i < replies.size(); ++i) {
+    fingerprint.Add(AsReceived(replies[i].text));
+    fingerprint.Add("\r");
+  }
+  return fingerprint.Hex();
+}
+
+}  // namespace
 
 void InfraredRecordImport::Store() {
   // The rejected replies first: should the rows then fail, a relaunch
   // appends them once more, which costs a repeated line of a text file
   // rather than a row stored twice.
+  FileSystem& files = platform_.Files();
+  std::string folder = platform_.DownloadFolder();
   if (!rejected_.empty()) {
     std::string lines;
     for (const std::string& reply : rejected_) {
-      // The padding of the reply buffer is no part of the record.
-      std::string_view text = reply;
-      text.remove_suffix(text.size() - (text.find_last_not_of(' ') + 1));
-      lines += Utf8ToWindows1252(text) + "\r\n";
+      lines += Utf8ToWindows1252(AsReceived(reply)) + "\r\n";
     }
-    FileSystem& files = platform_.Files();
-    std::string folder = platform_.DownloadFolder();
     if (!files.FolderExists(folder)) files.CreateFolder(folder);
     files.AppendToFile(JoinPath(folder, kFileScartati), lines);
   }
   if (!database_) CheckDatabase();
+
+  // What an earlier download of this port left for the erase: looked up
+  // before the transaction, settled inside it.
+  ImportLedger ledger(*database_);
+  std::vector<LedgerEntry> pending;
+  size_t storedBefore = 0;
+  if (ledger.Available()) {
+    if (!files.FolderExists(folder)) files.CreateFolder(folder);
+    postazione_ = PostazioneOf(platform_, folder);
+    pending = ledger.Find(postazione_, kOrigineInfrarossi, nome_, kStatoDaCancellare);
+    for (const LedgerEntry& entry : pending) {
+      const size_t count = static_cast<size_t>(std::max<int64_t>(entry.righe, 0));
+      if (count <= replies_.size() && RepliesFingerprint(replies_, count) == entry.impronta) {
+        storedBefore = std::max(storedBefore, count);
+      }
+    }
+  } else {
+    ledgerMissing_ = true;
+  }
+
+  const std::string fingerprint = RepliesFingerprint(replies_, replies_.size());
   Transaction transaction(*database_);
-  for (const Row& row : rows_) database_->InsertRow(row);
-  transaction.Commit();
+  for (size_t i = storedBefore; i < replies_.size(); ++i) {
+    if (replies_[i].row) database_->InsertRow(*replies_[i].row);
+  }
+  if (!ledgerMissing_) {
+    const std::string now = LedgerTime(platform_.LocalNow());
+    for (const LedgerEntry& entry : pending) {
+      const size_t count = static_cast<size_t>(std::max<int64_t>(entry.righe, 0));
+      ledger.SetState(entry.id, count <= storedBefore ? kStatoCancellato : kStatoSostituito, now);
+    }
+    ledger.Add({0, postazione_, kOrigineInfrarossi, nome_, fingerprint,
+                static_cast<int64_t>(replies_.size()), kStatoDaCancellare, now});
+  }
+  try {
+    transaction.Commit();
+  } catch (const AutomationError& failure) {
+    // The connection went during COMMIT: the server may have committed.
+    // The reader erases only when an entry for these very replies says so;
+    // otherwise it keeps them for the relaunch.
+    if (failure.number != kDbConnectionLost || ledgerMissing_ || !HasPendingEntry(fingerprint)) {
+      throw;
+    }
+    return;
+  }
   database_->MakeDurable();
+}
+
+bool InfraredRecordImport::HasPendingEntry(const std::string& fingerprint) noexcept {
+  try {
+    std::unique_ptr<Database> asked = database_->Reopen();
+    for (const LedgerEntry& entry :
+         ImportLedger(*asked).Find(postazione_, kOrigineInfrarossi, nome_, kStatoDaCancellare)) {
+      if (entry.impronta == fingerprint &&
+          entry.righe == static_cast<int64_t>(replies_.size())) {
+        return true;
+      }
+    }
+  } catch (...) {
+    // Not reachable to ask: the reader keeps its records.
+  }
+  return false;
+}
+
+void InfraredRecordImport::Erased() noexcept {
+  if (ledgerMissing_ || !database_ || postazione_.empty()) return;
+  try {
+    // On a session of its own: the download's may have lost its connection
+    // at a commit that the server made all the same.
+    std::unique_ptr<Database> database = database_->Reopen();
+    ImportLedger ledger(*database);
+    const std::string now = LedgerTime(platform_.LocalNow());
+    Transaction transaction(*database);
+    for (const LedgerEntry& entry :
+         ledger.Find(postazione_, kOrigineInfrarossi, nome_, kStatoDaCancellare)) {
+      ledger.SetState(entry.id, kStatoCancellato, now);
+    }
+    transaction.Commit();
+  } catch (...) {
+    // Left "da cancellare": the next download compares its replies.
+  }
 }
 
 uint64_t InfraredRecordImport::RowsRefused() const {

@@ -48,10 +48,19 @@ Row InfraredRecordRow(const InfraredRecord& record);
 // all of them or none: the reader keeps every record until it is told to
 // erase, so a download that fails stores nothing and the next one takes the
 // records again without storing any twice.
+//
+// The rows commit with an entry of the import ledger ("da cancellare": the
+// reader still holds them), which becomes "cancellato" once the reader is
+// told to erase. A later download on the same port of the same workstation
+// that finds such an entry compares: when its first replies are the ones
+// the entry stands for (a crash came between the commit and the erase),
+// their rows are stored already and only the replies after them are.
 class InfraredRecordImport {
  public:
-  // `settings` must outlive the import.
-  InfraredRecordImport(Platform& platform, std::string dbPath, DatabaseSettings& settings);
+  // `settings` must outlive the import. `port` is the download's serial
+  // port, which names its ledger entries (COM<n>).
+  InfraredRecordImport(Platform& platform, std::string dbPath, DatabaseSettings& settings,
+                       int32_t port);
   ~InfraredRecordImport();
 
   // Opens the download's database, which stays open until this object goes,
@@ -68,21 +77,41 @@ class InfraredRecordImport {
   void Import(const std::string& reply);
   // Once the reader has said it has no more: appends the rejected replies to
   // Infrarossi_scartati.txt in the download folder, then writes the kept
-  // rows in one transaction and makes them durable, so the reader may erase.
-  // Throws on any failure (61/70/76 for the file, the engine's errors), and
-  // then no row of the download is stored.
+  // rows (but those an earlier download stored, see above) with the ledger
+  // entry in one transaction and makes them durable, so the reader may
+  // erase. Throws on any failure (61/70/76 for the file, the engine's
+  // errors), and then no row of the download is stored.
   void Store();
+  // Once the reader was told to erase: the download's entry becomes
+  // "cancellato". Never throws: the rows and the erase are done, and an
+  // entry left "da cancellare" only makes the next download compare.
+  void Erased() noexcept;
   // Rows that a constraint refused while storing.
   uint64_t RowsRefused() const;
+  // The database had no ledger and the user's rights did not let Store
+  // make one: the rows were stored without an entry.
+  bool ledgerMissing() const { return ledgerMissing_; }
 
  private:
   Platform& platform_;
   std::string dbPath_;
   DatabaseSettings& settings_;
+  std::string nome_;  // COM<n>
   // The download's own database; its transaction is the download's.
   std::unique_ptr<Database> database_;
-  std::vector<Row> rows_;
+  // Every reply as received, in order, with its row (none for a bad code).
+  struct Reply {
+    std::string text;
+    std::optional<Row> row;
+  };
+  std::vector<Reply> replies_;
+  // Whether the ledger, asked on a new connection, has this download's
+  // entry "da cancellare" for `fingerprint`: its commit was made.
+  bool HasPendingEntry(const std::string& fingerprint) noexcept;
+
   std::vector<std::string> rejected_;
+  std::string postazione_;
+  bool ledgerMissing_ = false;
 };
 
 }  // namespace viruzedi

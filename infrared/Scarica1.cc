@@ -21,10 +21,10 @@ void WriteFailureMarker(FileSystem& files, const std::string& marker) {
 Variant Viruzedi::Scarica1() {
   OperationGuard guard(*this);
   Platform& platform = *platform_;
-  InfraredRecordImport records(platform, dbPath_, dbSettings_);
-  InfraredDialogue dialogue(
-      platform, {[&records](const std::string& reply) { records.Import(reply); },
-                 [&records] { records.Store(); }});
+  InfraredRecordImport records(platform, dbPath_, dbSettings_, porta_);
+  InfraredDialogue dialogue(platform,
+                            {[&records](const std::string& reply) { records.Import(reply); },
+                             [&records] { records.Store(); }, [&records] { records.Erased(); }});
   std::string marker;
   try {
     FileSystem& files = platform.Files();
@@ -71,6 +71,7 @@ Variant Viruzedi::Scarica1() {
     ShowGeneralError(platform, failure);
   }
   outcome_.rowsRefused = records.RowsRefused();
+  outcome_.ledgerMissing = records.ledgerMissing();
   return {};
 }
 

@@ -36,12 +36,19 @@ std::string BlockTextStream::ReadLine() {
   return utf8_ ? line : Windows1252ToUtf8(line);
 }
 
+std::string BlockTextStream::BytesFingerprint() {
+  // Read to the end first: a fingerprint stands for the whole file.
+  while (Fill()) position_ = buffer_.size();
+  return fingerprint_.Hex();
+}
+
 bool BlockTextStream::Fill() {
   if (position_ < buffer_.size()) return true;
   if (Closed()) return false;
   buffer_.resize(65536);
   size_t n = ReadBlock(buffer_.data(), buffer_.size());
   buffer_.resize(n);
+  fingerprint_.Add(buffer_);
   position_ = 0;
   if (!started_) SkipUtf8Mark();
   return position_ < buffer_.size() || (n > 0 && Fill());

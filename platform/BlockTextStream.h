@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "base/Fingerprint.h"
 #include "platform/FileSystem.h"
 
 namespace viruzedi {
@@ -17,6 +18,7 @@ class BlockTextStream : public TextStream {
 
   bool AtEndOfStream() override { return !Fill(); }
   std::string ReadLine() override;
+  std::string BytesFingerprint() override;
 
  protected:
   const std::string& path() const { return path_; }
@@ -33,6 +35,7 @@ class BlockTextStream : public TextStream {
 
   std::string path_;
   std::string buffer_;
+  Fingerprint fingerprint_;
   size_t position_ = 0;
   bool started_ = false;
   bool utf8_ = false;

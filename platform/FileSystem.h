@@ -30,6 +30,11 @@ class TextStream {
   // (out of string space) for a line longer than kLongestTextLine, having
   // read no more of the file than that.
   virtual std::string ReadLine() = 0;
+  // The fingerprint (base/Fingerprint.h) of the file's bytes as they lie on
+  // disk, a byte-order mark and line ends included. Reads what is left of
+  // the file first (no line is handed out after it), so an import takes it
+  // at the end of the pass that reads the lines, for the cost of the hash.
+  virtual std::string BytesFingerprint() = 0;
   virtual void Close() = 0;
 };
 
@@ -92,6 +97,13 @@ class FileSystem {
   // The names of the entries of `folder` (no "." or ".."), in no set order.
   // 76 when the folder is missing.
   virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
+  // The folder's one name: absolute, every link resolved, and where the
+  // system ignores letter case, in the letters the file system keeps; so
+  // two spellings of one folder give one text (the import ledger tells
+  // workstations' folders apart by it). A folder that is not there yet is
+  // named by its nearest existing parent's one name and the rest as
+  // written, so asking never makes a folder. Never throws.
+  virtual std::string CanonicalFolder(const std::string& folder) = 0;
 };
 
 // The real file system.

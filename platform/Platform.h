@@ -73,6 +73,10 @@ class VIRUZEDI_API Platform {
   virtual std::string InfraredLibraryPath() = 0;
   // Folder of the component's own library file, ending in "/".
   virtual std::string ComponentFolder() = 0;
+  // The workstation's own name (its host name), which the import ledger
+  // writes beside a folder so that workstations sharing one database keep
+  // their entries apart. "" when the system gives none.
+  virtual std::string WorkstationName() = 0;
 
   // --- Devices and system services -----------------------------------------
   // A new serial-port control, closed, with the default configuration.
@@ -137,6 +141,7 @@ class VIRUZEDI_API ForwardingPlatform : public Platform {
     return target_->InfraredLibraryPath();
   }
   std::string ComponentFolder() override { return target_->ComponentFolder(); }
+  std::string WorkstationName() override { return target_->WorkstationName(); }
   std::unique_ptr<SerialPort> CreateSerialPort() override;
   FileSystem& Files() override { return target_->Files(); }
   std::unique_ptr<TerminalLink> CreateTerminalLink() override;

@@ -1,7 +1,10 @@
 // ImportaFile for a reader file (of either reader program import): the
 // file an operator imports by hand once the cause of its failure is fixed.
+#include <optional>
+
 #include "base/Conversions.h"
 #include "database/Database.h"
+#include "component/FileLedger.h"
 #include "component/FileStamps.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
@@ -16,12 +19,21 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
 
   const ReaderFileFormat format = gs1 ? Gs1ReaderFormat() : PlainReaderFormat();
   std::unique_ptr<Database> target = OpenReaderTarget(DbPath(), dbSettings_, format);
-  // A failed import stores nothing, so only a stored one has refused rows.
-  ImportReaderLines(platform(), *target, path, format);
-  outcome_.rowsRefused = target->RowsRefused();
-  // Renamed while still locked, so an append waiting for the lock goes to
-  // a new file of the old name, never into the imported one.
-  RinominaImportato(files, path, platform().LocalNow());
+  // A name of its own before it is fingerprinted; renamed while locked, so
+  // an append waiting for the lock goes to a new file of the old name.
+  const std::string waiting = DaiNomeInAttesa(files, path, platform().LocalNow());
+  FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
+  FileImportResult result;
+  result.ledgerMissing = !ledger.available();
+  if (std::optional<std::string> importedOn = ledger.ImportedOn()) {
+    result.importedOn = *importedOn;
+  } else {
+    ImportReaderLines(platform(), *target, waiting, format, ledger);
+    // A failed import stores nothing, so only a stored one has refused rows.
+    result.rowsRefused = target->RowsRefused();
+  }
+  result.archivedAs = RinominaImportato(files, waiting, platform().LocalNow());
+  NoteFileImport(result, path);
 }
 
 }  // namespace viruzedi

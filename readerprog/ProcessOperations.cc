@@ -7,6 +7,8 @@
 #include "base/Conversions.h"
 #include "database/Database.h"
 #include "component/ErrorReport.h"
+#include "component/FileLedger.h"
+#include "component/FileStamps.h"
 #include "component/Messages.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
@@ -63,13 +65,18 @@ void Viruzedi::ImportReaderFile(const std::string& database,
                                 const ReaderFileFormat& format) {
   const std::string& readerFile = parameters.PercorsoFile;
   FileSystem& files = platform().Files();
-  // A program that failed before writing leaves an earlier run's file,
-  // whose rows are stored: named as unimported, it would be stored twice.
+  // A program that failed before writing leaves an earlier run's file: named
+  // as this run's reads, it would send the person to import what may not
+  // be theirs to import.
   const std::string versionBefore = files.FileVersion(readerFile);
   std::unique_ptr<Database> target;
+  std::string waiting;  // the reader file's own name once it has one
   try {
     // A wrong database must fail while the reads are still in the reader.
     target = OpenReaderTarget(database, dbSettings_, format);
+    // Files of earlier runs that a crash left waiting after their commit
+    // are archived now, so this run's file is the only one with its reads.
+    SettleReaderFiles(platform(), *target, readerFile);
     const std::string folder = PercorsoApp();
     CheckReaderProgramExit(EseguiEAttendi(ReaderProgramCommandLine(folder, parameters), 0),
                            folder + kReaderProgramName, parameters.PortaCOM);
@@ -80,17 +87,28 @@ void Viruzedi::ImportReaderFile(const std::string& database,
       return;
     }
     // Held until the import ends, so `viruzedi importa` cannot take the
-    // same file meanwhile.
+    // same file meanwhile; renamed under the lock to a name of its own
+    // before it is fingerprinted, and archived after its commit, so the
+    // next run (appending, or renaming what it finds) never meets it.
     std::unique_ptr<FileLock> lock = files.TryLock(readerFile);
     if (!lock) RaiseError(kPermissionDenied, readerFile);
-    ImportReaderLines(platform(), *target, readerFile, format);
+    waiting = DaiNomeInAttesa(files, readerFile, platform().LocalNow());
+    FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
+    outcome_.ledgerMissing = !ledger.available();
+    ImportReaderLines(platform(), *target, waiting, format, ledger);
     outcome_.rowsRefused = target->RowsRefused();
+    RinominaImportato(files, waiting, platform().LocalNow());
   } catch (const AutomationError& failure) {
     // Once the database is checked, the program runs: the reader file then
     // matters to whoever reads the error.
-    AutomationError reported =
-        target ? NamingReaderFile(failure, readerFile, versionBefore, files.FileVersion(readerFile))
-               : failure;
+    AutomationError reported = failure;
+    if (!waiting.empty()) {
+      reported = AutomationError(failure.number,
+                                 failure.description + kFileLettureNonImportato + waiting);
+      reported.detail = failure.detail;
+    } else if (target) {
+      reported = NamingReaderFile(failure, readerFile, versionBefore, files.FileVersion(readerFile));
+    }
     NoteFailure(reported);
     throw reported;
   }

@@ -3,6 +3,7 @@
 #include "base/Conversions.h"
 #include "base/Text.h"
 #include "component/ErrorReport.h"
+#include "component/FileStamps.h"
 #include "platform/FileSystem.h"
 #include "readerprog/ReaderProgramTexts.h"
 #include "readerprog/StagedRows.h"
@@ -25,8 +26,9 @@ std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
 }
 
 void ImportReaderLines(Platform& platform, Database& target, const std::string& path,
-                       const ReaderFileFormat& format) {
+                       const ReaderFileFormat& format, FileLedger& ledger) {
   StagedRows rows;
+  std::string fingerprint;
   {
     std::unique_ptr<TextStream> file = platform.Files().OpenTextFile(path);
     for (uint64_t number = 1; !file->AtEndOfStream(); ++number) {
@@ -42,6 +44,7 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
         throw;
       }
     }
+    fingerprint = file->BytesFingerprint();
     file->Close();
   }
   if (rows.size() == 0) return;
@@ -53,12 +56,35 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
   checked->Close();
 
   std::unique_ptr<Recordset> records = target.OpenRecordset(kSource, kDbAppendOnly);
+  const uint64_t refusedBefore = target.RowsRefused();
   Transaction transaction(target);
   target.ExpectRows(rows.size());
   rows.Write(*records);
-  transaction.Commit();
+  ledger.Record(fingerprint, rows.size() - (target.RowsRefused() - refusedBefore));
+  ledger.Commit(transaction, fingerprint);
   records->Close();
   target.MakeDurable();
+}
+
+void SettleReaderFiles(Platform& platform, Database& target, const std::string& readerFile) {
+  FileSystem& files = platform.Files();
+  const std::string folder = ParentFolder(readerFile);
+  const std::string waitingPrefix = BaseName(readerFile) + kMarcaInImportazione;
+  std::vector<std::string> names;
+  try {
+    names = files.ListFolder(folder);
+  } catch (const AutomationError&) {
+    return;  // no folder, no waiting file: the run will say what is wrong
+  }
+  for (const std::string& name : names) {
+    if (name.compare(0, waitingPrefix.size(), waitingPrefix) != 0) continue;
+    const std::string path = JoinPath(folder, name);
+    std::unique_ptr<FileLock> lock = files.TryLock(path);
+    if (!lock || !files.FileExists(path)) continue;
+    FileLedger ledger(target, platform, folder, name);
+    if (!ledger.available()) return;
+    if (ledger.ImportedOn()) RinominaImportato(files, path, platform.LocalNow());
+  }
 }
 
 AutomationError NamingReaderFile(const AutomationError& failure, const std::string& path,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/AutomationError.h"
+#include "component/FileLedger.h"
 #include "database/Database.h"
 #include "platform/Platform.h"
 
@@ -35,13 +36,20 @@ std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
                                            const ReaderFileFormat& format);
 
 // Imports every line of the reader file at `path` that is not blank into
-// `target` (opened by OpenReaderTarget): all rows in one transaction, made
-// durable, or none at all. A stop request is looked at before each line
-// (18). A line that fails carries "FILE, riga N: LINE" in `detail`. Errors:
-// those of the file (53, 70, 14), of the line function (9, 5, 6, 13), of
-// the record set (3421) and of the writing (3045, 3043).
+// `target` (opened by OpenReaderTarget): all rows and the file's entry in
+// `ledger` in one transaction, made durable, or none at all. A stop
+// request is looked at before each line (18). A line that fails carries
+// "FILE, riga N: LINE" in `detail`. Errors: those of the file (53, 70,
+// 14), of the line function (9, 5, 6, 13), of the record set (3421) and of
+// the writing (3045, 3043).
 void ImportReaderLines(Platform& platform, Database& target, const std::string& path,
-                       const ReaderFileFormat& format);
+                       const ReaderFileFormat& format, FileLedger& ledger);
+
+// Archives, as their import would, the waiting files of the reader file
+// `readerFile` (its `.in-importazione-` names) whose entry the ledger of
+// `target` holds: their rows were committed by an import that a crash
+// ended before the archive. A file another process holds is left alone.
+void SettleReaderFiles(Platform& platform, Database& target, const std::string& readerFile);
 
 // `failure` with the reader file named in its description (the detail
 // kept): as holding this run's reads, not imported, when its version

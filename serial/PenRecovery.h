@@ -3,7 +3,9 @@
 // this file, from which `viruzedi importa --formato scarica` stores it later.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/Platform.h"
 
@@ -16,5 +18,19 @@ namespace viruzedi {
 // characters. Never throws: it runs on a failure path, whose own failure is
 // the one to report.
 std::string SalvaNonSalvate(Platform& platform, const std::string& received) noexcept;
+
+// A read whose commit's outcome is unknown (the server's connection went
+// during COMMIT and could not be asked) goes to the recovery file with the
+// key its commit would have left in the ledger, after a tab: the read and
+// the key of a keyed line, or the line alone and "" for a plain one.
+std::string KeyedLine(const std::string& read, const std::string& key);
+std::pair<std::string, std::string> SplitKeyedLine(const std::string& line);
+
+// Removes from the recovery file, written aside and then renamed, the keyed
+// lines whose read `stored` says was committed after all (its key is the
+// one the ledger holds). A file that another process holds is left alone.
+// The file system's errors.
+void RemoveStoredKeyedLines(Platform& platform,
+                            const std::function<bool(const std::string& key)>& stored);
 
 }  // namespace viruzedi

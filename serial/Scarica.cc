@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/Conversions.h"
+#include "base/Fingerprint.h"
 #include "database/Database.h"
 #include "component/ErrorReport.h"
 #include "component/Viruzedi.h"
 #include "platform/SerialPort.h"
+#include "serial/PenLedger.h"
 #include "serial/PenRead.h"
 #include "serial/PenRecovery.h"
 #include "serial/Texts.h"
@@ -51,6 +54,8 @@ Variant Viruzedi::Scarica() {
   // in the recovery file.
   std::string unstored;
   bool holdsUnstored = false;
+  std::string unstoredKey;  // a read whose commit nobody could confirm
+  PenLedger ledger(platform, porta_);
   caratteriScartati_.clear();
   auto noteRows = [&] { outcome_.rowsRefused = database ? database->RowsRefused() : 0; };
   try {
@@ -64,6 +69,9 @@ Variant Viruzedi::Scarica() {
     database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
     database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
                                                                      std::end(kColonneLetture)));
+    ledger.Prepare(*database);
+    outcome_.ledgerMissing = !ledger.available();
+    ledger.SettleKeyedLines(*database);
 
     while (!EqualsIgnoreCase(UltimaRiga, kNessunaLettura)) {
       // The only safe point: here every read taken so far is stored.
@@ -87,8 +95,28 @@ Variant Viruzedi::Scarica() {
         unstored = UltimaRiga;
         holdsUnstored = true;
         PenRead read = CutPenRead(UltimaRiga);
+        // The read and the entry's new key commit together: the key then
+        // tells whether a commit whose answer was lost stored the read.
+        const std::string key = RandomKey();
+        Transaction transaction(*database);
         database->InsertRow(PenReadRow(read));
+        ledger.Record(*database, key);
+        try {
+          transaction.Commit();
+        } catch (const AutomationError& failure) {
+          // The connection went during COMMIT: the server may have
+          // committed. The recovery file gets the read only when it did
+          // not; when nobody can say, with its key, for the next download
+          // to settle.
+          if (failure.number == kDbConnectionLost) {
+            std::optional<bool> committed = ledger.CommittedAfterAll(*database, key);
+            if (committed == true) holdsUnstored = false;
+            if (!committed) unstoredKey = key;
+          }
+          throw;
+        }
         holdsUnstored = false;
+        ledger.Committed(*database);
       }
       RigaCompleta = false;
     }
@@ -100,7 +128,8 @@ Variant Viruzedi::Scarica() {
     std::string saved;
     if (failure.number == kReceiveOverflow) unstored = std::move(caratteriScartati_);
     if (holdsUnstored || failure.number == kReceiveOverflow) {
-      saved = SalvaNonSalvate(platform, unstored);
+      saved = SalvaNonSalvate(platform,
+                              unstoredKey.empty() ? unstored : KeyedLine(unstored, unstoredKey));
     }
     NoteFailure(failure);
     noteRows();

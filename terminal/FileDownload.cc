@@ -45,10 +45,15 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
       form.NomeCartella = folder;
       form.NumeroFile = download.numeroFile;
       form.PrimaDelTrasferimento = [&] {
-        ShowWaitingFiles(download, platform);
         // A wrong database found after the transfer would strand the reads
         // in the download folder; found now, the terminal keeps them.
-        database = OpenTargetDatabase(download, dbPath, settings);
+        try {
+          database = OpenTargetDatabase(download, dbPath, settings);
+        } catch (...) {
+          ShowWaitingFiles(download, platform, {});
+          throw;
+        }
+        ShowWaitingFiles(download, platform, SettleWaitingFiles(download, platform, *database));
         reservation = ReserveTemporaryName(download, files, folder, platform.LocalNow());
         return reservation.name;
       };
@@ -66,8 +71,10 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
     }
     std::unique_ptr<FileLock> received = LockReceivedFile(platform, path);
     reservation.lock.reset();
-    result.rowsRefused =
+    FileImportResult imported =
         ImportReceivedFile(download, platform, *database, folder, reservation.name, idUt);
+    result.rowsRefused = imported.rowsRefused;
+    result.ledgerMissing = imported.ledgerMissing;
   } catch (...) {
     result.failure = CurrentFailure();
     ShowGeneralError(platform, *result.failure);

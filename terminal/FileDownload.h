@@ -43,12 +43,14 @@ const FileDownload& DownloadOf(ImportFormat format);
 struct DownloadResult {
   std::optional<AutomationError> failure;  // shown already in the error box
   uint64_t rowsRefused = 0;
+  bool ledgerMissing = false;
 };
 
 // Runs the pipeline for one download. Before the transfer, once a link is
-// configured: one box naming the files of this kind that wait, then the
-// database, its table and columns are checked (a failure leaves the
-// terminal's file with the terminal). A received file is imported all or
+// configured: the database, its table and columns are checked (a failure
+// leaves the terminal's file with the terminal), the waiting files of this
+// kind whose rows the ledger holds already are archived, and one box names
+// those and the files of this kind that still wait. A received file is imported all or
 // nothing; on any failure or stop request no row of it is stored and it
 // keeps its temporary name (it waits). Every failure is shown in the
 // general error box and returned. Nothing received leaves no file behind.

@@ -32,17 +32,20 @@ Reservation ReserveTemporaryName(const FileDownload& download, FileSystem& files
   }
 }
 
-void ArchiveReceivedFile(const FileDownload& download, FileSystem& files,
-                         const std::string& folder, const std::string& name, LocalDateTime end) {
+std::string ArchiveReceivedFile(const FileDownload& download, FileSystem& files,
+                                const std::string& folder, const std::string& name,
+                                LocalDateTime end) {
   const std::string path = JoinPath(folder, name);
   if (download.archive == ArchiveRule::kImportato) {
-    files.MoveFile(path, JoinPath(folder, ImportatoName(name)));
-    return;
+    std::string destination = JoinPath(folder, ImportatoName(name));
+    files.MoveFile(path, destination);
+    return destination;
   }
   for (LocalDateTime t = end;; t = NextSecond(t)) {
     try {
-      files.MoveFile(path, JoinPath(folder, download.prefix + Stamp(t) + ".TMP"));
-      return;
+      std::string destination = JoinPath(folder, download.prefix + Stamp(t) + ".TMP");
+      files.MoveFile(path, destination);
+      return destination;
     } catch (const AutomationError& failure) {
       // The rows are stored: a taken name must not leave the file looking
       // unimported.

@@ -40,7 +40,8 @@ std::string ImportatoName(const std::string& name);
 // name, or prefix + the stamp of `end` + ".TMP", taking the next second
 // while that name is taken. Never replaces a file: 58 only when the
 // Importato name is taken (the caller looked just before its commit).
-void ArchiveReceivedFile(const FileDownload& download, FileSystem& files,
+// Returns the archive path.
+std::string ArchiveReceivedFile(const FileDownload& download, FileSystem& files,
                          const std::string& folder, const std::string& name, LocalDateTime end);
 
 // True for a name a download receives its file under (prefix...".tmp",

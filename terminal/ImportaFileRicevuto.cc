@@ -3,7 +3,6 @@
 #include "component/FileStamps.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
-#include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"
 #include "terminal/ReceivedFileImport.h"
 
@@ -17,8 +16,9 @@ void Viruzedi::ImportaFileRicevuto(const std::string& path, ImportFormat format)
       TakeWaitingFile(platform_->Files(), path, IsTemporaryName(download, name));
 
   std::unique_ptr<Database> database = OpenTargetDatabase(download, dbPath_, dbSettings_);
-  outcome_.rowsRefused =
+  FileImportResult result =
       ImportReceivedFile(download, *platform_, *database, ParentFolder(path), name, idUt_);
+  NoteFileImport(result, path);
 }
 
 }  // namespace viruzedi

@@ -10,6 +10,7 @@ Variant Viruzedi::ScaricaFile(ImportFormat format) {
   OperationGuard guard(*this);
   DownloadResult result = RunFileDownload(DownloadOf(format), *platform_, dbPath_, dbSettings_, idUt_);
   outcome_.rowsRefused = result.rowsRefused;
+  outcome_.ledgerMissing = result.ledgerMissing;
   if (result.failure) NoteFailure(*result.failure);
   return {};
 }

@@ -1,11 +1,13 @@
 #include "terminal/ReceivedFileImport.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "base/Conversions.h"
 #include "base/Text.h"
 #include "component/ErrorReport.h"
+#include "component/FileLedger.h"
 #include "component/Messages.h"
 #include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"
@@ -26,8 +28,9 @@ namespace {
 // Reads the file and hands the row of every line that is not blank to
 // `row`, with a look at the stop request before each line. `warn` marks the
 // first reading, which only checks: a rejected line shows the bad-code
-// warning then, and is passed over silently the second time.
-void ForEachRow(const FileDownload& download, Platform& platform, const std::string& path,
+// warning then, and is passed over silently the second time. Returns the
+// fingerprint of the file's bytes.
+std::string ForEachRow(const FileDownload& download, Platform& platform, const std::string& path,
                 int16_t idUt, bool warn,
                 const std::function<void(const Row& row)>& row) {
   std::unique_ptr<TextStream> stream = platform.Files().OpenTextFile(path);
@@ -51,7 +54,9 @@ void ForEachRow(const FileDownload& download, Platform& platform, const std::str
       RethrowAtLine(path, lineNumber, line);
     }
   }
+  std::string fingerprint = stream->BytesFingerprint();
   stream->Close();
+  return fingerprint;
 }
 
 }  // namespace
@@ -65,16 +70,30 @@ std::unique_ptr<Database> OpenTargetDatabase(const FileDownload& download,
   return database;
 }
 
-uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Database& database,
-                            const std::string& folder, const std::string& name, int16_t idUt) {
+FileImportResult ImportReceivedFile(const FileDownload& download, Platform& platform,
+                                    Database& database, const std::string& folder,
+                                    const std::string& name, int16_t idUt) {
   FileSystem& files = platform.Files();
   const std::string path = JoinPath(folder, name);
+  FileImportResult result;
+  FileLedger ledger(database, platform, folder, name);
+  result.ledgerMissing = !ledger.available();
+  if (std::optional<std::string> importedOn = ledger.ImportedOn()) {
+    // Its rows were committed by an import that ended before its archive
+    // rename (a crash): only that rename is left to do.
+    database.Close();
+    result.importedOn = *importedOn;
+    result.archivedAs = ArchiveReceivedFile(download, files, folder, name, platform.LocalNow());
+    return result;
+  }
+
   // Every line is checked (and its warning shown) before anything is
   // written. The rows are then made again from the file rather than kept:
   // the lines are cheap to read twice, and memory stays flat however long
   // the file.
   uint64_t rows = 0;
-  ForEachRow(download, platform, path, idUt, true, [&rows](const Row&) { ++rows; });
+  const std::string fingerprint =
+      ForEachRow(download, platform, path, idUt, true, [&rows](const Row&) { ++rows; });
 
   // Rows stored under a file that then cannot take its archive name would
   // be stored again by whoever imports the waiting file.
@@ -86,21 +105,23 @@ uint64_t ImportReceivedFile(const FileDownload& download, Platform& platform, Da
   const uint64_t refusedBefore = database.RowsRefused();
   {
     // One short transaction once every line is checked, so other
-    // workstations wait for the writing only, never for the reading.
+    // workstations wait for the writing only, never for the reading. The
+    // ledger's entry is its last statement and commits with the rows.
     Transaction transaction(database);
     database.ExpectRows(rows);
     ForEachRow(download, platform, path, idUt, false,
                [&database](const Row& row) { database.InsertRow(row); });
-    transaction.Commit();
+    ledger.Record(fingerprint, rows - (database.RowsRefused() - refusedBefore));
+    ledger.Commit(transaction, fingerprint);
   }
   // The archived file is the only trace of what the terminal sent: its rows
   // must be on disk before it stops looking unimported.
   database.MakeDurable();
-  const uint64_t refused = database.RowsRefused() - refusedBefore;
+  result.rowsRefused = database.RowsRefused() - refusedBefore;
   database.Close();
 
-  ArchiveReceivedFile(download, files, folder, name, platform.LocalNow());
-  return refused;
+  result.archivedAs = ArchiveReceivedFile(download, files, folder, name, platform.LocalNow());
+  return result;
 }
 
 }  // namespace viruzedi

@@ -1,12 +1,15 @@
 // Received files that wait: a temporary name of a download (prefix...".tmp")
 // in the download folder that no live process holds locked. Its import
-// failed or was stopped; no row of it is stored.
+// failed or was stopped, or a crash ended it after its commit: then the
+// import ledger holds its entry, and the next download of its kind archives
+// it (SettleWaitingFiles) before anything else.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "component/Viruzedi.h"
+#include "database/Database.h"
 #include "platform/Platform.h"
 
 namespace viruzedi {
@@ -24,9 +27,26 @@ struct WaitingFile {
 // folder is missing. Never throws for a file that goes away meanwhile.
 std::vector<WaitingFile> WaitingFiles(Platform& platform);
 
-// Shows, in one warning box (caption "Attenzione!", style 0), the waiting
-// files `download` could import, with the formats they may take; nothing
-// when there are none.
-void ShowWaitingFiles(const FileDownload& download, Platform& platform);
+// A waiting file whose rows were stored already, now archived.
+struct SettledFile {
+  std::string path;
+  std::string importedOn;  // the time of its ledger entry
+  std::string archivedAs;
+};
+
+// Archives, as its import would, each waiting file of `download`'s kind
+// whose entry the ledger of `database` holds (its rows were committed by an
+// import that a crash ended before the archive). A file another process
+// holds is left alone. Without a ledger (the user's rights refused to make
+// one), nothing. The engine's and the file system's errors.
+std::vector<SettledFile> SettleWaitingFiles(const FileDownload& download, Platform& platform,
+                                            Database& database);
+
+// Shows, in one warning box (caption "Attenzione!", style 0), the files
+// `settled` (archived, their rows stored already) and the waiting files
+// `download` could import, with the formats they may take; nothing when
+// there are none.
+void ShowWaitingFiles(const FileDownload& download, Platform& platform,
+                      const std::vector<SettledFile>& settled);
 
 }  // namespace viruzedi

@@ -9,6 +9,7 @@
 #include "base/Text.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
+#include "database/LedgerTable.h"
 #include "database/odbc/OdbcNames.h"
 #include "database/odbc/OdbcText.h"
 
@@ -379,6 +380,73 @@ OdbcStatement OdbcConnection::Query(const std::string& sql) {
   OdbcStatement statement = NewStatement();
   Check(ExecDirect(statement.get(), sql), SQL_HANDLE_STMT, statement.get());
   return statement;
+}
+
+std::vector<std::vector<std::string>> OdbcConnection::Run(
+    const std::string& sql, const std::vector<BoundValue>& parameters) {
+  OdbcStatement statement = NewStatement();
+  SQLHSTMT raw = statement.get();
+  Check(Prepare(raw, sql), SQL_HANDLE_STMT, raw);
+  // Reserved up front: the driver keeps pointers into them until SQLExecute.
+  std::vector<int64_t> integers;
+  std::vector<std::u16string> texts;
+  std::vector<SQLLEN> lengths(parameters.size());
+  integers.reserve(parameters.size());
+  texts.reserve(parameters.size());
+  for (size_t i = 0; i < parameters.size(); ++i) {
+    SQLUSMALLINT number = static_cast<SQLUSMALLINT>(i + 1);
+    SQLLEN& length = lengths[i];
+    SQLRETURN result;
+    if (const int64_t* integer = std::get_if<int64_t>(&parameters[i])) {
+      integers.push_back(*integer);
+      result = SQLBindParameter(raw, number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_INTEGER, 10, 0,
+                                &integers.back(), 0, &length);
+    } else if (const std::string* text = std::get_if<std::string>(&parameters[i])) {
+      std::u16string& wide = texts.emplace_back(Utf16OfUtf8(*text));
+      length = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
+      result = SQLBindParameter(raw, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                                std::max<SQLULEN>(1, wide.size()), 0, Wide(wide), length, &length);
+    } else {
+      length = SQL_NULL_DATA;
+      result = SQLBindParameter(raw, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0,
+                                nullptr, 0, &length);
+    }
+    Check(result, SQL_HANDLE_STMT, raw);
+  }
+  Check(SQLExecute(raw), SQL_HANDLE_STMT, raw);
+  std::vector<std::vector<std::string>> rows;
+  SQLSMALLINT columns = 0;
+  Check(SQLNumResultCols(raw, &columns), SQL_HANDLE_STMT, raw);
+  if (columns == 0) return rows;
+  SQLRETURN result;
+  while (SQL_SUCCEEDED(result = SQLFetch(raw))) {
+    std::vector<std::string>& row = rows.emplace_back(static_cast<size_t>(columns));
+    for (SQLSMALLINT column = 1; column <= columns; ++column) {
+      Text(raw, static_cast<SQLUSMALLINT>(column), row[static_cast<size_t>(column - 1)]);
+    }
+  }
+  Check(result, SQL_HANDLE_STMT, raw);
+  return rows;
+}
+
+void OdbcConnection::CreateLedgerTable() {
+  if (HasTable(kLedgerTable)) return;
+  const bool sqlite = dbms_ == "SQLite";
+  const bool postgres = dbms_ == "PostgreSQL";
+  const LedgerTypes& types =
+      sqlite ? kSqliteLedgerTypes : postgres ? kPostgresLedgerTypes : kOtherLedgerTypes;
+  Begin();
+  try {
+    if (postgres) Exec(kPostgresCreationLock);
+    // Without IF NOT EXISTS, another program may have made it meanwhile:
+    // its CREATE then fails here, and the table is there all the same.
+    Exec(LedgerTableSql(types));
+    if (types.indexIfMissing) Exec(LedgerIndexSql());
+    Commit();
+  } catch (...) {
+    Rollback();
+    if (!HasTable(kLedgerTable)) throw;
+  }
 }
 
 bool OdbcConnection::Text(SQLHSTMT statement, SQLUSMALLINT column, std::string& text) {

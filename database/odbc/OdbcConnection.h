@@ -79,6 +79,13 @@ class OdbcConnection {
   void Commit();
   void Rollback() noexcept;
 
+  // EngineSession::Run: `sql` prepared with `parameters` bound, its rows.
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters);
+  // EngineSession::CreateLedgerTable, in the words of the database system
+  // behind the driver.
+  void CreateLedgerTable();
+
   // Runs SQL text that carries no values; the errors of the driver.
   void Exec(const std::string& sql);
   // A new statement that has run `sql` (a query whose rows are then fetched).

@@ -74,6 +74,13 @@ void OdbcSession::Rollback() noexcept {
 
 void OdbcSession::MakeDurable() { CheckOpen(); }
 
+std::vector<std::vector<std::string>> OdbcSession::Run(const std::string& sql,
+                                                       const std::vector<BoundValue>& parameters) {
+  return Connection().Run(sql, parameters);
+}
+
+void OdbcSession::CreateLedgerTable() { Connection().CreateLedgerTable(); }
+
 std::unique_ptr<EngineSession> OdbcEngine::OpenSession(const std::string& name,
                                                        std::chrono::milliseconds busyTimeout) {
   const std::string connection = ConnectionStringOfValue(name);
@@ -119,6 +126,7 @@ void OdbcEngine::CreateTargetDatabase(const std::string& name) {
       made.push_back(connection->StoredCase(table.name));
     }
     connection->Commit();
+    connection->CreateLedgerTable();
   } catch (...) {
     connection->Rollback();
     // Where tables are made outside transactions, the first one stays

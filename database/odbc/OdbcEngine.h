@@ -27,6 +27,9 @@ class OdbcSession : public EngineSession {
   // Nothing to do: a commit that returned is the database's to keep (a
   // server session commits synchronously where it can be told so).
   void MakeDurable() override;
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters) override;
+  void CreateLedgerTable() override;
   void Close() noexcept override { connection_.reset(); }
 
  private:

@@ -6,6 +6,7 @@
 #include "base/AutomationError.h"
 #include "base/Masking.h"
 #include "database/DatabaseMessages.h"
+#include "database/LedgerTable.h"
 
 namespace viruzedi {
 namespace {
@@ -65,6 +66,52 @@ void PgSession::Rollback() noexcept {
 
 void PgSession::MakeDurable() { CheckOpen(); }
 
+std::vector<std::vector<std::string>> PgSession::Run(const std::string& sql,
+                                                     const std::vector<BoundValue>& parameters) {
+  // The server numbers its parameters.
+  std::string numbered;
+  int number = 0;
+  for (char c : sql) {
+    if (c == '?') {
+      numbered += "$" + std::to_string(++number);
+    } else {
+      numbered += c;
+    }
+  }
+  std::vector<std::string> texts;
+  for (const BoundValue& value : parameters) {
+    if (const int64_t* integer = std::get_if<int64_t>(&value)) {
+      texts.push_back(std::to_string(*integer));
+    } else if (const std::string* text = std::get_if<std::string>(&value)) {
+      texts.push_back(*text);
+    } else {
+      RaiseDatabaseError(kDbOtherError, "parametro senza testo");  // the ledger binds none
+    }
+  }
+  PgResult result = Connection().Query(numbered, texts);
+  std::vector<std::vector<std::string>> rows(static_cast<size_t>(PQntuples(result.get())));
+  for (size_t row = 0; row < rows.size(); ++row) {
+    for (int column = 0; column < PQnfields(result.get()); ++column) {
+      rows[row].emplace_back(PQgetvalue(result.get(), static_cast<int>(row), column));
+    }
+  }
+  return rows;
+}
+
+void PgSession::CreateLedgerTable() {
+  PgConnection& connection = Connection();
+  connection.Begin();
+  try {
+    connection.Exec(kPostgresCreationLock);
+    connection.Exec(LedgerTableSql(kPostgresLedgerTypes));
+    connection.Exec(LedgerIndexSql());
+    connection.Commit();
+  } catch (...) {
+    connection.Rollback();
+    throw;
+  }
+}
+
 std::unique_ptr<EngineSession> PgEngine::OpenSession(const std::string& name,
                                                      std::chrono::milliseconds busyTimeout) {
   std::shared_ptr<PgConnection>& connection = threadConnections[{name, busyTimeout.count()}];
@@ -85,13 +132,14 @@ void PgEngine::CreateTargetDatabase(const std::string& name) {
       PgConnection::Connect(name, std::chrono::milliseconds(5000));
   connection->Begin();
   try {
-    // Two init-db at once would both find no table and the second fail in
-    // the catalog; one at a time, the second finds the first's tables: 58.
-    connection->Exec("SELECT pg_advisory_xact_lock(hashtext('viruzedi init-db'))");
+    // One init-db at a time: the second finds the first's tables, 58.
+    connection->Exec(kPostgresCreationLock);
     for (const char* table : {"viruzedi", "viruzedi_rimesseof"}) {
       if (connection->HasTable(table)) RaiseError(kFileAlreadyExists, connection->ShownUri());
     }
     connection->Exec(kTargetTables);
+    connection->Exec(LedgerTableSql(kPostgresLedgerTypes));
+    connection->Exec(LedgerIndexSql());
     connection->Commit();
   } catch (...) {
     connection->Rollback();

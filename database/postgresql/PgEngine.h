@@ -26,6 +26,9 @@ class PgSession : public EngineSession {
   // Nothing to do: the session sets synchronous_commit = on, so every
   // commit returned only once the server had its rows on disk.
   void MakeDurable() override;
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters) override;
+  void CreateLedgerTable() override;
   void Close() noexcept override { connection_.reset(); }
 
  private:

@@ -8,6 +8,7 @@
 #include "base/AutomationError.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
+#include "database/LedgerTable.h"
 #include "database/sqlite/SqliteStatement.h"
 #include "base/NameFolding.h"
 
@@ -168,6 +169,7 @@ SqliteConnection::~SqliteConnection() { Close(); }
 
 void SqliteConnection::Close() {
   inserts_.clear();
+  bookkeeping_.clear();
   schemaVersionQuery_.reset();
   // The tables' schema stays: a record set may still point at its table,
   // and finds the connection closed before it looks.
@@ -293,10 +295,7 @@ sqlite3_stmt* SqliteConnection::PreparedInsert(const TableSchema& table,
   return inserts_.emplace(std::move(key), std::move(statement)).first->second.get();
 }
 
-bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t>& columns,
-                              const std::vector<BoundValue>& values) {
-  CheckOpen();
-  sqlite3_stmt* statement = PreparedInsert(table, columns);
+void SqliteConnection::Bind(sqlite3_stmt* statement, const std::vector<BoundValue>& values) {
   for (size_t i = 0; i < values.size(); ++i) {
     int parameter = static_cast<int>(i + 1);
     int result = SQLITE_OK;
@@ -317,12 +316,63 @@ bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t
       Fail(result);
     }
   }
+}
+
+bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t>& columns,
+                              const std::vector<BoundValue>& values) {
+  CheckOpen();
+  sqlite3_stmt* statement = PreparedInsert(table, columns);
+  Bind(statement, values);
   int result = sqlite3_step(statement);
   sqlite3_reset(statement);
   sqlite3_clear_bindings(statement);
   if (result == SQLITE_DONE) return true;
   if ((result & 0xFF) == SQLITE_CONSTRAINT) return false;
   Fail(result);
+}
+
+std::vector<std::vector<std::string>> SqliteConnection::Run(
+    const std::string& sql, const std::vector<BoundValue>& parameters) {
+  CheckOpen();
+  auto cached = bookkeeping_.find(sql);
+  if (cached == bookkeeping_.end()) {
+    sqlite3_stmt* raw = nullptr;
+    int result = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+    SqliteStatement statement(raw);
+    if (result != SQLITE_OK) Fail(result);
+    cached = bookkeeping_.emplace(sql, std::move(statement)).first;
+  }
+  sqlite3_stmt* statement = cached->second.get();
+  Bind(statement, parameters);
+  std::vector<std::vector<std::string>> rows;
+  int result;
+  while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+    std::vector<std::string>& row = rows.emplace_back();
+    for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+      const unsigned char* text = sqlite3_column_text(statement, column);
+      row.emplace_back(text == nullptr ? "" : reinterpret_cast<const char*>(text),
+                       static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+    }
+  }
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  if (result != SQLITE_DONE) Fail(result);
+  return rows;
+}
+
+void SqliteConnection::CreateLedgerTable() {
+  CheckOpen();
+  Begin();
+  try {
+    Exec(LedgerTableSql(kSqliteLedgerTypes).c_str());
+    Exec(LedgerIndexSql().c_str());
+    Commit();
+  } catch (...) {
+    Rollback();
+    throw;
+  }
+  // The change is this connection's own: a later open may still share it.
+  schemaVersion_ = SchemaVersion();
 }
 
 void SqliteConnection::Begin() {

@@ -66,6 +66,12 @@ class SqliteConnection {
 
   void MakeDurable();
 
+  // EngineSession::Run: the statement is prepared once per connection.
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters);
+  // EngineSession::CreateLedgerTable.
+  void CreateLedgerTable();
+
   // The transaction of Database::BeginTransaction: BEGIN IMMEDIATE, so the
   // write lock is taken (or 3045) before the first row rather than midway.
   // 3000 when one is open already. Rollback never throws.
@@ -91,12 +97,15 @@ class SqliteConnection {
   void ReadTableNames();
   void ReadColumns(TableSchema& table);
   sqlite3_stmt* PreparedInsert(const TableSchema& table, const std::vector<size_t>& columns);
+  // Binds `values` to the parameters of `statement` in order.
+  void Bind(sqlite3_stmt* statement, const std::vector<BoundValue>& values);
 
   std::string path_;
   sqlite3* db_;
   // Columns are read at the first use of a table (every table has one).
   std::vector<std::unique_ptr<TableSchema>> tables_;
   std::map<std::string, SqliteStatement> inserts_;
+  std::map<std::string, SqliteStatement> bookkeeping_;  // Run's statements, by text
   // What a later open compares against: the file's permissions and the
   // schema version read at the open, and the statement that reads the
   // version again.

@@ -8,6 +8,7 @@
 
 #include "base/AutomationError.h"
 #include "database/DatabaseMessages.h"
+#include "database/LedgerTable.h"
 #include "database/sqlite/SqliteConnection.h"
 #include "database/sqlite/SqliteConnectionCache.h"
 #include "database/sqlite/SqliteSession.h"
@@ -16,7 +17,8 @@ namespace viruzedi {
 namespace {
 
 // The two tables of a target database, with the names and types the imports
-// write (UTF-8 names, as every text of the component).
+// write (UTF-8 names, as every text of the component). The import ledger's
+// table comes with them.
 constexpr const char* kTargetTables =
     "CREATE TABLE Viruzedi (Codart TEXT, IdLotto INTEGER, [Id SottoOrd] INTEGER, "
     "Quantità REAL, Data DATE, Rep INTEGER, NColli TEXT, Lotto_Codice TEXT, "
@@ -70,7 +72,9 @@ void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   }
   if (result == SQLITE_OK) {
     // One transaction: the file holds both tables or, after a failure, is gone.
-    std::string sql = std::string("BEGIN;") + kTargetTables + "COMMIT;";
+    std::string sql = std::string("BEGIN;") + kTargetTables +
+                      LedgerTableSql(kSqliteLedgerTypes) + ";" +
+                      LedgerIndexSql() + ";COMMIT;";
     result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
   }
   std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(result);

@@ -31,4 +31,11 @@ void SqliteSession::Rollback() noexcept {
 
 void SqliteSession::MakeDurable() { Connection().MakeDurable(); }
 
+std::vector<std::vector<std::string>> SqliteSession::Run(
+    const std::string& sql, const std::vector<BoundValue>& parameters) {
+  return Connection().Run(sql, parameters);
+}
+
+void SqliteSession::CreateLedgerTable() { Connection().CreateLedgerTable(); }
+
 }  // namespace viruzedi

@@ -24,6 +24,9 @@ class SqliteSession : public EngineSession {
   void Commit() override;
   void Rollback() noexcept override;
   void MakeDurable() override;
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters) override;
+  void CreateLedgerTable() override;
   void Close() noexcept override { connection_.reset(); }
 
  private:

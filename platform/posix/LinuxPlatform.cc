@@ -73,6 +73,12 @@ std::string LinuxPlatform::DownloadFolder() {
   return folder;
 }
 
+std::string LinuxPlatform::WorkstationName() {
+  char name[HOST_NAME_MAX + 1] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
+}
+
 std::string LinuxPlatform::SerialDevice(int32_t port) {
   if (port < 1) return "";
   std::string device = EnvironmentValue("VIRUZEDI_COM" + std::to_string(port));

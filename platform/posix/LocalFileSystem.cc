@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -252,6 +254,15 @@ class LocalFileSystem : public FileSystem {
     return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
            std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
            std::to_string(st.st_mtim.tv_nsec);
+  }
+
+  std::string CanonicalFolder(const std::string& folder) override {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::weakly_canonical(folder, error);
+    if (error) path = std::filesystem::absolute(folder, error).lexically_normal();
+    std::string name = path.string();
+    while (name.size() > 1 && name.back() == '/') name.pop_back();
+    return name;
   }
 
   std::vector<std::string> ListFolder(const std::string& folder) override {

@@ -78,6 +78,36 @@ Handle OpenLockedForAppend(const std::string& path) {
   }
 }
 
+// The name the file system keeps for an existing folder, as a person writes
+// it: every link resolved, its letters as stored. "" when it cannot say.
+std::string FinalName(const std::string& folder) {
+  // A folder opens only with backup semantics; nothing is read or written
+  // through the handle, so any sharing is allowed.
+  HANDLE handle = CreateFileW(WidePath(folder).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return "";
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = 0;
+  for (;;) {
+    length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length < path.size()) break;
+    path.resize(length + 1);
+  }
+  CloseHandle(handle);
+  if (length == 0) return "";
+  path.resize(length);
+  // The long form (\\?\C:\..., \\?\UNC\server\...) written as a person
+  // writes it reads the same on every workstation.
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    path = L"\\" + path.substr(7);
+  } else if (path.rfind(L"\\\\?\\", 0) == 0) {
+    path = path.substr(4);
+  }
+  return Utf8Text(path);
+}
+
 class LocalFileSystem : public FileSystem {
  public:
   bool FolderExists(const std::string& path) override { return IsFolder(path); }
@@ -230,6 +260,22 @@ class LocalFileSystem : public FileSystem {
     return std::to_string(info.dwVolumeSerialNumber) + ":" +
            std::to_string((uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow) + ":" +
            std::to_string(size) + ":" + std::to_string(written);
+  }
+
+  std::string CanonicalFolder(const std::string& folder) override {
+    // The nearest folder that is there names the rest.
+    std::string existing = folder;
+    std::string rest;
+    while (!IsFolder(existing)) {
+      const std::string parent = ParentFolder(existing);
+      if (parent == existing || parent.empty() || parent == ".") return folder;
+      rest = BaseName(existing) + (rest.empty() ? "" : "\\" + rest);
+      existing = parent;
+    }
+    std::string named = FinalName(existing);
+    if (named.empty()) named = existing;
+    if (rest.empty()) return named;
+    return JoinPath(named, rest);
   }
 
   std::vector<std::string> ListFolder(const std::string& folder) override {

@@ -83,6 +83,14 @@ LocalDateTime Win32Platform::LocalNow() {
                        local.wHour, local.wMinute, local.wSecond};
 }
 
+std::string Win32Platform::WorkstationName() {
+  // The DNS host name, as the same machine gives it on Linux.
+  wchar_t name[256] = {};
+  DWORD length = 256;
+  if (!GetComputerNameExW(ComputerNameDnsHostname, name, &length)) return "";
+  return Utf8Text(std::wstring(name, length));
+}
+
 std::string Win32Platform::DownloadFolder() {
   std::string folder = EnvironmentValue("VIRUZEDI_LETTURE");
   if (folder.empty()) folder = kDefaultDownloadFolder;

@@ -35,6 +35,7 @@ class Win32Platform : public Platform {
   LocalDateTime LocalNow() override;
   bool StopRequested() override { return false; }
   std::string DownloadFolder() override;
+  std::string WorkstationName() override;
   std::string SerialDevice(int32_t port) override;
   std::string TerminalSetting() override;
   std::string InfraredLibraryPath() override;

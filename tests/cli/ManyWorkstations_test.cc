@@ -63,7 +63,7 @@ TEST_F(ServerDatabaseTest, TwoInitDbAtOnceMakeTheTablesOnceAndTheOtherIs58) {
     EXPECT_NE((a.status ? a.output : b.output).find("errore 58"), std::string::npos)
         << a.output << b.output;
     EXPECT_EQ(QueryRows(uri, kPostgresqlEngine.tableNames),
-              (std::vector<std::string>{"viruzedi", "viruzedi_rimesseof"}));
+              (std::vector<std::string>{"viruzedi", "viruzedi_importazioni", "viruzedi_rimesseof"}));
   }
 }
 
@@ -72,7 +72,7 @@ TEST_F(ServerDatabaseTest, InitDbMostraAndADownloadWorkOnAUri) {
   CommandOutcome made = RunViruzedi("init-db " + ShellQuoted(database));
   EXPECT_EQ(made.status, 0) << made.output;
   EXPECT_EQ(QueryRows(database, kPostgresqlEngine.tableNames),
-            (std::vector<std::string>{"viruzedi", "viruzedi_rimesseof"}));
+            (std::vector<std::string>{"viruzedi", "viruzedi_importazioni", "viruzedi_rimesseof"}));
   CommandOutcome again = RunViruzedi("init-db " + ShellQuoted(database));
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.output.find("errore 58"), std::string::npos) << again.output;
@@ -96,6 +96,35 @@ TEST_F(ServerDatabaseTest, InitDbMostraAndADownloadWorkOnAUri) {
   EXPECT_NE(shown.output.find("viruzedi: 2 rows"), std::string::npos) << shown.output;
   EXPECT_NE(shown.output.find("viruzedi_rimesseof: 0 rows"), std::string::npos) << shown.output;
   EXPECT_NE(shown.output.find("2026-12-07"), std::string::npos) << shown.output;
+}
+
+// A workstation whose role may write the tables but not make new ones (as
+// PostgreSQL 15 has it for all but the owner), on a database made before
+// the ledger: the download stores its rows as before and says once what is
+// at stake and which rights a DBA grants.
+TEST_F(ServerDatabaseTest, ARoleThatMayNotMakeTheLedgerStoresItsRowsAndIsWarnedOnce) {
+  ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
+  RawDatabase owner(database);
+  const std::string role = "cassa_" + owner.Value("SELECT current_database()").substr(1, 12);
+  ASSERT_TRUE(owner.Exec("DROP TABLE viruzedi_importazioni; REVOKE CREATE ON SCHEMA public FROM "
+                         "PUBLIC; CREATE ROLE " + role + " LOGIN; GRANT SELECT, INSERT ON "
+                         "viruzedi, viruzedi_rimesseof TO " + role));
+  std::string uri = database;
+  uri.replace(uri.find("user=postgres"), 13, "user=" + role);
+
+  const std::string terminal = temporary / "terminale";
+  std::filesystem::create_directory(terminal);
+  WriteFile(terminal + "/1.txt", "A1$1;2;20261206;3\r\n");
+  CommandOutcome download = Finish(*StartScarica4(temporary / "_Letture", terminal, uri));
+  EXPECT_EQ(download.status, 0) << download.output;
+  EXPECT_EQ(MovementsStored(database), std::vector<std::string>{"A1|1"});
+  const size_t warning = download.output.find("Viruzedi_Importazioni");
+  ASSERT_NE(warning, std::string::npos) << download.output;
+  EXPECT_NE(download.output.find("SELECT, INSERT, UPDATE"), std::string::npos) << download.output;
+  EXPECT_EQ(download.output.find("Viruzedi_Importazioni", warning + 1), std::string::npos)
+      << "warned more than once: " << download.output;
+  EXPECT_TRUE(QueryRows(database, "SELECT 1 FROM pg_tables WHERE tablename = "
+                                  "'viruzedi_importazioni'").empty());
 }
 
 // The socket folder (host=) of a URI of the test server.

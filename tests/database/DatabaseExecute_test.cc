@@ -220,7 +220,8 @@ TEST_P(DatabaseExecute, InjectionAttemptsAreStoredVerbatimOrRefusedWithTheTableI
             (std::vector<std::string>{"'prima', 1", "'x'); DROP TABLE Viruzedi; --', 2",
                                       "'l'albero', 3"}));
   EXPECT_EQ(Rows(GetParam()->tableNames),
-            (std::vector<std::string>{"'viruzedi'", "'viruzedi_rimesseof'"}));
+            (std::vector<std::string>{"'viruzedi'", "'viruzedi_importazioni'",
+                                      "'viruzedi_rimesseof'"}));
 }
 
 TEST_P(DatabaseExecute, NamesWithQuotesAndBlanksAreQuotedAsIdentifiers) {

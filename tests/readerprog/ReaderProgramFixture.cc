@@ -1,5 +1,7 @@
 #include "tests/readerprog/ReaderProgramFixture.h"
 
+#include "platform/FileSystem.h"
+
 #include <filesystem>
 
 #include "database/Database.h"
@@ -27,6 +29,15 @@ void ReaderProgramTest::PutReaderProgram(const std::string& folder, const std::s
 
 std::vector<std::string> ReaderProgramTest::Rows(const std::string& query) const {
   return QueryRows(database, query);
+}
+
+std::string ReaderProgramTest::WaitingReaderFile() const {
+  const std::string prefix = BaseName(readerFile) + ".in-importazione-";
+  std::string newest;
+  for (const std::string& name : FolderNames(ParentFolder(readerFile))) {
+    if (name.rfind(prefix, 0) == 0) newest = JoinPath(ParentFolder(readerFile), name);
+  }
+  return newest;
 }
 
 }  // namespace viruzedi::testing

@@ -38,6 +38,10 @@ class ReaderProgramTest : public ::testing::Test {
   void PutReaderFile(const std::vector<std::string>& lines);
   // Rows of a query on the test's database, columns joined by "|", NULL as "NULL".
   std::vector<std::string> Rows(const std::string& query) const;
+  // The reader file under the name of its own that an import gave it and
+  // that a failed import leaves it waiting under (the newest when there
+  // are several); "" when there is none.
+  std::string WaitingReaderFile() const;
   // Puts an executable shell script named DO_Duri.exe in `folder`.
   static void PutReaderProgram(const std::string& folder, const std::string& script);
 

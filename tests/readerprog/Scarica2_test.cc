@@ -72,7 +72,7 @@ TEST_F(Scarica2Test, EachNonBlankLineBecomesOneRowOfToday) {
                          "B2|0|3.5|2026-12-06",
                          "C'3|18|1.5|2026-12-06"}));
   EXPECT_TRUE(platform->boxes.empty());
-  EXPECT_TRUE(std::filesystem::exists(readerFile));  // left where it was
+  EXPECT_FALSE(std::filesystem::exists(readerFile));  // archived
 }
 
 TEST_F(Scarica2Test, AnEmptyOrBlankFileAddsNothing) {
@@ -104,12 +104,14 @@ TEST_F(Scarica2Test, ABadLineStoresNothingAndNamesItsFileAndLine) {
       ADD_FAILURE() << c.badLine;
     } catch (const AutomationError& failure) {
       EXPECT_EQ(failure.number, c.number) << c.badLine;
-      EXPECT_NE(failure.description.find(readerFile), std::string::npos) << failure.description;
-      EXPECT_EQ(failure.detail, readerFile + ", riga 3: " + c.badLine);
+      EXPECT_NE(failure.description.find(WaitingReaderFile()), std::string::npos)
+          << failure.description;
+      EXPECT_EQ(failure.detail, WaitingReaderFile() + ", riga 3: " + c.badLine);
     }
-    EXPECT_EQ(component.LastOutcome().detail, readerFile + ", riga 3: " + c.badLine);
+    EXPECT_EQ(component.LastOutcome().detail, WaitingReaderFile() + ", riga 3: " + c.badLine);
     EXPECT_TRUE(Reads().empty()) << c.badLine;
-    EXPECT_EQ(ReadFile(readerFile), "X1;1\r\n\r\n" + std::string(c.badLine) + "\r\nX3;3\r\n");
+    EXPECT_EQ(ReadFile(WaitingReaderFile()),
+              "X1;1\r\n\r\n" + std::string(c.badLine) + "\r\nX3;3\r\n");
   }
   EXPECT_TRUE(platform->boxes.empty());
 }
@@ -167,17 +169,27 @@ TEST_F(Scarica2Test, AMissingReaderProgramIsAnErrorNamingIt) {
 }
 
 TEST_F(Scarica2Test, TheDateIsTakenForEachRow) {
-  platform->localTimes = {{2026, 12, 31, 23, 59, 59}, {2027, 1, 1, 0, 0, 0}};
+  // The first time names the reader file while it is imported.
+  platform->localTimes = {
+      {2026, 12, 31, 23, 59, 58}, {2026, 12, 31, 23, 59, 59}, {2027, 1, 1, 0, 0, 0}};
   PutReaderFile({"X1;1", "X2;2"});
   Run();
   EXPECT_EQ(Reads(), (std::vector<std::string>{"X1|0|1.0|2026-12-31", "X2|0|2.0|2027-01-01"}));
 }
 
-TEST_F(Scarica2Test, ASecondCallImportsTheSameFileAgain) {
+// The reader file is archived once its rows are stored: the next run, whose
+// program leaves no new file, stores nothing again (before, it found the
+// same file and stored every read a second time).
+TEST_F(Scarica2Test, AnImportedReaderFileIsArchivedSoTheNextRunFindsNoneOfItsReads) {
+  platform->localTimes = {kToday};
   PutReaderFile({"X1;1"});
   Run();
+  EXPECT_FALSE(std::filesystem::exists(readerFile));
+  EXPECT_TRUE(std::filesystem::exists(readerFile + ".importato-20261206-093015"));
   Run();
-  EXPECT_EQ(Reads().size(), 2u);
+  EXPECT_EQ(Reads().size(), 1u);
+  ASSERT_EQ(platform->boxes.size(), 1u);
+  EXPECT_EQ(platform->boxes[0].text, kNessunDatoRicevuto);
 }
 
 TEST_F(Scarica2Test, AnsiTextOfTheReaderFileIsStoredAsTheSameCharacters) {

@@ -61,13 +61,18 @@ TEST_F(ImportaFilePennaTest, ALineThatCannotBeStoredStoresNothingAndNamesTheLine
   WriteFile(file, "A;1;2;3\r\nB;4;5;6\r\n\r\nC;x;2;3\r\nD;1;2;3\r\n");
   EXPECT_EQ(Importa(file), kTypeMismatch);
   EXPECT_TRUE(StoredRows(database).empty());
-  EXPECT_EQ(object.LastOutcome().detail, file + ", riga 4: C;x;2;3");
+  // It waits under the name of its own it was given for its import.
+  const std::string waiting = file + ".in-importazione-20261231-235959";
+  EXPECT_EQ(object.LastOutcome().detail, waiting + ", riga 4: C;x;2;3");
   EXPECT_TRUE(object.LastOutcome().failed);
-  EXPECT_EQ(FolderNames(letture), std::vector<std::string>{"Penna_non_salvate.txt"});
+  EXPECT_EQ(FolderNames(letture),
+            std::vector<std::string>{"Penna_non_salvate.txt.in-importazione-20261231-235959"});
 
   // Mended by hand, it imports once.
-  WriteFile(file, "A;1;2;3\r\nB;4;5;6\r\nC;1;2;3\r\n");
-  EXPECT_EQ(Importa(file), 0);
+  WriteFile(waiting, "A;1;2;3\r\nB;4;5;6\r\nC;1;2;3\r\n");
+  EXPECT_EQ(Importa(waiting), 0);
+  EXPECT_EQ(FolderNames(letture),
+            std::vector<std::string>{"Penna_non_salvate.txt.importato-20261231-235959"});
   EXPECT_EQ(StoredRows(database).size(), 3u);
 }
 
@@ -92,7 +97,7 @@ TEST_F(ImportaFilePennaTest, AStopRequestStoresNothingOfTheFile) {
   platform->stopAfterChecks = 1;
   EXPECT_EQ(Importa(file), kUserInterrupt);
   EXPECT_TRUE(StoredRows(database).empty());
-  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(ReadFile(file + ".in-importazione-20261231-235959"), "A;1;2;3\r\nB;4;5;6\r\n");
 }
 
 // The way back for a read the download could not store: the download keeps
