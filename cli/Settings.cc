@@ -115,20 +115,11 @@ std::optional<std::pair<std::string, std::string>> PortSetting(const std::string
   return std::make_pair(number, given.substr(equals + 1));
 }
 
-std::string UserSettingsFile() {
-  // The XDG rule: a relative XDG_CONFIG_HOME is to be ignored.
-  std::string config = EnvironmentValue("XDG_CONFIG_HOME");
-  if (config.empty() || config[0] != '/') {
-    std::string home = EnvironmentValue("HOME");
-    if (home.empty()) return "";
-    config = home + "/.config";
-  }
-  return config + "/viruzedi/viruzedi.conf";
-}
+std::string UserSettingsFile() { return SystemSettingsFiles().user; }
 
 std::string MachineSettingsFile() {
   std::string given = EnvironmentValue("VIRUZEDI_CONFIG_MACHINE");
-  return given.empty() ? "/etc/viruzedi.conf" : given;
+  return given.empty() ? SystemSettingsFiles().machine : given;
 }
 
 SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin) {
@@ -141,6 +132,7 @@ SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin) {
   }
   // A folder opens as an empty stream: it would read as a file of no settings.
   if (type == std::filesystem::file_type::directory) throw FileFailure(path, "is a folder");
+  source.found = true;
 
   std::vector<CLI::ConfigItem> items;
   try {
@@ -259,12 +251,18 @@ std::string OriginText(const Setting& setting) {
       return std::string("option ") + (key ? key->option : name.c_str());
     }
     case SettingOrigin::kVariable: return "variable " + setting.variable;
-    case SettingOrigin::kGivenFile: return "file " + setting.file + " (--config)";
-    case SettingOrigin::kUserFile: return "user file " + setting.file;
-    case SettingOrigin::kMachineFile: return "machine file " + setting.file;
     case SettingOrigin::kDefault: return "default";
+    default: return FileText(setting.origin, setting.file);
   }
-  return "";
+}
+
+std::string FileText(SettingOrigin origin, const std::string& file) {
+  switch (origin) {
+    case SettingOrigin::kGivenFile: return "file " + file + " (--config)";
+    case SettingOrigin::kUserFile: return "user file " + file;
+    case SettingOrigin::kMachineFile: return "machine file " + file;
+    default: return file;
+  }
 }
 
 }  // namespace viruzedi::cli
