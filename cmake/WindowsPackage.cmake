@@ -24,7 +24,7 @@ set(package_files ${package_dir}/files${package_bits})
 # the one place where it is written.
 function(viruzedi_identity name variable)
   file(STRINGS ${CMAKE_SOURCE_DIR}/base/Identity.h line REGEX " k${name}(\\[\\])? = ")
-  if(NOT line MATCHES " k${name}(\\[\\])? = \"?([^\";]*)\"?;")
+  if(NOT line MATCHES " k${name}(\\[\\])? = \"?([^\"\\;]+)")
     message(FATAL_ERROR "base/Identity.h: no k${name}")
   endif()
   set(${variable} "${CMAKE_MATCH_2}" PARENT_SCOPE)
@@ -32,9 +32,11 @@ endfunction()
 set(identity_defines "")
 foreach(name ClassId ClassName ProgId TypeLibraryId TypeLibraryName TypeLibraryMajor
              TypeLibraryMinor InterfaceId InterfaceName ComponentFileName)
-  viruzedi_identity(${name} value)
-  string(APPEND identity_defines "  <?define ${name} = ${value} ?>\n")
+  viruzedi_identity(${name} ${name})
+  string(APPEND identity_defines "  <?define ${name} = ${${name}} ?>\n")
 endforeach()
+string(APPEND identity_defines
+       "  <?define TypeLibraryVersion = ${TypeLibraryMajor}.${TypeLibraryMinor} ?>\n")
 file(CONFIGURE OUTPUT ${package_dir}/Identity.wxi CONTENT
 "<?xml version=\"1.0\" encoding=\"utf-8\"?>
 <!-- Made from base/Identity.h by cmake/WindowsPackage.cmake. -->

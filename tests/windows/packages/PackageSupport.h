@@ -13,9 +13,12 @@ namespace viruzedi::testing {
 
 // msiexec's exit statuses as Wine's loader hands them on: the low byte of
 // the Windows Installer error.
-inline constexpr int kInstallFailure = 1603 & 0xff;    // ERROR_INSTALL_FAILURE
-inline constexpr int kPackageInvalid = 1620 & 0xff;    // ERROR_INSTALL_PACKAGE_INVALID
+inline constexpr int kInstallFailure = 1603 & 0xff;   // ERROR_INSTALL_FAILURE: a launch condition
 inline constexpr int kPlatformRefused = 1633 & 0xff;  // ERROR_INSTALL_PLATFORM_UNSUPPORTED
+// A file that is no package: ERROR_INSTALL_PACKAGE_INVALID on Windows,
+// ERROR_FUNCTION_FAILED from Wine's msiexec.
+inline constexpr int kPackageInvalid = 1620 & 0xff;
+inline constexpr int kWinePackageInvalid = 1627 & 0xff;
 
 // The machine field of a program's or DLL's PE header; 0 when the file is
 // none.
