@@ -123,7 +123,7 @@ std::string MachineSettingsFile() {
 }
 
 SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin) {
-  SettingsSource source{origin, path, {}};
+  SettingsSource source{origin, path, false, {}};
   std::error_code error;
   std::filesystem::file_type type = std::filesystem::status(path, error).type();
   if (type == std::filesystem::file_type::not_found) {
@@ -185,7 +185,7 @@ SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin) {
 
 SettingsSource OptionSettings(const std::string& letture, const std::vector<std::string>& ports,
                               const std::string& terminale, const std::string& zirav) {
-  SettingsSource source{SettingOrigin::kOption, "", {}};
+  SettingsSource source{SettingOrigin::kOption, "", false, {}};
   if (!letture.empty()) source.values["VIRUZEDI_LETTURE"] = letture;
   if (!terminale.empty()) source.values["VIRUZEDI_TERMINALE"] = terminale;
   if (!zirav.empty()) source.values["VIRUZEDI_ZIRAV"] = zirav;
@@ -203,7 +203,7 @@ SettingsSource OptionSettings(const std::string& letture, const std::vector<std:
 }
 
 SettingsSource EnvironmentSettings() {
-  SettingsSource source{SettingOrigin::kVariable, "", {}};
+  SettingsSource source{SettingOrigin::kVariable, "", false, {}};
   auto take = [&source](const std::string& variable) {
     std::string value = EnvironmentValue(variable.c_str());
     if (!value.empty()) source.values[variable] = value;

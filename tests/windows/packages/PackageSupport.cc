@@ -109,21 +109,6 @@ std::string BuildFolder(WindowsTarget target) {
 
 }  // namespace
 
-unsigned PeMachine(const std::string& path) {
-  const std::string bytes = ReadFile(path);
-  auto number = [&bytes](size_t at, int size) {
-    unsigned value = 0;
-    for (int i = size - 1; i >= 0; --i) value = value * 256 + static_cast<unsigned char>(bytes[at + i]);
-    return value;
-  };
-  if (bytes.size() < 0x40 || bytes.compare(0, 2, "MZ") != 0) return 0;
-  const size_t header = number(0x3c, 4);
-  if (header + 6 > bytes.size() || bytes.compare(header, 4, std::string("PE\0\0", 4)) != 0) {
-    return 0;
-  }
-  return number(header + 4, 2);
-}
-
 OwnWinePrefix::OwnWinePrefix(WindowsTarget system)
     : system_(system), path_(MakeTemporaryFolder("viruzedi-wine-")) {
   const std::string architecture = system == WindowsTarget::kWin64 ? "win64" : "win32";
@@ -162,7 +147,9 @@ std::string OwnWinePrefix::ApplicationData() const {
 
 WindowsOutcome OwnWinePrefix::Run(WindowsTarget target, const std::string& program,
                                   const std::vector<std::string>& arguments) const {
-  return WindowsProgram(path_, target, program, arguments, {}, 300).Finish();
+  // As on a workstation: the test process's own machine file is not its.
+  return WindowsProgram(path_, target, program, arguments, {{"VIRUZEDI_CONFIG_MACHINE", ""}}, 300)
+      .Finish();
 }
 
 WindowsOutcome OwnWinePrefix::Msiexec(const std::vector<std::string>& arguments) const {
@@ -185,6 +172,11 @@ std::string BuiltPackage(WindowsTarget target) {
     return "";
   }
   return package;
+}
+
+std::string PackagedFolder(WindowsTarget target) {
+  return BuildFolder(target) + "package/files" +
+         (target == WindowsTarget::kWin64 ? "64/" : "32/");
 }
 
 bool MakePackage(WindowsTarget target, const std::string& version, const std::string& output) {

@@ -20,12 +20,6 @@ inline constexpr int kPlatformRefused = 1633 & 0xff;  // ERROR_INSTALL_PLATFORM_
 inline constexpr int kPackageInvalid = 1620 & 0xff;
 inline constexpr int kWinePackageInvalid = 1627 & 0xff;
 
-// The machine field of a program's or DLL's PE header; 0 when the file is
-// none.
-inline constexpr unsigned kMachineX64 = 0x8664;
-inline constexpr unsigned kMachineI386 = 0x14c;
-unsigned PeMachine(const std::string& path);
-
 // A Wine prefix made anew for one test in a temporary folder and removed
 // with the object: a 64-bit Windows with its 32-bit half (kWin64), or a
 // 32-bit Windows (kWin32). A prefix that Wine cannot make fails the test.
@@ -64,6 +58,8 @@ class OwnWinePrefix {
 // folder: Viruzedi-VERSION-x64.msi for win64, -x86.msi for win32. "" after
 // failing the test when it is missing.
 std::string BuiltPackage(WindowsTarget target);
+// The folder of the programs as `target`'s build packages them, ending in "/".
+std::string PackagedFolder(WindowsTarget target);
 // Makes the package of `target` at `version` from the programs of the built
 // package, with the build's own make-package, as `output`; false after
 // failing the test.

@@ -48,11 +48,11 @@ std::string Scripts() { return WindowsPath(VIRUZEDI_SOURCE_DIR "/tests/automatio
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-// Every program of the package in its place, built for its machine.
+// Every program of the package in its place, as its build packaged it.
 void ExpectPrograms(const OwnWinePrefix& windows, const Place& place) {
-  const unsigned machine = place.bits == WindowsTarget::kWin64 ? kMachineX64 : kMachineI386;
   for (const std::string& program : kPrograms) {
-    EXPECT_EQ(PeMachine(windows.OnDriveC(place.folder + "/" + program)), machine)
+    EXPECT_TRUE(ReadFile(windows.OnDriveC(place.folder + "/" + program)) ==
+                ReadFile(PackagedFolder(place.bits) + program))
         << program << " in " << place.windows;
   }
 }
@@ -65,13 +65,14 @@ void ExpectServerWorks(const OwnWinePrefix& windows, const Place& place) {
   EXPECT_EQ(script.status, 100) << place.cscript << "\n" << script;
 }
 
-// The build's own server registered by its DllRegisterServer where the
+// The packaged server registered by its own DllRegisterServer where the
 // package had put it, after the package is gone.
 void RegisterWithRegsvr32(const OwnWinePrefix& windows, const Place& place) {
   const std::string folder = windows.OnDriveC(place.folder);
   std::filesystem::create_directories(folder);
-  std::filesystem::copy_file(WindowsBinFolder(place.bits) + kComponentFileName,
-                             folder + "/" + kComponentFileName);
+  std::filesystem::copy_file(PackagedFolder(place.bits) + kComponentFileName,
+                             folder + "/" + kComponentFileName,
+                             std::filesystem::copy_options::overwrite_existing);
   WindowsOutcome registered =
       windows.Run(place.bits, place.regsvr32, {"/s", place.windows + kComponentFileName});
   EXPECT_EQ(registered.status, 0) << place.regsvr32 << "\n" << registered;
@@ -130,6 +131,7 @@ TEST(Packages, X64InstallsBothServersUpgradesInPlaceAndLeavesOnlyTheUsersSetting
   EXPECT_TRUE(given != std::string::npos && given == example.rfind("(--config)")) << example;
   const std::string machineSettings = "letture = 'C:\\Letture'\nterminale = 'dir:D:\\Macchina'\n";
   WriteFile(settings + "/viruzedi.conf", machineSettings);
+  std::filesystem::create_directories(windows.ApplicationData() + "/Viruzedi");
   WriteFile(windows.ApplicationData() + "/Viruzedi/viruzedi.conf", "terminale = 'dir:E:\\Utente'\n");
   for (const Place& place : {kProgramFiles64, kProgramFilesX86}) {
     const std::string shown = Impostazioni(windows, place);
