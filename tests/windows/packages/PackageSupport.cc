@@ -35,14 +35,6 @@ int InPrefix(const std::string& prefix, const std::string& commands) {
   return ChildProcess::Start({"/bin/sh", "-c", command}, false)->Wait();
 }
 
-// One key of a Wine registry file, its name and values in lower case; a
-// value is "NAME=DATA", the default value's name "@", string data without
-// its quotes.
-struct RegistryKey {
-  std::string name;
-  std::vector<std::string> values;
-};
-
 // Wine's escapes of a quoted text: \\ and \" (nothing of ours needs more).
 std::string Unescaped(const std::string& text) {
   std::string plain;
@@ -53,53 +45,48 @@ std::string Unescaped(const std::string& text) {
   return plain;
 }
 
-// The keys of `file`, each prefixed by `root` ("hklm\" for system.reg,
-// "hkcu\" for user.reg). Lines of Wine's own (#time=, the header) and
-// continued binary data are left out.
-std::vector<RegistryKey> ReadRegistry(const std::string& file, const std::string& root) {
-  std::vector<RegistryKey> keys;
-  std::istringstream lines(ReadFile(file));
-  for (std::string line; std::getline(lines, line);) {
-    if (line.empty()) continue;
-    if (line[0] == '[') {
-      size_t end = line.rfind(']');
-      keys.push_back({root + Lower(Unescaped(line.substr(1, end - 1))), {}});
-      continue;
+// A prefix's registry (system.reg as "hklm\", user.reg as "hkcu\") in lower
+// case, one line per key ("KEY") and per value ("KEY: NAME=DATA", "@" the
+// default value's name, string data without quotes), in the files' order.
+// Wine's own lines (#time=, the header) and continued binary data are left
+// out.
+std::vector<std::string> RegistryLines(const std::string& prefix) {
+  std::vector<std::string> lines;
+  for (const char* file : {"system.reg", "user.reg"}) {
+    std::istringstream text(ReadFile(prefix + "/" + file));
+    std::string key;
+    for (std::string line; std::getline(text, line);) {
+      if (line.empty()) continue;
+      if (line[0] == '[') {
+        key = (file[0] == 's' ? "hklm\\" : "hkcu\\") +
+              Lower(Unescaped(line.substr(1, line.rfind(']') - 1)));
+        lines.push_back(key);
+        continue;
+      }
+      if (key.empty() || (line[0] != '"' && line[0] != '@')) continue;
+      size_t equals = 1;
+      while (line[0] == '"' && equals < line.size() && line[equals] != '"') {
+        equals += line[equals] == '\\' ? 2 : 1;
+      }
+      std::string name = line[0] == '@' ? "@" : Unescaped(line.substr(1, equals - 1));
+      std::string data = line.substr(std::min(equals + (line[0] == '@' ? 1 : 2), line.size()));
+      if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
+        data = Unescaped(data.substr(1, data.size() - 2));
+      }
+      lines.push_back(key + ": " + Lower(name + "=" + data));
     }
-    if (keys.empty() || (line[0] != '"' && line[0] != '@')) continue;
-    std::string name = "@";
-    size_t equals = 1;
-    if (line[0] == '"') {
-      while (equals < line.size() && line[equals] != '"') equals += line[equals] == '\\' ? 2 : 1;
-      name = Unescaped(line.substr(1, equals - 1));
-      ++equals;
-    }
-    std::string data = line.substr(std::min(equals + 1, line.size()));
-    if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
-      data = Unescaped(data.substr(1, data.size() - 2));
-    }
-    keys.back().values.push_back(Lower(name + "=" + data));
   }
-  return keys;
+  return lines;
 }
 
-std::vector<RegistryKey> ReadPrefixRegistry(const std::string& prefix) {
-  std::vector<RegistryKey> keys = ReadRegistry(prefix + "/system.reg", "hklm\\");
-  std::vector<RegistryKey> user = ReadRegistry(prefix + "/user.reg", "hkcu\\");
-  keys.insert(keys.end(), user.begin(), user.end());
-  return keys;
-}
+// The key of a line of RegistryLines.
+std::string KeyOf(const std::string& line) { return line.substr(0, line.find(": ")); }
 
-bool IsRegistrationKey(const std::string& key) {
+bool IsRegistration(const std::string& line) {
   for (const char* identifier : {kClassId, kInterfaceId, kTypeLibraryId, kProgId}) {
-    if (Contains(key, Lower(identifier))) return true;
+    if (Contains(KeyOf(line), Lower(identifier))) return true;
   }
   return false;
-}
-
-void AddKey(const RegistryKey& key, std::vector<std::string>& lines) {
-  lines.push_back(key.name);
-  for (const std::string& value : key.values) lines.push_back(key.name + ": " + value);
 }
 
 std::string BuildFolder(WindowsTarget target) {
@@ -194,39 +181,31 @@ std::string HigherVersion() {
 }
 
 std::vector<std::string> Registration(const std::string& prefix) {
-  std::vector<std::string> lines;
-  for (const RegistryKey& key : ReadPrefixRegistry(prefix)) {
-    if (IsRegistrationKey(key.name)) AddKey(key, lines);
-  }
+  std::vector<std::string> lines = RegistryLines(prefix);
+  std::erase_if(lines, [](const std::string& line) { return !IsRegistration(line); });
   std::sort(lines.begin(), lines.end());
   return lines;
 }
 
 std::vector<std::string> RegistryMentions(const std::string& prefix) {
-  std::vector<std::string> lines;
-  for (const RegistryKey& key : ReadPrefixRegistry(prefix)) {
-    if (IsRegistrationKey(key.name) || Contains(key.name, "viruzedi")) {
-      AddKey(key, lines);
-      continue;
-    }
-    for (const std::string& value : key.values) {
-      if (Contains(value, "viruzedi")) lines.push_back(key.name + ": " + value);
-    }
-  }
+  std::vector<std::string> lines = RegistryLines(prefix);
+  std::erase_if(lines, [](const std::string& line) {
+    return !IsRegistration(line) && !Contains(line, "viruzedi");
+  });
   std::sort(lines.begin(), lines.end());
   return lines;
 }
 
 std::vector<std::string> InstalledVersions(const std::string& prefix) {
+  const std::vector<std::string> lines = RegistryLines(prefix);
   std::vector<std::string> versions;
-  for (const RegistryKey& key : ReadPrefixRegistry(prefix)) {
-    if (!Contains(key.name, "\\uninstall\\") ||
-        std::find(key.values.begin(), key.values.end(), "displayname=viruzedi") ==
-            key.values.end()) {
-      continue;
-    }
-    for (const std::string& value : key.values) {
-      if (value.rfind("displayversion=", 0) == 0) versions.push_back(value.substr(15));
+  for (const std::string& line : lines) {
+    const std::string key = KeyOf(line);
+    if (!Contains(key, "\\uninstall\\") || line != key + ": displayname=viruzedi") continue;
+    for (const std::string& value : lines) {
+      if (value.rfind(key + ": displayversion=", 0) == 0) {
+        versions.push_back(value.substr(key.size() + 17));
+      }
     }
   }
   std::sort(versions.begin(), versions.end());
