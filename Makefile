@@ -35,7 +35,7 @@ PACKAGES := $(PACKAGES_BUILD) \
 WIN64_BUILD ?= build-win64
 WIN32_BUILD ?= build-win32
 
-.PHONY: all deps build demo package test test-linux test-windows windows \
+.PHONY: all deps build demo package test test-linux test-windows windows windows-package \
         test-sanitize test-asan bench fuzz clean packages
 
 all: build
@@ -86,14 +86,23 @@ test-linux: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 -LE windows
 	$(MAKE) test-sanitize
 
-# Both Windows targets, cross-compiled with mingw-w64 (POSIX threads, static).
+# Both Windows targets, cross-compiled with mingw-w64 (POSIX threads, static),
+# and their Windows Installer packages, made by wixl: the tests install them.
+# The 32-bit build is packaged first: the 64-bit package holds its programs.
 windows: deps
 	[ -f $(WIN64_BUILD)/build.ninja ] || cmake -S . -B $(WIN64_BUILD) -G Ninja \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DVIRUZEDI_WIN32_BUILD=$(abspath $(WIN32_BUILD))
 	cmake --build $(WIN64_BUILD) -j $(JOBS)
 	[ -f $(WIN32_BUILD)/build.ninja ] || cmake -S . -B $(WIN32_BUILD) -G Ninja \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 	cmake --build $(WIN32_BUILD) -j $(JOBS)
+	cmake --build $(WIN32_BUILD) --target windows-package
+	cmake --build $(WIN64_BUILD) --target windows-package
+
+# The packages, $(WIN64_BUILD)/Viruzedi-VERSION-x64.msi for 64-bit Windows
+# and $(WIN32_BUILD)/Viruzedi-VERSION-x86.msi for 32-bit Windows, are made
+# with the programs they hold.
+windows-package: windows
 
 # The Windows programs of both targets run under Wine against the Linux
 # simulators; the tests themselves are Linux programs labelled "windows".

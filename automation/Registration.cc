@@ -135,8 +135,8 @@ STDAPI DllUnregisterServer() {
     std::wstring version = TypeLibraryKey() + L"\\" + TypeLibraryVersion();
     DeleteTree(version + L"\\0\\" + kTypeLibraryPlatform);
   } else {
-    UnRegisterTypeLib(kTypeLibraryGuid, kTypeLibraryMajor, kTypeLibraryMinor, LOCALE_NEUTRAL,
-                      kSystemKind);
+    UnRegisterTypeLib(kTypeLibraryGuid, viruzedi::kTypeLibraryMajor, viruzedi::kTypeLibraryMinor,
+                      LOCALE_NEUTRAL, kSystemKind);
     DeleteTree(TypeLibraryKey());
     DeleteTree(ProgId());
     DeleteTree(VersionedProgId());

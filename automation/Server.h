@@ -21,10 +21,6 @@ inline constexpr GUID kTypeLibraryGuid = GuidFrom(kTypeLibraryId);
 inline constexpr GUID kClassGuid = GuidFrom(kClassId);
 inline constexpr GUID kInterfaceGuid = GuidFrom(kInterfaceId);
 
-// The type library's version; the versioned ProgID carries its major number.
-inline constexpr unsigned short kTypeLibraryMajor = 1;
-inline constexpr unsigned short kTypeLibraryMinor = 0;
-
 // The module of the server itself and its full path.
 HMODULE Module();
 std::wstring ModulePath();

@@ -9,6 +9,9 @@ namespace viruzedi {
 
 inline constexpr const char kTypeLibraryName[] = "Viruzedi11600";
 inline constexpr const char kTypeLibraryId[] = "{e06d8707-2716-431d-b06c-0166ed11c61b}";
+// The type library's version; the versioned ProgID carries its major number.
+inline constexpr unsigned short kTypeLibraryMajor = 1;
+inline constexpr unsigned short kTypeLibraryMinor = 0;
 inline constexpr const char kClassName[] = "Viruzedi";
 inline constexpr const char kClassId[] = "{6ea8677e-7d32-486a-942e-b71dc9b265c0}";
 inline constexpr const char kProgId[] = "Viruzedi11600.Viruzedi";

@@ -23,6 +23,9 @@ class CliRun {
   virtual Platform& platform() = 0;
   // The run's effective settings, already written into its environment.
   virtual const std::vector<Setting>& Settings() const = 0;
+  // The settings files the run looked for, highest precedence first, each
+  // with whether it was there.
+  virtual const std::vector<SettingsSource>& SettingsFiles() const = 0;
 };
 
 // Adds the subcommand's options to `command` and returns what it runs.

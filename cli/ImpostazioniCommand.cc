@@ -6,6 +6,7 @@
 
 #include "base/Masking.h"
 #include "cli/Command.h"
+#include "platform/Environment.h"
 
 namespace viruzedi::cli {
 namespace {
@@ -15,10 +16,11 @@ CommandRegistration impostazioni(
     {CommandGroup::kSettingUp, 2, "Show every setting, its value and where it came from",
      "viruzedi --config ./postazione.conf impostazioni"},
     [](CLI::App& command) -> CommandAction {
-      command.footer(
-          "Precedence, highest first: option, variable, user file "
-          "($XDG_CONFIG_HOME/viruzedi/viruzedi.conf), machine file (/etc/viruzedi.conf), "
-          "default. --config FILE replaces both files. Passwords show as ***.");
+      const DefaultSettingsText& defaults = SystemDefaultsText();
+      command.footer(std::string("Precedence, highest first: option, variable, user file (") +
+                     defaults.userSettingsFile + "), machine file (" +
+                     defaults.machineSettingsFile +
+                     "), default. --config FILE replaces both files. Passwords show as ***.");
       return [](CliRun& run) {
         const std::vector<Setting>& settings = run.Settings();
         size_t nameWidth = 0, valueWidth = 0;
@@ -32,6 +34,13 @@ CommandRegistration impostazioni(
           std::cout << settings[i].name << std::string(nameWidth - settings[i].name.size() + 2, ' ')
                     << values[i] << std::string(valueWidth - values[i].size() + 2, ' ')
                     << OriginText(settings[i]) << "\n";
+        }
+        // Named even when missing: a person who wants to write one learns
+        // where this system looks for it.
+        std::cout << "\nsettings files, highest first:\n";
+        for (const SettingsSource& file : run.SettingsFiles()) {
+          std::cout << "  " << FileText(file.origin, file.file)
+                    << (file.found ? "" : " (not there)") << "\n";
         }
       };
     });

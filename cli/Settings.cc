@@ -115,24 +115,15 @@ std::optional<std::pair<std::string, std::string>> PortSetting(const std::string
   return std::make_pair(number, given.substr(equals + 1));
 }
 
-std::string UserSettingsFile() {
-  // The XDG rule: a relative XDG_CONFIG_HOME is to be ignored.
-  std::string config = EnvironmentValue("XDG_CONFIG_HOME");
-  if (config.empty() || config[0] != '/') {
-    std::string home = EnvironmentValue("HOME");
-    if (home.empty()) return "";
-    config = home + "/.config";
-  }
-  return config + "/viruzedi/viruzedi.conf";
-}
+std::string UserSettingsFile() { return SystemSettingsFiles().user; }
 
 std::string MachineSettingsFile() {
   std::string given = EnvironmentValue("VIRUZEDI_CONFIG_MACHINE");
-  return given.empty() ? "/etc/viruzedi.conf" : given;
+  return given.empty() ? SystemSettingsFiles().machine : given;
 }
 
 SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin) {
-  SettingsSource source{origin, path, {}};
+  SettingsSource source{origin, path, false, {}};
   std::error_code error;
   std::filesystem::file_type type = std::filesystem::status(path, error).type();
   if (type == std::filesystem::file_type::not_found) {
@@ -141,6 +132,7 @@ SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin) {
   }
   // A folder opens as an empty stream: it would read as a file of no settings.
   if (type == std::filesystem::file_type::directory) throw FileFailure(path, "is a folder");
+  source.found = true;
 
   std::vector<CLI::ConfigItem> items;
   try {
@@ -193,7 +185,7 @@ SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin) {
 
 SettingsSource OptionSettings(const std::string& letture, const std::vector<std::string>& ports,
                               const std::string& terminale, const std::string& zirav) {
-  SettingsSource source{SettingOrigin::kOption, "", {}};
+  SettingsSource source{SettingOrigin::kOption, "", false, {}};
   if (!letture.empty()) source.values["VIRUZEDI_LETTURE"] = letture;
   if (!terminale.empty()) source.values["VIRUZEDI_TERMINALE"] = terminale;
   if (!zirav.empty()) source.values["VIRUZEDI_ZIRAV"] = zirav;
@@ -211,7 +203,7 @@ SettingsSource OptionSettings(const std::string& letture, const std::vector<std:
 }
 
 SettingsSource EnvironmentSettings() {
-  SettingsSource source{SettingOrigin::kVariable, "", {}};
+  SettingsSource source{SettingOrigin::kVariable, "", false, {}};
   auto take = [&source](const std::string& variable) {
     std::string value = EnvironmentValue(variable.c_str());
     if (!value.empty()) source.values[variable] = value;
@@ -259,12 +251,18 @@ std::string OriginText(const Setting& setting) {
       return std::string("option ") + (key ? key->option : name.c_str());
     }
     case SettingOrigin::kVariable: return "variable " + setting.variable;
-    case SettingOrigin::kGivenFile: return "file " + setting.file + " (--config)";
-    case SettingOrigin::kUserFile: return "user file " + setting.file;
-    case SettingOrigin::kMachineFile: return "machine file " + setting.file;
     case SettingOrigin::kDefault: return "default";
+    default: return FileText(setting.origin, setting.file);
   }
-  return "";
+}
+
+std::string FileText(SettingOrigin origin, const std::string& file) {
+  switch (origin) {
+    case SettingOrigin::kGivenFile: return "file " + file + " (--config)";
+    case SettingOrigin::kUserFile: return "user file " + file;
+    case SettingOrigin::kMachineFile: return "machine file " + file;
+    default: return file;
+  }
 }
 
 }  // namespace viruzedi::cli

@@ -29,6 +29,7 @@ enum class SettingOrigin { kOption, kVariable, kGivenFile, kUserFile, kMachineFi
 struct SettingsSource {
   SettingOrigin origin = SettingOrigin::kDefault;
   std::string file;  // the file, for the three file origins
+  bool found = false;  // whether that file was there
   std::map<std::string, std::string> values;
 };
 
@@ -42,11 +43,14 @@ struct Setting {
   std::string file;
 };
 
+// The user's settings file of this system (SystemSettingsFiles): on Linux
 // $XDG_CONFIG_HOME/viruzedi/viruzedi.conf, else ~/.config/viruzedi/viruzedi.conf;
-// "" when neither variable gives a folder.
+// on Windows %APPDATA%\Viruzedi\viruzedi.conf. "" when the environment
+// gives no folder for it.
 std::string UserSettingsFile();
-// VIRUZEDI_CONFIG_MACHINE (so that tests need not write /etc), else
-// /etc/viruzedi.conf.
+// VIRUZEDI_CONFIG_MACHINE (so that tests need not write /etc), else the
+// machine's file of this system: /etc/viruzedi.conf on Linux,
+// %ProgramData%\Viruzedi\viruzedi.conf on Windows.
 std::string MachineSettingsFile();
 
 // Reads a TOML settings file with CLI11's reader. A user or machine file that
@@ -71,6 +75,9 @@ std::vector<Setting> EffectiveSettings(const std::vector<SettingsSource>& source
 
 // "option --letture", "variable VIRUZEDI_COM3", "user file PATH", ...
 std::string OriginText(const Setting& setting);
+// A settings file as OriginText names it: "user file PATH", "machine file
+// PATH", "file PATH (--config)".
+std::string FileText(SettingOrigin origin, const std::string& file);
 
 // N=DEVICE as the port's number and the device; none when N is not a port
 // number as a person writes it (1 to 255, no sign, no leading zero: "01"

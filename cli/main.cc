@@ -75,9 +75,15 @@ class CommandPlatform : public ForwardingPlatform {
   bool StopRequested() override { return StopSignalReceived() != 0; }
 };
 
+// The settings of a run and the files they were looked for in.
+struct RunSettings {
+  std::vector<Setting> settings;
+  std::vector<SettingsSource> files;
+};
+
 class Run : public CliRun {
  public:
-  Run(std::shared_ptr<CommandPlatform> platform, std::vector<Setting> settings,
+  Run(std::shared_ptr<CommandPlatform> platform, RunSettings settings,
       std::function<void(const RowProgress&)> rowObserver)
       : platform_(std::move(platform)),
         settings_(std::move(settings)),
@@ -90,7 +96,8 @@ class Run : public CliRun {
     return *component_;
   }
   Platform& platform() override { return *platform_; }
-  const std::vector<Setting>& Settings() const override { return settings_; }
+  const std::vector<Setting>& Settings() const override { return settings_.settings; }
+  const std::vector<SettingsSource>& SettingsFiles() const override { return settings_.files; }
   // How the component's operation ended; none when the command ran none.
   std::optional<OperationOutcome> Outcome() const {
     if (!component_) return std::nullopt;
@@ -100,7 +107,7 @@ class Run : public CliRun {
 
  private:
   std::shared_ptr<CommandPlatform> platform_;
-  std::vector<Setting> settings_;
+  RunSettings settings_;
   std::function<void(const RowProgress&)> rowObserver_;
   std::unique_ptr<Viruzedi> component_;
 };
@@ -154,7 +161,7 @@ const char* GroupTitle(CommandGroup group) {
 // file into the environment. Runs when a command's own parse begins: the
 // global options are parsed by then, and VIRUZEDI_DB must be in place
 // before CLI11 reads the variables of the command's options.
-std::vector<Setting> ApplySettings(const CLI::App& app) {
+RunSettings ApplySettings(const CLI::App& app) {
   auto last = [&app](const std::string& name) {
     const std::vector<std::string>& given = app.get_option(name)->results();
     return given.empty() ? std::string() : given.back();
@@ -170,13 +177,15 @@ std::vector<Setting> ApplySettings(const CLI::App& app) {
     if (!user.empty()) sources.push_back(ReadSettingsFile(user, SettingOrigin::kUserFile));
     sources.push_back(ReadSettingsFile(MachineSettingsFile(), SettingOrigin::kMachineFile));
   }
-  std::vector<Setting> settings = EffectiveSettings(sources);
-  for (const Setting& setting : settings) {
+  RunSettings run;
+  run.files.assign(sources.begin() + 2, sources.end());  // after the options and variables
+  run.settings = EffectiveSettings(sources);
+  for (const Setting& setting : run.settings) {
     if (setting.origin != SettingOrigin::kVariable && setting.origin != SettingOrigin::kDefault) {
       SetEnvironmentValue(setting.variable, setting.value);
     }
   }
-  return settings;
+  return run;
 }
 
 int Main(int argc, char** argv) {
@@ -217,7 +226,7 @@ int Main(int argc, char** argv) {
                      return a.help.order < b.help.order;
                    });
   CommandAction chosen;
-  std::vector<Setting> settings;
+  RunSettings settings;
   std::optional<SettingsError> settingsError;
   for (RegisteredCommand& command : registered) {
     CLI::App* sub = app.add_subcommand(command.name, command.help.description);
@@ -238,9 +247,10 @@ int Main(int argc, char** argv) {
 
   // Set after the commands are added, which would otherwise inherit it.
   app.footer(
-      "Settings: an option wins over its variable, the variable over the user's settings file "
-      "($XDG_CONFIG_HOME/viruzedi/viruzedi.conf), that over the machine's (/etc/viruzedi.conf), "
-      "that over the default; `viruzedi impostazioni` shows them. "
+      std::string("Settings: an option wins over its variable, the variable over the user's "
+                  "settings file (") +
+      defaults.userSettingsFile + "), that over the machine's (" + defaults.machineSettingsFile +
+      "), that over the default; `viruzedi impostazioni` shows them. "
       "`viruzedi COMMAND --help` explains a command.");
 
   try {

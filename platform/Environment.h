@@ -15,7 +15,18 @@ struct DefaultSettingsText {
   const char* downloadFolder;   // with "$HOME" where the home folder goes
   const char* serialDevice;     // of port N
   const char* infraredLibrary;  // where it is looked for
+  const char* userSettingsFile;     // the places of SystemSettingsFiles(), as
+  const char* machineSettingsFile;  // the help names them to a person
 };
 const DefaultSettingsText& SystemDefaultsText();
+
+// Where the command's settings files are on this system, from the
+// environment of the process. `user` is "" when the environment names no
+// folder for it (the command then reads the machine's file alone).
+struct SettingsFilePlaces {
+  std::string user;
+  std::string machine;
+};
+SettingsFilePlaces SystemSettingsFiles();
 
 }  // namespace viruzedi

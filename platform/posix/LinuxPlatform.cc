@@ -18,8 +18,23 @@ namespace viruzedi {
 
 const DefaultSettingsText& SystemDefaultsText() {
   static const DefaultSettingsText text{"$HOME/_Letture", "/dev/ttyS<N-1>",
-                                        "libZiRav.so beside libviruzedi.so"};
+                                        "libZiRav.so beside libviruzedi.so",
+                                        "$XDG_CONFIG_HOME/viruzedi/viruzedi.conf",
+                                        "/etc/viruzedi.conf"};
   return text;
+}
+
+SettingsFilePlaces SystemSettingsFiles() {
+  SettingsFilePlaces places{"", "/etc/viruzedi.conf"};
+  // The XDG rule: a relative XDG_CONFIG_HOME is to be ignored.
+  std::string config = EnvironmentValue("XDG_CONFIG_HOME");
+  if (config.empty() || config[0] != '/') {
+    std::string home = EnvironmentValue("HOME");
+    if (home.empty()) return places;
+    config = home + "/.config";
+  }
+  places.user = config + "/viruzedi/viruzedi.conf";
+  return places;
 }
 
 std::string EnvironmentValue(const std::string& name) {

@@ -14,9 +14,27 @@ namespace viruzedi {
 const DefaultSettingsText& SystemDefaultsText() {
   static const DefaultSettingsText text{
       "C:\\_Letture", "\\\\.\\COM<N>",
-      "ZiRav.dll beside the component, else on the DLL search path"};
+      "ZiRav.dll beside the component, else on the DLL search path",
+      "%APPDATA%\\Viruzedi\\viruzedi.conf", "%ProgramData%\\Viruzedi\\viruzedi.conf"};
   return text;
 }
+
+// %APPDATA% and %ProgramData%, which Windows sets in every session to the
+// known folders of roaming application data and of all users' program data.
+// Read from the environment, as on Linux, so that a run can be pointed
+// elsewhere; an environment stripped of ProgramData still gets the folder
+// where Windows has kept it since Vista.
+SettingsFilePlaces SystemSettingsFiles() {
+  constexpr char kFile[] = "\\Viruzedi\\viruzedi.conf";
+  SettingsFilePlaces places;
+  const std::string user = EnvironmentValue("APPDATA");
+  if (!user.empty()) places.user = user + kFile;
+  std::string machine = EnvironmentValue("ProgramData");
+  if (machine.empty()) machine = "C:\\ProgramData";
+  places.machine = machine + kFile;
+  return places;
+}
+
 namespace {
 
 // The workstation's download folder when no setting names another.

@@ -243,6 +243,24 @@ TEST(Settings, AFileThatIsNotTomlOrHasAnUnknownKeyIsAUsageErrorNamingIt) {
             2);
 }
 
+// A person about to write a settings file learns where this system looks
+// for one, there or not.
+TEST(Settings, ImpostazioniNamesTheFilesItLookedFor) {
+  Workstation workstation;
+  workstation.Files("", "letture = \"/macchina\"\n");
+  CommandOutcome both = workstation.Run("impostazioni");
+  EXPECT_EQ(both.status, 0);
+  EXPECT_NE(both.output.find("\nsettings files, highest first:\n  user file " +
+                             workstation.UserFile() + " (not there)\n  machine file " +
+                             workstation.MachineFile() + "\n"),
+            std::string::npos)
+      << both.output;
+  CommandOutcome given = workstation.Run("--config /dev/null impostazioni");
+  EXPECT_NE(given.output.find("highest first:\n  file /dev/null (--config)\n"), std::string::npos)
+      << given.output;
+  EXPECT_EQ(given.output.find("machine file"), std::string::npos) << given.output;
+}
+
 TEST(Settings, ImpostazioniMasksPasswords) {
   Workstation workstation;
   workstation.Files(

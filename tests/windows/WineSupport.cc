@@ -107,6 +107,24 @@ WindowsProgram::WindowsProgram(WindowsTarget target, const std::string& program,
   const std::string prefix = WinePrefix();
   const std::string folder = WindowsBinFolder(target);
   if (prefix.empty() || folder.empty()) return;
+  const bool system = program.find('\\') != std::string::npos;
+  const std::string path =
+      system || program.find('/') != std::string::npos ? program : folder + program;
+  Start(prefix, target, path, system, arguments, variables, allowance);
+}
+
+WindowsProgram::WindowsProgram(const std::string& prefix, WindowsTarget target,
+                               const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const Variables& variables, int allowance) {
+  Start(prefix, target, program, program.find('\\') != std::string::npos, arguments, variables,
+        allowance);
+}
+
+void WindowsProgram::Start(const std::string& prefix, WindowsTarget target,
+                           const std::string& path, bool system,
+                           const std::vector<std::string>& arguments, const Variables& variables,
+                           int allowance) {
   Variables environment{{"WINEPREFIX", prefix},
                         {"WINEDEBUG", "-all"},
                         {"WINEDLLOVERRIDES", "mscoree,mshtml="},
@@ -118,9 +136,6 @@ WindowsProgram::WindowsProgram(WindowsTarget target, const std::string& program,
   std::string command = "exec /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY";
   for (const auto& [name, value] : environment) command += " " + ShellQuoted(name + "=" + value);
   // A program that hangs ends the test's wait, not the whole run.
-  const bool system = program.find('\\') != std::string::npos;
-  const std::string path =
-      system || program.find('/') != std::string::npos ? program : folder + program;
   const std::string loader = system && target == WindowsTarget::kWin64
                                  ? EnvironmentOr("VIRUZEDI_WINE64", "/usr/lib/wine/wine64")
                                  : "wine";

@@ -66,6 +66,11 @@ class WindowsProgram {
   WindowsProgram(WindowsTarget target, const std::string& program,
                  const std::vector<std::string>& arguments, const Variables& variables = {},
                  int allowance = 120);
+  // The same in the Wine prefix at `prefix`, for a program of Wine's own or
+  // a Linux path: no build's folder is needed.
+  WindowsProgram(const std::string& prefix, WindowsTarget target, const std::string& program,
+                 const std::vector<std::string>& arguments, const Variables& variables = {},
+                 int allowance = 120);
   // Waits for the program's end.
   WindowsOutcome Finish();
   // Whether the program has written `text` to its standard output within
@@ -77,6 +82,10 @@ class WindowsProgram {
   bool started() const { return child_ != nullptr; }
 
  private:
+  void Start(const std::string& prefix, WindowsTarget target, const std::string& path,
+             bool system, const std::vector<std::string>& arguments, const Variables& variables,
+             int allowance);
+
   TemporaryFolder streams_;
   std::unique_ptr<ChildProcess> child_;
 };

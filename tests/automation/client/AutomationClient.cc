@@ -269,7 +269,10 @@ void CheckTypeLibrary(const wchar_t* path) {
   TLIBATTR* attributes = nullptr;
   library->GetLibAttr(&attributes);
   Check(IsEqualGUID(attributes->guid, GuidFrom(viruzedi::kTypeLibraryId)), "library GUID");
-  Check(attributes->wMajorVerNum == 1 && attributes->wMinorVerNum == 0, "library version 1.0");
+  Check(attributes->wMajorVerNum == viruzedi::kTypeLibraryMajor &&
+            attributes->wMinorVerNum == viruzedi::kTypeLibraryMinor,
+        "library version " + std::to_string(attributes->wMajorVerNum) + "." +
+            std::to_string(attributes->wMinorVerNum));
 #ifdef _WIN64
   Check(attributes->syskind == SYS_WIN64, "library for 64-bit Windows");
 #else
