@@ -86,9 +86,12 @@ std::optional<YmodemFileInfo> YmodemReceiveFile(
 // Sends `contents` as the one file of a batch, under `info.name` (its size
 // is taken from `contents`). Returns once the receiver has acknowledged the
 // file's end; the closing of the batch that follows may go unanswered.
+// `delivered`, when set, is called as soon as that acknowledgement arrives,
+// before the batch is closed: the receiver holds the file whole from then
+// on, whatever becomes of the line (a terminal may drop its copy there).
 // Throws YmodemFailure, or the AutomationError of the line.
 void YmodemSendFile(ByteChannel& channel, const YmodemTiming& timing, YmodemFileInfo info,
-                    std::string_view contents);
+                    std::string_view contents, const std::function<void()>& delivered = {});
 
 // Answers a receiver with an empty batch: there is no file to send.
 // Throws YmodemFailure when no receiver asks in time.

@@ -97,7 +97,7 @@ void CloseBatchAfterFile(Line& line) {
 }  // namespace
 
 void YmodemSendFile(ByteChannel& channel, const YmodemTiming& timing, YmodemFileInfo info,
-                    std::string_view contents) {
+                    std::string_view contents, const std::function<void()>& delivered) {
   Line line(channel, timing);
   try {
     info.size = contents.size();
@@ -120,6 +120,7 @@ void YmodemSendFile(ByteChannel& channel, const YmodemTiming& timing, YmodemFile
     line.CancelForCurrentFailure();
     throw;
   }
+  if (delivered) delivered();
   try {
     CloseBatchAfterFile(line);
   } catch (...) {

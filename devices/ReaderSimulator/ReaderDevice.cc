@@ -42,7 +42,9 @@ std::string ReaderDevice::Receive(std::string_view bytes) {
     pending_.erase(0, end + 1);
     if (!IsDumpRequest(request)) continue;
     ++dumps_;
-    if (!options_.silent) answer += Dump();
+    if (options_.silent) continue;
+    answer += Dump();
+    if (options_.emptiedByDump) options_.reads.clear();
   }
   return answer;
 }
@@ -64,11 +66,12 @@ void ServeReaderDevice(PseudoTerminal& pty, ReaderDevice& reader,
     std::string received = pty.Read(PseudoTerminal::Clock::now() + std::chrono::seconds(1));
     if (received.empty()) continue;
     const int dumpsBefore = reader.dumps();
+    const size_t held = reader.reads();
     std::string answer = reader.Receive(received);
     for (int i = dumpsBefore; i < reader.dumps(); ++i) log("< DUMP");
     if (answer.empty()) continue;
     pty.Write(answer);
-    log("> " + std::to_string(reader.reads()) + " letture");
+    log("> " + std::to_string(held) + " letture");
     if (reader.floods()) {
       // Until the line's buffer fills once nobody reads: the write then
       // blocks until the simulator is ended.

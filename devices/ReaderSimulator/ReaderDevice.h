@@ -22,6 +22,9 @@ struct ReaderDeviceOptions {
   // After the reads, characters without a line end that never stop: a
   // reader on the wrong speed, a line full of noise.
   bool flood = false;
+  // Forgets its reads once it has sent them, as a reader that empties
+  // itself with each dump; otherwise it sends them again at every request.
+  bool emptiedByDump = false;
 };
 
 // Reads of the plain layout (article code;quantity[;lot id]) and of GS1

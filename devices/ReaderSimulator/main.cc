@@ -5,8 +5,8 @@
 // --lettura (repeatable) or one per line of --file-letture; without either,
 // sample reads of the plain layout, or of GS1 labels with --gs1.
 // --silenzio answers nothing; --fine chooses the line end (crlf, cr, lf);
-// --ultima-senza-fine leaves the last read without one; --traccia prints
-// every request and answer.
+// --ultima-senza-fine leaves the last read without one; --svuota empties
+// the reader with its first dump; --traccia prints every request and answer.
 #include <sys/prctl.h>
 
 #include <csignal>
@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
   app.add_flag("--ultima-senza-fine", options.lastWithoutEnd,
                "Send the last read without its line end");
   app.add_flag("--traccia", trace, "Print every request and answer");
+  app.add_flag("--svuota", options.emptiedByDump,
+               "Forget the reads once sent: the next DUMP finds the reader empty");
   app.add_flag("--inonda", options.flood,
                "After the reads, send characters without a line end that never stop");
   CLI11_PARSE(app, argc, argv);

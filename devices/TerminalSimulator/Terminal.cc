@@ -1,5 +1,6 @@
 #include "devices/TerminalSimulator/Terminal.h"
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -124,13 +125,19 @@ std::string Serve(TerminalChannel& channel, const TerminalOptions& options,
                   const std::string& request) {
   if (std::optional<std::string> number = RequestedNumber(request)) {
     const std::string name = *number + ".txt";
-    std::optional<std::string> contents = ReadWholeFile(options.folder + "/" + name);
+    const std::string path = options.folder + "/" + name;
+    std::optional<std::string> contents = ReadWholeFile(path);
     if (!contents) {
       YmodemSendNothing(channel, options.timing);
       return "no " + name + ": empty batch";
     }
-    YmodemSendFile(channel, options.timing, {name, {}, 0}, *contents);
-    return "sent " + name + " (" + std::to_string(contents->size()) + " bytes)";
+    bool removed = false;
+    YmodemSendFile(channel, options.timing, {name, {}, 0}, *contents, [&] {
+      std::error_code ignored;
+      removed = options.removeSent && std::filesystem::remove(path, ignored);
+    });
+    return "sent " + name + " (" + std::to_string(contents->size()) + " bytes)" +
+           (removed ? ", removed" : "");
   }
   if (request == "INVIA") {
     std::string kept;

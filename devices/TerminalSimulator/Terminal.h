@@ -3,7 +3,8 @@
 //
 // Requests arrive as lines ended by CR (LF is taken too):
 //   "RICEVI <n>"  -> sends its file "<n>.txt" as a batch of one file, or an
-//                    empty batch when it has no such file
+//                    empty batch when it has no such file (with removeSent,
+//                    the file is gone once delivered)
 //   "INVIA"       -> receives one file into its folder, under the name the
 //                    batch gives (its last path element only)
 // Anything else is ignored, as a real terminal ignores what it cannot parse.
@@ -38,6 +39,10 @@ struct TerminalOptions {
   int unplugAtWrite = 0;
   // Reads the requests and answers nothing.
   bool silent = false;
+  // Drops its copy of a file as soon as the workstation acknowledged the
+  // file's end, as a terminal that hands its files over does; otherwise it
+  // keeps every file, to send again when asked.
+  bool removeSent = false;
   YmodemTiming timing;
 };
 

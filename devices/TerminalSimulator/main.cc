@@ -5,7 +5,8 @@
 // standard output, then serves until it is terminated (SIGTERM ends it at
 // once, even mid-transfer, as pulling a terminal's cable would).
 // Misbehaviour on demand: --corrupt N, --piece N with --delay MS,
-// --cancel-at N, --unplug-at N, --silent.
+// --cancel-at N, --unplug-at N, --silent. --remove-sent hands each file over
+// (removes it once delivered) instead of keeping it.
 // --trace prints one line per request and its outcome.
 #include <csignal>
 #include <iostream>
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
   app.add_option("--cancel-at", options.cancelAtWrite,
                  "Cancel each transfer in place of its write number N");
   app.add_flag("--silent", options.silent, "Read the requests and answer nothing");
+  app.add_flag("--remove-sent", options.removeSent,
+               "Remove a file once the workstation acknowledged its end (else keep it)");
   app.add_option("--unplug-at", options.unplugAtWrite,
                  "Go away (the line hangs up) in place of the first transfer's write number N");
   app.add_flag("--trace", trace, "Print one line per request and its outcome");

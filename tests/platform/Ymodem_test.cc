@@ -256,9 +256,13 @@ TEST(YmodemSend, SucceedsWhenTheClosingOfTheBatchGoesUnanswered) {
     return std::string{ymodem::kAck, 'C'};
   };
   peer.PutBack("C");
-  YmodemSendFile(peer, YmodemTiming{}, {"x.txt", {}, 0}, std::string(1500, 'x'));
+  size_t writtenWhenDelivered = 0;
+  YmodemSendFile(peer, YmodemTiming{}, {"x.txt", {}, 0}, std::string(1500, 'x'),
+                 [&] { writtenWhenDelivered = peer.written.size(); });
   // header, two long blocks, one EOT, the closing header unanswered.
   EXPECT_EQ(peer.written.size(), 133u + 1029u + 1029u + 1u + 133u);
+  // Delivered at the EOT's acknowledgement, not after the closing.
+  EXPECT_EQ(writtenWhenDelivered, 133u + 1029u + 1029u + 1u);
 }
 
 TEST(YmodemSend, FailsWhenTheFileIsNeverAcknowledged) {
@@ -276,12 +280,14 @@ TEST(YmodemSend, FailsWhenTheFileIsNeverAcknowledged) {
     ScriptedPeer peer;
     peer.respond = c.respond;
     peer.PutBack("C");
+    bool delivered = false;
     try {
-      YmodemSendFile(peer, YmodemTiming{}, {"x.txt", {}, 0}, "data");
+      YmodemSendFile(peer, YmodemTiming{}, {"x.txt", {}, 0}, "data", [&] { delivered = true; });
       ADD_FAILURE() << c.what;
     } catch (const YmodemFailure& failure) {
       EXPECT_EQ(failure.reason, c.reason) << c.what;
     }
+    EXPECT_FALSE(delivered) << c.what;
   }
 }
 
