@@ -92,8 +92,9 @@ TEST_P(SerialDevices, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
       Viruzedi({"scarica2", Db(), WindowsPath(readerFile), "--porta-com",
                 std::to_string(port.number()), "--baud", "B38400", "--timeout", "1"});
   EXPECT_EQ(outcome.status, 0) << outcome;
-  // DO_Duri.exe wrote the reader's lines with CR LF ends.
-  EXPECT_EQ(ReadFile(readerFile), "8001234;5\r\n8001235;12;17\r\n8001236;3,5;18\r\n8001237;1\r\n");
+  // DO_Duri.exe wrote the reader's lines with CR LF ends; the import
+  // archived the file.
+  EXPECT_EQ(ReadFile(ImportedReaderFile(readerFile)), "8001234;5\r\n8001235;12;17\r\n8001236;3,5;18\r\n8001237;1\r\n");
   EXPECT_EQ(Rows("SELECT Codart, IdLotto, Quantità FROM Viruzedi ORDER BY rowid"),
             (Strings{"8001234|0|5.0", "8001235|17|12.0", "8001236|18|3.5", "8001237|0|1.0"}));
 }

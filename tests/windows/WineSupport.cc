@@ -1,5 +1,7 @@
 #include "tests/windows/WineSupport.h"
 
+#include "platform/FileSystem.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -207,5 +209,15 @@ Simulator::Simulator(const std::string& program, const std::vector<std::string>&
 Simulator::~Simulator() { process_->Terminate(); }
 
 std::string Simulator::NextLine(std::chrono::milliseconds wait) { return process_->ReadLine(wait); }
+
+std::string ImportedReaderFile(const std::string& path) {
+  const std::string folder = ParentFolder(path);
+  const std::string prefix = BaseName(path) + ".importato-";
+  std::string newest;
+  for (const std::string& name : FolderNames(folder)) {
+    if (name.rfind(prefix, 0) == 0) newest = folder + "/" + name;
+  }
+  return newest;
+}
 
 }  // namespace viruzedi::testing

@@ -34,6 +34,10 @@ std::string WinePrefix();
 // The name that a Windows program gives a Linux file: Z:\tmp\x for /tmp/x.
 std::string WindowsPath(const std::string& linuxPath);
 
+// The reader file at `path` as its import archived it
+// (`<path>.importato-<stamp>`, the newest); "" when there is none.
+std::string ImportedReaderFile(const std::string& path);
+
 // A program of Wine's own for the target, as a Windows path:
 // C:\windows\system32\NAME for win64, C:\windows\syswow64\NAME for win32.
 // WindowsProgram runs the first through the 64-bit loader: Debian's `wine`

@@ -232,9 +232,9 @@ TEST_P(Operations, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
             "porta non valido: il programma del lettore non ha potuto aprire la porta 0. "
             "Nessun file delle letture: " + WindowsPath(folder / "gs1.txt") + "\n")
       << outcome;
-  EXPECT_EQ(ReadFile(defaults), "8001234;5\r\n8001235;3,5;17\r\n");
-  EXPECT_EQ(ReadFile(literals), "PRIMA;2\r\n8001234;5\r\n8001235;3,5;17\r\n");
-  EXPECT_EQ(ReadFile(variables), "DOPO;3\r\n8001234;5\r\n8001235;3,5;17\r\n");
+  EXPECT_EQ(ReadFile(ImportedReaderFile(defaults)), "8001234;5\r\n8001235;3,5;17\r\n");
+  EXPECT_EQ(ReadFile(ImportedReaderFile(literals)), "PRIMA;2\r\n8001234;5\r\n8001235;3,5;17\r\n");
+  EXPECT_EQ(ReadFile(ImportedReaderFile(variables)), "DOPO;3\r\n8001234;5\r\n8001235;3,5;17\r\n");
   EXPECT_EQ(Rows("SELECT Codart, IdLotto, Quantità, Lotto_Codice, Lotto_Scadenza, SSCC, NColli "
                  "FROM Viruzedi ORDER BY rowid"),
             (Strings{"8001234|0|5.0|NULL|NULL|NULL|NULL",
