@@ -3,7 +3,6 @@
 // `importa` can take it as; with --db, those whose rows the database's
 // import ledger holds already (a crash ended their import after its
 // commit), which `importa` then only archives.
-#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -38,15 +37,8 @@ bool WaitsHere(FileSystem& files, const std::string& path) {
 std::vector<WaitingFile> OtherWaitingFiles(Platform& platform) {
   FileSystem& files = platform.Files();
   const std::string folder = platform.DownloadFolder();
-  std::vector<std::string> names;
-  try {
-    names = files.ListFolder(folder);
-  } catch (const AutomationError&) {
-    return {};
-  }
-  std::sort(names.begin(), names.end());
   std::vector<WaitingFile> waiting;
-  for (const std::string& name : names) {
+  for (const std::string& name : SortedNamesIn(files, folder)) {
     const std::string path = JoinPath(folder, name);
     const bool pen = BaseName(OriginalPath(path)) == kFileNonSalvate;
     if (!(IsMarkedWaiting(path) || pen) || IsMarkedImported(path) || !WaitsHere(files, path)) {

@@ -134,7 +134,6 @@ void InfraredRecordImport::Store() {
   std::vector<LedgerEntry> pending;
   size_t storedBefore = 0;
   if (ledger.Available()) {
-    if (!files.FolderExists(folder)) files.CreateFolder(folder);
     postazione_ = PostazioneOf(platform_, folder);
     pending = ledger.Find(postazione_, kOrigineInfrarossi, nome_, kStatoDaCancellare);
     for (const LedgerEntry& entry : pending) {

@@ -106,6 +106,10 @@ class FileSystem {
   virtual std::string CanonicalFolder(const std::string& folder) = 0;
 };
 
+// The names in `folder`, sorted; none when it is missing or cannot be
+// listed (a folder of waiting files that is not there holds none).
+std::vector<std::string> SortedNamesIn(FileSystem& files, const std::string& folder);
+
 // The real file system.
 std::unique_ptr<FileSystem> MakeLocalFileSystem();
 

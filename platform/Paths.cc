@@ -1,5 +1,9 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
+#include "base/AutomationError.h"
+
 namespace viruzedi {
 namespace {
 
@@ -42,6 +46,17 @@ std::string ParentFolder(const std::string& path) {
 std::string BaseName(const std::string& path) {
   std::string::size_type slash = path.find_last_of(kSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::vector<std::string> SortedNamesIn(FileSystem& files, const std::string& folder) {
+  std::vector<std::string> names;
+  try {
+    names = files.ListFolder(folder);
+  } catch (const AutomationError&) {
+    return {};
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace viruzedi

@@ -70,13 +70,7 @@ void SettleReaderFiles(Platform& platform, Database& target, const std::string& 
   FileSystem& files = platform.Files();
   const std::string folder = ParentFolder(readerFile);
   const std::string waitingPrefix = BaseName(readerFile) + kMarcaInImportazione;
-  std::vector<std::string> names;
-  try {
-    names = files.ListFolder(folder);
-  } catch (const AutomationError&) {
-    return;  // no folder, no waiting file: the run will say what is wrong
-  }
-  for (const std::string& name : names) {
+  for (const std::string& name : SortedNamesIn(files, folder)) {
     if (name.compare(0, waitingPrefix.size(), waitingPrefix) != 0) continue;
     const std::string path = JoinPath(folder, name);
     std::unique_ptr<FileLock> lock = files.TryLock(path);

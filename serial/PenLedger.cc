@@ -8,7 +8,6 @@
 
 #include "component/FileLedger.h"
 #include "database/ImportLedger.h"
-#include "platform/FileSystem.h"
 #include "serial/PenRecovery.h"
 
 namespace viruzedi {

@@ -41,15 +41,8 @@ bool HeldByNobody(FileSystem& files, const std::string& path) {
 std::vector<WaitingFile> WaitingFiles(Platform& platform) {
   FileSystem& files = platform.Files();
   const std::string folder = platform.DownloadFolder();
-  std::vector<std::string> names;
-  try {
-    names = files.ListFolder(folder);
-  } catch (const AutomationError&) {
-    return {};
-  }
-  std::sort(names.begin(), names.end());
   std::vector<WaitingFile> waiting;
-  for (const std::string& name : names) {
+  for (const std::string& name : SortedNamesIn(files, folder)) {
     WaitingFile file{JoinPath(folder, name), {}};
     for (ImportFormat format : kReceivedFormats) {
       if (IsTemporaryName(DownloadOf(format), name)) file.formats.push_back(format);

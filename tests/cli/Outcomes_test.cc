@@ -90,6 +90,40 @@ TEST(CommandOutcome, MostraReadsADatabaseThatItsUserMayOnlyRead) {
   EXPECT_NE(shown.output.find("A1"), std::string::npos) << shown.output;
 }
 
+// Every kind of file that waits is listed with the formats it may take, and
+// with --db the ones whose rows the ledger holds already are marked: a
+// received file a crash left unarchived after its commit.
+TEST(CommandOutcome, InAttesaListsEveryWaitingFileAndMarksThoseAlreadyImported) {
+  TemporaryFolder folder;
+  const std::string letture = folder / "_Letture";
+  const std::string terminal = folder / "terminale";
+  const std::string database = folder / "magazzino.db";
+  ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
+  ASSERT_EQ(RunProcess({"mkdir", terminal}), 0);
+  testing::WriteFile(terminal + "/1.txt", "A1$1;2;20261206;3\r\n");
+  const std::string where =
+      "--letture " + ShellQuoted(letture) + " --terminale " + ShellQuoted("dir:" + terminal);
+  ASSERT_EQ(RunViruzedi(where + " scarica4 --db " + ShellQuoted(database)).status, 0);
+  const std::string received = QueryRows(database, "SELECT Nome FROM Viruzedi_Importazioni")[0];
+  const std::vector<std::string> archived = testing::FolderNames(letture);
+  ASSERT_EQ(archived.size(), 1u);
+  ASSERT_EQ(RunProcess({"mv", letture + "/" + archived[0], letture + "/" + received}), 0);
+  testing::WriteFile(letture + "/lettore.txt.in-importazione-20261206-093000", "X1;1\r\n");
+  testing::WriteFile(letture + "/Penna_non_salvate.txt", "A;1;2;3\r\n");
+  testing::WriteFile(letture + "/Penna_non_salvate.txt.importato-20261206-080000", "B;1;2;3\r\n");
+
+  testing::CommandOutcome listed =
+      RunViruzedi(where + " in-attesa --db " + ShellQuoted(database) + " 2>&1");
+  EXPECT_EQ(listed.status, 0) << listed.output;
+  while (!listed.output.empty() && listed.output.back() == '\n') listed.output.pop_back();
+  EXPECT_EQ(listed.output + "\n",
+            letture + "/" + received + "\t--formato scarica4\tgià importato il " +
+                QueryRows(database, "SELECT Data FROM Viruzedi_Importazioni")[0] + "\n" +
+                letture + "/Penna_non_salvate.txt\t--formato scarica\n" + letture +
+                "/lettore.txt.in-importazione-20261206-093000\t--formato scarica2 oppure "
+                "scarica-zidorivovi\n");
+}
+
 // A pen download that a signal stops: the command ends at the next safe
 // point with 128 + the signal, and every read the pen let go is stored.
 class StopSignal : public ::testing::TestWithParam<std::pair<const char*, int>> {};

@@ -192,6 +192,24 @@ TEST_F(Scarica2Test, AnImportedReaderFileIsArchivedSoTheNextRunFindsNoneOfItsRea
   EXPECT_EQ(platform->boxes[0].text, kNessunDatoRicevuto);
 }
 
+// A reader file whose rows committed, left waiting by a crash before its
+// archive, is archived by the next run before its program runs: its reads
+// are never stored again, and nothing is left for an operator to import.
+TEST_F(Scarica2Test, AWaitingReaderFileWhoseRowsAreStoredIsArchivedBeforeTheNextRun) {
+  platform->localTimes = {kToday};
+  PutReaderFile({"X1;1", "X2;2"});
+  Run();
+  const std::vector<std::string> names = Rows("SELECT Nome FROM Viruzedi_Importazioni");
+  ASSERT_EQ(names.size(), 1u);
+  const std::string waiting = temporary / names[0];
+  std::filesystem::rename(readerFile + ".importato-20261206-093015", waiting);
+
+  Run();
+  EXPECT_EQ(Reads().size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(waiting));
+  EXPECT_EQ(WaitingReaderFile(), "");
+}
+
 TEST_F(Scarica2Test, AnsiTextOfTheReaderFileIsStoredAsTheSameCharacters) {
   PutReaderFile({"CAFF\xC8;1", "PI\xD9;2"});
   Run();

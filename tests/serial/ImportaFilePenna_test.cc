@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "tests/serial/PenTestSupport.h"
 #include "tests/database/support/DatabaseLock.h"
+#include "tests/database/support/RawDatabase.h"
 #include "tests/support/ErrorOf.h"
 
 namespace viruzedi::testing {
@@ -119,6 +120,34 @@ TEST_F(ImportaFilePennaTest, AReadTheDownloadCouldNotStoreIsImportedFromTheRecov
   // The read after it stayed on the pen.
   object.Scarica();
   EXPECT_EQ(StoredRows(database).size(), 2u);
+}
+
+// A read whose commit could not be asked about waits with the key its
+// commit would have left in the port's ledger entry. The key the entry
+// holds marks a read that was committed after all: the next pen download
+// takes that line out before its first request, and an import skips it; a
+// line whose key the entry does not hold is a read to store.
+TEST_F(ImportaFilePennaTest, AKeyedLineIsStoredOnlyWhenThePortsEntryDoesNotHoldItsKey) {
+  SimulatedPen pen({"A;1;2;3"});
+  platform->serialDevices[1] = pen.device();
+  object.Porta(1);
+  object.Scarica();
+  const std::vector<std::string> keys =
+      QueryRows(database, "SELECT Impronta FROM Viruzedi_Importazioni WHERE Origine = 'penna'");
+  ASSERT_EQ(keys.size(), 1u);
+  const std::string other(32, 'e');
+  const std::string committed = "A;1;2;3\t" + keys[0] + "\r\n";
+  WriteFile(file, committed + "B;4;5;6\t" + other + "\r\nC;7;8;9\r\n");
+
+  // The next download on that port settles the committed line only.
+  object.Scarica();
+  EXPECT_EQ(ReadFile(file), "B;4;5;6\t" + other + "\r\nC;7;8;9\r\n");
+
+  // An import run before any download skips it as well.
+  WriteFile(file, committed + ReadFile(file));
+  ASSERT_EQ(Importa(file), 0);
+  EXPECT_EQ(StoredRows(database),
+            (std::vector<PenRow>{{"A", 1, 2, 3}, {"B", 4, 5, 6}, {"C", 7, 8, 9}}));
 }
 
 }  // namespace

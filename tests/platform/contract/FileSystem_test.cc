@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "base/AutomationError.h"
+#include "base/Fingerprint.h"
 #include "platform/Windows1252.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/ErrorOf.h"
@@ -71,6 +72,42 @@ TEST(TextStream, EndsLinesAtCrLfLfOrLoneCrAndReadsWindows1252) {
   EXPECT_EQ(ErrorOf([&] { stream->ReadLine(); }), kInputPastEndOfFile);
   EXPECT_EQ(ErrorOf([&] { files->OpenTextFile(folder / "missing.txt"); }), kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { files->OpenTextFile(folder / "no/missing.txt"); }), kPathNotFound);
+}
+
+// The fingerprint is of the bytes as they lie on disk, whatever the lines
+// made of them: a byte-order mark and line ends count, and a stream read
+// only in part is read to its end first.
+TEST(TextStream, TheFingerprintIsOfTheWholeFileAsItLiesOnDisk) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  const std::string bytes = "\xEF\xBB\xBFA1;1\r\nB\x80;2\rC;3";
+  WriteFile(folder / "f.txt", bytes);
+  auto stream = files->OpenTextFile(folder / "f.txt");
+  stream->ReadLine();
+  EXPECT_EQ(stream->BytesFingerprint(), FingerprintOf(bytes));
+  EXPECT_TRUE(stream->AtEndOfStream());
+  // Big enough to span the stream's blocks.
+  const std::string big(200000, 'x');
+  WriteFile(folder / "g.txt", big);
+  EXPECT_EQ(files->OpenTextFile(folder / "g.txt")->BytesFingerprint(), FingerprintOf(big));
+  EXPECT_NE(FingerprintOf(bytes), FingerprintOf(bytes + "\n"));
+  EXPECT_EQ(FingerprintOf(bytes).size(), 32u);
+}
+
+// One folder, one name: another spelling of it gives the same text, and a
+// folder not there yet is named by its parent's name, without being made.
+TEST(FileSystem, AFolderHasOneCanonicalNameWhateverItsSpelling) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  files->CreateFolder(folder / "Letture");
+  const std::string name = files->CanonicalFolder(folder / "Letture");
+  EXPECT_EQ(files->CanonicalFolder(JoinPath(folder / "Letture", "..") + PathSeparator() +
+                                   "Letture"),
+            name);
+  EXPECT_EQ(files->CanonicalFolder(folder / "Letture" + PathSeparator()), name);
+  const std::string missing = files->CanonicalFolder(folder / "Letture" + PathSeparator() + "nuova");
+  EXPECT_EQ(missing, JoinPath(name, "nuova"));
+  EXPECT_FALSE(files->FolderExists(folder / "Letture" + PathSeparator() + "nuova"));
 }
 
 TEST(FileSystem, FoldersAreCreatedOneLevelAtATime) {
