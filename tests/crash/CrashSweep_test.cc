@@ -19,9 +19,9 @@
 //   file system that loses a rename are not found here.
 // - Crashes of other processes (DO_Duri.exe, the devices) and a second crash
 //   during the recovery: one crash per run.
-// - The server engines: a PostgreSQL or ODBC connection lost during COMMIT
-//   leaves an outcome the client cannot know; that needs a server and a
-//   proxy of its own.
+// - The server engines: a PostgreSQL connection lost during COMMIT leaves
+//   an outcome the client cannot know; tests/cli/LostCommit_test.cc makes
+//   it with a server and a proxy of its own.
 // - The pen download, which is none of the four kinds.
 #include <gtest/gtest.h>
 
