@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/Commands.h"
+#include "tests/support/Concurrently.h"
 
 namespace viruzedi::testing {
 
@@ -60,7 +61,5 @@ struct WaitingFileLine {
 };
 std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output);
 
-// Calls `work(0)` ... `work(count - 1)`, each once, on `workers` threads.
-void ForEachConcurrently(size_t count, unsigned workers, const std::function<void(size_t)>& work);
 
 }  // namespace viruzedi::testing
