@@ -79,11 +79,11 @@ class LostCommit : public ::testing::Test {
       const size_t tab = line.find('\t');
       const size_t format = line.find("--formato ");
       ASSERT_NE(format, std::string::npos) << line;
-      const std::string name = line.substr(format + 10, line.find_first_of(" \t", format + 10) -
-                                                            format - 10);
-      const CommandOutcome imported = Viruzedi("importa " + ShellQuoted(line.substr(0, tab)) +
-                                               " --formato " + name + " --db " +
-                                               ShellQuoted(database));
+      const std::string name =
+          line.substr(format + 10, line.find_first_of(" \t", format + 10) - format - 10);
+      const CommandOutcome imported =
+          Viruzedi("importa " + ShellQuoted(line.substr(0, tab)) + " --formato " + name + " --db " +
+                   ShellQuoted(database));
       EXPECT_EQ(imported.status, 0) << imported.output;
     }
   }

@@ -13,7 +13,8 @@ namespace viruzedi::testing {
 const std::vector<std::string> kStateChangingCalls = {
     "write",  "pwrite64", "fsync",     "fdatasync", "ftruncate",          // contents
     "rename", "renameat", "renameat2", "unlink",    "unlinkat", "linkat",  // names
-    "openat"};                                                             // new files
+    "openat",                                                              // new files
+    "sendto"};  // statements to a database server, the COMMIT among them  // a statement to a server: the COMMIT among them
 
 namespace {
 

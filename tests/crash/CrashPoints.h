@@ -19,7 +19,8 @@
 namespace viruzedi::testing {
 
 // The calls that change what a crash leaves behind: file contents, their
-// durability, names, and files created (openat may create or truncate).
+// durability, names, files created (openat may create or truncate), and
+// what is sent to a database server.
 extern const std::vector<std::string> kStateChangingCalls;
 
 // Invocation `number` (from 1) of `call`: the process dies at its entry, so
@@ -60,6 +61,5 @@ struct WaitingFileLine {
   std::string format;
 };
 std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output);
-
 
 }  // namespace viruzedi::testing

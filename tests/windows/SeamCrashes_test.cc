@@ -82,9 +82,11 @@ class SeamCrashes : public ::testing::TestWithParam<WindowsTarget> {
     const WindowsOutcome again =
         Viruzedi(station, {"--terminale", "dir:" + WindowsPath(station.terminal), "scarica4",
                            "--db", SqliteConnection(station.database)});
-    if (again.status != 0) found += " the download again ended with " + std::to_string(again.status);
-    const Strings stored = QueryRows(station.database, "SELECT Codart || ' x' || count(*) FROM "
-                                                       "Viruzedi GROUP BY Codart ORDER BY Codart");
+    if (again.status != 0)
+      found += " the download again ended with " + std::to_string(again.status);
+    const Strings stored = QueryRows(station.database,
+                                     "SELECT Codart || ' x' || count(*) FROM "
+                                     "Viruzedi GROUP BY Codart ORDER BY Codart");
     Strings expected;
     for (int i = 0; i < kReads; ++i) expected.push_back("W" + std::to_string(i) + " x1");
     if (stored != expected) {

@@ -32,8 +32,7 @@ std::string SeamCallsByName();
 // its boxes printed on standard output (nobody is there to close them);
 // the download folder and the terminal link setting are the given ones.
 std::shared_ptr<Platform> CrashingPlatform(std::shared_ptr<Platform> target,
-                                           std::string downloadFolder,
-                                           std::string terminalSetting);
+                                           std::string downloadFolder, std::string terminalSetting);
 
 // Routes every database engine through one whose sessions count.
 void CountEngineCalls();

@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
   testing::CountEngineCalls();
   testing::CrashAtSeamCall(std::atoi(argv[4]));
   {
-    Viruzedi component(testing::CrashingPlatform(DefaultPlatform(), argv[1],
-                                                 std::string("dir:") + argv[2]));
+    Viruzedi component(
+        testing::CrashingPlatform(DefaultPlatform(), argv[1], std::string("dir:") + argv[2]));
     component.DbPath(argv[3]);
     component.Scarica4();
   }

@@ -143,9 +143,9 @@ void CommitProxy::Accept() {
 
 void CommitProxy::Pump(int client, int server) {
   std::string fromClient, fromServer;
-  bool started = false;    // the start-up message has passed
-  int backend = 0;         // from the server's key data
-  bool losing = false;     // the armed COMMIT went on: its answer is lost
+  bool started = false;  // the start-up message has passed
+  int backend = 0;       // from the server's key data
+  bool losing = false;   // the armed COMMIT went on: its answer is lost
   std::function<void()> afterAnswer;
   for (;;) {
     pollfd waits[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {stop_[0], POLLIN, 0}};
@@ -193,7 +193,8 @@ void CommitProxy::Pump(int client, int server) {
       if (backend == 0) {
         fromServer.append(bytes, static_cast<size_t>(got));
         while (size_t size = WholeMessage(fromServer, true)) {
-          if (fromServer[0] == 'K' && size >= 9) backend = static_cast<int>(BigEndian32(fromServer, 5));
+          if (fromServer[0] == 'K' && size >= 9)
+            backend = static_cast<int>(BigEndian32(fromServer, 5));
           fromServer.erase(0, size);
         }
       }

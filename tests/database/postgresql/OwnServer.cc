@@ -29,8 +29,8 @@ bool OwnServer::Start() { return Command("start") == uri_; }
 
 std::string OwnServer::Command(const std::string& command) const {
   auto child = ChildProcess::Start({"/bin/sh", "-c",
-                                    "exec " + ShellQuoted(VIRUZEDI_PG_TEST_SERVER) + " " +
-                                        command + " " + ShellQuoted(folder_.path()) + " 2>&1"},
+                                    "exec " + ShellQuoted(VIRUZEDI_PG_TEST_SERVER) + " " + command +
+                                        " " + ShellQuoted(folder_.path()) + " 2>&1"},
                                    true);
   std::string line = child->ReadLine(120s);
   child->Wait();
