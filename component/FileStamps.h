@@ -39,6 +39,13 @@ std::string OriginalPath(const std::string& path);
 // the file system says, and then the file keeps its name.
 std::string DaiNomeInAttesa(FileSystem& files, const std::string& path, LocalDateTime at);
 
+// True when the file at `path` waits to be imported: no live process holds
+// it locked (a download holds its file from reservation to archive, an
+// import from before its read until the file has left its name) and it
+// holds something (an empty reservation or recovery file has no read to
+// import). False for a file that goes away meanwhile or cannot be read.
+bool WaitsToBeImported(FileSystem& files, const std::string& path);
+
 // Takes a file that waits to be imported by hand: locked, for the caller to
 // hold until the file has left its name. Refuses with 53 when it is missing,
 // 58 when `nameWaits` is false (its name says it was archived or imported),
