@@ -126,6 +126,67 @@ TEST_F(ImportFaultTest, KilledInTheMiddleOfAnImportStoresNothingAndTheFileWaits)
   EXPECT_TRUE(DatabaseIsSound());
 }
 
+// Killed in the middle of a YMODEM receive: the reads are still in the
+// terminal, so what the download left (its empty reservation, the partial
+// file the link was writing aside) holds none and must not pass for a
+// waiting file; the next download removes it and takes the file whole.
+TEST_F(ImportFaultTest, KilledDuringASerialTransferLeavesNothingThatWaits) {
+  constexpr int kLines = 2500;  // about 70 kB: many blocks
+  const std::string sent = PutMovements(kLines);
+  // Slow enough that the transfer is caught halfway: 1 KiB every 20 ms.
+  auto plug = [this] {
+    return ChildProcess::Start({BinFolder() + "terminal-simulator", "--folder", terminalFolder,
+                                "--piece", "1024", "--delay", "20"},
+                               true);
+  };
+  std::unique_ptr<ChildProcess> terminal = plug();
+  std::string device = terminal->ReadLine(10s);
+  ASSERT_FALSE(device.empty());
+  auto download = [&] {
+    return ChildProcess::Start(
+        {"/bin/sh", "-c",
+         "exec " + ShellQuoted(BinFolder() + "viruzedi") + " --letture " + ShellQuoted(letture) +
+             " --terminale " + ShellQuoted("serial:" + device) + " scarica4 --db " +
+             ShellQuoted(database) + " 2>&1"},
+        true);
+  };
+  std::unique_ptr<ChildProcess> child = download();
+
+  auto partial = [this] {
+    for (const std::string& name : FolderNames(letture)) {
+      if (name.front() == '.' && SizeOf(letture + "/" + name) > 0) return true;
+    }
+    return false;
+  };
+  auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (!partial() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(1ms);
+  }
+  const std::string pid = std::to_string(child->pid());
+  EXPECT_EQ(RunProcess({"/bin/sh", "-c", "kill -STOP " + pid + " && kill -KILL " + pid}), 0);
+  ASSERT_EQ(child->Wait(), 128 + 9) << "the transfer ended before it was killed";
+  const std::vector<std::string> left = Received();
+  ASSERT_EQ(left.size(), 2u);  // the reservation and the partial file
+  ASSERT_TRUE(partial());
+
+  CommandOutcome listed = Finish(*ChildProcess::Start(
+      {BinFolder() + "viruzedi", "--letture", letture, "in-attesa"}, true));
+  EXPECT_EQ(listed.status, 0) << listed.output;
+  EXPECT_EQ(listed.output.find(letture), std::string::npos) << listed.output;
+
+  // The terminal, taken out of its cradle and put back, still holds its file.
+  terminal = plug();
+  device = terminal->ReadLine(10s);
+  CommandOutcome again = Finish(*download());
+  EXPECT_EQ(again.status, 0) << again.output;
+  EXPECT_EQ(again.output.find("[Attenzione!]"), std::string::npos) << again.output;
+  const std::vector<std::string> after = Received();
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0].substr(after[0].size() - 4), ".TMP");
+  EXPECT_TRUE(ReadFile(letture + "/" + after[0]) == sent);
+  EXPECT_EQ(Codes().size(), static_cast<size_t>(kLines));
+}
+
 // A limit on the size of every file the process writes, in blocks of 512
 // bytes, as a user's shell or limits.conf sets it: the signal of a write
 // past it keeps its default action, which would end the command at once.
