@@ -26,14 +26,15 @@ class ImportFaultTest : public ::testing::Test {
     DBEngine::CreateTargetDatabase(database);
   }
 
-  // `viruzedi scarica4` on the test's folders, started through the shell
-  // after `shellSetup` (shell commands that end in ";").
+  // `viruzedi scarica4` on the test's folders (or `serialLink`), started
+  // through the shell after `shellSetup` (shell commands that end in ";").
   std::unique_ptr<ChildProcess> StartScarica4(const std::string& shellSetup = "") const {
+    const std::string link = serialLink.empty() ? "dir:" + terminalFolder : serialLink;
     return ChildProcess::Start(
         {"/bin/sh", "-c",
          shellSetup + "exec " + ShellQuoted(BinFolder() + "viruzedi") + " --letture " +
-             ShellQuoted(letture) + " --terminale " + ShellQuoted("dir:" + terminalFolder) +
-             " scarica4 --db " + ShellQuoted(database) + " 2>&1"},
+             ShellQuoted(letture) + " --terminale " + ShellQuoted(link) + " scarica4 --db " +
+             ShellQuoted(database) + " 2>&1"},
         true);
   }
 
@@ -66,6 +67,7 @@ class ImportFaultTest : public ::testing::Test {
   std::string letture = temporary / "_Letture";
   std::string terminale = temporary / "terminale";
   std::string terminalFolder = terminale;
+  std::string serialLink;  // "serial:DEVICE" in place of the folder
   std::string database = temporary / "magazzino.db";
 };
 
@@ -140,17 +142,9 @@ TEST_F(ImportFaultTest, KilledDuringASerialTransferLeavesNothingThatWaits) {
                                true);
   };
   std::unique_ptr<ChildProcess> terminal = plug();
-  std::string device = terminal->ReadLine(10s);
-  ASSERT_FALSE(device.empty());
-  auto download = [&] {
-    return ChildProcess::Start(
-        {"/bin/sh", "-c",
-         "exec " + ShellQuoted(BinFolder() + "viruzedi") + " --letture " + ShellQuoted(letture) +
-             " --terminale " + ShellQuoted("serial:" + device) + " scarica4 --db " +
-             ShellQuoted(database) + " 2>&1"},
-        true);
-  };
-  std::unique_ptr<ChildProcess> child = download();
+  serialLink = "serial:" + terminal->ReadLine(10s);
+  ASSERT_NE(serialLink, "serial:") << "the terminal simulator printed no device";
+  std::unique_ptr<ChildProcess> child = StartScarica4();
 
   auto partial = [this] {
     for (const std::string& name : FolderNames(letture)) {
@@ -176,8 +170,8 @@ TEST_F(ImportFaultTest, KilledDuringASerialTransferLeavesNothingThatWaits) {
 
   // The terminal, taken out of its cradle and put back, still holds its file.
   terminal = plug();
-  device = terminal->ReadLine(10s);
-  CommandOutcome again = Finish(*download());
+  serialLink = "serial:" + terminal->ReadLine(10s);
+  CommandOutcome again = Finish(*StartScarica4());
   EXPECT_EQ(again.status, 0) << again.output;
   EXPECT_EQ(again.output.find("[Attenzione!]"), std::string::npos) << again.output;
   const std::vector<std::string> after = Received();
