@@ -29,11 +29,15 @@ void Viruzedi::ImportaFileRicevuto(const std::string& path, ImportFormat format)
   std::unique_ptr<FileLock> lock =
       TakeWaitingFile(platform_->Files(), path, IsTemporaryName(download, name));
   // The two downloads that share the remittances' prefix tell their files
-  // apart by the lines only: of the other's, every line would be a bad code.
+  // apart by the lines only: imported as remittances, sub-order reads are
+  // all bad codes; imported as sub-order reads, which take any line,
+  // remittances would be stored wrong but for their marker.
   LineContext context{*platform_, idUt_, true};
   if (!HasLineOfFormat(platform_->Files(), path, [&](const std::string& line) {
+        const Fields fields = SplitFields(line);
+        if (format == ImportFormat::kScarica3 && IsRemittanceRecord(fields)) return false;
         try {
-          return download.grammar(SplitFields(line), context).has_value();
+          return download.grammar(fields, context).has_value();
         } catch (const AutomationError&) {
           return true;  // a line of the format with a wrong field: its import names it
         }

@@ -151,6 +151,8 @@ TEST_F(WaitingFilesTest, ImportaFileRefusesAFileOfAnotherFormatAndLeavesItAsItWa
             "il suo nome non è quello di un file ricevuto"},
            {"Rimesse_OF_20261206-093015.tmp", subOrderReads.c_str(),
             ImportFormat::kScaricaRimesseOF, "nessuna sua riga è una riga di quel formato"},
+           {"Rimesse_OF_20261206-093015.tmp", "$ROF;340;2;15;20261206\r\n",
+            ImportFormat::kScarica3, "nessuna sua riga è una riga di quel formato"},
            {"lettore.txt", readerLines.c_str(), ImportFormat::kScaricaZidoriVovi,
             "nessuna sua riga è una riga di quel formato"},
        }) {
