@@ -62,6 +62,16 @@ void RemoveMarkerOfRun(FileSystem& files, const std::string& readerFile) noexcep
   }
 }
 
+bool WaitsToBeImported(FileSystem& files, const std::string& path) {
+  try {
+    if (!files.FileExists(path)) return false;
+    std::unique_ptr<FileLock> lock = files.TryLock(path);
+    return lock && !files.OpenTextFile(path)->AtEndOfStream();
+  } catch (const AutomationError&) {
+    return false;  // gone meanwhile, or not ours to read
+  }
+}
+
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
                                           bool nameWaits) {
   if (!files.FileExists(path)) RaiseError(kFileNotFound, path);

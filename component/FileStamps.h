@@ -53,6 +53,13 @@ bool LeftByACutRun(FileSystem& files, const std::string& readerFile);
 // makes the next run give a plain file a name of its own.
 void RemoveMarkerOfRun(FileSystem& files, const std::string& readerFile) noexcept;
 
+// True when the file at `path` waits to be imported: no live process holds
+// it locked (a download holds its file from reservation to archive, an
+// import from before its read until the file has left its name) and it
+// holds something (an empty reservation or recovery file has no read to
+// import). False for a file that goes away meanwhile or cannot be read.
+bool WaitsToBeImported(FileSystem& files, const std::string& path);
+
 // Takes a file that waits to be imported by hand: locked, for the caller to
 // hold until the file has left its name. Refuses with 53 when it is missing,
 // 58 when `nameWaits` is false (its name says it was archived or imported),

@@ -46,6 +46,7 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
       form.NomeCartella = folder;
       form.NumeroFile = download.numeroFile;
       form.PrimaDelTrasferimento = [&] {
+        RemoveAbandonedTransfers(platform);
         // A wrong database found after the transfer would strand the reads
         // in the download folder; found now, the terminal keeps them.
         try {
