@@ -81,7 +81,7 @@ TEST(TextStream, EndsLinesAtCrLfLfOrLoneCrAndReadsWindows1252) {
 TEST(TextStream, TheFingerprintIsOfTheWholeFileAsItLiesOnDisk) {
   TemporaryFolder folder;
   auto files = MakeLocalFileSystem();
-  const std::string bytes = "\xEF\xBB\xBFA1;1\r\nB\x80;2\rC;3";
+  const std::string bytes = "\xEF\xBB\xBF" "A1;1\r\nB\x80;2\rC;3";
   WriteFile(folder / "f.txt", bytes);
   auto stream = files->OpenTextFile(folder / "f.txt");
   stream->ReadLine();
