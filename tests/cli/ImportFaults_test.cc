@@ -149,6 +149,8 @@ TEST_F(ImportFaultTest, ADatabaseThatCannotGrowEndsTheImportWithNoRowOfTheFile) 
 
   EXPECT_EQ(outcome.status, 1) << outcome.output;
   EXPECT_NE(outcome.output.find("[3043] "), std::string::npos) << outcome.output;
+  // The disk is what failed: no good line of the file is blamed.
+  EXPECT_EQ(outcome.output.find(", riga "), std::string::npos) << outcome.output;
   EXPECT_TRUE(DatabaseIsSound());
   EXPECT_EQ(Codes(), std::vector<std::string>{"PRIMA"});
   const std::vector<std::string> received = Received();
