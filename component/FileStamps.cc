@@ -60,12 +60,15 @@ std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& 
     throw AutomationError(kFileAlreadyExists, kFileArchiviato + path + ".");
   }
   if (name == WaitingName::kOtherFormat) {
-    throw AutomationError(kFileAlreadyExists, kFileDiAltroFormato + formatName + ": " + path +
-                                                  ". " + kFormatoDaInAttesa);
+    throw AutomationError(kFileAlreadyExists,
+                          WithSentence(kFileDiAltroFormato + formatName + ": " + path,
+                                       kFormatoDaInAttesa));
   }
   std::unique_ptr<FileLock> lock = files.TryLock(path);
   if (!lock) throw AutomationError(kPermissionDenied, kFileInLavorazione + path + ".");
-  if (!files.FileExists(path)) throw AutomationError(kFileAlreadyExists, kFilePresoDaAltri + path + ".");
+  if (!files.FileExists(path)) {
+    throw AutomationError(kFileAlreadyExists, kFilePresoDaAltri + path + ".");
+  }
   return lock;
 }
 

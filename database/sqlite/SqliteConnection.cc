@@ -66,7 +66,8 @@ std::string QuoteIdentifier(const std::string& name) {
 std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
                                                          std::chrono::milliseconds busyTimeout) {
   if (std::string problem = SqlitePathProblem(path); !problem.empty()) {
-    throw AutomationError(kDbCannotOpen, "Impossibile aprire il file '" + path + "': " + problem + ".");
+    throw AutomationError(kDbCannotOpen,
+                          "Impossibile aprire il file '" + path + "': " + problem + ".");
   }
   std::filesystem::file_status status = CheckedFileStatus(path);
 

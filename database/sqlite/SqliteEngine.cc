@@ -56,7 +56,8 @@ void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   // even a moment ago by someone else) is never taken over. SQLite reads the
   // empty file as an empty database.
   if (std::string problem = SqlitePathProblem(name); !problem.empty()) {
-    throw AutomationError(kDbDiskError, "Impossibile creare il database '" + name + "': " + problem + ".");
+    throw AutomationError(kDbDiskError,
+                          "Impossibile creare il database '" + name + "': " + problem + ".");
   }
   std::FILE* file = std::fopen(name.c_str(), "wbx");
   if (file == nullptr) {

@@ -6,6 +6,12 @@
 #include <system_error>
 
 namespace viruzedi {
+namespace {
+
+// The longest name SQLite gives a file beside the database.
+constexpr char kLongestSuffix[] = "-journal";
+
+}  // namespace
 
 std::string SqlitePathProblem(const std::string& path) {
   namespace fs = std::filesystem;
@@ -19,10 +25,13 @@ std::string SqlitePathProblem(const std::string& path) {
   const sqlite3_vfs* files = sqlite3_vfs_find(nullptr);
   const fs::path whole = fs::absolute(path, error);
   if (files == nullptr || error) return "";
+  // The journal beside the file is named by the file's path and its suffix,
+  // and must fit as well.
+  const size_t most = static_cast<size_t>(files->mxPathname) - (sizeof kLongestSuffix - 1);
   const size_t length = whole.string().size();
-  if (length <= static_cast<size_t>(files->mxPathname)) return "";
+  if (length <= most) return "";
   return "il percorso completo è lungo " + std::to_string(length) + " byte e SQLite ne accetta "
-         "al più " + std::to_string(files->mxPathname);
+         "al più " + std::to_string(most);
 }
 
 }  // namespace viruzedi

@@ -11,7 +11,7 @@ namespace viruzedi {
 // Why `path` cannot name an SQLite file, in the component's words ("" when
 // it can): a name in it longer than the file system takes, or a whole path
 // (relative ones made absolute, as SQLite makes them) longer than SQLite's
-// file layer takes (512 bytes on Linux).
+// file layer takes with the journal's suffix (504 bytes on Linux).
 std::string SqlitePathProblem(const std::string& path);
 
 }  // namespace viruzedi
