@@ -3,6 +3,7 @@
 // `importa` can take it as; with --db, those whose rows the database's
 // import ledger holds already (a crash ended their import after its
 // commit), which `importa` then only archives.
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -39,6 +40,15 @@ std::vector<WaitingFile> OtherWaitingFiles(Platform& platform) {
   const std::string folder = platform.DownloadFolder();
   std::vector<WaitingFile> waiting;
   for (const std::string& name : SortedNamesIn(files, folder)) {
+    if (name.ends_with(kMarcaInLettura)) {
+      // The plain reader file of a run cut before it had a name of its own.
+      const std::string plain =
+          JoinPath(folder, name.substr(0, name.size() - std::strlen(kMarcaInLettura)));
+      if (!IsMarkedWaiting(plain) && WaitsHere(files, plain)) {
+        waiting.push_back({plain, {ImportFormat::kScarica2, ImportFormat::kScaricaZidoriVovi}});
+      }
+      continue;
+    }
     const std::string path = JoinPath(folder, name);
     const bool pen = BaseName(OriginalPath(path)) == kFileNonSalvate;
     if (!(IsMarkedWaiting(path) || pen) || IsMarkedImported(path) || !WaitsHere(files, path)) {

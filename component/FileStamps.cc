@@ -50,6 +50,19 @@ std::string DaiNomeInAttesa(FileSystem& files, const std::string& path, LocalDat
   return MoveToStampedName(files, path, path, kMarcaInImportazione, at);
 }
 
+std::string MarkerOfRun(const std::string& readerFile) { return readerFile + kMarcaInLettura; }
+
+bool LeftByACutRun(FileSystem& files, const std::string& readerFile) {
+  return files.FileExists(MarkerOfRun(readerFile)) && files.FileExists(readerFile);
+}
+
+void RemoveMarkerOfRun(FileSystem& files, const std::string& readerFile) noexcept {
+  try {
+    if (files.FileExists(MarkerOfRun(readerFile))) files.DeleteFile(MarkerOfRun(readerFile), true);
+  } catch (const AutomationError&) {
+  }
+}
+
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
                                           WaitingName name, const std::string& formatName) {
   if (!files.FileExists(path)) RaiseError(kFileNotFound, path);

@@ -39,6 +39,20 @@ std::string OriginalPath(const std::string& path);
 // the file system says, and then the file keeps its name.
 std::string DaiNomeInAttesa(FileSystem& files, const std::string& path, LocalDateTime at);
 
+// What marks a reader program's run from before the program starts until
+// its file has a name of its own: a run cut in between (a kill, a power
+// cut) leaves the marker beside a plain reader file that holds its reads,
+// while a plain file without one is an earlier run's or the user's.
+inline constexpr char kMarcaInLettura[] = ".in-lettura";
+
+// The marker of a run whose reader file is `readerFile`.
+std::string MarkerOfRun(const std::string& readerFile);
+// True when a cut run left the plain `readerFile` with its reads.
+bool LeftByACutRun(FileSystem& files, const std::string& readerFile);
+// Removes the run's marker, if any. Never throws: a marker left behind only
+// makes the next run give a plain file a name of its own.
+void RemoveMarkerOfRun(FileSystem& files, const std::string& readerFile) noexcept;
+
 // What a file's name tells an import by hand: the file waits, it was
 // archived once its rows were stored, or the name is none that the format
 // asked for gives its files (another download's file, or no download's).

@@ -1,7 +1,9 @@
 // The choice of engine from the database value.
 #include "database/Engine.h"
 
+#include <functional>
 #include <string_view>
+#include <utility>
 
 #include "database/odbc/OdbcNames.h"
 
@@ -14,7 +16,14 @@ Engine& SqliteFileEngine();
 Engine& PostgresEngine();
 #endif
 
-Engine& EngineFor(const std::string& name) {
+namespace {
+
+std::function<Engine&(Engine&)>& Route() {
+  static std::function<Engine&(Engine&)> through;
+  return through;
+}
+
+Engine& PickEngine(const std::string& name) {
   // ODBC connection strings, on every system.
   if (IsOdbcConnectionString(name)) return OdbcDatabaseEngine();
   // libpq's two URI schemes name a server; the scheme is matched as libpq
@@ -31,5 +40,14 @@ Engine& EngineFor(const std::string& name) {
   return SqliteFileEngine();
 #endif
 }
+
+}  // namespace
+
+Engine& EngineFor(const std::string& name) {
+  Engine& picked = PickEngine(name);
+  return Route() ? Route()(picked) : picked;
+}
+
+void RouteEnginesThrough(std::function<Engine&(Engine&)> through) { Route() = std::move(through); }
 
 }  // namespace viruzedi

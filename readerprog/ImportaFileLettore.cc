@@ -24,6 +24,7 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
   // A name of its own before it is fingerprinted; renamed while locked, so
   // an append waiting for the lock goes to a new file of the old name.
   const std::string waiting = DaiNomeInAttesa(files, path, platform().LocalNow());
+  if (waiting != path) RemoveMarkerOfRun(files, path);
   FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
   FileImportResult result;
   result.ledgerMissing = !ledger.available();
