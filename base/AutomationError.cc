@@ -29,6 +29,16 @@ std::string ErrorDescription(int32_t number) {
   }
 }
 
+std::string WithSentence(const std::string& description, const std::string& sentence) {
+  if (sentence.empty()) return description;
+  const size_t end = description.find_last_not_of(' ');
+  if (end == std::string::npos) return sentence;
+  const std::string text = description.substr(0, end + 1);
+  const char last = text.back();
+  const bool stopped = last == '.' || last == '!' || last == '?';
+  return text + (stopped ? " " : ". ") + sentence;
+}
+
 void RaiseError(int32_t number) { throw AutomationError(number, ErrorDescription(number)); }
 
 void RaiseError(int32_t number, const std::string& detail) {

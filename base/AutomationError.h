@@ -55,6 +55,12 @@ class VIRUZEDI_API AutomationError : public std::runtime_error {
 // (Italian, like every text the component shows).
 std::string ErrorDescription(int32_t number);
 
+// A description followed by a sentence that the failure's place adds (what
+// was kept of a read, which file waits): one full stop between them, whether
+// or not the description ends with its own, so that neither "text Sentence"
+// nor "text.. Sentence" reaches the person. An empty sentence adds nothing.
+std::string WithSentence(const std::string& description, const std::string& sentence);
+
 // Throws AutomationError with the number and its standard description.
 [[noreturn]] void RaiseError(int32_t number);
 // Throws AutomationError with the number and a description that names the

@@ -4,17 +4,44 @@
 
 namespace viruzedi {
 
+namespace {
+
+// Columns a UTF-8 text takes: its bytes that begin a character.
+size_t Columns(const std::string& text) {
+  size_t columns = 0;
+  for (unsigned char c : text) columns += (c & 0xC0) != 0x80 ? 1 : 0;
+  return columns;
+}
+
+std::string Printed(const char* format, auto... values) {
+  char text[160];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+}  // namespace
+
 std::string DurationText(std::chrono::seconds duration) {
   long long seconds = duration.count();
-  char text[48];
-  if (seconds >= 3600) {
-    std::snprintf(text, sizeof text, "%lld h %02lld min", seconds / 3600, seconds % 3600 / 60);
-  } else if (seconds >= 60) {
-    std::snprintf(text, sizeof text, "%lld min %02lld s", seconds / 60, seconds % 60);
-  } else {
-    std::snprintf(text, sizeof text, "%lld s", seconds);
+  if (seconds >= 3600) return Printed("%lld h %02lld min", seconds / 3600, seconds % 3600 / 60);
+  if (seconds >= 60) return Printed("%lld min %02lld s", seconds / 60, seconds % 60);
+  return Printed("%lld s", seconds);
+}
+
+std::string FittedText(const std::vector<std::string>& texts, size_t columns) {
+  if (texts.empty()) return {};
+  if (columns == 0) return texts.front();
+  const size_t room = columns - 1;
+  for (const std::string& text : texts) {
+    if (Columns(text) <= room) return text;
   }
-  return text;
+  std::string cut;
+  size_t taken = 0;
+  for (unsigned char c : texts.back()) {
+    if ((c & 0xC0) != 0x80 && taken++ == room) break;
+    cut += static_cast<char>(c);
+  }
+  return cut;
 }
 
 std::optional<std::string> ProgressLine::Update(const RowProgress& progress,
@@ -38,23 +65,35 @@ std::optional<std::string> ProgressLine::Update(const RowProgress& progress,
   const double seconds = std::chrono::duration<double>(now - since_).count();
   const uint64_t counted = progress.stored - rowsBefore_;
   const double rate = seconds > 0 ? static_cast<double>(counted) / seconds : 0;
-  char text[160];
+  const size_t columns = columns_ ? columns_() : 0;
+  // What a narrow window loses first is the wording, then the rate, then
+  // the time left: the count is what tells the person the work moves.
+  std::vector<std::string> texts;
   if (progress.importRows == 0) {
-    std::snprintf(text, sizeof text, "\r%llu righe scritte, %.0f righe/s\033[K",
-                  static_cast<unsigned long long>(progress.stored), rate);
-    return text;
+    const auto stored = static_cast<unsigned long long>(progress.stored);
+    texts = {Printed("%llu righe scritte, %.0f righe/s", stored, rate),
+             Printed("%llu righe, %.0f/s", stored, rate), Printed("%llu righe", stored)};
+  } else {
+    const uint64_t left = progress.importRows - progress.importStored;
+    const unsigned percent =
+        static_cast<unsigned>(progress.importStored * 100 / progress.importRows);
+    const std::string remaining =
+        rate > 0 ? DurationText(std::chrono::seconds(
+                       static_cast<long long>(static_cast<double>(left) / rate + 0.5)))
+                 : "?";
+    const auto stored = static_cast<unsigned long long>(progress.importStored);
+    const auto rows = static_cast<unsigned long long>(progress.importRows);
+    const char* time = remaining.c_str();
+    texts = {
+        Printed("%llu di %llu righe scritte (%u%%), %.0f righe/s, ancora %s", stored, rows,
+                percent, rate, time),
+        Printed("%llu di %llu righe (%u%%), %.0f righe/s, ancora %s", stored, rows, percent,
+                rate, time),
+        Printed("%llu di %llu righe (%u%%), ancora %s", stored, rows, percent, time),
+        Printed("%llu/%llu (%u%%), ancora %s", stored, rows, percent, time),
+        Printed("%llu/%llu (%u%%)", stored, rows, percent), Printed("%u%%", percent)};
   }
-  const uint64_t left = progress.importRows - progress.importStored;
-  const unsigned percent =
-      static_cast<unsigned>(progress.importStored * 100 / progress.importRows);
-  std::string remaining = rate > 0 ? DurationText(std::chrono::seconds(static_cast<long long>(
-                                         static_cast<double>(left) / rate + 0.5)))
-                                   : "?";
-  std::snprintf(text, sizeof text, "\r%llu di %llu righe scritte (%u%%), %.0f righe/s, ancora %s\033[K",
-                static_cast<unsigned long long>(progress.importStored),
-                static_cast<unsigned long long>(progress.importRows), percent, rate,
-                remaining.c_str());
-  return text;
+  return "\r" + FittedText(texts, columns) + "\033[K";
 }
 
 }  // namespace viruzedi

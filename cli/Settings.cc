@@ -189,7 +189,6 @@ SettingsSource OptionSettings(const std::string& letture, const std::vector<std:
   if (!letture.empty()) source.values["VIRUZEDI_LETTURE"] = letture;
   if (!terminale.empty()) source.values["VIRUZEDI_TERMINALE"] = terminale;
   if (!zirav.empty()) source.values["VIRUZEDI_ZIRAV"] = zirav;
-  // A port given twice takes its last device, as a later option overrides.
   for (const std::string& port : ports) {
     std::optional<std::pair<std::string, std::string>> setting = PortSetting(port);
     if (!setting) {
@@ -197,7 +196,13 @@ SettingsSource OptionSettings(const std::string& letture, const std::vector<std:
           "--com takes N=DEVICE (N from 1 to 255, no leading zero; DEVICE not empty), not \"" +
           port + "\"");
     }
-    source.values[kComVariable + setting->first] = setting->second;
+    // As a settings file refuses the same: one of the two devices is a
+    // mistake, and taking either would send a download to the wrong port.
+    auto [held, added] = source.values.emplace(kComVariable + setting->first, setting->second);
+    if (!added) {
+      throw SettingsError("--com gives port " + setting->first + " twice (\"" + held->second +
+                          "\" and \"" + setting->second + "\")");
+    }
   }
   return source;
 }

@@ -61,7 +61,8 @@ std::string MachineSettingsFile();
 SettingsSource ReadSettingsFile(const std::string& path, SettingOrigin origin);
 
 // The global options of the command line; an empty option counts as not
-// given. Throws SettingsError for a --com that is not N=DEVICE.
+// given. Throws SettingsError for a --com that is not N=DEVICE, and for two
+// --com of one port.
 SettingsSource OptionSettings(const std::string& letture, const std::vector<std::string>& ports,
                               const std::string& terminale, const std::string& zirav);
 

@@ -17,6 +17,7 @@
 #include "cli/Command.h"
 #include "cli/Progress.h"
 #include "cli/Settings.h"
+#include "cli/UnknownCommand.h"
 #include "database/Database.h"
 #include "base/Identity.h"
 #include "platform/ChildProcess.h"
@@ -135,7 +136,7 @@ void ReportOutcome(const OperationOutcome& outcome) {
 // Long downloads tell a person at a terminal that they are moving, and
 // how long they still have to wait.
 void ShowProgress(const RowProgress& progress) {
-  static ProgressLine line;
+  static ProgressLine line(StandardErrorColumns);
   if (std::optional<std::string> text = line.Update(progress, ProgressLine::Clock::now())) {
     std::fputs(text->c_str(), stderr);
     progressShown = true;
@@ -154,6 +155,18 @@ const char* GroupTitle(CommandGroup group) {
     case CommandGroup::kDemo: return "Demo";
   }
   return "";
+}
+
+// The word a person typed for a command when none of the commands matched
+// it (CLI11 then says only that a command is required), or none: what is
+// left of the line after the global options and their values, options
+// left aside.
+std::optional<std::string> MistypedCommand(const CLI::App& app) {
+  if (!app.get_subcommands().empty()) return std::nullopt;
+  for (const std::string& word : app.remaining()) {
+    if (!word.empty() && word[0] != '-') return word;
+  }
+  return std::nullopt;
 }
 
 // Gathers the run's settings from the global options, the environment and
@@ -260,6 +273,12 @@ int Main(int argc, char** argv) {
     bool answered = dynamic_cast<const CLI::Success*>(&error) != nullptr;
     if (settingsError && !answered) {
       std::cerr << "viruzedi: " << settingsError->what() << "\n";
+      return 2;
+    }
+    if (std::optional<std::string> typed = MistypedCommand(app); typed && !answered) {
+      std::vector<std::string> names;
+      for (const RegisteredCommand& command : registered) names.push_back(command.name);
+      std::cerr << "viruzedi: " << UnknownCommandText(*typed, names) << "\n";
       return 2;
     }
     int status = app.exit(error);

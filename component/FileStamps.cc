@@ -3,6 +3,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
+#include "component/Messages.h"
 
 namespace viruzedi {
 
@@ -73,12 +74,24 @@ bool WaitsToBeImported(FileSystem& files, const std::string& path) {
 }
 
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
-                                          bool nameWaits) {
+                                          WaitingName name, const std::string& formatName) {
   if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
-  if (!nameWaits) RaiseError(kFileAlreadyExists, path);
+  // The numbers are those a host has always had; the words say what to do,
+  // since "the file exists" or "permission denied" sent people to check
+  // their rights or run as root.
+  if (name == WaitingName::kArchived) {
+    throw AutomationError(kFileAlreadyExists, kFileArchiviato + path + ".");
+  }
+  if (name == WaitingName::kOtherFormat) {
+    throw AutomationError(kFileAlreadyExists,
+                          WithSentence(kFileDiAltroFormato + formatName + ": " + path,
+                                       kFormatoDaInAttesa));
+  }
   std::unique_ptr<FileLock> lock = files.TryLock(path);
-  if (!lock) RaiseError(kPermissionDenied, path);
-  if (!files.FileExists(path)) RaiseError(kFileAlreadyExists, path);
+  if (!lock) throw AutomationError(kPermissionDenied, kFileInLavorazione + path + ".");
+  if (!files.FileExists(path)) {
+    throw AutomationError(kFileAlreadyExists, kFilePresoDaAltri + path + ".");
+  }
   return lock;
 }
 

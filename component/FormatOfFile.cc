@@ -8,10 +8,14 @@
 
 namespace viruzedi {
 
-void RaiseNotOfFormat(const std::string& path, ImportFormat format, const std::string& why) {
-  throw AutomationError(kInvalidArgument, ErrorDescription(kInvalidArgument) + ". " + path +
-                                              kNonDelFormato + ImportFormatName(format) + ": " +
-                                              why + kRestaInAttesa);
+void RaiseNotOfFormat(const std::string& path, ImportFormat format, const std::string& why,
+                      ErrorNumber number) {
+  // "Il file esiste già" would send the person the wrong way: a 58 says
+  // only what is wrong.
+  const std::string standard =
+      number == kFileAlreadyExists ? std::string() : ErrorDescription(number) + ". ";
+  throw AutomationError(number, standard + path + kNonDelFormato + ImportFormatName(format) + ": " +
+                                    why + kRestaInAttesa);
 }
 
 std::string NameOfFormats(const std::vector<ImportFormat>& formats) {

@@ -13,11 +13,13 @@
 
 namespace viruzedi {
 
-// Refuses the file at `path` for `format`: AutomationError 5, whose text
-// names the file, the format and `why` (a reason of component/Messages.h),
-// and says that the file stays as it was.
+// Refuses the file at `path` for `format`: AutomationError `number`, whose
+// text names the file, the format and `why` (a reason of
+// component/Messages.h), and says that the file stays as it was. A name
+// that tells another format is 58, the number such a file always had;
+// lines of no read of the format are 5.
 [[noreturn]] void RaiseNotOfFormat(const std::string& path, ImportFormat format,
-                                   const std::string& why);
+                                   const std::string& why, ErrorNumber number = kInvalidArgument);
 
 // The reason for a name that is a file's of `formats` (not empty), none of
 // them the one given.

@@ -43,12 +43,12 @@ void Viruzedi::RefuseNameOfAnotherFormat(const std::string& path, ImportFormat f
     // received file has the one its download gave it.
     if (format != ImportFormat::kScarica && format != ImportFormat::kScarica2 &&
         format != ImportFormat::kScaricaZidoriVovi) {
-      RaiseNotOfFormat(path, format, kNomeNonDiFileRicevuto);
+      RaiseNotOfFormat(path, format, kNomeNonDiFileRicevuto, kFileAlreadyExists);
     }
     return;
   }
   if (std::find(named.begin(), named.end(), format) == named.end()) {
-    RaiseNotOfFormat(path, format, NameOfFormats(named));
+    RaiseNotOfFormat(path, format, NameOfFormats(named), kFileAlreadyExists);
   }
 }
 

@@ -11,6 +11,19 @@ inline constexpr const char kAvvisoCodiceErrato[] =
     "il rimanente del contenuto.";
 inline constexpr const char kTitoloAttenzione[] = "Attenzione!";
 
+// Why an import by hand (`viruzedi importa`) refuses a file, each followed by
+// the file's path.
+inline constexpr const char kFileArchiviato[] =
+    "Il file è già stato importato e poi archiviato, come dice il suo nome: ";
+inline constexpr const char kFileDiAltroFormato[] = "Il nome del file non è quello di un file di ";
+inline constexpr const char kFormatoDaInAttesa[] =
+    "viruzedi in-attesa indica il formato di ogni file in attesa.";
+inline constexpr const char kFileInLavorazione[] =
+    "Uno scarico o un'altra importazione sta lavorando sul file (riprovare quando avrà "
+    "finito): ";
+inline constexpr const char kFilePresoDaAltri[] =
+    "Un'altra importazione ha appena preso il file: ";
+
 // Shown by the reader program imports when the reader sent nothing.
 inline constexpr const char kNessunDatoRicevuto[] =
     "Non dato è stato ricevuto dal lettore con viruzedi.";

@@ -46,11 +46,14 @@ void Viruzedi::OnComm() {
   if (Seriale->CommEvent() != kComEvReceive) return;
   std::string input = Seriale->Input();
   // The receiver lets the characters of an over-long line go, and the
-  // reader has forgotten them once sent: they are kept for the download's
-  // failure path. Copied only when the limit may be passed, so ordinary
-  // reads cost nothing.
+  // reader has forgotten them once sent: the line's first kMaxReceivedLine
+  // characters are kept for the download's failure path, the limit the
+  // person is told of (what follows them is the same flood). Copied only
+  // when the limit may be passed, so ordinary reads cost nothing.
   std::string collected;
-  if (BufferRicezione.size() + input.size() > kMaxReceivedLine) collected = BufferRicezione + input;
+  if (BufferRicezione.size() + input.size() > kMaxReceivedLine) {
+    collected = (BufferRicezione + input).substr(0, kMaxReceivedLine);
+  }
   // Events reach the handler only inside the download's wait, so the
   // failure ends the download through its own failure path.
   if (!AppendReceived(BufferRicezione, UltimaRiga, RigaCompleta, input)) {

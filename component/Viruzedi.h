@@ -46,7 +46,9 @@ struct ReaderProgramParameters;
 // and replaced by each operation.
 struct VIRUZEDI_API OperationOutcome {
   // It ended through a failure: an error box, a time-out, an open failure,
-  // an automation error. Warnings and "no data received" are none.
+  // an automation error, a terminal transfer that no configured link could
+  // make (its notice shown, the call returning normally as ever). Warnings
+  // and "no data received" are none.
   bool failed = false;
   // The failure's number when it had one (18: a stop request ended it).
   int32_t errorNumber = 0;

@@ -228,7 +228,9 @@ class DBEngine {
   // Opens an existing database for reading and writing; an SQLite file in
   // WAL mode; never creates one. 3024 when missing, 3045 when locked by
   // another program past the busy timeout, 3051 without permission to read
-  // and write it, 3343 when it is not a database (an empty file included).
+  // and write it (and, saying so, for an SQLite path longer than SQLite or
+  // the file system takes), 3343 when it is not a database (an empty file
+  // included).
   // Every open checks the file anew, but while this thread holds another
   // Database open on the very same file with the same busy timeout the two
   // share its connection (the file stays open until both are closed or
@@ -239,7 +241,8 @@ class DBEngine {
 
   // Creates a new database file with the component's two tables, or nothing
   // at all. 58 when the file already exists, 76 when its folder is missing,
-  // 70 when the folder cannot be written.
+  // 70 when the folder cannot be written, 3043 (saying so) for an SQLite
+  // path longer than SQLite or the file system takes.
   static void CreateTargetDatabase(const std::string& name);
 
  private:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,10 @@ std::string ExecutableFolder();
 
 // Whether standard error is a terminal (progress display).
 bool StandardErrorIsTerminal();
+// The width in columns of the terminal that standard error shows on, asked
+// anew at each call (a window may be resized while a download runs); 0 when
+// it is no terminal or does not say.
+size_t StandardErrorColumns();
 
 // A new empty folder under the system's temporary folder.
 std::string MakeTemporaryFolder(const std::string& prefix);

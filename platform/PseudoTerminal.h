@@ -29,6 +29,9 @@ class PseudoTerminal {
   void Write(std::string_view bytes);
   std::string Read(Clock::time_point deadline, size_t limit = 4096);
   bool WaitReadable(Clock::time_point deadline);
+  // The window size a program on the device side learns by asking its
+  // terminal (a narrow window for the progress line).
+  void SetColumns(unsigned short columns);
   int descriptor() const { return master_; }
 
  private:

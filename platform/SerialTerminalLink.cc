@@ -94,7 +94,9 @@ class SerialTerminalLink : public TerminalLink {
   void MarkUnconfirmed(const std::string& path, bool before) {
     const std::string marker = path + kMarcaDaConfermare;
     if (before) {
-      platform_.Files().WriteTextFile(marker, "");
+      // Made at once under its name (nothing written aside that a crash
+      // could leave); one left by an earlier crash serves as well.
+      platform_.Files().CreateLocked(marker);
       return;
     }
     try {

@@ -1,6 +1,7 @@
 // The choice of terminal link from its setting ("dir:...", "serial:...").
 #include <string_view>
 
+#include "base/AutomationError.h"
 #include "base/Text.h"
 #include "platform/DirectoryTerminalLink.h"
 #include "platform/Platform.h"
@@ -17,7 +18,8 @@ constexpr const char kComeConfigurare[] =
     "Per collegare il terminale impostare la variabile d'ambiente VIRUZEDI_TERMINALE a "
     "dir:CARTELLA (la memoria del terminale vista come cartella) oppure "
     "serial:PORTA[,BAUD] (il terminale su una linea seriale); il comando viruzedi "
-    "accetta lo stesso valore con l'opzione --terminale.";
+    "accetta lo stesso valore con l'opzione --terminale o con la chiave terminale del suo "
+    "file di impostazioni.";
 constexpr const char kNessunTerminale[] = "Nessun terminale configurato.";
 
 // The link when none can transfer: every transfer is replaced by a message
@@ -29,7 +31,7 @@ class UnavailableLink : public TerminalLink {
 
   bool FlagAlternativo() override { return true; }
   void OperazioneAlternativa() override {
-    platform_.MessageBox(reason_ + " " + kComeConfigurare, kOkOnly, kTitoloCollegamento);
+    platform_.MessageBox(WithSentence(reason_, kComeConfigurare), kOkOnly, kTitoloCollegamento);
   }
   // The forms never call these when FlagAlternativo is true; a caller that
   // does gets nothing sent and no file received.

@@ -1,7 +1,9 @@
 // The private operations that the reader program imports share: the
 // component's own folder, running a command line to its end, and the
 // import of the reader file the program leaves.
+#include <csignal>
 #include <cstdint>
+#include <functional>
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
@@ -30,11 +32,17 @@ enum ReaderProgramStatus {
 };
 
 // Throws the failure that the reader program's end stands for; returns
-// when it finished (with reads or without).
-void CheckReaderProgramExit(const ProcessExit& exit, const std::string& program,
-                            int32_t port) {
+// when it finished (with reads or without). `stopRequested` is asked only
+// when a signal ended the program.
+void CheckReaderProgramExit(const ProcessExit& exit, const std::string& program, int32_t port,
+                            const std::function<bool()>& stopRequested) {
   if (!exit.started) RaiseError(kFileNotFound, program);
   if (exit.stopped) RaiseError(kUserInterrupt);
+  // Ctrl-C and a service stop reach the whole process group: the program
+  // may die of the very signal that asks this operation to stop before the
+  // wait has seen the request. That is the stop, not a fault of the reader.
+  const bool stopSignal = exit.signal == SIGINT || exit.signal == SIGTERM;
+  if (stopSignal && stopRequested()) RaiseError(kUserInterrupt);
   if (exit.signal != 0) {
     RaiseError(kDeviceIoError, kTerminatoDalSegnale + std::to_string(exit.signal));
   }
@@ -82,15 +90,18 @@ void Viruzedi::ImportReaderFile(const std::string& database,
   std::unique_ptr<Database> target;
   std::string waiting;  // the reader file's own name once it has one
   try {
+    // A path the command line cannot carry fails before anything is touched.
+    const std::string folder = PercorsoApp();
+    const std::string commandLine = ReaderProgramCommandLine(folder, parameters);
     // A wrong database must fail while the reads are still in the reader.
     target = OpenReaderTarget(database, dbSettings_, format);
     // Files of earlier runs that a crash left waiting after their commit
     // are archived now, so this run's file is the only one with its reads.
     SettleReaderFiles(platform(), *target, readerFile);
     MarkRun(files, readerFile);
-    const std::string folder = PercorsoApp();
-    CheckReaderProgramExit(EseguiEAttendi(ReaderProgramCommandLine(folder, parameters), 0),
-                           folder + kReaderProgramName, parameters.PortaCOM);
+    CheckReaderProgramExit(EseguiEAttendi(commandLine, 0),
+                           folder + kReaderProgramName, parameters.PortaCOM,
+                           [this] { return platform().StopRequested(); });
 
     // The reader program leaves no file when nothing was received.
     if (!files.FileExists(readerFile)) {
@@ -122,8 +133,8 @@ void Viruzedi::ImportReaderFile(const std::string& database,
       RemoveMarkerOfRun(files, readerFile);
     }
     if (!waiting.empty()) {
-      reported = AutomationError(failure.number,
-                                 failure.description + kFileLettureNonImportato + waiting);
+      reported = AutomationError(
+          failure.number, WithSentence(failure.description, kFileLettureNonImportato + waiting));
       reported.detail = failure.detail;
     } else if (target) {
       reported = NamingReaderFile(failure, readerFile, versionBefore, versionAfter);

@@ -1,6 +1,7 @@
 #include "readerprog/ReaderCommandLine.h"
 
 #include "base/AutomationError.h"
+#include "readerprog/ReaderProgramTexts.h"
 
 namespace viruzedi {
 
@@ -26,8 +27,11 @@ std::string ReaderProgramCommandLine(const std::string& folder,
                                      const ReaderProgramParameters& p) {
   // The splitter has no escape for a double quote: such a path would reach
   // the program cut or merged with its neighbour, naming another file.
-  for (const std::string* path : {&folder, &p.PercorsoFile}) {
-    if (path->find('"') != std::string::npos) RaiseError(kInvalidArgument, *path);
+  if (p.PercorsoFile.find('"') != std::string::npos) {
+    RaiseError(kInvalidArgument, kVirgoletteNelFile + p.PercorsoFile);
+  }
+  if (folder.find('"') != std::string::npos) {
+    RaiseError(kInvalidArgument, kVirgoletteNellaCartella + folder);
   }
   std::string arguments = QuotedWhenSpaced(p.PercorsoFile);
   for (const std::string& piece :

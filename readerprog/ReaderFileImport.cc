@@ -40,7 +40,7 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
         rows.FromLine(detail);
         format.appendLine(platform, rows, SplitFields(line));
       } catch (AutomationError& failure) {
-        failure.detail = std::move(detail);
+        BlameLine(failure, std::move(detail));
         throw;
       }
     }
@@ -95,7 +95,7 @@ AutomationError NamingReaderFile(const AutomationError& failure, const std::stri
   const char* state = versionAfter.empty()             ? kFileLettureAssente
                       : versionAfter != versionBefore ? kFileLettureNonImportato
                                                        : kFileLettureInvariato;
-  AutomationError named(failure.number, failure.description + state + path);
+  AutomationError named(failure.number, WithSentence(failure.description, state + path));
   named.detail = failure.detail;
   return named;
 }

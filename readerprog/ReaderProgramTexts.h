@@ -8,10 +8,20 @@ namespace viruzedi {
 // this run's reads, so the operator can import it (`viruzedi importa`)
 // before the next run replaces it; or a file the run did not change, which
 // holds no read of this run (an earlier run's, perhaps stored already).
-inline constexpr const char kFileLettureNonImportato[] = ". File delle letture non importato: ";
+// Each is a sentence joined to the failure's description by WithSentence.
+inline constexpr const char kFileLettureNonImportato[] = "File delle letture non importato: ";
 inline constexpr const char kFileLettureInvariato[] =
-    ". Il file delle letture non è cambiato in questa esecuzione: ";
-inline constexpr const char kFileLettureAssente[] = ". Nessun file delle letture: ";
+    "Il file delle letture non è cambiato in questa esecuzione: ";
+inline constexpr const char kFileLettureAssente[] = "Nessun file delle letture: ";
+
+// Why a path cannot reach the reader program, after the error's own text
+// and before the path.
+inline constexpr const char kVirgoletteNelFile[] =
+    "il nome del file delle letture non può contenere le virgolette (\"), che la riga di "
+    "comando del programma del lettore non sa passare: ";
+inline constexpr const char kVirgoletteNellaCartella[] =
+    "la cartella del programma del lettore non può contenere le virgolette (\"), che la sua "
+    "riga di comando non sa passare: ";
 
 // What the reader program's end says, after the error's own text.
 inline constexpr const char kArgomentiRifiutati[] = "il programma del lettore ha rifiutato i suoi argomenti";

@@ -1,6 +1,7 @@
 #include "readerprog/StagedRows.h"
 
 #include "base/AutomationError.h"
+#include "component/ErrorReport.h"
 #include "database/DatabaseMessages.h"
 
 namespace viruzedi {
@@ -32,7 +33,7 @@ void StagedRows::Check(Recordset& records) const {
     try {
       Put(records, row);
     } catch (AutomationError& failure) {
-      failure.detail = row.lineDetail;
+      BlameLine(failure, row.lineDetail);
       throw;
     }
   }
@@ -44,7 +45,7 @@ void StagedRows::Write(Recordset& records) const {
       Put(records, row);
       records.Update();
     } catch (AutomationError& failure) {
-      failure.detail = row.lineDetail;
+      BlameLine(failure, row.lineDetail);
       throw;
     }
   }

@@ -85,7 +85,7 @@ Variant Viruzedi::Scarica() {
         BufferRicezione.clear();
         NoteFailure();
         noteRows();
-        platform.MessageBox(kTestoTimeOut + saved, kCritical, kTitoloTimeOut);
+        platform.MessageBox(WithSentence(kTestoTimeOut, saved), kCritical, kTitoloTimeOut);
         Seriale->SetPortOpen(false);
         return {};
       }
@@ -134,9 +134,10 @@ Variant Viruzedi::Scarica() {
     NoteFailure(failure);
     noteRows();
     platform.Beep();
-    platform.MessageBox((failure.number == kPortAlreadyOpen ? std::string(kTestoPortaOccupata)
-                                                            : failure.description) +
-                            saved,
+    platform.MessageBox(WithSentence(failure.number == kPortAlreadyOpen
+                                         ? std::string(kTestoPortaOccupata)
+                                         : failure.description,
+                                     saved),
                         kCritical, kTitoloErrore + std::to_string(failure.number));
   }
   return {};

@@ -30,12 +30,12 @@ inline constexpr const char kTestoPortaOccupata[] =
 // The recovery file in the download folder: what the pen sent and the
 // download could not store, one line each, as the pen sent it.
 inline constexpr const char kFileNonSalvate[] = "Penna_non_salvate.txt";
-// Added to a failure's message: the file that now holds the read, or the
-// read itself when that file cannot be written.
+// The sentence added to a failure's message (WithSentence): the file that
+// now holds the read, or the read itself when that file cannot be written.
 inline constexpr const char kSalvataNelFile[] =
-    " I caratteri ricevuti e non salvati sono stati aggiunti al file ";
+    "I caratteri ricevuti e non salvati sono stati aggiunti al file ";
 inline constexpr const char kNonSalvata[] =
-    " I caratteri ricevuti e non salvati (il file di recupero non si può scrivere) sono: ";
+    "I caratteri ricevuti e non salvati (il file di recupero non si può scrivere) sono: ";
 
 
 }  // namespace viruzedi

@@ -61,6 +61,7 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
       };
       form.Load(platform);
       result.failure = form.Errore;
+      result.linkMissing = form.SenzaCollegamento;
       arrived = form.Ricevuto;
     }
     if (reservation.name.empty()) return result;  // no transfer was made

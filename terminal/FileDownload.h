@@ -47,6 +47,7 @@ const FileDownload& DownloadOf(ImportFormat format);
 // How one download ended, for the operation's outcome.
 struct DownloadResult {
   std::optional<AutomationError> failure;  // shown already in the error box
+  bool linkMissing = false;  // the link's notice was shown instead of a transfer
   uint64_t rowsRefused = 0;
   bool ledgerMissing = false;
 };

@@ -69,7 +69,7 @@ bool IsTemporaryName(const FileDownload& download, const std::string& name) {
 
 bool IsArchiveName(const FileDownload& download, const std::string& name) {
   if (download.archive == ArchiveRule::kImportato) {
-    return HasPrefixAndEnd(name, kImportato + std::string(download.prefix), ".tmp");
+    return HasPrefixAndEnd(name, ImportatoName(download.prefix), ".tmp");
   }
   return HasPrefixAndEnd(name, download.prefix, ".TMP");
 }

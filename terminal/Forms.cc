@@ -39,6 +39,7 @@ TakenForm::TakenForm(TransferForm& form) : hold_(form.inUse_, kFormInUso), form_
 void TransferForm::Load(Platform& platform) {
   if (ctlZeveVozu1) RaiseError(kOperationRefused, kFormInUso);
   Errore.reset();
+  SenzaCollegamento = false;
   Reset();
   ctlZeveVozu1 = platform.CreateTerminalLink();
   // The handler's failures are the form's to show: a caller learns of them
@@ -61,6 +62,7 @@ void ScaricaDuzuForm::Unload() {
 void ScaricaDuzuForm::Form_Load(Platform& platform) {
   EnsureFolder(platform.Files(), NomeCartella);
   if (ctlZeveVozu1->FlagAlternativo()) {
+    SenzaCollegamento = true;
     ctlZeveVozu1->OperazioneAlternativa();
     return;
   }
@@ -73,6 +75,7 @@ void CaricaDuzuForm::Form_Load(Platform& platform) {
   const std::string folder = platform.DownloadFolder();
   EnsureFolder(files, folder);
   if (ctlZeveVozu1->FlagAlternativo()) {
+    SenzaCollegamento = true;
     ctlZeveVozu1->OperazioneAlternativa();
   } else {
     ctlZeveVozu1->InviaFile(JoinPath(folder, kFileUpload));

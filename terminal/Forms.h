@@ -41,6 +41,11 @@ class TransferForm {
 
   // The failure the load handler showed, if any (set by Load).
   std::optional<AutomationError> Errore;
+  // No link could transfer (none configured, or a setting not understood):
+  // the handler showed the link's notice instead (set by Load). Nothing
+  // was sent or received, and nothing ever will be until the setting is
+  // mended, which a scheduled run must not take for an empty terminal.
+  bool SenzaCollegamento = false;
 
  protected:
   // Clears what the last load left, before the control is made.

@@ -26,8 +26,11 @@ void Viruzedi::ImportaFileRicevuto(const std::string& path, ImportFormat format)
   const FileDownload& download = DownloadOf(format);
   // Only a temporary name waits; an archive name was imported already.
   const std::string name = BaseName(path);
+  const WaitingName state = IsTemporaryName(download, name) ? WaitingName::kWaits
+                            : IsArchiveName(download, name) ? WaitingName::kArchived
+                                                            : WaitingName::kOtherFormat;
   std::unique_ptr<FileLock> lock =
-      TakeWaitingFile(platform_->Files(), path, IsTemporaryName(download, name));
+      TakeWaitingFile(platform_->Files(), path, state, ImportFormatName(format));
   // The two downloads that share the remittances' prefix tell their files
   // apart by the lines only: imported as remittances, sub-order reads are
   // all bad codes; imported as sub-order reads, which take any line,

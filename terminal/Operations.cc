@@ -12,6 +12,7 @@ Variant Viruzedi::ScaricaFile(ImportFormat format) {
   outcome_.rowsRefused = result.rowsRefused;
   outcome_.ledgerMissing = result.ledgerMissing;
   if (result.failure) NoteFailure(*result.failure);
+  if (result.linkMissing) NoteFailure();
   return {};
 }
 
@@ -28,6 +29,7 @@ Variant Viruzedi::Upload1() {
   TakenForm taken(form);  // unloaded when the upload ends
   form.Load(*platform_);
   if (form.Errore) NoteFailure(*form.Errore);
+  if (form.SenzaCollegamento) NoteFailure();
   return {};
 }
 

@@ -18,10 +18,7 @@ namespace {
 [[noreturn]] void RethrowAtLine(const std::string& path, uint64_t lineNumber,
                                 const std::string& line) {
   AutomationError failure = CurrentFailure();
-  // A stop request lies in no line.
-  if (failure.number != kUserInterrupt) {
-    failure.detail = LineDetail(path, lineNumber, line);
-  }
+  BlameLine(failure, LineDetail(path, lineNumber, line));
   throw failure;
 }
 

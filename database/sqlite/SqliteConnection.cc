@@ -9,6 +9,7 @@
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 #include "database/LedgerTable.h"
+#include "database/sqlite/SqlitePath.h"
 #include "database/sqlite/SqliteStatement.h"
 #include "base/NameFolding.h"
 
@@ -64,6 +65,10 @@ std::string QuoteIdentifier(const std::string& name) {
 
 std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
                                                          std::chrono::milliseconds busyTimeout) {
+  if (std::string problem = SqlitePathProblem(path); !problem.empty()) {
+    throw AutomationError(kDbCannotOpen,
+                          "Impossibile aprire il file '" + path + "': " + problem + ".");
+  }
   std::filesystem::file_status status = CheckedFileStatus(path);
 
   if (mode == Mode::ReadOnly) {

@@ -29,7 +29,8 @@ class SqliteConnection {
 
   // Opens an existing file, never creating one. ReadWrite turns on WAL mode
   // and synchronous=NORMAL, with a page cache of 256 KiB. Throws 3024, 3045,
-  // 3051 or 3343 (Database.h).
+  // 3051 (a path SQLite cannot take included: SqlitePathProblem) or 3343
+  // (Database.h).
   static std::shared_ptr<SqliteConnection> Open(const std::string& path, Mode mode,
                                                 std::chrono::milliseconds busyTimeout);
 

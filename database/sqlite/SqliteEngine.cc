@@ -11,6 +11,7 @@
 #include "database/LedgerTable.h"
 #include "database/sqlite/SqliteConnection.h"
 #include "database/sqlite/SqliteConnectionCache.h"
+#include "database/sqlite/SqlitePath.h"
 #include "database/sqlite/SqliteSession.h"
 
 namespace viruzedi {
@@ -54,6 +55,10 @@ void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   // The file is made with an exclusive create, so an existing file (made
   // even a moment ago by someone else) is never taken over. SQLite reads the
   // empty file as an empty database.
+  if (std::string problem = SqlitePathProblem(name); !problem.empty()) {
+    throw AutomationError(kDbDiskError,
+                          "Impossibile creare il database '" + name + "': " + problem + ".");
+  }
   std::FILE* file = std::fopen(name.c_str(), "wbx");
   if (file == nullptr) {
     switch (errno) {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -88,6 +89,13 @@ std::string PseudoTerminal::Read(Clock::time_point deadline, size_t limit) {
     data.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return data;
   }
+}
+
+void PseudoTerminal::SetColumns(unsigned short columns) {
+  struct winsize size {};
+  size.ws_row = 24;
+  size.ws_col = columns;
+  if (ioctl(master_, TIOCSWINSZ, &size) != 0) RaiseError(kDeviceIoError, slavePath_);
 }
 
 }  // namespace viruzedi

@@ -61,6 +61,12 @@ std::string ExecutableFolder() {
 
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+size_t StandardErrorColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO console{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &console)) return 0;
+  return static_cast<size_t>(console.srWindow.Right - console.srWindow.Left + 1);
+}
+
 std::string MakeTemporaryFolder(const std::string& prefix) {
   wchar_t base[MAX_PATH + 1];
   DWORD length = GetTempPathW(MAX_PATH + 1, base);

@@ -194,8 +194,10 @@ TEST_F(ImportFaultTest, ADatabaseThatCannotGrowEndsTheImportWithNoRowOfTheFile) 
         "#12/05/2026#, 1");
   }
   // One transaction logs each page once: enough rows that their pages do
-  // not fit.
-  constexpr int kLines = 5000;
+  // not fit, and more than the page cache holds, so that the log grows
+  // while rows are written (a good line is being written when the disk
+  // refuses).
+  constexpr int kLines = 30000;
   const std::string sent = PutMovements(kLines);
 
   // 64 KiB: the database and its shared-memory index fit; the pages of the
@@ -204,6 +206,8 @@ TEST_F(ImportFaultTest, ADatabaseThatCannotGrowEndsTheImportWithNoRowOfTheFile) 
 
   EXPECT_EQ(outcome.status, 1) << outcome.output;
   EXPECT_NE(outcome.output.find("[3043] "), std::string::npos) << outcome.output;
+  // The disk is what failed: no good line of the file is blamed.
+  EXPECT_EQ(outcome.output.find(", riga "), std::string::npos) << outcome.output;
   EXPECT_TRUE(DatabaseIsSound());
   EXPECT_EQ(Codes(), std::vector<std::string>{"PRIMA"});
   const std::vector<std::string> received = Received();

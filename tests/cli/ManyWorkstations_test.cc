@@ -102,6 +102,30 @@ TEST_F(ServerDatabaseTest, InitDbMostraAndADownloadWorkOnAUri) {
 // PostgreSQL 15 has it for all but the owner), on a database made before
 // the ledger: the download stores its rows as before and says once what is
 // at stake and which rights a DBA grants.
+// Another session holding the table past the busy timeout stops the first
+// INSERT (on a server the lock is met there, not at BEGIN): 3045, nothing
+// stored, the file waits, and no line of it is blamed, since none is wrong.
+TEST_F(ServerDatabaseTest, ALockPastTheBusyTimeoutNamesNoLineOfTheFile) {
+  ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
+  const std::string terminal = temporary / "terminale";
+  const std::string letture = temporary / "_Letture";
+  std::filesystem::create_directory(terminal);
+  WriteFile(terminal + "/1.txt", Movements("ART", 3));
+  RawDatabase other(database);
+  ASSERT_TRUE(other.Exec("BEGIN; LOCK TABLE viruzedi IN EXCLUSIVE MODE"));
+
+  CommandOutcome locked = Finish(*StartScarica4(letture, terminal, database));
+
+  other.Exec("ROLLBACK");
+  EXPECT_EQ(locked.status, 1) << locked.output;
+  EXPECT_NE(locked.output.find("[3045] "), std::string::npos) << locked.output;
+  EXPECT_EQ(locked.output.find(", riga "), std::string::npos) << locked.output;
+  EXPECT_TRUE(MovementsStored(database).empty());
+  const std::vector<std::string> waiting = FolderNames(letture);
+  ASSERT_EQ(waiting.size(), 1u);
+  EXPECT_TRUE(EndsWith(waiting[0], ".tmp")) << waiting[0];
+}
+
 TEST_F(ServerDatabaseTest, ARoleThatMayNotMakeTheLedgerStoresItsRowsAndIsWarnedOnce) {
   ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
   RawDatabase owner(database);

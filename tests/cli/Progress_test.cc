@@ -43,6 +43,33 @@ TEST_F(ProgressLineTest, ADownloadWithNoKnownEndShowsItsCountAndRate) {
   EXPECT_EQ(At(milliseconds(4000), 41, 0, 0), "\r41 righe scritte, 10 righe/s\033[K");
 }
 
+// A narrow terminal gets the fullest form that leaves its last column free
+// (where a terminal may wrap): the wording goes first, then the rate, then
+// the time left; below every form the shortest is cut.
+TEST(ProgressLineWidth, TheFullestFormThatFitsIsDrawn) {
+  struct Case {
+    size_t columns;
+    const char* drawn;
+  };
+  for (const Case& c : std::vector<Case>{
+           {0, "52000 di 117000 righe scritte (44%), 26000 righe/s, ancora 3 s"},
+           {80, "52000 di 117000 righe scritte (44%), 26000 righe/s, ancora 3 s"},
+           {60, "52000 di 117000 righe (44%), 26000 righe/s, ancora 3 s"},
+           {40, "52000 di 117000 righe (44%), ancora 3 s"},
+           {31, "52000/117000 (44%), ancora 3 s"},
+           {30, "52000/117000 (44%)"},
+           {20, "52000/117000 (44%)"},
+           {4, "44%"},
+           {3, "44"}}) {
+    ProgressLine line([&c] { return c.columns; });
+    const ProgressLine::Clock::time_point start{};
+    line.Update({1, 1, 117000}, start);
+    EXPECT_EQ(line.Update({52000, 52000, 117000}, start + std::chrono::seconds(2)),
+              "\r" + std::string(c.drawn) + "\033[K")
+        << c.columns;
+  }
+}
+
 TEST(DurationText, SecondsMinutesAndHours) {
   EXPECT_EQ(DurationText(std::chrono::seconds(7)), "7 s");
   EXPECT_EQ(DurationText(std::chrono::seconds(125)), "2 min 05 s");

@@ -104,8 +104,13 @@ TEST_F(Scarica2Test, ABadLineStoresNothingAndNamesItsFileAndLine) {
       ADD_FAILURE() << c.badLine;
     } catch (const AutomationError& failure) {
       EXPECT_EQ(failure.number, c.number) << c.badLine;
-      EXPECT_NE(failure.description.find(WaitingReaderFile()), std::string::npos)
+      // One full stop between the error's own text and the file's sentence,
+      // whether or not that text ends with one.
+      EXPECT_NE(failure.description.find(". File delle letture non importato: " +
+                                         WaitingReaderFile()),
+                std::string::npos)
           << failure.description;
+      EXPECT_EQ(failure.description.find(".."), std::string::npos) << failure.description;
       EXPECT_EQ(failure.detail, WaitingReaderFile() + ", riga 3: " + c.badLine);
     }
     EXPECT_EQ(component.LastOutcome().detail, WaitingReaderFile() + ", riga 3: " + c.badLine);
@@ -150,6 +155,53 @@ TEST_F(Scarica2Test, TheReaderProgramsFailuresAreErrorsNamingTheReaderFile) {
   }
   EXPECT_TRUE(Reads().empty());
   EXPECT_TRUE(platform->boxes.empty());
+}
+
+// Ctrl-C or a service stop reaches the whole process group, the reader
+// program with it, which may die of the signal before the wait looks at the
+// stop request. The request is there by the time the component looks at
+// the program's end: a death by the stop's signal is then the stop, and
+// any other death is still the reader's failure.
+class StopWithTheProgramsDeath : public TestPlatform {
+ public:
+  bool StopRequested() override { return stopAsked; }
+  ProcessRunner& Processes() override { return runner_; }
+
+  bool stopAsked = false;
+
+ private:
+  // The real runner, whose wait never hears the stop: it arrives as the
+  // program ends.
+  struct Runner : ProcessRunner {
+    Runner(ProcessRunner& real, bool& stopAsked) : real(real), stopAsked(stopAsked) {}
+    ProcessExit Run(const std::string& commandLine, const std::function<bool()>&) override {
+      ProcessExit exit = real.Run(commandLine, [] { return false; });
+      stopAsked = true;
+      return exit;
+    }
+    ProcessRunner& real;
+    bool& stopAsked;
+  };
+  Runner runner_{TestPlatform::Processes(), stopAsked};
+};
+
+TEST_F(Scarica2Test, AReaderProgramThatDiesOfTheStopSignalIsAnInterruption) {
+  struct Case {
+    const char* script;
+    int32_t number;
+  } cases[] = {{"kill -INT $$\n", kUserInterrupt},
+               {"kill -TERM $$\n", kUserInterrupt},
+               {"kill -KILL $$\n", kDeviceIoError}};
+  for (const Case& c : cases) {
+    auto stopping = std::make_shared<StopWithTheProgramsDeath>();
+    stopping->componentFolder = componentFolder;
+    PutReaderProgram(componentFolder, c.script);
+    PutReaderFile({"X1;1"});
+    Viruzedi component(stopping);
+    EXPECT_EQ(ErrorOf([&] { component.Scarica2(database, readerFile); }), c.number) << c.script;
+    EXPECT_EQ(component.LastOutcome().Interrupted(), c.number == kUserInterrupt) << c.script;
+  }
+  EXPECT_TRUE(Reads().empty());
 }
 
 TEST_F(Scarica2Test, AMissingReaderProgramIsAnErrorNamingIt) {

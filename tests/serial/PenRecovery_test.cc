@@ -109,6 +109,12 @@ TEST_F(PenRecoveryTest, ReadsAreAppendedAsReceivedAndTheFolderIsMadeWhenMissing)
     Scarica(pen, database);
   }
   EXPECT_EQ(Recovery(), "CAF\xC9;1;2\r\nB;1;x;3\r\n");
+  // The error's standard text, one full stop, then where the read went.
+  const std::string kept = std::string(kSalvataNelFile) + recovery + ".";
+  EXPECT_EQ(platform->boxes,
+            (std::vector<ShownBox>{
+                {"Argomento o chiamata di procedura non valida. " + kept, 16, "Errore n. 5"},
+                {"Tipo non corrispondente. " + kept, 16, "Errore n. 13"}}));
 }
 
 TEST_F(PenRecoveryTest, WithoutARecoveryFileTheMessageQuotesTheRead) {
@@ -130,7 +136,8 @@ TEST_F(PenRecoveryTest, AnAnswerCutShortByTheTimeOutIsKept) {
   EXPECT_EQ(Recovery(), "A;1;2;3\r\n\r\n");
   ASSERT_EQ(platform->boxes.size(), 1u);
   EXPECT_EQ(platform->boxes[0].caption, kTitoloTimeOut);
-  EXPECT_EQ(platform->boxes[0].text, kTestoTimeOut + std::string(kSalvataNelFile) + recovery + ".");
+  EXPECT_EQ(platform->boxes[0].text,
+            std::string(kTestoTimeOut) + " " + kSalvataNelFile + recovery + ".");
 }
 
 TEST_F(PenRecoveryTest, ASilentReaderLeavesNoRecoveryFile) {

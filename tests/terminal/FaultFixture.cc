@@ -58,11 +58,12 @@ FaultTest::FaultTest() {
 
 FaultTest::~FaultTest() = default;
 
-void FaultTest::Run(DownloadOperation operation) {
+OperationOutcome FaultTest::Run(DownloadOperation operation) {
   Viruzedi component(platform);
   component.DbSettings().busyTimeout = 150ms;
   component.DbPath(database);
   (component.*operation)();
+  return component.LastOutcome();
 }
 
 std::string FaultTest::PutTerminalBytes(int numeroFile, const std::string& bytes) {

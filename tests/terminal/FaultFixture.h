@@ -57,7 +57,8 @@ class FaultTest : public TerminalTest {
   FaultTest();
   ~FaultTest() override;
 
-  void Run(DownloadOperation operation);
+  // How the download ended.
+  OperationOutcome Run(DownloadOperation operation);
   // Writes terminal file N as the exact bytes given and returns them.
   std::string PutTerminalBytes(int numeroFile, const std::string& bytes);
   // Stores one row as an earlier import did, and returns the rows of the
