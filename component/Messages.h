@@ -32,7 +32,9 @@ inline constexpr const char kTitoloLetturaDati[] = "Lettura dati...";
 // importa's refusal of a file given a format it is not of (FormatOfFile.h):
 // FILE + kNonDelFormato + the format + ": " + why + kRestaInAttesa.
 inline constexpr const char kNonDelFormato[] = " non è un file del formato ";
-inline constexpr const char kRestaInAttesa[] = ". Il file resta com'era, in attesa";
+inline constexpr const char kRestaInAttesa[] =
+    ". Il file resta com'era, in attesa: viruzedi in-attesa indica il formato di ogni file in "
+    "attesa.";
 // The reasons why.
 inline constexpr const char kNomeDelFormato[] = "il suo nome è di un file del formato ";
 inline constexpr const char kNomeNonDiFileRicevuto[] =

@@ -46,7 +46,10 @@ class Device {
 
 class LostCommit : public ::testing::Test {
  protected:
-  void SetUp() override { std::filesystem::create_directory(terminal); }
+  void SetUp() override {
+    std::filesystem::create_directory(terminal);
+    std::filesystem::create_directory(letture);
+  }
 
   // The database made by init-db, through nothing.
   std::string Initialised(const std::string& database) const {

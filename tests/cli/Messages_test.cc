@@ -130,11 +130,15 @@ TEST(Messages, AnImportRefusedByTheFilesStateOrNameSaysWhich) {
        "errore 58: Il file è già stato importato e poi archiviato, come dice il suo nome: " +
            penArchive + "."},
       {remittances, "scarica4",
-       "errore 58: Il nome del file non è quello di un file di scarica4: " + remittances +
-           ". viruzedi in-attesa indica il formato di ogni file in attesa."},
+       "errore 58: " + remittances +
+           " non è un file del formato scarica4: il suo nome è di un file del formato scarica3 "
+           "oppure scarica-rimesseof. Il file resta com'era, in attesa: viruzedi in-attesa "
+           "indica il formato di ogni file in attesa."},
       {held, "scarica3",
-       "errore 58: Il nome del file non è quello di un file di scarica3: " + held +
-           ". viruzedi in-attesa indica il formato di ogni file in attesa."},
+       "errore 58: " + held +
+           " non è un file del formato scarica3: il suo nome è di un file del formato scarica4. "
+           "Il file resta com'era, in attesa: viruzedi in-attesa indica il formato di ogni file "
+           "in attesa."},
   };
   for (const Case& c : cases) {
     CommandOutcome outcome = RunViruzedi("importa " + ShellQuoted(c.file) + " --formato " +
