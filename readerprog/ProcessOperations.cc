@@ -60,7 +60,9 @@ void CheckReaderProgramExit(const ProcessExit& exit, const std::string& program,
 // then says so better than the marker's would.
 void MarkRun(FileSystem& files, const std::string& readerFile) {
   try {
-    files.WriteTextFile(MarkerOfRun(readerFile), "");
+    // Made at once under its name: nothing written aside that a crash
+    // could leave behind.
+    files.CreateLocked(MarkerOfRun(readerFile));
   } catch (const AutomationError&) {
   }
 }
