@@ -80,8 +80,9 @@ void Database::CreateLedgerTable() { session_->Open().CreateLedgerTable(); }
 
 std::unique_ptr<Database> Database::Reopen() {
   std::shared_ptr<DatabaseSettings>& settings = session_->settings;
-  return std::make_unique<Database>(EngineFor(name_).OpenSession(name_, settings->busyTimeout),
-                                    settings, name_);
+  ChosenEngine chosen = EngineFor(name_);
+  return std::make_unique<Database>(chosen.engine.OpenSession(chosen.value, settings->busyTimeout),
+                                    settings, chosen.value);
 }
 
 DBEngine& DBEngine::Instance() {
@@ -92,19 +93,22 @@ DBEngine& DBEngine::Instance() {
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name,
                                                  DatabaseSettings& settings) {
   // The caller owns the settings: the Database only refers to them.
+  ChosenEngine chosen = EngineFor(name);
   return std::make_unique<Database>(
-      EngineFor(name).OpenSession(name, settings.busyTimeout),
-      std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings), name);
+      chosen.engine.OpenSession(chosen.value, settings.busyTimeout),
+      std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings), chosen.value);
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
   auto settings = std::make_shared<DatabaseSettings>();
-  return std::make_unique<Database>(EngineFor(name).OpenSession(name, settings->busyTimeout),
-                                    settings, name);
+  ChosenEngine chosen = EngineFor(name);
+  return std::make_unique<Database>(chosen.engine.OpenSession(chosen.value, settings->busyTimeout),
+                                    settings, chosen.value);
 }
 
 void DBEngine::CreateTargetDatabase(const std::string& name) {
-  EngineFor(name).CreateTargetDatabase(name);
+  ChosenEngine chosen = EngineFor(name);
+  chosen.engine.CreateTargetDatabase(chosen.value);
 }
 
 }  // namespace viruzedi

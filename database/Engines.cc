@@ -1,8 +1,7 @@
 // The choice of engine from the database value.
 #include "database/Engine.h"
 
-#include <string_view>
-
+#include "database/DatabaseValue.h"
 #include "database/odbc/OdbcNames.h"
 
 namespace viruzedi {
@@ -14,21 +13,22 @@ Engine& SqliteFileEngine();
 Engine& PostgresEngine();
 #endif
 
-Engine& EngineFor(const std::string& name) {
-  // ODBC connection strings, on every system.
-  if (IsOdbcConnectionString(name)) return OdbcDatabaseEngine();
-  // libpq's two URI schemes name a server; the scheme is matched as libpq
-  // matches it, in small letters.
-  std::string_view value = name;
-  bool server = value.starts_with("postgresql://") || value.starts_with("postgres://");
+ChosenEngine EngineFor(const std::string& name) {
+  DatabaseValue value = ReadDatabaseValue(name);
+  switch (value.kind) {
+    // ODBC connection strings, on every system.
+    case DatabaseValueKind::kOdbcConnectionString: return {OdbcDatabaseEngine(), value.text};
 #ifdef _WIN32
-  // Only ODBC reaches a server here; a file goes through the Access driver.
-  if (server) RefuseServerUri(name);
-  return OdbcDatabaseEngine();
+    // Only ODBC reaches a server here; a file goes through the Access driver.
+    case DatabaseValueKind::kPostgresServer: RefusePostgresValue(value.text);
+    case DatabaseValueKind::kFile: break;
+  }
+  return {OdbcDatabaseEngine(), value.text};
 #else
-  if (server) return PostgresEngine();
-  // A value that names no other engine is a file path.
-  return SqliteFileEngine();
+    case DatabaseValueKind::kPostgresServer: return {PostgresEngine(), value.text};
+    case DatabaseValueKind::kFile: break;
+  }
+  return {SqliteFileEngine(), value.text};
 #endif
 }
 
