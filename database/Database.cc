@@ -60,11 +60,20 @@ void Database::RollbackTransaction() noexcept {
 
 TableSchema Database::Schema(const std::string& name) { return session_->Open().Table(name); }
 
-void Database::CheckColumns(const std::string& name, const std::vector<std::string>& columns) {
-  TableSchema table = Schema(name);
+void Database::CheckWritable(const std::string& name, const std::vector<std::string>& columns) {
+  EngineSession& engine = session_->Open();
+  const TableSchema& table = engine.Table(name);
+  std::vector<size_t> found;
   for (const std::string& column : columns) {
-    if (!table.FindColumn(column)) RaiseDatabaseError(kDbUnknownColumn, column);
+    std::optional<size_t> index = table.FindColumn(column);
+    if (!index) RaiseDatabaseError(kDbUnknownColumn, column);
+    found.push_back(*index);
   }
+  for (size_t index : found) {
+    const ColumnSchema& column = table.columns[index];
+    if (column.onlyNull) RaiseDatabaseError(kDbTypeMismatch, column.name);
+  }
+  engine.CheckRights(table, found);
 }
 
 uint64_t Database::RowsRefused() const { return session_->rowsRefused; }

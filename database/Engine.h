@@ -82,6 +82,13 @@ class EngineSession {
   // 3045, 3043, 3051 when the user's rights refuse, 3146, 3000.
   virtual std::vector<std::vector<std::string>> Run(const std::string& sql,
                                                     const std::vector<BoundValue>& parameters) = 0;
+  // Checks, writing nothing, that the user's rights let an import add rows
+  // with `columns` (indexes into `table`, as Table described it) and, when
+  // the database has the import ledger, read, add and update its entries:
+  // 3051 naming the table and the rights missing. An engine whose rights
+  // show when the database opens (a file's) or that cannot ask (ODBC
+  // drivers answer too differently) checks nothing.
+  virtual void CheckRights(const TableSchema& table, const std::vector<size_t>& columns) = 0;
   // Makes the import ledger's table (database/LedgerTable.h) when it is
   // missing, in a transaction of its own: none may be open. Several
   // programs doing it at once all succeed. 3051 when the user's rights
