@@ -78,4 +78,15 @@ bool IsKeywordConnectionString(std::string_view text) {
   return settings && IsPostgresKeyword(settings->front().key);
 }
 
+size_t UriSchemeLength(std::string_view text) {
+  size_t length = 0;
+  while (length < text.size() &&
+         (IsKeyCharacter(text[length]) || text[length] == '+' || text[length] == '-' ||
+          text[length] == '.')) {
+    ++length;
+  }
+  if (length < 2 || length >= text.size() || text[length] != ':') return 0;
+  return length;
+}
+
 }  // namespace viruzedi

@@ -1,7 +1,8 @@
 // The keyword form of a PostgreSQL connection string
-// (`host=dbserver dbname=magazzino user=anna`), read from its text alone:
-// the engine's choice and the masking of passwords must know it before
-// anything connects, and on Windows, where no PostgreSQL client exists.
+// (`host=dbserver dbname=magazzino user=anna`) and the scheme of a URI, read
+// from the text alone: the engine's choice and the masking of passwords
+// must know them before anything connects, and on Windows, where no
+// PostgreSQL client exists.
 #pragma once
 
 #include <cstddef>
@@ -33,5 +34,10 @@ bool IsPostgresKeyword(std::string_view key);
 // A PostgreSQL keyword connection string: every part a setting, the first
 // of a keyword the client knows (so `a=b.db` stays a file's name).
 bool IsKeywordConnectionString(std::string_view text);
+
+// The length of the URI scheme that begins `text` and is followed by ':'
+// (letters, digits, '+', '-', '.'), 0 when there is none. One character is
+// a drive letter (`C:\x`), no scheme.
+size_t UriSchemeLength(std::string_view text);
 
 }  // namespace viruzedi

@@ -11,11 +11,6 @@ namespace {
 
 constexpr std::string_view kSecretKeys[] = {"sslpassword", "password", "pwd"};
 
-bool IsSchemeCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' ||
-         c == '-' || c == '.';
-}
-
 // Masks the password of the user part that begins at `start`, if any: the
 // authority runs to the next '/', '?' or '#'; its last '@' ends the user
 // part (a password may hold '@' and ':').
@@ -32,9 +27,8 @@ void MaskUserParts(std::string& text) {
   // none, as a mistyped URI has it). One letter is a drive, not a scheme.
   size_t begin = 0;
   while (begin < text.size() && IsBlank(text[begin])) ++begin;
-  size_t scheme = begin;
-  while (scheme < text.size() && IsSchemeCharacter(text[scheme])) ++scheme;
-  if (scheme - begin >= 2 && scheme < text.size() && text[scheme] == ':') {
+  const size_t scheme = begin + UriSchemeLength(std::string_view(text).substr(begin));
+  if (scheme > begin) {
     size_t start = scheme + 1;
     while (start < text.size() && text[start] == '/') ++start;
     MaskUserPart(text, start);

@@ -12,20 +12,13 @@
 namespace viruzedi {
 namespace {
 
-bool IsSchemeCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' ||
-         c == '-' || c == '.';
-}
-
 bool IsSurroundingBlank(char c) { return IsWhiteSpace(c) || c == '\v' || c == '\f'; }
 
 // What is wrong with a value that begins as a URI does and reaches no
 // server; "" when it does not begin so (a file's name, `C:\x`, `file:x`).
 std::string UriFault(std::string_view value) {
-  size_t colon = 0;
-  while (colon < value.size() && IsSchemeCharacter(value[colon])) ++colon;
-  // One letter before ':' is a drive.
-  if (colon < 2 || colon >= value.size() || value[colon] != ':') return "";
+  const size_t colon = UriSchemeLength(value);
+  if (colon == 0) return "";
   const std::string_view scheme = value.substr(0, colon);
   const std::string_view rest = value.substr(colon + 1);
   const bool postgres =
