@@ -31,12 +31,12 @@ wants = $(if $(filter $(1),$(GOALS)),$(2))
 PACKAGES := $(PACKAGES_BUILD) \
             $(call wants,test test-linux test-sanitize test-asan bench package,$(PACKAGES_TEST)) \
             $(call wants,test test-windows windows windows-package,$(PACKAGES_WINDOWS)) \
-            $(call wants,fuzz,$(PACKAGES_FUZZ))
+            $(call wants,test test-linux test-fuzz fuzz,$(PACKAGES_FUZZ))
 WIN64_BUILD ?= build-win64
 WIN32_BUILD ?= build-win32
 
 .PHONY: all deps build demo package test test-linux test-windows windows windows-package \
-        test-sanitize test-asan bench fuzz clean packages
+        test-sanitize test-asan test-fuzz fuzz-build bench fuzz clean packages
 
 all: build
 
@@ -84,6 +84,7 @@ test: test-linux test-windows
 
 test-linux: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 -LE windows
+	$(MAKE) test-fuzz
 	$(MAKE) test-sanitize
 
 # Both Windows targets, cross-compiled with mingw-w64 (POSIX threads, static),
@@ -131,11 +132,20 @@ bench: build
 # UBSan; new inputs go to $(FUZZ_BUILD)/corpus, findings to $(FUZZ_BUILD)/findings.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-fuzz: deps
+fuzz-build: deps
 	[ -f $(FUZZ_BUILD)/build.ninja ] || CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIRUZEDI_FUZZ=ON -DVIRUZEDI_TESTS=OFF -DVIRUZEDI_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
 	fuzz/run.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+
+# The smoke run of `make test`: every target over its stored corpus, then
+# FUZZ_SMOKE_SECONDS of fuzzing each, so that a property the product no
+# longer keeps fails the tests; the long runs stay with `make fuzz`.
+FUZZ_SMOKE_SECONDS ?= 5
+test-fuzz: fuzz-build
+	fuzz/run.sh $(FUZZ_BUILD)/bin $(FUZZ_SMOKE_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN64_BUILD) $(WIN32_BUILD)

@@ -3,6 +3,7 @@
 // `importa` can take it as; with --db, those whose rows the database's
 // import ledger holds already (a crash ended their import after its
 // commit), which `importa` then only archives.
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -20,14 +21,20 @@
 namespace viruzedi::cli {
 namespace {
 
-// Nobody alive holds it, and it holds something: an empty recovery file or
-// reservation has no read to import.
-bool WaitsHere(FileSystem& files, const std::string& path) {
+constexpr char kCartellaDiScarico[] =
+    ". È la cartella di scarico (impostazione letture): i file in attesa non si possono "
+    "elencare";
+
+// The listing below passes over a folder it cannot read as one that holds
+// nothing: an operator would then take "no file waits" for the truth.
+// 76 when the download folder is missing, 70 (or what the system says)
+// when it cannot be listed, each naming it as the download folder.
+void RequireReadableFolder(Platform& platform) {
+  const std::string folder = platform.DownloadFolder();
   try {
-    return files.FileExists(path) && files.TryLock(path) != nullptr &&
-           !files.OpenTextFile(path)->AtEndOfStream();
-  } catch (const AutomationError&) {
-    return false;  // gone meanwhile, or not ours to read
+    platform.Files().ListFolder(folder);
+  } catch (const AutomationError& failure) {
+    throw AutomationError(failure.number, failure.description + kCartellaDiScarico);
   }
 }
 
@@ -39,9 +46,19 @@ std::vector<WaitingFile> OtherWaitingFiles(Platform& platform) {
   const std::string folder = platform.DownloadFolder();
   std::vector<WaitingFile> waiting;
   for (const std::string& name : SortedNamesIn(files, folder)) {
+    if (name.ends_with(kMarcaInLettura)) {
+      // The plain reader file of a run cut before it had a name of its own.
+      const std::string plain =
+          JoinPath(folder, name.substr(0, name.size() - std::strlen(kMarcaInLettura)));
+      if (!IsMarkedWaiting(plain) && WaitsToBeImported(files, plain)) {
+        waiting.push_back({plain, {ImportFormat::kScarica2, ImportFormat::kScaricaZidoriVovi}});
+      }
+      continue;
+    }
     const std::string path = JoinPath(folder, name);
     const bool pen = BaseName(OriginalPath(path)) == kFileNonSalvate;
-    if (!(IsMarkedWaiting(path) || pen) || IsMarkedImported(path) || !WaitsHere(files, path)) {
+    if (!(IsMarkedWaiting(path) || pen) || IsMarkedImported(path) ||
+        !WaitsToBeImported(files, path)) {
       continue;
     }
     waiting.push_back({path, pen ? std::vector<ImportFormat>{ImportFormat::kScarica}
@@ -63,6 +80,7 @@ CommandRegistration inAttesa(
                          "(their rows are stored: importa only archives them)");
       return [db](CliRun& run) {
         Platform& platform = run.platform();
+        RequireReadableFolder(platform);
         std::vector<WaitingFile> waiting = WaitingFiles(platform);
         for (WaitingFile& other : OtherWaitingFiles(platform)) waiting.push_back(std::move(other));
         std::unique_ptr<Database> database;

@@ -274,6 +274,7 @@ int Main(int argc, char** argv) {
   if (StandardErrorIsTerminal()) rowObserver = ShowProgress;
 
   InstallStopSignals();
+  IgnoreFileSizeSignal();
   auto platform = std::make_shared<CommandPlatform>(DefaultPlatform());
   Run run(platform, settings, rowObserver);
   int status = 0;

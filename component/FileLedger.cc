@@ -35,6 +35,15 @@ std::optional<std::string> FileLedger::ImportedOn() {
   return std::nullopt;
 }
 
+bool FileLedger::Holds(const std::string& fingerprint) {
+  if (!available_) return false;
+  for (const LedgerEntry& entry :
+       ImportLedger(database_).Find(postazione_, kOrigineFile, name_, kStatoImportato)) {
+    if (entry.impronta == fingerprint) return true;
+  }
+  return false;
+}
+
 void FileLedger::Record(const std::string& fingerprint, uint64_t rows) {
   if (!available_) return;
   ImportLedger(database_).Add({0, postazione_, kOrigineFile, name_, fingerprint,

@@ -33,6 +33,9 @@ class FileLedger {
   // be fingerprinted only when an entry of its name exists. Call before
   // the import's transaction.
   std::optional<std::string> ImportedOn();
+  // Whether an entry of the file's name holds `fingerprint`: a file of that
+  // name and of those bytes, gone from the folder since, was stored.
+  bool Holds(const std::string& fingerprint);
   // Writes the file's entry in the import's open transaction, after its
   // rows (a refusal is an error of the import: nothing is then committed).
   void Record(const std::string& fingerprint, uint64_t rows);

@@ -49,6 +49,29 @@ std::string DaiNomeInAttesa(FileSystem& files, const std::string& path, LocalDat
   return MoveToStampedName(files, path, path, kMarcaInImportazione, at);
 }
 
+std::string MarkerOfRun(const std::string& readerFile) { return readerFile + kMarcaInLettura; }
+
+bool LeftByACutRun(FileSystem& files, const std::string& readerFile) {
+  return files.FileExists(MarkerOfRun(readerFile)) && files.FileExists(readerFile);
+}
+
+void RemoveMarkerOfRun(FileSystem& files, const std::string& readerFile) noexcept {
+  try {
+    if (files.FileExists(MarkerOfRun(readerFile))) files.DeleteFile(MarkerOfRun(readerFile), true);
+  } catch (const AutomationError&) {
+  }
+}
+
+bool WaitsToBeImported(FileSystem& files, const std::string& path) {
+  try {
+    if (!files.FileExists(path)) return false;
+    std::unique_ptr<FileLock> lock = files.TryLock(path);
+    return lock && !files.OpenTextFile(path)->AtEndOfStream();
+  } catch (const AutomationError&) {
+    return false;  // gone meanwhile, or not ours to read
+  }
+}
+
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
                                           bool nameWaits) {
   if (!files.FileExists(path)) RaiseError(kFileNotFound, path);

@@ -39,6 +39,27 @@ std::string OriginalPath(const std::string& path);
 // the file system says, and then the file keeps its name.
 std::string DaiNomeInAttesa(FileSystem& files, const std::string& path, LocalDateTime at);
 
+// What marks a reader program's run from before the program starts until
+// its file has a name of its own: a run cut in between (a kill, a power
+// cut) leaves the marker beside a plain reader file that holds its reads,
+// while a plain file without one is an earlier run's or the user's.
+inline constexpr char kMarcaInLettura[] = ".in-lettura";
+
+// The marker of a run whose reader file is `readerFile`.
+std::string MarkerOfRun(const std::string& readerFile);
+// True when a cut run left the plain `readerFile` with its reads.
+bool LeftByACutRun(FileSystem& files, const std::string& readerFile);
+// Removes the run's marker, if any. Never throws: a marker left behind only
+// makes the next run give a plain file a name of its own.
+void RemoveMarkerOfRun(FileSystem& files, const std::string& readerFile) noexcept;
+
+// True when the file at `path` waits to be imported: no live process holds
+// it locked (a download holds its file from reservation to archive, an
+// import from before its read until the file has left its name) and it
+// holds something (an empty reservation or recovery file has no read to
+// import). False for a file that goes away meanwhile or cannot be read.
+bool WaitsToBeImported(FileSystem& files, const std::string& path);
+
 // Takes a file that waits to be imported by hand: locked, for the caller to
 // hold until the file has left its name. Refuses with 53 when it is missing,
 // 58 when `nameWaits` is false (its name says it was archived or imported),

@@ -1,6 +1,9 @@
 // ImportaFile: hands a waiting file to the import of the operation whose
 // format it has.
+#include <algorithm>
+
 #include "component/FileLedger.h"
+#include "component/FormatOfFile.h"
 #include "component/Messages.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
@@ -31,9 +34,29 @@ void Viruzedi::NoteFileImport(const FileImportResult& result, const std::string&
   }
 }
 
+void Viruzedi::RefuseNameOfAnotherFormat(const std::string& path, ImportFormat format) {
+  const std::vector<ImportFormat> named = IsPenRecoveryFile(path)
+                                              ? std::vector<ImportFormat>{ImportFormat::kScarica}
+                                              : ReceivedFormatsNamed(BaseName(path));
+  if (named.empty()) {
+    // A reader file may have any name, and so may a file of pen lines; a
+    // received file has the one its download gave it.
+    if (format != ImportFormat::kScarica && format != ImportFormat::kScarica2 &&
+        format != ImportFormat::kScaricaZidoriVovi) {
+      RaiseNotOfFormat(path, format, kNomeNonDiFileRicevuto);
+    }
+    return;
+  }
+  if (std::find(named.begin(), named.end(), format) == named.end()) {
+    RaiseNotOfFormat(path, format, NameOfFormats(named));
+  }
+}
+
 void Viruzedi::ImportaFile(const std::string& path, ImportFormat format) {
   OperationGuard guard(*this);
   try {
+    if (!platform_->Files().FileExists(path)) RaiseError(kFileNotFound, path);
+    RefuseNameOfAnotherFormat(path, format);
     switch (format) {
       case ImportFormat::kScarica: ImportaFilePenna(path); break;
       case ImportFormat::kScarica3:

@@ -16,4 +16,15 @@ inline constexpr const char kNessunDatoRicevuto[] =
     "Non dato è stato ricevuto dal lettore con viruzedi.";
 inline constexpr const char kTitoloLetturaDati[] = "Lettura dati...";
 
+// importa's refusal of a file given a format it is not of (FormatOfFile.h):
+// FILE + kNonDelFormato + the format + ": " + why + kRestaInAttesa.
+inline constexpr const char kNonDelFormato[] = " non è un file del formato ";
+inline constexpr const char kRestaInAttesa[] = ". Il file resta com'era, in attesa";
+// The reasons why.
+inline constexpr const char kNomeDelFormato[] = "il suo nome è di un file del formato ";
+inline constexpr const char kNomeNonDiFileRicevuto[] =
+    "il suo nome non è quello di un file ricevuto dal terminale per quel formato";
+inline constexpr const char kNessunaRigaDelFormato[] =
+    "nessuna sua riga è una riga di quel formato";
+
 }  // namespace viruzedi

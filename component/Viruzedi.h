@@ -150,10 +150,15 @@ class VIRUZEDI_API Viruzedi {
   // would, into DbPath (remittances with IdUt), all rows or none, holding
   // the file locked meanwhile. A received file is then archived as its
   // download would; any other is renamed <name>.importato-<yyyymmdd-hhnnss>.
-  // Throws AutomationError: 53 when missing; 70 when another process holds
-  // it (a download still working on it); 58 when it is archived or
-  // imported already (by its name); the import's own errors (with the line
-  // in `detail`), and then nothing is stored and the file stays as it was.
+  // Throws AutomationError: 53 when missing; 5 when the file is not of
+  // `format`: its name is another format's (a received file's, the pen's
+  // recovery file's; a reader file may have any name), or a received
+  // file's name is not, or it has lines and none of them is a line of the
+  // format (two formats share the remittances' prefix); 70 when another
+  // process holds it (a download still working on it); 58 when it is
+  // archived or imported already (by its name); the import's own errors
+  // (with the line in `detail`). After any of them nothing is stored and
+  // the file stays as it was.
   void ImportaFile(const std::string& path, ImportFormat format);
 
   Platform& platform() { return *platform_; }
@@ -203,6 +208,12 @@ class VIRUZEDI_API Viruzedi {
   // were stored already is told in a box ("già importato il ...").
   void NoteFileImport(const FileImportResult& result, const std::string& path);
   // The parts of ImportaFile, each beside the operation it repeats.
+  // Refuses (5) a file whose name belongs to another format than `format`.
+  static void RefuseNameOfAnotherFormat(const std::string& path, ImportFormat format);
+  // The formats whose downloads receive or archive a file under `name`.
+  static std::vector<ImportFormat> ReceivedFormatsNamed(const std::string& name);
+  // True for the pen's recovery file under any of its names.
+  static bool IsPenRecoveryFile(const std::string& path);
   void ImportaFileRicevuto(const std::string& path, ImportFormat format);
   void ImportaFileLettore(const std::string& path, bool gs1);
   void ImportaFilePenna(const std::string& path);

@@ -141,4 +141,10 @@ struct ChosenEngine {
 };
 ChosenEngine EngineFor(const std::string& name);
 
+// Puts `through` between the component and every engine EngineFor picks
+// (it returns the engine to use in place of the one it is given), or takes
+// it away again with none. For a test program that must stand where a crash
+// can fall; a host never needs it. Set it before any database is opened.
+void RouteEnginesThrough(std::function<Engine&(Engine&)> through);
+
 }  // namespace viruzedi

@@ -1,6 +1,9 @@
 // The choice of engine from the database value.
 #include "database/Engine.h"
 
+#include <functional>
+#include <utility>
+
 #include "database/DatabaseValue.h"
 #include "database/odbc/OdbcNames.h"
 
@@ -13,7 +16,14 @@ Engine& SqliteFileEngine();
 Engine& PostgresEngine();
 #endif
 
-ChosenEngine EngineFor(const std::string& name) {
+namespace {
+
+std::function<Engine&(Engine&)>& Route() {
+  static std::function<Engine&(Engine&)> through;
+  return through;
+}
+
+ChosenEngine PickEngine(const std::string& name) {
   DatabaseValue value = ReadDatabaseValue(name);
   switch (value.kind) {
     // ODBC connection strings, on every system.
@@ -31,5 +41,15 @@ ChosenEngine EngineFor(const std::string& name) {
   return {SqliteFileEngine(), value.text};
 #endif
 }
+
+}  // namespace
+
+ChosenEngine EngineFor(const std::string& name) {
+  ChosenEngine picked = PickEngine(name);
+  if (!Route()) return picked;
+  return {Route()(picked.engine), std::move(picked.value)};
+}
+
+void RouteEnginesThrough(std::function<Engine&(Engine&)> through) { Route() = std::move(through); }
 
 }  // namespace viruzedi

@@ -6,7 +6,9 @@
 //
 // Properties, line by line until the first error (which ends an import):
 //  - the text stream gives back the file's lines exactly (CR LF, LF and a
-//    lone CR each end one);
+//    lone CR each end one): each line's bytes as Windows-1252 text, or, in
+//    a file that opens with the UTF-8 byte-order mark, the bytes after the
+//    mark as they are (the file was saved as UTF-8);
 //  - a line is rejected only by its grammar's bad-code rule;
 //  - an error is 6, 9 or 13;
 //  - a statement parses, carries the line's values in their columns (texts
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/AutomationError.h"
@@ -32,8 +35,10 @@ namespace {
 
 using Kind = RowValue::Kind;
 
-// The lines of a file by the text stream's rule.
-std::vector<std::string> RawLines(const std::string& bytes) {
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The lines of a file's bytes by the text stream's rule.
+std::vector<std::string> RawLines(std::string_view bytes) {
   std::vector<std::string> lines;
   std::string line;
   for (size_t i = 0; i < bytes.size(); ++i) {
@@ -159,13 +164,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzPlatform& platform = TheFuzzPlatform();
   LineContext context{platform, idUt};
-  const std::vector<std::string> expected = RawLines(bytes);
+  const bool utf8 = std::string_view(bytes).substr(0, kUtf8Mark.size()) == kUtf8Mark;
+  const std::vector<std::string> expected =
+      RawLines(std::string_view(bytes).substr(utf8 ? kUtf8Mark.size() : 0));
   std::unique_ptr<TextStream> stream = platform.Files().OpenTextFile(path);
   size_t count = 0;
   bool importing = true;
   while (!stream->AtEndOfStream()) {
     const std::string line = stream->ReadLine();
-    Require(count < expected.size() && Utf8ToWindows1252(line) == expected[count],
+    Require(count < expected.size() &&
+                line == (utf8 ? expected[count] : Windows1252ToUtf8(expected[count])),
             "the text stream gives the file's lines");
     ++count;
     if (importing) importing = ImportLine(grammar, line, context, target);

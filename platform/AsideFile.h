@@ -48,6 +48,15 @@ class AsideFile {
   bool committed_ = false;
 };
 
+// The hidden name an aside file of process `processId` is written under
+// beside `destination`: "." + the destination's name + "." + the process id
+// + "-" + a number of this process's own + ".parziale", so that two writers
+// never share one and a listing tells which destination each is for.
+std::string NewAsideFilePath(const std::string& destination, uint64_t processId);
+// The destination's name of the aside file named `name` (a name of a
+// folder's listing); "" when no aside file has that name.
+std::string AsideFileDestination(const std::string& name);
+
 // What the outside programs do to the names of their files, in the
 // system's own calls. Each throws AutomationError (RaiseSystemError's
 // numbers) when the system refuses.

@@ -65,7 +65,8 @@ class SerialTerminalLink : public TerminalLink {
                     channel, timing_, [&path](const YmodemFileInfo&) { return path; },
                     [this] {
                       if (platform_.StopRequested()) RaiseError(kUserInterrupt);
-                    })
+                    },
+                    [this, &path](bool before) { MarkUnconfirmed(path, before); })
                     .has_value();
     });
     return arrived;
@@ -85,6 +86,20 @@ class SerialTerminalLink : public TerminalLink {
     } catch (const LineGone&) {
       throw AutomationError(kDeviceIoError, "Il terminale si è scollegato durante il "
                                             "trasferimento (" + device_ + ").");
+    }
+  }
+
+  // The marker stands while the terminal may not know its file arrived. A
+  // marker that cannot be removed only makes the next download compare.
+  void MarkUnconfirmed(const std::string& path, bool before) {
+    const std::string marker = path + kMarcaDaConfermare;
+    if (before) {
+      platform_.Files().WriteTextFile(marker, "");
+      return;
+    }
+    try {
+      platform_.Files().DeleteFile(marker, true);
+    } catch (const AutomationError&) {
     }
   }
 

@@ -13,4 +13,15 @@ void InstallStopSignals();
 // The first stop signal received (SIGINT or SIGTERM), 0 while none came.
 int StopSignalReceived();
 
+// Makes a write past the process's file-size limit (ulimit -f, an fsize
+// line of limits.conf) fail with its error, as a full disk does, instead of
+// ending the process by SIGXFSZ between a read and its row: the operation's
+// own failure path then keeps what could not be written (the file waits,
+// the pen's read goes to its recovery file). The programs it starts (the
+// reader program) inherit the setting. A program's main does this, never
+// the component: a signal's disposition belongs to the whole process, so
+// a host of the library decides it for itself (the README says how).
+// Nothing on a system without the signal.
+void IgnoreFileSizeSignal();
+
 }  // namespace viruzedi

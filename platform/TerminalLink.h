@@ -35,6 +35,13 @@ class TerminalLink {
 // The link named by a setting: "dir:FOLDER", "serial:DEVICE[,BAUD]",
 // or "" for none (FlagAlternativo true). An unknown form also gives a link
 // whose FlagAlternativo is true and whose OperazioneAlternativa says why.
+// What stands beside a received file, `<path>.da-confermare`, from before
+// the file is whole at its path until the terminal has been told it
+// arrived, on a link whose terminal drops its copy when told (YMODEM). A
+// crash in between leaves the file and this marker: the terminal may send
+// the same file again, and the next download compares before importing.
+inline constexpr char kMarcaDaConfermare[] = ".da-confermare";
+
 std::unique_ptr<TerminalLink> MakeTerminalLink(const std::string& setting,
                                                Platform& platform);
 

@@ -77,11 +77,16 @@ YmodemFileInfo DecodeYmodemHeader(std::string_view data);
 // `betweenBlocks`, when set, is called after each data block is written; a
 // failure it throws ends the transfer as any other (the peer cancelled, the
 // partial file removed), which is how a stop request ends it.
+// `acknowledging`, when set, is called with true once the file is whole
+// and before it is renamed onto its path, and with false once its end has
+// been acknowledged: in between, the file may stand at its path while the
+// peer never hears that it arrived (a crash there) and sends it again.
 // Throws YmodemFailure, or the AutomationError of the file or the line.
 std::optional<YmodemFileInfo> YmodemReceiveFile(
     ByteChannel& channel, const YmodemTiming& timing,
     const std::function<std::string(const YmodemFileInfo&)>& pathFor,
-    const std::function<void()>& betweenBlocks = {});
+    const std::function<void()>& betweenBlocks = {},
+    const std::function<void(bool)>& acknowledging = {});
 
 // Sends `contents` as the one file of a batch, under `info.name` (its size
 // is taken from `contents`). Returns once the receiver has acknowledged the

@@ -151,7 +151,7 @@ void CloseBatch(Line& line) {
 std::optional<YmodemFileInfo> YmodemReceiveFile(
     ByteChannel& channel, const YmodemTiming& timing,
     const std::function<std::string(const YmodemFileInfo&)>& pathFor,
-    const std::function<void()>& betweenBlocks) {
+    const std::function<void()>& betweenBlocks, const std::function<void(bool)>& acknowledging) {
   Line line(channel, timing);
   try {
     YmodemFileInfo info = ReceiveHeader(line);
@@ -160,8 +160,10 @@ std::optional<YmodemFileInfo> YmodemReceiveFile(
     ReceiveData(line, info, file, betweenBlocks);
     // The file's end is acknowledged only once the file is safe on disk: a
     // terminal may well drop its copy when it hears that acknowledgement.
+    if (acknowledging) acknowledging(true);
     file.Commit();
     line.Write(std::string(1, ymodem::kAck));
+    if (acknowledging) acknowledging(false);
     CloseBatch(line);
     return info;
   } catch (...) {

@@ -10,7 +10,7 @@
 #    (viruzedi-support).
 file(GLOB platform_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cc)
 set(platform_device_sources ${CMAKE_SOURCE_DIR}/platform/Paths.cc
-    ${CMAKE_SOURCE_DIR}/platform/LineSettings.cc)
+    ${CMAKE_SOURCE_DIR}/platform/LineSettings.cc ${CMAKE_SOURCE_DIR}/platform/AsideNames.cc)
 set(platform_support_sources ${CMAKE_SOURCE_DIR}/platform/PseudoTerminalChannel.cc)
 if(UNIX)
   file(GLOB platform_system_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/posix/*.cc)

@@ -6,6 +6,8 @@
 #include "database/Database.h"
 #include "component/FileLedger.h"
 #include "component/FileStamps.h"
+#include "component/FormatOfFile.h"
+#include "component/Messages.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
 #include "readerprog/ReaderFileImport.h"
@@ -18,10 +20,18 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
   std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, !IsMarkedImported(path));
 
   const ReaderFileFormat format = gs1 ? Gs1ReaderFormat() : PlainReaderFormat();
+  // Before the file takes a name of its own: a refused file stays as it was.
+  if (format.isLine && !HasLineOfFormat(files, path, [&format](const std::string& line) {
+        return format.isLine(SplitFields(line));
+      })) {
+    RaiseNotOfFormat(path, gs1 ? ImportFormat::kScaricaZidoriVovi : ImportFormat::kScarica2,
+                     kNessunaRigaDelFormato);
+  }
   std::unique_ptr<Database> target = OpenReaderTarget(DbPath(), dbSettings_, format);
   // A name of its own before it is fingerprinted; renamed while locked, so
   // an append waiting for the lock goes to a new file of the old name.
   const std::string waiting = DaiNomeInAttesa(files, path, platform().LocalNow());
+  if (waiting != path) RemoveMarkerOfRun(files, path);
   FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
   FileImportResult result;
   result.ledgerMissing = !ledger.available();

@@ -47,6 +47,16 @@ void CheckReaderProgramExit(const ProcessExit& exit, const std::string& program,
   }
 }
 
+// Marks the run before its program starts. A folder that cannot take the
+// marker cannot take the reader file either: the program's own failure
+// then says so better than the marker's would.
+void MarkRun(FileSystem& files, const std::string& readerFile) {
+  try {
+    files.WriteTextFile(MarkerOfRun(readerFile), "");
+  } catch (const AutomationError&) {
+  }
+}
+
 }  // namespace
 
 ProcessExit Viruzedi::EseguiEAttendi(const std::string& commandLine, int32_t showState) {
@@ -77,12 +87,14 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     // Files of earlier runs that a crash left waiting after their commit
     // are archived now, so this run's file is the only one with its reads.
     SettleReaderFiles(platform(), *target, readerFile);
+    MarkRun(files, readerFile);
     const std::string folder = PercorsoApp();
     CheckReaderProgramExit(EseguiEAttendi(ReaderProgramCommandLine(folder, parameters), 0),
                            folder + kReaderProgramName, parameters.PortaCOM);
 
     // The reader program leaves no file when nothing was received.
     if (!files.FileExists(readerFile)) {
+      RemoveMarkerOfRun(files, readerFile);
       platform().MessageBox(kNessunDatoRicevuto, kCritical, kTitoloLetturaDati);
       return;
     }
@@ -93,6 +105,7 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     std::unique_ptr<FileLock> lock = files.TryLock(readerFile);
     if (!lock) RaiseError(kPermissionDenied, readerFile);
     waiting = DaiNomeInAttesa(files, readerFile, platform().LocalNow());
+    RemoveMarkerOfRun(files, readerFile);
     FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
     outcome_.ledgerMissing = !ledger.available();
     ImportReaderLines(platform(), *target, waiting, format, ledger);
@@ -102,12 +115,18 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     // Once the database is checked, the program runs: the reader file then
     // matters to whoever reads the error.
     AutomationError reported = failure;
+    // A file this run's program wrote and that has no name of its own yet
+    // keeps the marker: the next run gives it one.
+    const std::string versionAfter = files.FileVersion(readerFile);
+    if (!waiting.empty() || versionAfter.empty() || versionAfter == versionBefore) {
+      RemoveMarkerOfRun(files, readerFile);
+    }
     if (!waiting.empty()) {
       reported = AutomationError(failure.number,
                                  failure.description + kFileLettureNonImportato + waiting);
       reported.detail = failure.detail;
     } else if (target) {
-      reported = NamingReaderFile(failure, readerFile, versionBefore, files.FileVersion(readerFile));
+      reported = NamingReaderFile(failure, readerFile, versionBefore, versionAfter);
     }
     NoteFailure(reported);
     throw reported;

@@ -68,6 +68,14 @@ void ImportReaderLines(Platform& platform, Database& target, const std::string& 
 
 void SettleReaderFiles(Platform& platform, Database& target, const std::string& readerFile) {
   FileSystem& files = platform.Files();
+  // A run cut before its file had a name of its own left that file plain:
+  // it takes its name now, so this run's program neither replaces it nor
+  // appends to it, and it is settled below like any other.
+  if (LeftByACutRun(files, readerFile)) {
+    std::unique_ptr<FileLock> lock = files.TryLock(readerFile);
+    if (lock) DaiNomeInAttesa(files, readerFile, platform.LocalNow());
+  }
+  if (!files.FileExists(readerFile)) RemoveMarkerOfRun(files, readerFile);
   const std::string folder = ParentFolder(readerFile);
   const std::string waitingPrefix = BaseName(readerFile) + kMarcaInImportazione;
   for (const std::string& name : SortedNamesIn(files, folder)) {

@@ -21,6 +21,9 @@ namespace viruzedi {
 struct ReaderFileFormat {
   std::vector<std::string> columns;
   std::function<void(Platform&, Recordset&, const std::vector<std::string>&)> appendLine;
+  // Whether a line (cut into fields) is one of this kind, which appendLine
+  // turns into a row; every line when empty.
+  std::function<bool(const std::vector<std::string>&)> isLine;
 };
 
 // Lines "article code;quantity[;lot id]" (Scarica2).

@@ -25,7 +25,9 @@ ReaderFileFormat PlainReaderFormat() {
             const LocalDateTime now = platform.LocalNow();
             records.SetCollect("Data", CalendarDate{now.year, now.month, now.day});
             records.Update();
-          }};
+          },
+          // Any line is one: its fields are stored as read.
+          nullptr};
 }
 
 void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,

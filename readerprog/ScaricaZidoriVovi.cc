@@ -22,6 +22,9 @@ ReaderFileFormat Gs1ReaderFormat() {
               return;
             }
             AppendGs1Row(records, DecodeGs1Label(elementString), FieldAt(fields, 1));
+          },
+          [](const std::vector<std::string>& fields) {
+            return HasAllGs1Identifiers(FieldAt(fields, 0));
           }};
 }
 

@@ -19,6 +19,14 @@
 
 namespace viruzedi {
 
+bool Viruzedi::IsPenRecoveryFile(const std::string& path) {
+  // Its name, or that name with the waiting or the imported mark after it.
+  const std::string name = BaseName(path);
+  const std::string recovery = kFileNonSalvate;
+  return name.compare(0, recovery.size(), recovery) == 0 &&
+         (name.size() == recovery.size() || name[recovery.size()] == '.');
+}
+
 void Viruzedi::ImportaFilePenna(const std::string& path) {
   Platform& platform = *platform_;
   FileSystem& files = platform.Files();

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "terminal/Forms.h"
 #include "terminal/ReceivedFileImport.h"
+#include "terminal/UnconfirmedFiles.h"
 #include "terminal/WaitingFiles.h"
 
 namespace viruzedi {
@@ -45,6 +46,7 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
       form.NomeCartella = folder;
       form.NumeroFile = download.numeroFile;
       form.PrimaDelTrasferimento = [&] {
+        RemoveAbandonedTransfers(platform);
         // A wrong database found after the transfer would strand the reads
         // in the download folder; found now, the terminal keeps them.
         try {
@@ -67,10 +69,17 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
     if (!arrived) {
       // Still the empty file we made: it must not pass for a waiting one.
       files.DeleteFile(path, true);
+      SettleUnconfirmedFiles(download, platform, *database, folder, "");
       return result;
     }
     std::unique_ptr<FileLock> received = LockReceivedFile(platform, path);
     reservation.lock.reset();
+    if (SettleUnconfirmedFiles(download, platform, *database, folder, reservation.name)) {
+      // The terminal never heard that this file arrived, and sent it again:
+      // its rows are stored already.
+      files.DeleteFile(path, true);
+      return result;
+    }
     FileImportResult imported =
         ImportReceivedFile(download, platform, *database, folder, reservation.name, idUt);
     result.rowsRefused = imported.rowsRefused;

@@ -35,6 +35,11 @@ struct FileDownload {
   ImportFormat format;
 };
 
+// The formats of the four downloads, whose files are received.
+inline constexpr ImportFormat kReceivedFormats[] = {
+    ImportFormat::kScarica3, ImportFormat::kScarica4, ImportFormat::kScarica5,
+    ImportFormat::kScaricaRimesseOF};
+
 // The download whose import `format` repeats; 5 for a format that is no
 // received file's.
 const FileDownload& DownloadOf(ImportFormat format);

@@ -54,10 +54,24 @@ std::string ArchiveReceivedFile(const FileDownload& download, FileSystem& files,
   }
 }
 
-bool IsTemporaryName(const FileDownload& download, const std::string& name) {
-  const std::string prefix = download.prefix;
+namespace {
+
+bool HasPrefixAndEnd(const std::string& name, const std::string& prefix, const char* end) {
   return name.size() > prefix.size() + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
-         name.compare(name.size() - 4, 4, ".tmp") == 0;
+         name.compare(name.size() - 4, 4, end) == 0;
+}
+
+}  // namespace
+
+bool IsTemporaryName(const FileDownload& download, const std::string& name) {
+  return HasPrefixAndEnd(name, download.prefix, ".tmp");
+}
+
+bool IsArchiveName(const FileDownload& download, const std::string& name) {
+  if (download.archive == ArchiveRule::kImportato) {
+    return HasPrefixAndEnd(name, kImportato + std::string(download.prefix), ".tmp");
+  }
+  return HasPrefixAndEnd(name, download.prefix, ".TMP");
 }
 
 }  // namespace viruzedi

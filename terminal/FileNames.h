@@ -47,5 +47,8 @@ std::string ArchiveReceivedFile(const FileDownload& download, FileSystem& files,
 // True for a name a download receives its file under (prefix...".tmp",
 // letter case kept: ".TMP" ends an archive name).
 bool IsTemporaryName(const FileDownload& download, const std::string& name);
+// True for a name a download archives its file under: "Importato_" + a
+// temporary name, or prefix...".TMP", as its rule says.
+bool IsArchiveName(const FileDownload& download, const std::string& name);
 
 }  // namespace viruzedi

@@ -1,6 +1,9 @@
 // ImportaFile for a received file that waits: the import its download would
 // have made.
+#include "base/Conversions.h"
 #include "component/FileStamps.h"
+#include "component/FormatOfFile.h"
+#include "component/Messages.h"
 #include "component/Viruzedi.h"
 #include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"
@@ -8,12 +11,39 @@
 
 namespace viruzedi {
 
+std::vector<ImportFormat> Viruzedi::ReceivedFormatsNamed(const std::string& name) {
+  std::vector<ImportFormat> formats;
+  for (ImportFormat format : kReceivedFormats) {
+    const FileDownload& download = DownloadOf(format);
+    if (IsTemporaryName(download, name) || IsArchiveName(download, name)) {
+      formats.push_back(format);
+    }
+  }
+  return formats;
+}
+
 void Viruzedi::ImportaFileRicevuto(const std::string& path, ImportFormat format) {
   const FileDownload& download = DownloadOf(format);
   // Only a temporary name waits; an archive name was imported already.
   const std::string name = BaseName(path);
   std::unique_ptr<FileLock> lock =
       TakeWaitingFile(platform_->Files(), path, IsTemporaryName(download, name));
+  // The two downloads that share the remittances' prefix tell their files
+  // apart by the lines only: imported as remittances, sub-order reads are
+  // all bad codes; imported as sub-order reads, which take any line,
+  // remittances would be stored wrong but for their marker.
+  LineContext context{*platform_, idUt_, true};
+  if (!HasLineOfFormat(platform_->Files(), path, [&](const std::string& line) {
+        const Fields fields = SplitFields(line);
+        if (format == ImportFormat::kScarica3 && IsRemittanceRecord(fields)) return false;
+        try {
+          return download.grammar(fields, context).has_value();
+        } catch (const AutomationError&) {
+          return true;  // a line of the format with a wrong field: its import names it
+        }
+      })) {
+    RaiseNotOfFormat(path, format, kNessunaRigaDelFormato);
+  }
 
   std::unique_ptr<Database> database = OpenTargetDatabase(download, dbPath_, dbSettings_);
   FileImportResult result =

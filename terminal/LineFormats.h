@@ -48,6 +48,10 @@ std::optional<Row> ReconciliationRow(const Fields& fields, LineContext& context)
 // Viruzedi_RimesseOF with the user id. Rejects a line whose field 0 is not
 // "$ROF" (letter case ignored, blanks not).
 std::optional<Row> RemittanceRow(const Fields& fields, LineContext& context);
+// True for the fields of a remittance record: field 0 is "$ROF" (letter
+// case ignored, blanks not). A sub-order read, which shares the prefix of
+// the remittances' files, never has it.
+bool IsRemittanceRecord(const Fields& fields);
 
 // The article-lot field "code$lot" of Scarica4 and Scarica5.
 struct ArticleLot {

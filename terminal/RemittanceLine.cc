@@ -4,9 +4,13 @@
 
 namespace viruzedi {
 
-std::optional<Row> RemittanceRow(const Fields& fields, LineContext& context) {
+bool IsRemittanceRecord(const Fields& fields) {
   // The whole field is the marker: " $ROF" is some other record.
-  if (!EqualsIgnoreCase(FieldAt(fields, 0), "$ROF")) return std::nullopt;
+  return EqualsIgnoreCase(FieldAt(fields, 0), "$ROF");
+}
+
+std::optional<Row> RemittanceRow(const Fields& fields, LineContext& context) {
+  if (!IsRemittanceRecord(fields)) return std::nullopt;
   int32_t idSottoOrd = TextToLong(FieldAt(fields, 1));
   double qta = TextToDouble(FieldAt(fields, 2));
   const std::string& nDoc = FieldAt(fields, 3);

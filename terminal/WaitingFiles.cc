@@ -5,17 +5,15 @@
 #include <optional>
 
 #include "component/FileLedger.h"
+#include "component/FileStamps.h"
 #include "component/Messages.h"
+#include "platform/AsideFile.h"
 #include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"
 #include "terminal/FileNames.h"
 
 namespace viruzedi {
 namespace {
-
-constexpr ImportFormat kReceivedFormats[] = {ImportFormat::kScarica3, ImportFormat::kScarica4,
-                                             ImportFormat::kScarica5,
-                                             ImportFormat::kScaricaRimesseOF};
 
 constexpr char kInAttesa[] =
     "Nella cartella di scarico ci sono file ricevuti dal terminale e non importati "
@@ -26,14 +24,28 @@ constexpr char kGiaImportati[] =
 constexpr char kComeImportarli[] =
     "Rimossa la causa dell'errore, importarli con: viruzedi importa FILE --formato FORMATO --db DB.";
 
-// A download holds its file locked from reservation to archive; a lock
-// that can be taken belongs to nobody alive.
-bool HeldByNobody(FileSystem& files, const std::string& path) {
-  try {
-    return files.FileExists(path) && files.TryLock(path) != nullptr;
-  } catch (const AutomationError&) {
-    return false;  // gone meanwhile, or not ours to read
+// The downloads that receive their file under the temporary name `name`.
+std::vector<ImportFormat> ReceivedUnder(const std::string& name) {
+  std::vector<ImportFormat> formats;
+  for (ImportFormat format : kReceivedFormats) {
+    if (IsTemporaryName(DownloadOf(format), name)) formats.push_back(format);
   }
+  return formats;
+}
+
+// A download holds its reservation locked from before its transfer until
+// the received file is locked for its import: while it lives, whatever it
+// writes aside for that name is its own.
+bool HeldByALiveDownload(FileSystem& files, const std::string& reservation) {
+  return files.FileExists(reservation) && files.TryLock(reservation) == nullptr;
+}
+
+// Removes the reservation at `path` when nobody holds it and nothing was
+// received onto it, under its lock, so that no download can take the name
+// in between.
+void RemoveIfAbandoned(FileSystem& files, const std::string& path) {
+  std::unique_ptr<FileLock> lock = files.TryLock(path);
+  if (lock && files.OpenTextFile(path)->AtEndOfStream()) files.DeleteFile(path, true);
 }
 
 }  // namespace
@@ -43,13 +55,33 @@ std::vector<WaitingFile> WaitingFiles(Platform& platform) {
   const std::string folder = platform.DownloadFolder();
   std::vector<WaitingFile> waiting;
   for (const std::string& name : SortedNamesIn(files, folder)) {
-    WaitingFile file{JoinPath(folder, name), {}};
-    for (ImportFormat format : kReceivedFormats) {
-      if (IsTemporaryName(DownloadOf(format), name)) file.formats.push_back(format);
+    WaitingFile file{JoinPath(folder, name), ReceivedUnder(name)};
+    if (!file.formats.empty() && WaitsToBeImported(files, file.path)) {
+      waiting.push_back(std::move(file));
     }
-    if (!file.formats.empty() && HeldByNobody(files, file.path)) waiting.push_back(std::move(file));
   }
   return waiting;
+}
+
+void RemoveAbandonedTransfers(Platform& platform) {
+  FileSystem& files = platform.Files();
+  const std::string folder = platform.DownloadFolder();
+  for (const std::string& name : SortedNamesIn(files, folder)) {
+    const std::string path = JoinPath(folder, name);
+    const std::string destination = AsideFileDestination(name);
+    try {
+      if (!destination.empty() && !ReceivedUnder(destination).empty()) {
+        if (!HeldByALiveDownload(files, JoinPath(folder, destination))) {
+          files.DeleteFile(path, true);
+        }
+      } else if (!ReceivedUnder(name).empty()) {
+        RemoveIfAbandoned(files, path);
+      }
+    } catch (const AutomationError&) {
+      // Gone meanwhile, or not ours to remove: a reservation with nothing
+      // in it is never listed, so it only waits for a download that can.
+    }
+  }
 }
 
 std::vector<SettledFile> SettleWaitingFiles(const FileDownload& download, Platform& platform,

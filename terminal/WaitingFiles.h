@@ -1,8 +1,11 @@
 // Received files that wait: a temporary name of a download (prefix...".tmp")
-// in the download folder that no live process holds locked. Its import
-// failed or was stopped, or a crash ended it after its commit: then the
-// import ledger holds its entry, and the next download of its kind archives
-// it (SettleWaitingFiles) before anything else.
+// in the download folder that no live process holds locked and that holds
+// something. Its import failed or was stopped, or a crash ended it after its
+// commit: then the import ledger holds its entry, and the next download of
+// its kind archives it (SettleWaitingFiles) before anything else. What a
+// download killed before its file arrived leaves (its empty reservation,
+// the partial file its link was writing aside) holds no read: the terminal
+// still has them, and the next download removes it.
 #pragma once
 
 #include <string>
@@ -26,6 +29,13 @@ struct WaitingFile {
 // The waiting files of the download folder, sorted by name; none when the
 // folder is missing. Never throws for a file that goes away meanwhile.
 std::vector<WaitingFile> WaitingFiles(Platform& platform);
+
+// Removes from the download folder the empty reservations and the partial
+// transfers (the link's aside files of a temporary name) that no live
+// download holds: a killed download's, whose file is still in the terminal.
+// A name that goes away meanwhile or may not be removed is left; never
+// throws for one.
+void RemoveAbandonedTransfers(Platform& platform);
 
 // A waiting file whose rows were stored already, now archived.
 struct SettledFile {

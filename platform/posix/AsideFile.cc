@@ -6,23 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
 #include "base/AutomationError.h"
 #include "platform/posix/SystemError.h"
 
 namespace viruzedi {
-namespace {
-
-// Two transfers of one process into the same folder never share a name.
-std::atomic<unsigned> asideCounter{0};
-
-}  // namespace
 
 AsideFile::AsideFile(std::string destination) : destination_(std::move(destination)) {
-  aside_ = ParentFolder(destination_) + "/." + BaseName(destination_) + "." +
-           std::to_string(::getpid()) + "-" + std::to_string(asideCounter++) + ".parziale";
+  aside_ = NewAsideFilePath(destination_, static_cast<uint64_t>(::getpid()));
   fd_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd_ < 0) {
     if (errno == ENOENT) RaiseError(kPathNotFound, ParentFolder(destination_));

@@ -84,6 +84,14 @@ class LocalTextStream : public BlockTextStream {
   int fd_;
 };
 
+// True when `path` names the file open as `fd` (not another that took the
+// name, nor none).
+bool NamesDescriptor(const std::string& path, int fd) {
+  struct stat opened {}, named {};
+  return fstat(fd, &opened) == 0 && stat(path.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
 // Opens `path` for appending under its lock, waiting for the holder: one
 // that imports the file holds it from before its read until the file has
 // left its name, so an append lands either in what it reads or in a new file
@@ -101,11 +109,7 @@ int OpenLockedForAppend(const std::string& path) {
       close(fd);
       RaiseSystemError(error, path);
     }
-    struct stat opened {}, named {};
-    if (fstat(fd, &opened) == 0 && stat(path.c_str(), &named) == 0 &&
-        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
-      return fd;
-    }
+    if (NamesDescriptor(path, fd)) return fd;
     close(fd);  // moved away meanwhile: append to the file now at the name
   }
 }
@@ -116,7 +120,9 @@ int OpenLockedForAppend(const std::string& path) {
 }
 
 // Made, then locked: another process may look at the file in between, but
-// only for a moment (one looking for waiting files), so the lock waits.
+// only for a moment (one looking for waiting files), so the lock waits. One
+// that removed it meanwhile as an abandoned empty reservation leaves the
+// name free for anyone: it counts as taken, and the caller moves on.
 std::unique_ptr<FileLock> CreateThenLock(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) {
@@ -129,6 +135,10 @@ std::unique_ptr<FileLock> CreateThenLock(const std::string& path) {
     if (error == EINTR) continue;
     close(fd);
     RaiseSystemError(error, path);
+  }
+  if (!NamesDescriptor(path, fd)) {
+    close(fd);
+    return nullptr;
   }
   return std::make_unique<LocalFileLock>(fd);
 }

@@ -26,4 +26,11 @@ void InstallStopSignals() {
 
 int StopSignalReceived() { return received; }
 
+void IgnoreFileSizeSignal() {
+  struct sigaction action {};
+  action.sa_handler = SIG_IGN;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGXFSZ, &action, nullptr);
+}
+
 }  // namespace viruzedi

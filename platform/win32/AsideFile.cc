@@ -6,8 +6,6 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <atomic>
-
 #include "base/AutomationError.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/FileHandles.h"
@@ -16,9 +14,6 @@
 
 namespace viruzedi {
 namespace {
-
-// Two transfers of one process into the same folder never share a name.
-std::atomic<unsigned> asideCounter{0};
 
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
@@ -40,9 +35,7 @@ void ReadAll(HANDLE source, const std::string& sourcePath, Sink sink) {
 }  // namespace
 
 AsideFile::AsideFile(std::string destination) : destination_(std::move(destination)) {
-  aside_ = JoinPath(ParentFolder(destination_),
-                    "." + BaseName(destination_) + "." + std::to_string(GetCurrentProcessId()) +
-                        "-" + std::to_string(asideCounter++) + ".parziale");
+  aside_ = NewAsideFilePath(destination_, GetCurrentProcessId());
   HANDLE handle = CreateFileW(WidePath(aside_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {

@@ -28,4 +28,7 @@ void InstallStopSignals() { SetConsoleCtrlHandler(NoteStop, TRUE); }
 
 int StopSignalReceived() { return received.load(); }
 
+// Windows has no file-size signal: a write past a quota fails by itself.
+void IgnoreFileSizeSignal() {}
+
 }  // namespace viruzedi

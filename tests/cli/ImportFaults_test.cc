@@ -1,7 +1,8 @@
-// A terminal download as a whole process that meets a fault it cannot
-// handle from inside: killed in the middle of an import, or limited in the
-// size of the files it may write (a full disk). The database stays sound,
-// the received file stays whole and waits, and no row of it is stored.
+// A download as a whole process that meets a fault it cannot handle from
+// inside: killed in the middle of an import, or limited in the size of the
+// files it may write (a full disk, a file-size limit). The database stays
+// sound, a received file stays whole and waits with no row of it stored,
+// and a pen read the pen gave up is in the table or in the recovery file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,14 +26,15 @@ class ImportFaultTest : public ::testing::Test {
     DBEngine::CreateTargetDatabase(database);
   }
 
-  // `viruzedi scarica4` on the test's folders, started through the shell
-  // after `shellSetup` (shell commands that end in ";").
+  // `viruzedi scarica4` on the test's folders (or `serialLink`), started
+  // through the shell after `shellSetup` (shell commands that end in ";").
   std::unique_ptr<ChildProcess> StartScarica4(const std::string& shellSetup = "") const {
+    const std::string link = serialLink.empty() ? "dir:" + terminalFolder : serialLink;
     return ChildProcess::Start(
         {"/bin/sh", "-c",
          shellSetup + "exec " + ShellQuoted(BinFolder() + "viruzedi") + " --letture " +
-             ShellQuoted(letture) + " --terminale " + ShellQuoted("dir:" + terminalFolder) +
-             " scarica4 --db " + ShellQuoted(database) + " 2>&1"},
+             ShellQuoted(letture) + " --terminale " + ShellQuoted(link) + " scarica4 --db " +
+             ShellQuoted(database) + " 2>&1"},
         true);
   }
 
@@ -65,6 +67,7 @@ class ImportFaultTest : public ::testing::Test {
   std::string letture = temporary / "_Letture";
   std::string terminale = temporary / "terminale";
   std::string terminalFolder = terminale;
+  std::string serialLink;  // "serial:DEVICE" in place of the folder
   std::string database = temporary / "magazzino.db";
 };
 
@@ -125,11 +128,63 @@ TEST_F(ImportFaultTest, KilledInTheMiddleOfAnImportStoresNothingAndTheFileWaits)
   EXPECT_TRUE(DatabaseIsSound());
 }
 
-// A limit on the size of every file the process writes, in blocks of 512
-// bytes, with the signal of a write past it ignored so that the write fails.
-std::string FileSizeLimit(int blocks) {
-  return "ulimit -f " + std::to_string(blocks) + "; trap '' XFSZ; ";
+// Killed in the middle of a YMODEM receive: the reads are still in the
+// terminal, so what the download left (its empty reservation, the partial
+// file the link was writing aside) holds none and must not pass for a
+// waiting file; the next download removes it and takes the file whole.
+TEST_F(ImportFaultTest, KilledDuringASerialTransferLeavesNothingThatWaits) {
+  constexpr int kLines = 2500;  // about 70 kB: many blocks
+  const std::string sent = PutMovements(kLines);
+  // Slow enough that the transfer is caught halfway: 1 KiB every 20 ms.
+  auto plug = [this] {
+    return ChildProcess::Start({BinFolder() + "terminal-simulator", "--folder", terminalFolder,
+                                "--piece", "1024", "--delay", "20"},
+                               true);
+  };
+  std::unique_ptr<ChildProcess> terminal = plug();
+  serialLink = "serial:" + terminal->ReadLine(10s);
+  ASSERT_NE(serialLink, "serial:") << "the terminal simulator printed no device";
+  std::unique_ptr<ChildProcess> child = StartScarica4();
+
+  auto partial = [this] {
+    for (const std::string& name : FolderNames(letture)) {
+      if (name.front() == '.' && SizeOf(letture + "/" + name) > 0) return true;
+    }
+    return false;
+  };
+  auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (!partial() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(1ms);
+  }
+  const std::string pid = std::to_string(child->pid());
+  EXPECT_EQ(RunProcess({"/bin/sh", "-c", "kill -STOP " + pid + " && kill -KILL " + pid}), 0);
+  ASSERT_EQ(child->Wait(), 128 + 9) << "the transfer ended before it was killed";
+  const std::vector<std::string> left = Received();
+  ASSERT_EQ(left.size(), 2u);  // the reservation and the partial file
+  ASSERT_TRUE(partial());
+
+  CommandOutcome listed = Finish(*ChildProcess::Start(
+      {BinFolder() + "viruzedi", "--letture", letture, "in-attesa"}, true));
+  EXPECT_EQ(listed.status, 0) << listed.output;
+  EXPECT_EQ(listed.output.find(letture), std::string::npos) << listed.output;
+
+  // The terminal, taken out of its cradle and put back, still holds its file.
+  terminal = plug();
+  serialLink = "serial:" + terminal->ReadLine(10s);
+  CommandOutcome again = Finish(*StartScarica4());
+  EXPECT_EQ(again.status, 0) << again.output;
+  EXPECT_EQ(again.output.find("[Attenzione!]"), std::string::npos) << again.output;
+  const std::vector<std::string> after = Received();
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0].substr(after[0].size() - 4), ".TMP");
+  EXPECT_TRUE(ReadFile(letture + "/" + after[0]) == sent);
+  EXPECT_EQ(Codes().size(), static_cast<size_t>(kLines));
 }
+
+// A limit on the size of every file the process writes, in blocks of 512
+// bytes, as a user's shell or limits.conf sets it: the signal of a write
+// past it keeps its default action, which would end the command at once.
+std::string FileSizeLimit(int blocks) { return "ulimit -f " + std::to_string(blocks) + "; "; }
 
 TEST_F(ImportFaultTest, ADatabaseThatCannotGrowEndsTheImportWithNoRowOfTheFile) {
   {
@@ -155,6 +210,38 @@ TEST_F(ImportFaultTest, ADatabaseThatCannotGrowEndsTheImportWithNoRowOfTheFile) 
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received[0].substr(received[0].size() - 4), ".tmp");
   EXPECT_TRUE(ReadFile(letture + "/" + received[0]) == sent);
+}
+
+// The pen forgets a read as it sends it: the one whose row the limit
+// refuses must reach the recovery file, and every read before it the table.
+TEST_F(ImportFaultTest, APenReadThatCannotBeWrittenGoesToTheRecoveryFile) {
+  constexpr int kReads = 60;
+  std::vector<std::string> simulator{BinFolder() + "pen-simulator"};
+  for (int i = 0; i < kReads; ++i) simulator.push_back("P" + std::to_string(i) + ";1;2;3");
+  std::unique_ptr<ChildProcess> pen = ChildProcess::Start(simulator, true);
+  const std::string device = pen->ReadLine(5s);
+  ASSERT_FALSE(device.empty());
+  std::filesystem::create_directory(letture);
+
+  // 64 KiB: each read's commit adds its pages to the write-ahead log, which
+  // reaches the limit after a few reads; the recovery file stays far below.
+  CommandOutcome outcome = Finish(*ChildProcess::Start(
+      {"/bin/sh", "-c",
+       FileSizeLimit(128) + "exec " + ShellQuoted(BinFolder() + "viruzedi") + " --letture " +
+           ShellQuoted(letture) + " --com " + ShellQuoted("1=" + device) + " scarica --db " +
+           ShellQuoted(database) + " --porta 1 2>&1"},
+      true));
+  pen->Terminate();
+
+  EXPECT_EQ(outcome.status, 1) << outcome.output;
+  EXPECT_NE(outcome.output.find("[Errore n. 3043] "), std::string::npos) << outcome.output;
+  EXPECT_NE(outcome.output.find("Penna_non_salvate.txt"), std::string::npos) << outcome.output;
+  EXPECT_TRUE(DatabaseIsSound());
+  std::vector<std::string> codes = QueryRows(database, "SELECT Codart FROM Viruzedi ORDER BY rowid");
+  ASSERT_LT(codes.size(), static_cast<size_t>(kReads));
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], "P" + std::to_string(i));
+  EXPECT_EQ(ReadFile(letture + "/Penna_non_salvate.txt"),
+            "P" + std::to_string(codes.size()) + ";1;2;3\r\n");
 }
 
 TEST_F(ImportFaultTest, AFileThatCannotBeCopiedInStaysWithTheTerminal) {

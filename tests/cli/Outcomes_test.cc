@@ -124,6 +124,74 @@ TEST(CommandOutcome, InAttesaListsEveryWaitingFileAndMarksThoseAlreadyImported) 
                 "scarica-zidorivovi\n");
 }
 
+// A download folder that cannot be read may hold waiting files: saying
+// nothing would tell the operator that none waits.
+TEST(CommandOutcome, InAttesaSaysWhatIsWrongWithAFolderItCannotList) {
+  TemporaryFolder folder;
+  testing::CommandOutcome missing =
+      RunViruzedi("--letture " + ShellQuoted(folder / "manca") + " in-attesa 2>&1");
+  EXPECT_EQ(missing.status, 1) << missing.output;
+  EXPECT_NE(missing.output.find("errore 76: Percorso non trovato: " + folder / "manca" +
+                                ". È la cartella di scarico"),
+            std::string::npos)
+      << missing.output;
+
+  // Another user's folder, with a file waiting in it.
+  const std::string closed = folder / "chiusa";
+  ASSERT_EQ(RunProcess({"mkdir", "-m", "0700", closed}), 0);
+  testing::WriteFile(closed + "/Penna_non_salvate.txt", "A;1;2;3\r\n");
+  ASSERT_EQ(RunProcess({"chmod", "0755", folder.path()}), 0);
+  std::string command = ShellQuoted(BinFolder() + "viruzedi");
+  if (RunProcess({"sh", "-c", "[ \"$(id -u)\" -eq 0 ]"}) == 0) {
+    // As root, an unprivileged user runs a copy of the command it can reach.
+    ASSERT_EQ(RunProcess({"cp", BinFolder() + "viruzedi", folder / "viruzedi"}), 0);
+    command = "setpriv --reuid=65534 --regid=65534 --clear-groups " +
+              ShellQuoted(folder / "viruzedi");
+  } else {
+    ASSERT_EQ(RunProcess({"chmod", "0000", closed}), 0);
+  }
+  auto child = ChildProcess::Start(
+      {"/bin/sh", "-c", command + " --config /dev/null --letture " + ShellQuoted(closed) +
+                            " in-attesa 2>&1"},
+      true);
+  testing::CommandOutcome unreadable = testing::Finish(*child);
+  RunProcess({"chmod", "0700", closed});
+  EXPECT_EQ(unreadable.status, 1) << unreadable.output;
+  EXPECT_NE(unreadable.output.find("errore 70: Permesso negato: " + closed +
+                                   ". È la cartella di scarico"),
+            std::string::npos)
+      << unreadable.output;
+}
+
+// importa of a file given the wrong format: refused with the reason, the
+// file left waiting under its name.
+TEST(CommandOutcome, ImportaRefusesAFileOfAnotherFormatAndTheRightOneTakesIt) {
+  TemporaryFolder folder;
+  const std::string letture = folder / "_Letture";
+  const std::string database = folder / "magazzino.db";
+  ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
+  ASSERT_EQ(RunProcess({"mkdir", letture}), 0);
+  const std::string file = letture + "/Rimesse_OF_20261206-093015.tmp";
+  testing::WriteFile(file, "A1;7;340;2\r\nB2;8;341;1\r\n");
+  const std::string importa =
+      "importa " + ShellQuoted(file) + " --db " + ShellQuoted(database) + " --formato ";
+
+  testing::CommandOutcome wrong = RunViruzedi(importa + "scarica-rimesseof 2>&1");
+  EXPECT_EQ(wrong.status, 1) << wrong.output;
+  EXPECT_NE(wrong.output.find("errore 5: Argomento o chiamata di procedura non valida. " + file +
+                              " non è un file del formato scarica-rimesseof: nessuna sua riga è "
+                              "una riga di quel formato. Il file resta com'era, in attesa"),
+            std::string::npos)
+      << wrong.output;
+  EXPECT_EQ(testing::FolderNames(letture),
+            std::vector<std::string>{"Rimesse_OF_20261206-093015.tmp"});
+
+  testing::CommandOutcome right = RunViruzedi(importa + "scarica3 2>&1");
+  EXPECT_EQ(right.status, 0) << right.output;
+  EXPECT_EQ(QueryRows(database, "SELECT Codart FROM Viruzedi ORDER BY Codart"),
+            (std::vector<std::string>{"A1", "B2"}));
+}
+
 // A pen download that a signal stops: the command ends at the next safe
 // point with 128 + the signal, and every read the pen let go is stored.
 class StopSignal : public ::testing::TestWithParam<std::pair<const char*, int>> {};

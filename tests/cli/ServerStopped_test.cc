@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/ChildProcess.h"
+#include "tests/database/postgresql/OwnServer.h"
 #include "tests/database/support/RawDatabase.h"
 #include "tests/cli/StockMovements.h"
 #include "tests/support/Commands.h"
@@ -20,47 +21,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A server of the test's own, which it may stop and start again.
-class OwnServer {
- public:
-  OwnServer() { uri_ = Command("start"); }
-  ~OwnServer() { Command("stop"); }
-
-  const std::string& uri() const { return uri_; }
-
-  // Ends the server at once, as a crash or a power cut would: no session
-  // is told, nothing is tidied.
-  bool Crash() const { return RunProcess({Script(), "crash", folder_.path()}) == 0; }
-  bool Start() { return Command("start") == uri_; }
-
- private:
-  // The script beside the database tests' support in the source tree.
-  static std::string Script() {
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "database" /
-            "postgresql" / "pg-test-server")
-        .string();
-  }
-
-  std::string Command(const std::string& command) const {
-    auto child = ChildProcess::Start(
-        {"/bin/sh", "-c",
-         "exec " + ShellQuoted(Script()) + " " + command + " " + ShellQuoted(folder_.path()) + " 2>&1"},
-        true);
-    std::string line = child->ReadLine(120s);
-    child->Wait();
-    return line;
-  }
-
-  TemporaryFolder folder_;
-  std::string uri_;
-};
-
 TEST(ServerStopped, AnImportCutByTheServerStoresNothingAndItsFileImportsLater) {
   OwnServer server;
   ASSERT_TRUE(server.uri().rfind("postgresql:///postgres?", 0) == 0) << server.uri();
-  RawDatabase(server.uri()).Exec("CREATE DATABASE magazzino");
-  std::string database = server.uri();
-  database.replace(database.find("/postgres?"), 10, "/magazzino?");
+  const std::string database = server.NewDatabase("magazzino");
   ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(database)).status, 0);
 
   TemporaryFolder workstation;

@@ -13,7 +13,8 @@ namespace viruzedi::testing {
 const std::vector<std::string> kStateChangingCalls = {
     "write",  "pwrite64", "fsync",     "fdatasync", "ftruncate",          // contents
     "rename", "renameat", "renameat2", "unlink",    "unlinkat", "linkat",  // names
-    "openat"};                                                             // new files
+    "openat",                                                              // new files
+    "sendto"};  // statements to a database server, the COMMIT among them  // a statement to a server: the COMMIT among them
 
 namespace {
 
@@ -96,17 +97,6 @@ std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output) {
     files.push_back({line.substr(0, tab), formats.substr(0, formats.find(' '))});
   }
   return files;
-}
-
-void ForEachConcurrently(size_t count, unsigned workers, const std::function<void(size_t)>& work) {
-  std::atomic<size_t> next{0};
-  std::vector<std::thread> threads;
-  for (unsigned i = 0; i < workers; ++i) {
-    threads.emplace_back([&] {
-      for (size_t item; (item = next++) < count;) work(item);
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
 }
 
 }  // namespace viruzedi::testing

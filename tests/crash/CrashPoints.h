@@ -14,11 +14,13 @@
 #include <vector>
 
 #include "tests/support/Commands.h"
+#include "tests/support/Concurrently.h"
 
 namespace viruzedi::testing {
 
 // The calls that change what a crash leaves behind: file contents, their
-// durability, names, and files created (openat may create or truncate).
+// durability, names, files created (openat may create or truncate), and
+// what is sent to a database server.
 extern const std::vector<std::string> kStateChangingCalls;
 
 // Invocation `number` (from 1) of `call`: the process dies at its entry, so
@@ -59,8 +61,5 @@ struct WaitingFileLine {
   std::string format;
 };
 std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output);
-
-// Calls `work(0)` ... `work(count - 1)`, each once, on `workers` threads.
-void ForEachConcurrently(size_t count, unsigned workers, const std::function<void(size_t)>& work);
 
 }  // namespace viruzedi::testing

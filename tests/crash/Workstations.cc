@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/crash/CrashPoints.h"
+#include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
 
 namespace viruzedi::testing {
@@ -46,7 +47,7 @@ void PutTerminalFile(const std::string& folder, const std::vector<std::string>& 
 
 class FolderTerminal : public Workstation {
  public:
-  explicit FolderTerminal(const std::vector<std::string>& lines) {
+  FolderTerminal(const std::vector<std::string>& lines, StoredIn engine) : Workstation(engine) {
     PutTerminalFile(terminale_, lines);
   }
   std::vector<std::string> Download() const override {
@@ -59,13 +60,13 @@ class FolderTerminal : public Workstation {
 
 class SerialTerminal : public Workstation {
  public:
-  explicit SerialTerminal(const std::vector<std::string>& lines) {
+  SerialTerminal(const std::vector<std::string>& lines, StoredIn engine) : Workstation(engine) {
     PutTerminalFile(files_, lines);
     Plug();
   }
   std::vector<std::string> Download() const override {
-    return {"--letture", letture, "--terminale", "serial:" + terminal_->device(), "scarica4",
-            "--db", database};
+    return {"--letture", letture, "--terminale", "serial:" + terminal_->device(),
+            "scarica4",  "--db",  database};
   }
   void Replug() override { Plug(); }
 
@@ -83,13 +84,23 @@ class SerialTerminal : public Workstation {
 
 class ReaderProgramStation : public Workstation {
  public:
-  explicit ReaderProgramStation(const std::vector<std::string>& reads)
-      : reader_(WithEach({"reader-simulator", "--svuota"}, "--lettura", reads)) {}
+  ReaderProgramStation(const std::vector<std::string>& reads, StoredIn engine)
+      : Workstation(engine),
+        reader_(WithEach({"reader-simulator", "--svuota"}, "--lettura", reads)) {}
   std::vector<std::string> Download() const override {
     // The reader file lies in the download folder, where the operator's
     // tools look for what waits.
-    return {"--letture", letture, "--com", "4=" + reader_.device(), "scarica2", database,
-            letture + "/lettore.txt", "--porta-com", "4", "--timeout", "1"};
+    return {"--letture",
+            letture,
+            "--com",
+            "4=" + reader_.device(),
+            "scarica2",
+            database,
+            letture + "/lettore.txt",
+            "--porta-com",
+            "4",
+            "--timeout",
+            "1"};
   }
 
  private:
@@ -98,11 +109,11 @@ class ReaderProgramStation : public Workstation {
 
 class InfraredStation : public Workstation {
  public:
-  explicit InfraredStation(const std::vector<std::string>& records)
-      : reader_(WithEach({"infrared-simulator"}, "--record", records)) {}
+  InfraredStation(const std::vector<std::string>& records, StoredIn engine)
+      : Workstation(engine), reader_(WithEach({"infrared-simulator"}, "--record", records)) {}
   std::vector<std::string> Download() const override {
-    return {"--letture", letture, "--com", "5=" + reader_.device(), "scarica1", "--db", database,
-            "--porta", "5"};
+    return {"--letture", letture,   "--com", "5=" + reader_.device(), "scarica1", "--db",
+            database,    "--porta", "5"};
   }
 
  private:
@@ -111,7 +122,9 @@ class InfraredStation : public Workstation {
 
 }  // namespace
 
-Workstation::Workstation() {
+Workstation::Workstation(StoredIn engine)
+    : database(engine == StoredIn::kSqliteFile ? folder_ / "magazzino.db"
+                                               : kPostgresqlEngine.NewDatabase(folder_)) {
   std::filesystem::create_directory(letture);
   CommandOutcome made = RunCommand({"init-db", database});
   EXPECT_EQ(made.status, 0) << made.output;
@@ -121,20 +134,23 @@ std::vector<std::string> Workstation::StoredCodes() const {
   return QueryRows(database, "SELECT Codart FROM Viruzedi ORDER BY Codart");
 }
 
-std::unique_ptr<Workstation> TerminalOverFolder(const std::vector<std::string>& lines) {
-  return std::make_unique<FolderTerminal>(lines);
+std::unique_ptr<Workstation> TerminalOverFolder(const std::vector<std::string>& lines,
+                                                StoredIn engine) {
+  return std::make_unique<FolderTerminal>(lines, engine);
 }
 
-std::unique_ptr<Workstation> TerminalOverSerial(const std::vector<std::string>& lines) {
-  return std::make_unique<SerialTerminal>(lines);
+std::unique_ptr<Workstation> TerminalOverSerial(const std::vector<std::string>& lines,
+                                                StoredIn engine) {
+  return std::make_unique<SerialTerminal>(lines, engine);
 }
 
-std::unique_ptr<Workstation> ReaderProgram(const std::vector<std::string>& reads) {
-  return std::make_unique<ReaderProgramStation>(reads);
+std::unique_ptr<Workstation> ReaderProgram(const std::vector<std::string>& reads, StoredIn engine) {
+  return std::make_unique<ReaderProgramStation>(reads, engine);
 }
 
-std::unique_ptr<Workstation> InfraredLink(const std::vector<std::string>& records) {
-  return std::make_unique<InfraredStation>(records);
+std::unique_ptr<Workstation> InfraredLink(const std::vector<std::string>& records,
+                                          StoredIn engine) {
+  return std::make_unique<InfraredStation>(records, engine);
 }
 
 }  // namespace viruzedi::testing

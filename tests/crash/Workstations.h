@@ -14,6 +14,10 @@
 
 namespace viruzedi::testing {
 
+// Where a workstation's reads are stored: an SQLite file in its folder, or
+// a database of its own on the test's PostgreSQL server.
+enum class StoredIn { kSqliteFile, kPostgresqlServer };
+
 class Workstation {
   TemporaryFolder folder_;  // first: everything below lies in it
 
@@ -30,14 +34,16 @@ class Workstation {
 
   // Global options that name the download folder, for the operator's tools.
   std::vector<std::string> Folder() const { return {"--letture", letture}; }
+  // Where a traced run of the download writes its trace.
+  std::string TraceFile() const { return Path("download.strace"); }
   // The code of each row stored, sorted.
   std::vector<std::string> StoredCodes() const;
 
-  const std::string database = folder_ / "magazzino.db";
+  const std::string database;
   const std::string letture = folder_ / "_Letture";
 
  protected:
-  Workstation();
+  explicit Workstation(StoredIn engine);
   // A path of the workstation's own folder.
   std::string Path(const std::string& name) const { return folder_ / name; }
 };
@@ -45,17 +51,19 @@ class Workstation {
 // Makes a workstation whose device holds `reads` (each in the device's own
 // form: a terminal line, a reader's line, an infrared record).
 using WorkstationMaker =
-    std::function<std::unique_ptr<Workstation>(const std::vector<std::string>&)>;
+    std::function<std::unique_ptr<Workstation>(const std::vector<std::string>&, StoredIn)>;
 
 // `scarica4` from a terminal whose storage is the folder of the dir: link.
-std::unique_ptr<Workstation> TerminalOverFolder(const std::vector<std::string>& lines);
+std::unique_ptr<Workstation> TerminalOverFolder(const std::vector<std::string>& lines,
+                                                StoredIn engine);
 // `scarica4` from the terminal simulator over YMODEM; the terminal drops its
 // file once its end is acknowledged.
-std::unique_ptr<Workstation> TerminalOverSerial(const std::vector<std::string>& lines);
+std::unique_ptr<Workstation> TerminalOverSerial(const std::vector<std::string>& lines,
+                                                StoredIn engine);
 // `scarica2` with the built DO_Duri.exe and the reader simulator, which
 // empties itself with each dump; the reader file is in the download folder.
-std::unique_ptr<Workstation> ReaderProgram(const std::vector<std::string>& reads);
+std::unique_ptr<Workstation> ReaderProgram(const std::vector<std::string>& reads, StoredIn engine);
 // `scarica1` through the built libZiRav.so and the infrared simulator.
-std::unique_ptr<Workstation> InfraredLink(const std::vector<std::string>& records);
+std::unique_ptr<Workstation> InfraredLink(const std::vector<std::string>& records, StoredIn engine);
 
 }  // namespace viruzedi::testing

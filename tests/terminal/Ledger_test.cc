@@ -105,5 +105,46 @@ TEST_F(ReceivedFileLedgerTest, AnOlderDatabaseGetsTheLedgerFromItsFirstImport) {
   EXPECT_EQ(Rows("SELECT Nome, Righe FROM Viruzedi_Importazioni").size(), 1u);
 }
 
+// A crash between a file's arrival and the terminal hearing of it leaves
+// the file beside its marker; the terminal, never told, sends it again.
+// Imported by hand first, or still waiting, its reads are stored once; a
+// terminal that did hear (it sends nothing, or another file) leaves the
+// file as any waiting one.
+TEST_F(ReceivedFileLedgerTest, AFileTheTerminalSendsAgainAfterAnUnheardArrivalIsStoredOnce) {
+  const Strings lines = {"X12$5;2;20261206;3", "Y7$1;1;20261206;3"};
+  auto crashBeforeTheTerminalHeard = [&] {
+    const std::string name = "MovMag_20261206-080000.tmp";
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    WriteFile(letture + "/" + name, bytes);
+    WriteFile(letture + "/" + name + ".da-confermare", "");
+    PutTerminalFile(1, lines);
+    return letture + "/" + name;
+  };
+  std::filesystem::create_directories(letture);
+
+  // Imported by hand, then sent again: the copy is dropped.
+  ASSERT_FALSE(Importa(crashBeforeTheTerminalHeard()).failed);
+  EXPECT_FALSE(Download().failed);
+  EXPECT_EQ(Codes(), (Strings{"X12", "Y7"}));
+  EXPECT_TRUE(FolderNames(terminale).empty());
+
+  // Still waiting when it is sent again: the copy is imported in its place.
+  RawDatabase(database).Exec("DELETE FROM Viruzedi; DELETE FROM Viruzedi_Importazioni");
+  const std::string waiting = crashBeforeTheTerminalHeard();
+  EXPECT_FALSE(Download().failed);
+  EXPECT_EQ(Codes(), (Strings{"X12", "Y7"}));
+  EXPECT_FALSE(std::filesystem::exists(waiting));
+
+  // The terminal had heard: the file waits, its marker gone.
+  RawDatabase(database).Exec("DELETE FROM Viruzedi; DELETE FROM Viruzedi_Importazioni");
+  const std::string heard = crashBeforeTheTerminalHeard();
+  std::filesystem::remove(terminale + "/1.txt");
+  EXPECT_FALSE(Download().failed);
+  EXPECT_TRUE(std::filesystem::exists(heard));
+  EXPECT_FALSE(std::filesystem::exists(heard + ".da-confermare"));
+  EXPECT_TRUE(Codes().empty());
+}
+
 }  // namespace
 }  // namespace viruzedi::testing

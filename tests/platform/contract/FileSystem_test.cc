@@ -14,6 +14,7 @@
 
 #include "base/AutomationError.h"
 #include "base/Fingerprint.h"
+#include "platform/AsideFile.h"
 #include "platform/Windows1252.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/ErrorOf.h"
@@ -80,7 +81,7 @@ TEST(TextStream, EndsLinesAtCrLfLfOrLoneCrAndReadsWindows1252) {
 TEST(TextStream, TheFingerprintIsOfTheWholeFileAsItLiesOnDisk) {
   TemporaryFolder folder;
   auto files = MakeLocalFileSystem();
-  const std::string bytes = "\xEF\xBB\xBFA1;1\r\nB\x80;2\rC;3";
+  const std::string bytes = "\xEF\xBB\xBF" "A1;1\r\nB\x80;2\rC;3";
   WriteFile(folder / "f.txt", bytes);
   auto stream = files->OpenTextFile(folder / "f.txt");
   stream->ReadLine();
@@ -170,6 +171,31 @@ TEST(Windows1252, EveryByteSurvivesTheRoundTrip) {
   EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
   EXPECT_EQ(Windows1252ToUtf8("\x80"), "€");
   EXPECT_EQ(Utf8ToWindows1252("漢"), "?");
+}
+
+// A download killed while its link wrote aside leaves the aside file; the
+// next one must tell from the name alone whose it was.
+TEST(AsideFile, ShowsUnderAHiddenNameThatTellsItsDestinationUntilCommitted) {
+  TemporaryFolder folder;
+  auto files = MakeLocalFileSystem();
+  const std::string destination = folder / "MovMag_20261206-093015.tmp";
+  {
+    AsideFile aside(destination);
+    aside.Write("A$1;1;20261206;1\r\n");
+    const std::vector<std::string> names = files->ListFolder(folder.path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].front(), '.');
+    EXPECT_EQ(AsideFileDestination(names[0]), "MovMag_20261206-093015.tmp");
+    aside.Commit();
+  }
+  EXPECT_EQ(files->ListFolder(folder.path()), std::vector<std::string>{BaseName(destination)});
+  EXPECT_EQ(AsideFileDestination(BaseName(NewAsideFilePath("a.b.tmp", 42))), "a.b.tmp");
+  for (const char* other : {"MovMag_20261206-093015.tmp", ".parziale", "..1-2.parziale",
+                            "x.1-2.parziale", ".x.1-2.parziale.old", ".x.1.parziale",
+                            ".x.-2.parziale", ".x.1-.parziale", ".x.1-2a.parziale",
+                            ".x.12.parziale"}) {
+    EXPECT_EQ(AsideFileDestination(other), "") << other;
+  }
 }
 
 // The primitives that keep a file taken once: an exclusive creation, a lock

@@ -1,0 +1,33 @@
+// What tells whether a file given to ImportaFile is of the format it was
+// given: a file imported as another format's would store wrong rows, or
+// none at all and then be archived as imported, its reads lost to the right
+// import. Each part of ImportaFile asks before it touches the file.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "component/Viruzedi.h"
+#include "platform/FileSystem.h"
+
+namespace viruzedi {
+
+// Refuses the file at `path` for `format`: AutomationError 5, whose text
+// names the file, the format and `why` (a reason of component/Messages.h),
+// and says that the file stays as it was.
+[[noreturn]] void RaiseNotOfFormat(const std::string& path, ImportFormat format,
+                                   const std::string& why);
+
+// The reason for a name that is a file's of `formats` (not empty), none of
+// them the one given.
+std::string NameOfFormats(const std::vector<ImportFormat>& formats);
+
+// False when the text file at `path` has lines that are not blank and
+// `isLine` holds for none of them; true otherwise (an empty file too, which
+// has no read to lose). Stops at the first line that is one. The file
+// system's errors (53, 70, 14).
+bool HasLineOfFormat(FileSystem& files, const std::string& path,
+                     const std::function<bool(const std::string& line)>& isLine);
+
+}  // namespace viruzedi
