@@ -60,11 +60,20 @@ void Database::RollbackTransaction() noexcept {
 
 TableSchema Database::Schema(const std::string& name) { return session_->Open().Table(name); }
 
-void Database::CheckColumns(const std::string& name, const std::vector<std::string>& columns) {
-  TableSchema table = Schema(name);
+void Database::CheckWritable(const std::string& name, const std::vector<std::string>& columns) {
+  EngineSession& engine = session_->Open();
+  const TableSchema& table = engine.Table(name);
+  std::vector<size_t> found;
   for (const std::string& column : columns) {
-    if (!table.FindColumn(column)) RaiseDatabaseError(kDbUnknownColumn, column);
+    std::optional<size_t> index = table.FindColumn(column);
+    if (!index) RaiseDatabaseError(kDbUnknownColumn, column);
+    found.push_back(*index);
   }
+  for (size_t index : found) {
+    const ColumnSchema& column = table.columns[index];
+    if (column.onlyNull) RaiseDatabaseError(kDbTypeMismatch, column.name);
+  }
+  engine.CheckRights(table, found);
 }
 
 uint64_t Database::RowsRefused() const { return session_->rowsRefused; }
@@ -80,8 +89,9 @@ void Database::CreateLedgerTable() { session_->Open().CreateLedgerTable(); }
 
 std::unique_ptr<Database> Database::Reopen() {
   std::shared_ptr<DatabaseSettings>& settings = session_->settings;
-  return std::make_unique<Database>(EngineFor(name_).OpenSession(name_, settings->busyTimeout),
-                                    settings, name_);
+  ChosenEngine chosen = EngineFor(name_);
+  return std::make_unique<Database>(chosen.engine.OpenSession(chosen.value, settings->busyTimeout),
+                                    settings, chosen.value);
 }
 
 DBEngine& DBEngine::Instance() {
@@ -92,19 +102,22 @@ DBEngine& DBEngine::Instance() {
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name,
                                                  DatabaseSettings& settings) {
   // The caller owns the settings: the Database only refers to them.
+  ChosenEngine chosen = EngineFor(name);
   return std::make_unique<Database>(
-      EngineFor(name).OpenSession(name, settings.busyTimeout),
-      std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings), name);
+      chosen.engine.OpenSession(chosen.value, settings.busyTimeout),
+      std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings), chosen.value);
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
   auto settings = std::make_shared<DatabaseSettings>();
-  return std::make_unique<Database>(EngineFor(name).OpenSession(name, settings->busyTimeout),
-                                    settings, name);
+  ChosenEngine chosen = EngineFor(name);
+  return std::make_unique<Database>(chosen.engine.OpenSession(chosen.value, settings->busyTimeout),
+                                    settings, chosen.value);
 }
 
 void DBEngine::CreateTargetDatabase(const std::string& name) {
-  EngineFor(name).CreateTargetDatabase(name);
+  ChosenEngine chosen = EngineFor(name);
+  chosen.engine.CreateTargetDatabase(chosen.value);
 }
 
 }  // namespace viruzedi

@@ -138,10 +138,15 @@ class Database {
   // The table named so (without regard to case), its columns in the
   // engine-neutral kinds: 3078 when there is none.
   TableSchema Schema(const std::string& table);
-  // Checks, writing nothing, that `table` exists and has every column named
-  // in `columns` (both matched without regard to case): 3078 for the table,
-  // 3127 for the first missing column.
-  void CheckColumns(const std::string& table, const std::vector<std::string>& columns);
+  // Checks, writing nothing, that an import can write `columns` of `table`
+  // (both matched without regard to case) and its entries of the import
+  // ledger: 3078 for the table, 3127 for the first missing column, 3464 for
+  // the first column of a type the engine cannot write (a server's boolean
+  // or money), 3051 when the user's rights refuse to add the rows, or to
+  // read, add or update the ledger's entries where the database has the
+  // ledger (a server's rights; a file that may not be written is refused
+  // when it opens). The operations call it before anything leaves a reader.
+  void CheckWritable(const std::string& table, const std::vector<std::string>& columns);
   // Rows that a constraint refused (dropped without an error) through this
   // Database and its record sets.
   uint64_t RowsRefused() const;

@@ -1,21 +1,25 @@
 #include "database/DatabaseMessages.h"
 
 #include "base/AutomationError.h"
+#include "base/Masking.h"
 #include "database/Database.h"
 
 namespace viruzedi {
 
 std::string DatabaseErrorDescription(int32_t number, const std::string& subject) {
   const std::string quoted = "'" + subject + "'";
+  // These name the database value itself, which may be a connection string
+  // that was taken for a file's name.
+  const std::string database = "'" + MaskPasswords(subject) + "'";
   switch (number) {
-    case kDbFileNotFound: return "Impossibile trovare il file " + quoted + ".";
+    case kDbFileNotFound: return "Impossibile trovare il file " + database + ".";
     case kDbLocked:
-      return "Impossibile usare il file " + quoted +
+      return "Impossibile usare il file " + database +
              ": è già in uso o bloccato da un altro utente.";
     case kDbCannotOpen:
-      return "Impossibile aprire il file " + quoted +
+      return "Impossibile aprire il file " + database +
              ": permesso negato o file di sola lettura.";
-    case kDbNotADatabase: return "Il file " + quoted + " non è un database riconosciuto.";
+    case kDbNotADatabase: return "Il file " + database + " non è un database riconosciuto.";
     case kDbTableNotFound: return "Impossibile trovare la tabella " + quoted + ".";
     case kDbUnknownColumn:
       return "L'istruzione INSERT INTO contiene il campo sconosciuto " + quoted + ".";
@@ -42,6 +46,17 @@ std::string DatabaseErrorDescription(int32_t number, const std::string& subject)
 
 void RaiseDatabaseError(int32_t number, const std::string& subject) {
   throw AutomationError(number, DatabaseErrorDescription(number, subject));
+}
+
+void RaiseMissingRights(const std::string& shown, const std::string& role,
+                        const std::string& table, const std::string& rights) {
+  const bool one = rights.find(',') == std::string::npos;
+  throw AutomationError(
+      kDbCannotOpen, DatabaseErrorDescription(kDbCannotOpen, shown) + " Il ruolo " + role +
+                         (one ? " non ha il permesso " : " non ha i permessi ") + rights +
+                         " sulla tabella " + table + ": un amministratore " +
+                         (one ? "lo" : "li") + " concede con GRANT " + rights + " ON " + table +
+                         " TO " + role + ".");
 }
 
 }  // namespace viruzedi

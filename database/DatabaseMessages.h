@@ -15,6 +15,13 @@ std::string DatabaseErrorDescription(int32_t number, const std::string& subject)
 // Throws AutomationError{number, DatabaseErrorDescription(number, subject)}.
 [[noreturn]] void RaiseDatabaseError(int32_t number, const std::string& subject = "");
 
+// Throws the 3051 of a server role that lacks `rights` ("INSERT", or
+// "SELECT, UPDATE") on `table` of the database `shown` (its password masked
+// already): the standard description, then what is missing and the GRANT
+// that gives it.
+[[noreturn]] void RaiseMissingRights(const std::string& shown, const std::string& role,
+                                     const std::string& table, const std::string& rights);
+
 // Reasons of syntax error 3134 (the `subject` of that error).
 namespace syntax {
 inline constexpr const char* kExpectedInsertInto = "atteso 'Insert Into'";

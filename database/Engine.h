@@ -10,7 +10,8 @@
 //     OpenSession returns: table schema, inserting one bound row,
 //     transactions, durability, close. Its sources.cmake adds its sources
 //     and the library only it links, and database/sources.cmake includes it;
-//   - in Engines.cc: one line of EngineFor that hands it the values it takes;
+//   - in Engines.cc: one line of EngineFor that hands it the values it takes
+//     (DatabaseValue.h tells the kinds of value apart);
 //   - under tests/database/<engine>/: the test support declared in
 //     tests/database/support/ (RawDatabase, DatabaseLock) on the engine's own
 //     client, so that the tests of tests/database/ run against it.
@@ -81,6 +82,13 @@ class EngineSession {
   // 3045, 3043, 3051 when the user's rights refuse, 3146, 3000.
   virtual std::vector<std::vector<std::string>> Run(const std::string& sql,
                                                     const std::vector<BoundValue>& parameters) = 0;
+  // Checks, writing nothing, that the user's rights let an import add rows
+  // with `columns` (indexes into `table`, as Table described it) and, when
+  // the database has the import ledger, read, add and update its entries:
+  // 3051 naming the table and the rights missing. An engine whose rights
+  // show when the database opens (a file's) or that cannot ask (ODBC
+  // drivers answer too differently) checks nothing.
+  virtual void CheckRights(const TableSchema& table, const std::vector<size_t>& columns) = 0;
   // Makes the import ledger's table (database/LedgerTable.h) when it is
   // missing, in a transaction of its own: none may be open. Several
   // programs doing it at once all succeed. 3051 when the user's rights
@@ -120,12 +128,18 @@ class Engine {
                                           std::chrono::milliseconds busyTimeout) = 0;
 };
 
-// The engine that a database value names: an ODBC connection string (DSN=,
-// Driver=, FileDSN=, letter case ignored) the ODBC engine; a libpq
-// connection URI (postgresql:// or postgres://) a PostgreSQL server, any
-// other value an SQLite file path. On Windows every value goes through
-// ODBC: a URI is refused (3151) and a file opened through the Access driver.
-Engine& EngineFor(const std::string& name);
+// The engine that a database value names (database/DatabaseValue.h), with
+// the value as the engine takes it, without the blanks around it: an ODBC
+// connection string the ODBC engine; a PostgreSQL URI or keyword string the
+// server's engine; any other value an SQLite file path. On Windows every
+// value goes through ODBC: a PostgreSQL value is refused (3151, with the
+// ODBC connection string to write instead) and a file opened through the
+// Access driver. 3151 for a value that begins as a URI and is none.
+struct ChosenEngine {
+  Engine& engine;
+  std::string value;
+};
+ChosenEngine EngineFor(const std::string& name);
 
 // Puts `through` between the component and every engine EngineFor picks
 // (it returns the engine to use in place of the one it is given), or takes

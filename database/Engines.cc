@@ -2,9 +2,9 @@
 #include "database/Engine.h"
 
 #include <functional>
-#include <string_view>
 #include <utility>
 
+#include "database/DatabaseValue.h"
 #include "database/odbc/OdbcNames.h"
 
 namespace viruzedi {
@@ -23,29 +23,31 @@ std::function<Engine&(Engine&)>& Route() {
   return through;
 }
 
-Engine& PickEngine(const std::string& name) {
-  // ODBC connection strings, on every system.
-  if (IsOdbcConnectionString(name)) return OdbcDatabaseEngine();
-  // libpq's two URI schemes name a server; the scheme is matched as libpq
-  // matches it, in small letters.
-  std::string_view value = name;
-  bool server = value.starts_with("postgresql://") || value.starts_with("postgres://");
+ChosenEngine PickEngine(const std::string& name) {
+  DatabaseValue value = ReadDatabaseValue(name);
+  switch (value.kind) {
+    // ODBC connection strings, on every system.
+    case DatabaseValueKind::kOdbcConnectionString: return {OdbcDatabaseEngine(), value.text};
 #ifdef _WIN32
-  // Only ODBC reaches a server here; a file goes through the Access driver.
-  if (server) RefuseServerUri(name);
-  return OdbcDatabaseEngine();
+    // Only ODBC reaches a server here; a file goes through the Access driver.
+    case DatabaseValueKind::kPostgresServer: RefusePostgresValue(value.text);
+    case DatabaseValueKind::kFile: break;
+  }
+  return {OdbcDatabaseEngine(), value.text};
 #else
-  if (server) return PostgresEngine();
-  // A value that names no other engine is a file path.
-  return SqliteFileEngine();
+    case DatabaseValueKind::kPostgresServer: return {PostgresEngine(), value.text};
+    case DatabaseValueKind::kFile: break;
+  }
+  return {SqliteFileEngine(), value.text};
 #endif
 }
 
 }  // namespace
 
-Engine& EngineFor(const std::string& name) {
-  Engine& picked = PickEngine(name);
-  return Route() ? Route()(picked) : picked;
+ChosenEngine EngineFor(const std::string& name) {
+  ChosenEngine picked = PickEngine(name);
+  if (!Route()) return picked;
+  return {Route()(picked.engine), std::move(picked.value)};
 }
 
 void RouteEnginesThrough(std::function<Engine&(Engine&)> through) { Route() = std::move(through); }

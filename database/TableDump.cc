@@ -81,8 +81,9 @@ void DumpTable(std::ostringstream& out, const TableRows& table) {
 }  // namespace
 
 std::string DumpTables(const std::string& name, const DatabaseSettings& settings) {
+  ChosenEngine chosen = EngineFor(name);
   std::vector<TableRows> tables =
-      EngineFor(name).ListRows(name, kTablesShown, kMostRowsShown, settings.busyTimeout);
+      chosen.engine.ListRows(chosen.value, kTablesShown, kMostRowsShown, settings.busyTimeout);
   std::ostringstream out;
   for (const TableRows& table : tables) DumpTable(out, table);
   return out.str();

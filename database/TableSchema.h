@@ -23,6 +23,16 @@ struct ColumnSchema {
   std::optional<int64_t> maximum;
   std::optional<size_t> maxLength;
   bool onlyNull = false;
+  // A number's column narrower than a double: a decimal of `precision`
+  // digits, `scale` of them after the point (a value is rounded to `scale`
+  // places, halves away from zero, and must then have no more than
+  // precision - scale digits before the point), or a single-precision real.
+  struct Decimal {
+    int precision = 0;
+    int scale = 0;
+  };
+  std::optional<Decimal> decimal;
+  bool singlePrecision = false;
 };
 
 struct TableSchema {
@@ -45,8 +55,11 @@ struct BoundRow {
 BoundRow BindRow(const TableSchema& table, const Row& row);
 
 // Checks a bound value against the column's limits: 3464 for a value in a
-// column that takes only Null, 3349 for an integer outside its range, 3163
-// for a text longer than its most characters (counted as UTF-8 characters).
+// column that takes only Null, 3349 for an integer outside its range or a
+// number its decimal or single-precision column cannot hold (read in its
+// shortest decimal form, as an engine sends it), 3163 for a text longer
+// than its most characters (counted as UTF-8 characters). Each names the
+// column.
 void CheckColumnLimits(const ColumnSchema& column, const BoundValue& value);
 
 }  // namespace viruzedi

@@ -73,7 +73,7 @@ InfraredRecordImport::~InfraredRecordImport() = default;
 
 void InfraredRecordImport::CheckDatabase() {
   database_ = DBEngine::Instance().OpenDatabase(dbPath_, settings_);
-  database_->CheckColumns(kTabella, {"Codart", "IdLotto", "Quantità", "Data", "Rep"});
+  database_->CheckWritable(kTabella, {"Codart", "IdLotto", "Quantità", "Data", "Rep"});
 }
 
 void InfraredRecordImport::Import(const std::string& reply) {

@@ -21,7 +21,7 @@ std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
                                            DatabaseSettings& settings,
                                            const ReaderFileFormat& format) {
   std::unique_ptr<Database> target = DBEngine::Instance().OpenDatabase(database, settings);
-  target->CheckColumns(kTable, format.columns);
+  target->CheckWritable(kTable, format.columns);
   return target;
 }
 

@@ -32,7 +32,7 @@ ReaderFileFormat PlainReaderFormat();
 ReaderFileFormat Gs1ReaderFormat();
 
 // Opens `database` and checks that table viruzedi has the format's
-// columns, writing nothing. The errors of OpenDatabase and CheckColumns
+// columns, writing nothing. The errors of OpenDatabase and CheckWritable
 // (3024, 3045, 3051, 3343, 3078, 3127).
 std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
                                            DatabaseSettings& settings,

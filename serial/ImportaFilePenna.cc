@@ -38,8 +38,8 @@ void Viruzedi::ImportaFilePenna(const std::string& path) {
       ImportFormatName(ImportFormat::kScarica));
 
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
-  database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
-                                                                   std::end(kColonneLetture)));
+  database->CheckWritable(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
+                                                                    std::end(kColonneLetture)));
   // The recovery file's name is fixed: the ledger knows it by a name of
   // its own, given under the lock before its bytes are fingerprinted.
   const std::string waiting = DaiNomeInAttesa(files, path, platform.LocalNow());

@@ -67,8 +67,8 @@ Variant Viruzedi::Scarica() {
     // Only after the port: a busy port must not touch the database. Before
     // the first request: a wrong database must not cost the pen a read.
     database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
-    database->CheckColumns(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
-                                                                     std::end(kColonneLetture)));
+    database->CheckWritable(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
+                                                                      std::end(kColonneLetture)));
     ledger.Prepare(*database);
     outcome_.ledgerMissing = !ledger.available();
     ledger.SettleKeyedLines(*database);

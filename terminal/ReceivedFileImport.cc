@@ -62,8 +62,8 @@ std::unique_ptr<Database> OpenTargetDatabase(const FileDownload& download,
                                              const std::string& dbPath,
                                              DatabaseSettings& settings) {
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath, settings);
-  database->CheckColumns(download.table,
-                         std::vector<std::string>(download.columns.begin(), download.columns.end()));
+  database->CheckWritable(
+      download.table, std::vector<std::string>(download.columns.begin(), download.columns.end()));
   return database;
 }
 

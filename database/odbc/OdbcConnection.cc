@@ -130,7 +130,7 @@ OdbcStatement& OdbcStatement::operator=(OdbcStatement&& other) noexcept {
 
 OdbcConnection::OdbcConnection(std::string connection, SQLHENV environment, SQLHDBC handle)
     : connection_(std::move(connection)),
-      shown_(MaskConnectionString(connection_)),
+      shown_(MaskPasswords(connection_)),
       environment_(environment),
       handle_(handle) {}
 
@@ -146,7 +146,7 @@ OdbcConnection::~OdbcConnection() {
 
 std::unique_ptr<OdbcConnection> OdbcConnection::Connect(const std::string& connection,
                                                         std::chrono::milliseconds busyTimeout) {
-  const std::string shown = MaskConnectionString(connection);
+  const std::string shown = MaskPasswords(connection);
   SQLHENV environment = nullptr;
   SQLHDBC handle = nullptr;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/AutomationError.h"
+#include "base/Masking.h"
 #include "database/DatabaseMessages.h"
 #include "database/odbc/OdbcNames.h"
 
@@ -101,7 +102,7 @@ void OdbcEngine::CreateTargetDatabase(const std::string& name) {
   // A file is made by its own program, not through a connection string.
   if (!IsOdbcConnectionString(name)) {
     RaiseDatabaseError(kDbCannotConnect,
-                       "'" + name + "' (init-db richiede una stringa di connessione ODBC)");
+                       "'" + MaskPasswords(name) + "' (init-db richiede una stringa di connessione ODBC)");
   }
   std::unique_ptr<OdbcConnection> connection =
       OdbcConnection::Connect(name, std::chrono::milliseconds(5000));

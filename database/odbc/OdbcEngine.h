@@ -29,6 +29,9 @@ class OdbcSession : public EngineSession {
   void MakeDurable() override;
   std::vector<std::vector<std::string>> Run(const std::string& sql,
                                             const std::vector<BoundValue>& parameters) override;
+  // Nothing asked: drivers tell rights too differently; a refusal shows
+  // at the first row (3051 where the driver says 42501).
+  void CheckRights(const TableSchema&, const std::vector<size_t>&) override {}
   void CreateLedgerTable() override;
   void Close() noexcept override { connection_.reset(); }
 

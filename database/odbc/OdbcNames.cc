@@ -95,16 +95,16 @@ std::string ConnectionStringOfValue(const std::string& value) {
   return AccessConnectionString(value);
 }
 
-void RefuseServerUri(const std::string& uri) {
+void RefusePostgresValue(const std::string& value) {
   RaiseDatabaseError(kDbCannotConnect,
-                     "'" + MaskPasswords(uri) +
+                     "'" + MaskPasswords(value) +
                          "' (qui i server si raggiungono solo con una stringa di connessione "
                          "ODBC, ad esempio \"Driver={PostgreSQL Unicode};Server=...;Port=5432;"
                          "Database=...;UID=...;PWD=...\")");
 }
 
 std::string MaskConnectionPasswords(std::string message, std::string_view connection) {
-  message = MaskConnectionString(message);
+  message = MaskPasswords(message);
   for (size_t at = 0; at < connection.size();) {
     Attribute attribute = NextAttribute(connection, at);
     if (!EqualsIgnoreCase(attribute.key, "PWD") && !EqualsIgnoreCase(attribute.key, "Password")) {

@@ -30,10 +30,10 @@ std::string AccessConnectionString(const std::string& path);
 // connecting, so the driver never makes one).
 std::string ConnectionStringOfValue(const std::string& value);
 
-// The 3151 of a PostgreSQL URI where only ODBC reaches servers, with the
-// connection string of the PostgreSQL ODBC driver to use instead; the URI's
-// password is not shown.
-[[noreturn]] void RefuseServerUri(const std::string& uri);
+// The 3151 of a PostgreSQL URI or keyword string where only ODBC reaches
+// servers, with the connection string of the PostgreSQL ODBC driver to use
+// instead; the value's password is not shown.
+[[noreturn]] void RefusePostgresValue(const std::string& value);
 
 // `message` with every password of `connection` (its PWD and Password
 // attributes) replaced by "***", so a driver that repeats one shows none.

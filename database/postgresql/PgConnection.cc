@@ -99,6 +99,14 @@ void SetKind(ColumnSchema& column, const std::string& type, int modifier) {
     }
   } else if (type == "numeric" || type == "float4" || type == "float8") {
     column.kind = ColumnKind::Number;
+    column.singlePrecision = type == "float4";
+    // numeric(p,s): the modifier is 4 plus p in its high half and s in its
+    // low 11 bits, signed (a negative scale rounds before the point).
+    if (type == "numeric" && modifier >= 4) {
+      const int packed = modifier - 4;
+      column.decimal =
+          ColumnSchema::Decimal{(packed >> 16) & 0xFFFF, ((packed & 0x7FF) ^ 1024) - 1024};
+    }
   } else if (type == "date" || type == "timestamp" || type == "timestamptz") {
     column.kind = ColumnKind::Date;
   } else if (type == "bpchar" || type == "varchar" || type == "text") {

@@ -21,6 +21,34 @@ constexpr const char* kTargetTables =
     "CREATE TABLE viruzedi_rimesseof (idut smallint, idsottoord integer, "
     "\"qtà\" double precision, ndoc text, datadoc date)";
 
+// Whether the role may add rows with the given columns (a table's right or
+// each column's), and who the role is.
+constexpr const char* kInsertRight =
+    "SELECT current_user, COALESCE(bool_and(has_column_privilege($1, c, 'INSERT')), "
+    "has_table_privilege($1, 'INSERT')) FROM unnest($2::text[]) AS c";
+// The ledger's rights that an import uses, each as true or false, in the
+// order of their names.
+constexpr const char* kLedgerRights =
+    "SELECT has_table_privilege($1, 'SELECT'), has_table_privilege($1, 'INSERT'), "
+    "has_table_privilege($1, 'UPDATE')";
+constexpr const char* kLedgerRightNames[] = {"SELECT", "INSERT", "UPDATE"};
+
+// Texts as the literal of a text array: each in double quotes, with '"' and
+// '\' escaped.
+std::string TextArray(const std::vector<std::string>& texts) {
+  std::string literal = "{";
+  for (const std::string& text : texts) {
+    if (literal.size() > 1) literal += ',';
+    literal += '"';
+    for (char c : text) {
+      if (c == '"' || c == '\\') literal += '\\';
+      literal += c;
+    }
+    literal += '"';
+  }
+  return literal + "}";
+}
+
 // This thread's connections, by URI and busy timeout. Kept while the thread
 // lives, so that an import that opens its database for every record finds
 // the connection still there; the server sees one idle session per
@@ -96,6 +124,29 @@ std::vector<std::vector<std::string>> PgSession::Run(const std::string& sql,
     }
   }
   return rows;
+}
+
+void PgSession::CheckRights(const TableSchema& table, const std::vector<size_t>& columns) {
+  PgConnection& connection = Connection();
+  std::vector<std::string> names;
+  for (size_t column : columns) names.push_back(table.columns[column].name);
+  PgResult insert =
+      connection.Query(kInsertRight, {connection.QualifiedName(table), TextArray(names)});
+  const std::string role = PQgetvalue(insert.get(), 0, 0);
+  if (std::string(PQgetvalue(insert.get(), 0, 1)) != "t") {
+    RaiseMissingRights(connection.ShownUri(), role, table.name, "INSERT");
+  }
+  // A database without the ledger gets one at the import, or goes on
+  // without it where the role may not make it (ImportLedger::Available).
+  if (!connection.HasTable(kLedgerTable)) return;
+  const TableSchema& ledger = connection.Table(kLedgerTable);
+  PgResult rights = connection.Query(kLedgerRights, {connection.QualifiedName(ledger)});
+  std::string missing;
+  for (int right = 0; right < 3; ++right) {
+    if (std::string(PQgetvalue(rights.get(), 0, right)) == "t") continue;
+    missing += (missing.empty() ? "" : ", ") + std::string(kLedgerRightNames[right]);
+  }
+  if (!missing.empty()) RaiseMissingRights(connection.ShownUri(), role, ledger.name, missing);
 }
 
 void PgSession::CreateLedgerTable() {

@@ -28,6 +28,9 @@ class PgSession : public EngineSession {
   void MakeDurable() override;
   std::vector<std::vector<std::string>> Run(const std::string& sql,
                                             const std::vector<BoundValue>& parameters) override;
+  // Asks the server's catalog for the role's rights on the table's
+  // columns and on the ledger.
+  void CheckRights(const TableSchema& table, const std::vector<size_t>& columns) override;
   void CreateLedgerTable() override;
   void Close() noexcept override { connection_.reset(); }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "base/AutomationError.h"
+#include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 #include "database/LedgerTable.h"
@@ -198,7 +199,8 @@ void SqliteConnection::Fail(int resultCode) const {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT: RaiseDatabaseError(kDbNotADatabase, path_);
     case SQLITE_IOERR:
-    case SQLITE_FULL: RaiseDatabaseError(kDbDiskError, "'" + path_ + "' (" + message + ")");
+    case SQLITE_FULL:
+      RaiseDatabaseError(kDbDiskError, "'" + MaskPasswords(path_) + "' (" + message + ")");
     default: RaiseDatabaseError(kDbOtherError, message);
   }
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "base/AutomationError.h"
+#include "base/Masking.h"
 #include "database/DatabaseMessages.h"
 #include "database/LedgerTable.h"
 #include "database/sqlite/SqliteConnection.h"
@@ -55,17 +56,18 @@ void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   // The file is made with an exclusive create, so an existing file (made
   // even a moment ago by someone else) is never taken over. SQLite reads the
   // empty file as an empty database.
+  const std::string shown = MaskPasswords(name);
   if (std::string problem = SqlitePathProblem(name); !problem.empty()) {
     throw AutomationError(kDbDiskError,
-                          "Impossibile creare il database '" + name + "': " + problem + ".");
+                          "Impossibile creare il database '" + shown + "': " + problem + ".");
   }
   std::FILE* file = std::fopen(name.c_str(), "wbx");
   if (file == nullptr) {
     switch (errno) {
-      case EEXIST: RaiseError(kFileAlreadyExists, name);
+      case EEXIST: RaiseError(kFileAlreadyExists, shown);
       case ENOENT:
-      case ENOTDIR: RaiseError(kPathNotFound, name);
-      default: RaiseError(kPermissionDenied, name);
+      case ENOTDIR: RaiseError(kPathNotFound, shown);
+      default: RaiseError(kPermissionDenied, shown);
     }
   }
   std::fclose(file);
@@ -86,7 +88,7 @@ void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   sqlite3_close_v2(db);
   if (result != SQLITE_OK) {
     RemoveDatabaseFiles(name);
-    RaiseDatabaseError(kDbDiskError, "'" + name + "' (" + message + ")");
+    RaiseDatabaseError(kDbDiskError, "'" + shown + "' (" + message + ")");
   }
 }
 

@@ -173,6 +173,7 @@ void ServeTerminal(PseudoTerminal& terminal, Platform& platform, const TerminalO
       report(*request + ": silent");
       continue;
     }
+    if (options.answerAfter.count() > 0) std::this_thread::sleep_for(options.answerAfter);
     channel.StartTransfer();
     try {
       report(*request + ": " + Serve(channel, options, *request));

@@ -39,6 +39,9 @@ struct TerminalOptions {
   int unplugAtWrite = 0;
   // Reads the requests and answers nothing.
   bool silent = false;
+  // A terminal whose transfer program starts slowly: each transfer begins
+  // this long after its request.
+  std::chrono::milliseconds answerAfter{0};
   // Drops its copy of a file as soon as the workstation acknowledged the
   // file's end, as a terminal that hands its files over does; otherwise it
   // keeps every file, to send again when asked.

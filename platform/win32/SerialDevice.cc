@@ -38,6 +38,14 @@ class IoEvent {
   HANDLE event_;
 };
 
+// Whether a read that failed so was only ended by its time-out (or by our
+// own cancel at the deadline): a quiet line, not a lost one. Windows reports
+// such a read as a success with fewer bytes; Wine fails it with
+// ERROR_TIMEOUT; a driver may say ERROR_SEM_TIMEOUT.
+bool EndedByItsTimeOut(DWORD error) {
+  return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT || error == ERROR_OPERATION_ABORTED;
+}
+
 BYTE ParityOf(char parity) {
   switch (parity) {
     case 'e': return EVENPARITY;
@@ -190,7 +198,11 @@ std::string SerialDevice::Read(Clock::time_point deadline, size_t limit) {
     // should a driver not keep it.
     if (WaitForSingleObject(event.get(), wait + 100) != WAIT_OBJECT_0) CancelIo(handle_);
     done = GetOverlappedResult(handle_, &overlapped, &got, TRUE);
-    if (!done && GetLastError() == ERROR_OPERATION_ABORTED) done = TRUE;
+  }
+  if (!done && EndedByItsTimeOut(GetLastError())) {
+    // What came before the time-out is the read's, as Windows counts it.
+    got = static_cast<DWORD>(overlapped.InternalHigh);
+    done = TRUE;
   }
   if (!done) {
     // The line has gone away: nothing can arrive, so the deadline is waited

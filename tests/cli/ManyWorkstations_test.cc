@@ -151,6 +151,82 @@ TEST_F(ServerDatabaseTest, ARoleThatMayNotMakeTheLedgerStoresItsRowsAndIsWarnedO
                                   "'viruzedi_importazioni'").empty());
 }
 
+// What a workstation's role may do, and the types of the columns a download
+// writes, are checked with the database, before the terminal's file leaves
+// it: a refusal leaves the file in the terminal and nothing waiting.
+TEST_F(ServerDatabaseTest, RightsAndColumnTypesAreCheckedBeforeTheTerminalsFileLeaves) {
+  struct Case {
+    const char* name;
+    const char* prepare;  // as the owner; ROLE stands for the workstation's role
+    const char* expected;  // "" to succeed, else the start of the box and a word of it
+    const char* named;
+  };
+  const Case cases[] = {
+      {"the rights the README lists",
+       "GRANT INSERT ON viruzedi TO ROLE; "
+       "GRANT SELECT, INSERT, UPDATE ON viruzedi_importazioni TO ROLE",
+       "", ""},
+      {"no INSERT on the table",
+       "GRANT SELECT ON viruzedi TO ROLE; "
+       "GRANT SELECT, INSERT, UPDATE ON viruzedi_importazioni TO ROLE",
+       "[3051] ", "permesso INSERT sulla tabella viruzedi"},
+      {"INSERT on some columns only",
+       "GRANT INSERT (codart, idlotto) ON viruzedi TO ROLE; "
+       "GRANT SELECT, INSERT, UPDATE ON viruzedi_importazioni TO ROLE",
+       "[3051] ", "GRANT INSERT ON viruzedi TO"},
+      {"no UPDATE on the ledger",
+       "GRANT INSERT ON viruzedi TO ROLE; GRANT SELECT, INSERT ON viruzedi_importazioni TO ROLE",
+       "[3051] ", "permesso UPDATE sulla tabella viruzedi_importazioni"},
+      {"nothing on the ledger",
+       "GRANT INSERT ON viruzedi TO ROLE",
+       "[3051] ", "permessi SELECT, INSERT, UPDATE sulla tabella viruzedi_importazioni"},
+      {"a boolean column",
+       "ALTER TABLE viruzedi ALTER COLUMN rep TYPE boolean USING NULL; "
+       "GRANT ALL ON viruzedi, viruzedi_importazioni TO ROLE",
+       "[3464] ", "'rep'"},
+      {"a money column",
+       "ALTER TABLE viruzedi ALTER COLUMN \"quantità\" TYPE money USING NULL; "
+       "GRANT ALL ON viruzedi, viruzedi_importazioni TO ROLE",
+       "[3464] ", "'quantità'"},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string uri = kPostgresqlEngine.NewDatabase(temporary);
+    ASSERT_EQ(RunViruzedi("init-db " + ShellQuoted(uri)).status, 0);
+    RawDatabase owner(uri);
+    // Roles belong to the whole server: named after the test's database.
+    const std::string role = "cassa" + std::to_string(++number) + "_" +
+                             QueryRows(uri, "SELECT current_database()").at(0);
+    std::string prepare = c.prepare;
+    for (size_t at = prepare.find("ROLE"); at != std::string::npos; at = prepare.find("ROLE")) {
+      prepare.replace(at, 4, role);
+    }
+    ASSERT_TRUE(owner.Exec("CREATE ROLE " + role + " LOGIN; " + prepare));
+    std::string workstation = uri;
+    workstation.replace(workstation.find("user=postgres"), 13, "user=" + role);
+
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "terminale");
+    WriteFile(folder / "terminale/1.txt", "A1$1;2;20261206;3\r\n");
+    CommandOutcome download =
+        Finish(*StartScarica4(folder / "_Letture", folder / "terminale", workstation));
+    if (std::string(c.expected).empty()) {
+      EXPECT_EQ(download.status, 0) << download.output;
+      EXPECT_EQ(MovementsStored(uri), std::vector<std::string>{"A1|1"});
+      EXPECT_EQ(QueryRows(uri, "SELECT origine, righe FROM viruzedi_importazioni"),
+                std::vector<std::string>{"file|1"});
+      continue;
+    }
+    EXPECT_EQ(download.status, 1) << download.output;
+    EXPECT_NE(download.output.find(c.expected), std::string::npos) << download.output;
+    EXPECT_NE(download.output.find(c.named), std::string::npos) << download.output;
+    EXPECT_EQ(FolderNames(folder / "terminale"), std::vector<std::string>{"1.txt"});
+    EXPECT_TRUE(FolderNames(folder / "_Letture").empty()) << FolderNames(folder / "_Letture")[0];
+    EXPECT_TRUE(MovementsStored(uri).empty());
+  }
+}
+
 // The socket folder (host=) of a URI of the test server.
 std::string SocketFolderOf(const std::string& uri) {
   size_t at = uri.find("host=");

@@ -279,8 +279,20 @@ TEST(Settings, ImpostazioniMasksPasswords) {
   EXPECT_NE(keywords.output.find("host=db.local PASSWORD=*** dbname=magazzino"),
             std::string::npos)
       << keywords.output;
-  for (const char* secret : {"segreto", "altro", "due parole"}) {
-    EXPECT_EQ((uri.output + keywords.output).find(secret), std::string::npos) << secret;
+  // An ODBC string that names no driver first, and a pasted URI with a
+  // blank before it.
+  CommandOutcome odbc = workstation.Run(
+      "impostazioni", {{"VIRUZEDI_DB", "Server=db.local;Uid=mario;pwd=terzo segreto;Database=m"}});
+  EXPECT_NE(odbc.output.find("Server=db.local;Uid=mario;pwd=***;Database=m"), std::string::npos)
+      << odbc.output;
+  CommandOutcome pasted = workstation.Run(
+      "impostazioni", {{"VIRUZEDI_DB", " postgresql:/mario:quarto@db.local/magazzino"}});
+  EXPECT_NE(pasted.output.find("postgresql:/mario:***@db.local/magazzino"), std::string::npos)
+      << pasted.output;
+  for (const char* secret : {"segreto", "altro", "due parole", "quarto"}) {
+    EXPECT_EQ((uri.output + keywords.output + odbc.output + pasted.output).find(secret),
+              std::string::npos)
+        << secret;
   }
 }
 

@@ -84,6 +84,44 @@ TEST_P(SerialDevices, ATerminalFileComesOverTheSerialLink) {
   EXPECT_EQ(ReadFile(letture + "/" + kept[0]), sent);
 }
 
+// A terminal whose rz and sz begin a second after the request: the quiet
+// second is a wait, not a terminal gone, both ways.
+TEST_P(SerialDevices, ATerminalThatAnswersASecondLateIsWaitedForBothWays) {
+  TemporaryFolder terminal;
+  const std::string sent = Movements("L", 20);
+  WriteFile(terminal / "1.txt", sent);
+  Simulator simulator("terminal-simulator",
+                      {"--folder", terminal.path(), "--answer-after", "1000"});
+  WinePort port(simulator.device());
+  WindowsOutcome download =
+      Viruzedi({"--terminale", "serial:" + port.name(), "scarica4", "--db", Db()});
+  EXPECT_EQ(download.status, 0) << download;
+  EXPECT_EQ(Rows("SELECT Codart, IdLotto FROM Viruzedi ORDER BY rowid"), MovementRows("L", 20));
+
+  const std::string upload = "U;1;Rossi\r\n";
+  WriteFile(letture + "/file_up.tmp", upload);
+  WindowsOutcome sentUp = Viruzedi({"--terminale", "serial:" + port.name(), "upload1"});
+  EXPECT_EQ(sentUp.status, 0) << sentUp;
+  EXPECT_EQ(ReadFile(terminal / "file_up.tmp"), upload);
+}
+
+// A terminal taken off its line mid-transfer is a hang-up, said at once,
+// and the file waits in the terminal.
+TEST_P(SerialDevices, ATerminalUnpluggedMidTransferIsAHangUp) {
+  TemporaryFolder terminal;
+  WriteFile(terminal / "1.txt", Movements("U", 300));
+  Simulator simulator("terminal-simulator", {"--folder", terminal.path(), "--unplug-at", "3"});
+  WinePort port(simulator.device());
+  WindowsOutcome download =
+      Viruzedi({"--terminale", "serial:" + port.name(), "scarica4", "--db", Db()});
+  EXPECT_EQ(download.status, 1) << download;
+  EXPECT_NE(download.errors.find("[57] Il terminale si è scollegato durante il trasferimento"),
+            std::string::npos)
+      << download;
+  EXPECT_EQ(Rows("SELECT count(*) FROM Viruzedi"), Strings{"0"});
+  EXPECT_EQ(FolderNames(terminal.path()), Strings{"1.txt"});
+}
+
 TEST_P(SerialDevices, ReaderProgramReadsBecomeRowsThroughDoDuriExe) {
   Simulator reader("reader-simulator", {});
   WinePort port(reader.device());

@@ -74,6 +74,34 @@ TEST_P(TerminalFolder, AMissingDatabaseFileIs3024AndTheTerminalKeepsItsFile) {
   EXPECT_TRUE(FolderNames(letture).empty());
 }
 
+// Only ODBC reaches a server here: a PostgreSQL keyword string is refused
+// with the connection string to write instead, and a connection string
+// taken for a file's name keeps its password out of the 3024.
+TEST_P(TerminalFolder, AServersValueIsRefusedWithTheOdbcHintAndNoPasswordIsShown) {
+  const std::string sent = Movements("K", 3);
+  WriteFile(terminal + "/1.txt", sent);
+  struct Case {
+    const char* value;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {" host=dbserver dbname=magazzino password=S3GRETA", "[3151] "},
+      {"Server=dbserver;Uid=anna;PWD=S3GRETA;Database=magazzino", "[3024] "},
+  };
+  for (const Case& c : cases) {
+    WindowsOutcome download = WithTerminal({"scarica4", "--db", c.value});
+    EXPECT_EQ(download.status, 1) << download;
+    EXPECT_NE(download.errors.find(c.shown), std::string::npos) << download;
+    EXPECT_EQ(download.errors.find("S3GRETA"), std::string::npos) << download;
+    EXPECT_NE(download.errors.find("=***"), std::string::npos) << download;
+  }
+  WindowsOutcome keywords =
+      WithTerminal({"scarica4", "--db", "host=dbserver dbname=magazzino"});
+  EXPECT_NE(keywords.errors.find("Driver={PostgreSQL Unicode}"), std::string::npos) << keywords;
+  EXPECT_EQ(ReadFile(terminal + "/1.txt"), sent);
+  EXPECT_TRUE(FolderNames(letture).empty());
+}
+
 VIRUZEDI_FOR_BOTH_TARGETS(TerminalFolder);
 
 }  // namespace

@@ -140,13 +140,53 @@ TEST_F(PgEngineTest, ValuesAreCheckedAgainstTheServersTypesBeforeTheyAreSent) {
   // A type of none of the kinds takes only Null.
   EXPECT_EQ(ErrorOf([&] { db->Execute("Insert Into limiti (b) Select 1"); }), kDbTypeMismatch);
   db->Execute("Insert Into limiti (b) Select Null");
-  // The server alone knows the precision of numeric, and rounds to it.
+  // numeric rounds to its scale, halves away from zero, before it counts
+  // the digits before the point.
   EXPECT_EQ(ErrorOf([&] { db->Execute("Insert Into limiti (n) Select 100"); }),
             kDbNumberOutOfRange);
   db->Execute("Insert Into limiti (n) Select 10.25");
   EXPECT_EQ(raw_->Rows("SELECT v, s, i, n FROM limiti ORDER BY s NULLS LAST, n NULLS FIRST"),
             (std::vector<std::string>{"NULL, -32768, 2147483647, NULL", "'àèì', NULL, NULL, NULL",
                                       "NULL, NULL, NULL, NULL", "NULL, NULL, NULL, 10.3"}));
+}
+
+// A number its column cannot hold is refused naming the column, as the
+// server would refuse it, and so is nothing the server would take.
+TEST_F(PgEngineTest, ANumberItsColumnCannotHoldIs3349NamingTheColumn) {
+  ASSERT_TRUE(raw_->Exec(
+      "CREATE TABLE misure (prezzo numeric(6,2), decine numeric(3,-1), millesimi numeric(2,3), "
+      "peso real, libero numeric)"));
+  struct Case {
+    const char* column;
+    const char* value;
+    bool fits;
+  };
+  const Case cases[] = {
+      {"prezzo", "9999.99", true},     {"prezzo", "9999.994", true},
+      {"prezzo", "9999.995", false},   {"prezzo", "-9999.995", false},
+      {"prezzo", "10000", false},      {"prezzo", "0.004", true},
+      {"decine", "9994", true},        {"decine", "9995", false},
+      {"millesimi", "0.0094", true},   {"millesimi", "0.0995", false},
+      {"millesimi", "0.1", false},     {"peso", "3.4E38", true},
+      {"peso", "3.5E38", false},       {"peso", "1E-50", false},
+      {"peso", "1E-40", true},         {"libero", "1E300", true},
+  };
+  auto db = Open();
+  for (const Case& c : cases) {
+    const std::string statement =
+        std::string("Insert Into misure (") + c.column + ") Select " + c.value;
+    const std::string message = MessageOf([&] { db->Execute(statement); });
+    if (c.fits) {
+      EXPECT_EQ(message, "") << statement;
+    } else {
+      EXPECT_EQ(message.substr(0, 5), "3349 ") << statement << ": " << message;
+      EXPECT_NE(message.find(std::string("campo '") + c.column + "'"), std::string::npos)
+          << message;
+    }
+  }
+  size_t stored = 0;
+  for (const Case& c : cases) stored += c.fits;
+  EXPECT_EQ(raw_->Value("SELECT count(*) FROM misure"), std::to_string(stored));
 }
 
 TEST_F(PgEngineTest, ARefusedRowInsideATransactionDropsOnlyThatRow) {
@@ -211,6 +251,13 @@ TEST_F(PgEngineTest, ARoleThatMayNotInsertIs3051) {
   ASSERT_NE(user, std::string::npos) << uri;
   uri.replace(user, 13, "user=" + role);
   auto db = DBEngine::Instance().OpenDatabase(uri, settings_);
+  // Told before anything is written, naming what is missing.
+  std::string checked = MessageOf([&] { db->CheckWritable("Viruzedi", {"Codart", "Rep"}); });
+  EXPECT_EQ(checked.substr(0, 5), "3051 ") << checked;
+  EXPECT_NE(checked.find("Il ruolo " + role + " non ha il permesso INSERT sulla tabella viruzedi"),
+            std::string::npos)
+      << checked;
+  // And at the row, should the rights change in between.
   EXPECT_EQ(ErrorOf([&] { db->Execute("Insert Into Viruzedi (Codart) Select 'a'"); }),
             kDbCannotOpen);
   EXPECT_EQ(raw_->Value("SELECT count(*) FROM viruzedi"), "0");

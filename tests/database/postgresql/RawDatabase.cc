@@ -186,6 +186,16 @@ std::string TestServerUri() {
   return uri;
 }
 
+std::vector<std::string> PostgresClientKeywords() {
+  std::vector<std::string> keywords;
+  PQconninfoOption* options = PQconndefaults();
+  for (PQconninfoOption* option = options; option && option->keyword; ++option) {
+    keywords.emplace_back(option->keyword);
+  }
+  PQconninfoFree(options);
+  return keywords;
+}
+
 const EngineUnderTest kPostgresqlEngine{
     "PostgreSQL", NewServerDatabase,
     "SELECT lower(table_name) FROM information_schema.tables "

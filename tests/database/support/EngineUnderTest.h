@@ -37,6 +37,9 @@ extern const EngineUnderTest kOdbcPostgresqlEngine;
 // program starts there with pg-test-server and leaves running.
 std::string TestServerUri();
 
+// The connection keywords that the installed PostgreSQL client knows.
+std::vector<std::string> PostgresClientKeywords();
+
 // Every engine that the shared tests run on.
 const std::vector<const EngineUnderTest*>& EnginesUnderTest();
 
