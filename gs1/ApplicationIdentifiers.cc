@@ -239,11 +239,21 @@ int Number(std::string_view digits) {
   return number;
 }
 
-// Which row each four-digit start belongs to (its index + 1; 0: none). AIs
-// are two to four digits and none is the start of another, so every start
-// of four digits names at most one AI.
+// The digits of each AI of a row (those of a range are all as long).
+size_t AiLength(const Gs1Identifier& identifier) {
+  return identifier.identifiers.substr(0, identifier.identifiers.find('-')).size();
+}
+
+// Which row each four-digit start belongs to, and how many of its digits
+// the AI is. AIs are two to four digits and none is the start of another,
+// so every start of four digits names at most one AI.
 class StartIndex {
  public:
+  struct Entry {
+    const Gs1Identifier* identifier = nullptr;
+    size_t length = 0;
+  };
+
   StartIndex() {
     for (size_t row = 0; row < std::size(kTable); ++row) {
       const std::string_view identifiers = kTable[row].identifiers;
@@ -253,29 +263,22 @@ class StartIndex {
           dash == std::string_view::npos ? first : identifiers.substr(dash + 1);
       int scale = 1;
       for (size_t i = first.size(); i < 4; ++i) scale *= 10;
+      const Entry entry{&kTable[row], AiLength(kTable[row])};
       for (int ai = Number(first); ai <= Number(last); ++ai) {
-        std::fill_n(rows_.begin() + ai * scale, scale, static_cast<uint16_t>(row + 1));
+        std::fill_n(entries_.begin() + ai * scale, scale, entry);
       }
     }
   }
 
-  const Gs1Identifier* At(int start) const {
-    const uint16_t row = rows_[static_cast<size_t>(start)];
-    return row == 0 ? nullptr : &kTable[row - 1];
-  }
+  const Entry& At(int start) const { return entries_[static_cast<size_t>(start)]; }
 
  private:
-  std::array<uint16_t, 10000> rows_{};
+  std::array<Entry, 10000> entries_{};
 };
 
 const StartIndex& Index() {
   static const StartIndex index;
   return index;
-}
-
-// The digits of each AI of a row (those of a range are all as long).
-size_t AiLength(const Gs1Identifier& identifier) {
-  return identifier.identifiers.substr(0, identifier.identifiers.find('-')).size();
 }
 
 }  // namespace
@@ -313,10 +316,10 @@ const Gs1Identifier* Gs1IdentifierAtStart(std::string_view text, size_t& length)
   }
   for (size_t i = digits; i < 4; ++i) start *= 10;
   if (digits < 2) return nullptr;
-  const Gs1Identifier* identifier = Index().At(start);
-  if (identifier == nullptr || AiLength(*identifier) > digits) return nullptr;
-  length = AiLength(*identifier);
-  return identifier;
+  const StartIndex::Entry& entry = Index().At(start);
+  if (entry.identifier == nullptr || entry.length > digits) return nullptr;
+  length = entry.length;
+  return entry.identifier;
 }
 
 const Gs1Identifier* FindGs1Identifier(std::string_view ai) {

@@ -47,10 +47,14 @@ std::string Shown(std::string_view text) {
   return shown;
 }
 
+// A label holds a handful of elements.
+constexpr size_t kUsualElements = 8;
+
 // (02)08012345000012(10)LOT42: each value runs to the next "(" that no
 // "\" escapes.
 Gs1Reading SplitBracketed(std::string_view text) {
   Gs1Reading reading;
+  reading.elements.reserve(kUsualElements);
   size_t at = 0;
   while (at < text.size()) {
     const size_t close = text.find(')', at);
@@ -58,9 +62,16 @@ Gs1Reading SplitBracketed(std::string_view text) {
     std::string ai(text.substr(at + 1, close - at - 1));
     std::string value;
     at = close + 1;
-    while (at < text.size() && text[at] != '(') {
-      if (text[at] == '\\' && at + 1 < text.size() && text[at + 1] == '(') ++at;
-      value += text[at++];
+    for (;;) {
+      const size_t open = std::min(text.find('(', at), text.size());
+      const bool escaped = open < text.size() && open > at && text[open - 1] == '\\';
+      value.append(text.substr(at, open - at - (escaped ? 1 : 0)));
+      if (!escaped) {
+        at = open;
+        break;
+      }
+      value += '(';
+      at = open + 1;
     }
     reading.elements.push_back({std::move(ai), std::move(value)});
   }
@@ -75,6 +86,7 @@ Gs1Reading SplitUnbracketed(std::string_view text, bool caretSeparates) {
     return c == kGroupSeparator || (caretSeparates && c == kCaret);
   };
   Gs1Reading reading;
+  reading.elements.reserve(kUsualElements);
   size_t at = 0;
   while (at < text.size()) {
     if (isSeparator(text[at])) return Refused(kSeparatoreFuoriPosto);
@@ -94,23 +106,29 @@ Gs1Reading SplitUnbracketed(std::string_view text, bool caretSeparates) {
 
 // Holds every element against its AI, and keeps one of an AI given twice
 // with the same value.
-Gs1Reading Checked(Gs1Reading split) {
-  if (!split.Read()) return Refused(std::move(split.refusal));
-  if (split.elements.empty()) return Refused(kEtichettaVuota);
-  Gs1Reading reading;
-  for (Gs1Element& element : split.elements) {
+Gs1Reading Checked(Gs1Reading reading) {
+  if (!reading.Read()) return Refused(std::move(reading.refusal));
+  std::vector<Gs1Element>& elements = reading.elements;
+  if (elements.empty()) return Refused(kEtichettaVuota);
+  size_t kept = 0;
+  for (size_t i = 0; i < elements.size(); ++i) {
+    const Gs1Element& element = elements[i];
     const Gs1Identifier* identifier = FindGs1Identifier(element.ai);
     if (identifier == nullptr) {
       return Refused(kIdentificatoreSconosciuto + ("(" + Shown(element.ai) + ")"));
     }
     std::string refusal = Gs1ValueRefusal(element.ai, *identifier, element.value);
     if (!refusal.empty()) return Refused(std::move(refusal));
-    if (const std::string* earlier = reading.ValueOf(element.ai)) {
-      if (*earlier != element.value) return Refused("(" + element.ai + ")" + kRipetutoDiverso);
-      continue;
+    const auto earlier = std::find_if(elements.begin(), elements.begin() + kept,
+                                      [&element](const Gs1Element& e) { return e.ai == element.ai; });
+    if (earlier == elements.begin() + kept) {
+      if (kept != i) elements[kept] = std::move(elements[i]);
+      ++kept;
+    } else if (earlier->value != element.value) {
+      return Refused("(" + element.ai + ")" + kRipetutoDiverso);
     }
-    reading.elements.push_back(std::move(element));
   }
+  elements.resize(kept);
   return reading;
 }
 
