@@ -120,7 +120,7 @@ std::string LengthRefusal(const Gs1Identifier& identifier, size_t length) {
   if (length > identifier.MaxLength() && identifier.MinLength() <= 1) {
     return given + kAlMassimo + std::to_string(identifier.MaxLength());
   }
-  return given + kAttesaDa + std::to_string(identifier.MinLength()) + kA +
+  return given + kAttesaDa + std::to_string(identifier.MinLength()) + kFinoA +
          std::to_string(identifier.MaxLength());
 }
 
