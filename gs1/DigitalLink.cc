@@ -83,6 +83,7 @@ bool IsDigitalLink(std::string_view text) {
 
 Gs1Reading SplitDigitalLink(std::string_view uri) {
   Gs1Reading reading;
+  reading.elements.reserve(8);  // a label's handful
   uri = uri.substr(uri.find("://") + 3);
   uri = uri.substr(0, uri.find('#'));
   const size_t question = uri.find('?');
