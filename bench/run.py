@@ -223,18 +223,16 @@ class Bench:
             check_rows(database, count)
             return usage
 
-        component, reference = self.in_turn(component_run, reference_run, "sqlite3")
-        comp = statistics.median(u.wall for u in component)
-        ref = statistics.median(u.wall for u in reference)
+        (comp, comp_cpu), (ref, ref_cpu) = self.in_turn(component_run, reference_run, "sqlite3")
         self.row("1 import 100k lines (s)", "s", ref, comp, "<= 1.2", lambda r: r <= 1.2)
         self.note("lines/s: component %.0f, sqlite3 shell %.0f; CPU s: component %.2f, sqlite3 %.2f"
-                  % (count / comp, count / ref, statistics.median(u.cpu for u in component),
-                     statistics.median(u.cpu for u in reference)))
+                  % (count / comp, count / ref, comp_cpu, ref_cpu))
 
     def in_turn(self, component_run, reference_run, reference_name):
-        """Runs each --repeats times and returns the Usages of both. Who
-        goes first alternates, so that neither always meets a disk still
-        busy with the other's writes."""
+        """Runs each --repeats times and returns, for the component and the
+        reference, the medians of wall and CPU seconds. Who goes first
+        alternates, so that neither always meets a disk still busy with the
+        other's writes."""
         component, reference = [], []
         for repeat in range(self.repeats):
             runs = [(component_run, component), (reference_run, reference)]
@@ -243,7 +241,8 @@ class Bench:
             print("   run %d: component %.2f s, %s %.2f s"
                   % (repeat + 1, component[-1].wall, reference_name, reference[-1].wall),
                   flush=True)
-        return component, reference
+        return [(statistics.median(u.wall for u in usages), statistics.median(u.cpu for u in usages))
+                for usages in (component, reference)]
 
     def figure_memory(self):
         print("2  peak memory of the import, 1,000 and 1,000,000 lines", flush=True)
@@ -423,13 +422,11 @@ class Bench:
             check_count(database, count)
             return usage
 
-        component, reference = self.in_turn(labels_run, lines_run, "code;quantity lines")
-        comp = statistics.median(u.wall for u in component)
-        ref = statistics.median(u.wall for u in reference)
+        (comp, comp_cpu), (ref, ref_cpu) = self.in_turn(labels_run, lines_run,
+                                                         "code;quantity lines")
         self.row("9 GS1 labels/plain lines 100k (s)", "s", ref, comp, "<= 1.3", lambda r: r <= 1.3)
         self.note("labels/s %.0f, code;quantity lines/s %.0f; CPU s: labels %.2f, lines %.2f"
-                  % (count / comp, count / ref, statistics.median(u.cpu for u in component),
-                     statistics.median(u.cpu for u in reference)))
+                  % (count / comp, count / ref, comp_cpu, ref_cpu))
 
     # -- figures 6 to 8: PostgreSQL ------------------------------------------
 

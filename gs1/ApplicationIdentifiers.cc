@@ -230,96 +230,62 @@ constexpr Gs1Identifier kTable[] = {
     {"91-99", {Set82UpTo(90)}},                                           // INTERNAL
 };
 
-int DigitValue(char c) { return c - '0'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr int DigitValue(char c) { return c - '0'; }
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-int Number(std::string_view digits) {
+constexpr int Number(std::string_view digits) {
   int number = 0;
   for (char c : digits) number = number * 10 + DigitValue(c);
   return number;
 }
 
-// The digits of each AI of a row (those of a range are all as long).
-size_t AiLength(const Gs1Identifier& identifier) {
-  return identifier.identifiers.substr(0, identifier.identifiers.find('-')).size();
-}
+// An entry of the index: the AI's digits above this bit, its row + 1 below
+// (0: no AI).
+constexpr unsigned kLengthShift = 12;
+static_assert(std::size(kTable) < (1u << kLengthShift));
 
 // Which row each four-digit start belongs to, and how many of its digits
-// the AI is. AIs are two to four digits and none is the start of another,
+// the AI is; made by the compiler, since every element of every label
+// looks here. AIs are two to four digits and none is the start of another,
 // so every start of four digits names at most one AI.
-class StartIndex {
- public:
-  struct Entry {
-    const Gs1Identifier* identifier = nullptr;
-    size_t length = 0;
-  };
-
-  StartIndex() {
-    for (size_t row = 0; row < std::size(kTable); ++row) {
-      const std::string_view identifiers = kTable[row].identifiers;
-      const size_t dash = identifiers.find('-');
-      const std::string_view first = identifiers.substr(0, dash);
-      const std::string_view last =
-          dash == std::string_view::npos ? first : identifiers.substr(dash + 1);
-      int scale = 1;
-      for (size_t i = first.size(); i < 4; ++i) scale *= 10;
-      const Entry entry{&kTable[row], AiLength(kTable[row])};
-      for (int ai = Number(first); ai <= Number(last); ++ai) {
-        std::fill_n(entries_.begin() + ai * scale, scale, entry);
-      }
+constexpr std::array<uint16_t, 10000> StartIndex() {
+  std::array<uint16_t, 10000> index{};
+  for (size_t row = 0; row < std::size(kTable); ++row) {
+    const std::string_view identifiers = kTable[row].Identifiers();
+    const size_t dash = identifiers.find('-');
+    const std::string_view first = identifiers.substr(0, dash);
+    const std::string_view last =
+        dash == std::string_view::npos ? first : identifiers.substr(dash + 1);
+    int scale = 1;
+    for (size_t i = first.size(); i < 4; ++i) scale *= 10;
+    const auto entry = static_cast<uint16_t>(first.size() << kLengthShift | (row + 1));
+    for (int ai = Number(first); ai <= Number(last); ++ai) {
+      std::fill_n(index.begin() + ai * scale, scale, entry);
     }
   }
-
-  const Entry& At(int start) const { return entries_[static_cast<size_t>(start)]; }
-
- private:
-  std::array<Entry, 10000> entries_{};
-};
-
-const StartIndex& Index() {
-  static const StartIndex index;
   return index;
 }
 
+constexpr std::array<uint16_t, 10000> kStartIndex = StartIndex();
+
 }  // namespace
-
-std::span<const Gs1Part> Gs1Identifier::Parts() const {
-  size_t count = 0;
-  while (count < parts.size() && parts[count].maxLength != 0) ++count;
-  return {parts.data(), count};
-}
-
-size_t Gs1Identifier::MinLength() const {
-  size_t length = 0;
-  for (const Gs1Part& part : Parts()) {
-    if (part.optional) break;
-    length += part.minLength;
-  }
-  return length;
-}
-
-size_t Gs1Identifier::MaxLength() const {
-  size_t length = 0;
-  for (const Gs1Part& part : Parts()) length += part.maxLength;
-  return length;
-}
 
 std::span<const Gs1Identifier> Gs1Identifiers() { return kTable; }
 
 const Gs1Identifier* Gs1IdentifierAtStart(std::string_view text, size_t& length) {
   size_t digits = 0;
   int start = 0;
-  for (; digits < 4; ++digits) {
-    const bool digit = digits < text.size() && IsDigit(text[digits]);
-    if (!digit) break;
+  for (; digits < 4 && digits < text.size() && IsDigit(text[digits]); ++digits) {
     start = start * 10 + DigitValue(text[digits]);
   }
-  for (size_t i = digits; i < 4; ++i) start *= 10;
   if (digits < 2) return nullptr;
-  const StartIndex::Entry& entry = Index().At(start);
-  if (entry.identifier == nullptr || entry.length > digits) return nullptr;
-  length = entry.length;
-  return entry.identifier;
+  for (size_t i = digits; i < 4; ++i) start *= 10;
+  const uint16_t entry = kStartIndex[static_cast<size_t>(start)];
+  const size_t row = entry & ((1u << kLengthShift) - 1);
+  const size_t aiLength = entry >> kLengthShift;
+  if (row == 0 || aiLength > digits) return nullptr;
+  length = aiLength;
+  return &kTable[row - 1];
 }
 
 const Gs1Identifier* FindGs1Identifier(std::string_view ai) {

@@ -39,18 +39,39 @@ struct Gs1Part {
   bool optional = false;
 };
 
-// The definition of one AI or of a range of AIs that share it.
-struct Gs1Identifier {
-  // "10", or a range "3100-3105" of AIs of one length.
-  std::string_view identifiers;
-  std::array<Gs1Part, 5> parts;
+// The definition of one AI or of a range of AIs that share it. Made at
+// compile time, with the lengths every element's reading asks for.
+class Gs1Identifier {
+ public:
+  // `identifiers`: "10", or a range "3100-3105" of AIs of one length.
+  constexpr Gs1Identifier(std::string_view identifiers, std::array<Gs1Part, 5> parts)
+      : identifiers_(identifiers), parts_(parts) {
+    bool optionalSeen = false;
+    for (const Gs1Part& part : parts_) {
+      if (part.maxLength == 0) break;
+      ++partCount_;
+      optionalSeen = optionalSeen || part.optional;
+      if (!optionalSeen) minLength_ += part.minLength;
+      maxLength_ += part.maxLength;
+    }
+  }
 
+  constexpr std::string_view Identifiers() const { return identifiers_; }
   // The parts in use.
-  std::span<const Gs1Part> Parts() const;
-  size_t MinLength() const;  // of a whole value: the parts before the first optional one
-  size_t MaxLength() const;  // of a whole value: every part
+  std::span<const Gs1Part> Parts() const { return {parts_.data(), partCount_}; }
+  // Of a whole value: the parts before the first optional one.
+  size_t MinLength() const { return minLength_; }
+  // Of a whole value: every part.
+  size_t MaxLength() const { return maxLength_; }
   // A value of one length only, whose end need not be marked.
-  bool FixedLength() const { return MinLength() == MaxLength(); }
+  bool FixedLength() const { return minLength_ == maxLength_; }
+
+ private:
+  std::string_view identifiers_;
+  std::array<Gs1Part, 5> parts_;
+  size_t partCount_ = 0;
+  size_t minLength_ = 0;
+  size_t maxLength_ = 0;
 };
 
 // Every AI of the table, in its order.

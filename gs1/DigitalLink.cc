@@ -1,5 +1,6 @@
 #include "gs1/DigitalLink.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -21,23 +22,22 @@ int HexValue(char c) {
 std::optional<std::string> PercentDecoded(std::string_view text) {
   std::string decoded;
   decoded.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      decoded += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return std::nullopt;
-    const int high = HexValue(text[i + 1]);
-    const int low = HexValue(text[i + 2]);
+  for (size_t at = 0;;) {
+    const size_t percent = std::min(text.find('%', at), text.size());
+    decoded.append(text.substr(at, percent - at));
+    if (percent == text.size()) return decoded;
+    if (percent + 2 >= text.size()) return std::nullopt;
+    const int high = HexValue(text[percent + 1]);
+    const int low = HexValue(text[percent + 2]);
     if (high < 0 || low < 0) return std::nullopt;
     decoded += static_cast<char>(high * 16 + low);
-    i += 2;
+    at = percent + 3;
   }
-  return decoded;
 }
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;
+  pieces.reserve(std::count(text.begin(), text.end(), separator) + 1);
   for (size_t start = 0;;) {
     const size_t end = text.find(separator, start);
     pieces.push_back(text.substr(start, end - start));

@@ -50,6 +50,23 @@ std::string Shown(std::string_view text) {
 // A label holds a handful of elements.
 constexpr size_t kUsualElements = 8;
 
+// Adds (ai, value) to `elements` once the value passes the checks of its
+// AI, defined by `identifier` (null: `ai` is no AI); an AI given before
+// with the same value counts once. Returns the refusal, "" when it passes.
+std::string Add(std::vector<Gs1Element>& elements, std::string_view ai,
+                const Gs1Identifier* identifier, std::string value) {
+  if (identifier == nullptr) return kIdentificatoreSconosciuto + ("(" + Shown(ai) + ")");
+  std::string refusal = Gs1ValueRefusal(ai, *identifier, value);
+  if (!refusal.empty()) return refusal;
+  for (const Gs1Element& earlier : elements) {
+    if (earlier.ai != ai) continue;
+    if (earlier.value != value) return "(" + std::string(ai) + ")" + kRipetutoDiverso;
+    return refusal;
+  }
+  elements.push_back({std::string(ai), std::move(value)});
+  return refusal;
+}
+
 // (02)08012345000012(10)LOT42: each value runs to the next "(" that no
 // "\" escapes.
 Gs1Reading SplitBracketed(std::string_view text) {
@@ -59,7 +76,7 @@ Gs1Reading SplitBracketed(std::string_view text) {
   while (at < text.size()) {
     const size_t close = text.find(')', at);
     if (close == std::string_view::npos) return Refused(kParentesiNonChiusa + Shown(text.substr(at)));
-    std::string ai(text.substr(at + 1, close - at - 1));
+    const std::string_view ai = text.substr(at + 1, close - at - 1);
     std::string value;
     at = close + 1;
     for (;;) {
@@ -73,7 +90,8 @@ Gs1Reading SplitBracketed(std::string_view text) {
       value += '(';
       at = open + 1;
     }
-    reading.elements.push_back({std::move(ai), std::move(value)});
+    std::string refusal = Add(reading.elements, ai, FindGs1Identifier(ai), std::move(value));
+    if (!refusal.empty()) return Refused(std::move(refusal));
   }
   return reading;
 }
@@ -93,42 +111,35 @@ Gs1Reading SplitUnbracketed(std::string_view text, bool caretSeparates) {
     size_t aiLength = 0;
     const Gs1Identifier* identifier = Gs1IdentifierAtStart(text.substr(at), aiLength);
     if (identifier == nullptr) return Refused(kNessunIdentificatore + Shown(text.substr(at)));
-    std::string ai(text.substr(at, aiLength));
+    const std::string_view ai = text.substr(at, aiLength);
     at += aiLength;
     size_t end = std::find_if(text.begin() + at, text.end(), isSeparator) - text.begin();
     if (identifier->FixedLength()) end = std::min(end, at + identifier->MaxLength());
-    reading.elements.push_back({std::move(ai), std::string(text.substr(at, end - at))});
+    std::string refusal =
+        Add(reading.elements, ai, identifier, std::string(text.substr(at, end - at)));
+    if (!refusal.empty()) return Refused(std::move(refusal));
     at = end;
     if (at < text.size() && isSeparator(text[at])) ++at;
   }
   return reading;
 }
 
-// Holds every element against its AI, and keeps one of an AI given twice
-// with the same value.
-Gs1Reading Checked(Gs1Reading reading) {
-  if (!reading.Read()) return Refused(std::move(reading.refusal));
-  std::vector<Gs1Element>& elements = reading.elements;
-  if (elements.empty()) return Refused(kEtichettaVuota);
-  size_t kept = 0;
-  for (size_t i = 0; i < elements.size(); ++i) {
-    const Gs1Element& element = elements[i];
-    const Gs1Identifier* identifier = FindGs1Identifier(element.ai);
-    if (identifier == nullptr) {
-      return Refused(kIdentificatoreSconosciuto + ("(" + Shown(element.ai) + ")"));
-    }
-    std::string refusal = Gs1ValueRefusal(element.ai, *identifier, element.value);
+// The elements of a Digital Link address held against their AIs.
+Gs1Reading Checked(Gs1Reading split) {
+  if (!split.Read()) return Refused(std::move(split.refusal));
+  Gs1Reading reading;
+  reading.elements.reserve(split.elements.size());
+  for (Gs1Element& element : split.elements) {
+    std::string refusal = Add(reading.elements, element.ai, FindGs1Identifier(element.ai),
+                              std::move(element.value));
     if (!refusal.empty()) return Refused(std::move(refusal));
-    const auto earlier = std::find_if(elements.begin(), elements.begin() + kept,
-                                      [&element](const Gs1Element& e) { return e.ai == element.ai; });
-    if (earlier == elements.begin() + kept) {
-      if (kept != i) elements[kept] = std::move(elements[i]);
-      ++kept;
-    } else if (earlier->value != element.value) {
-      return Refused("(" + element.ai + ")" + kRipetutoDiverso);
-    }
   }
-  elements.resize(kept);
+  return reading;
+}
+
+// A label that gave no element is none.
+Gs1Reading NotEmpty(Gs1Reading reading) {
+  if (reading.Read() && reading.elements.empty()) return Refused(kEtichettaVuota);
   return reading;
 }
 
@@ -154,16 +165,16 @@ Gs1Reading ReadGs1Label(std::string_view text) {
       return Refused(kSimbologiaNonGs1 + Shown(identifier));
     }
     const std::string_view data = text.substr(3);
-    if (!symbology->digitalLinkOnly) return Checked(SplitUnbracketed(data, false));
+    if (!symbology->digitalLinkOnly) return NotEmpty(SplitUnbracketed(data, false));
     if (!IsDigitalLink(data)) return Refused(std::string(identifier) + kSenzaDigitalLink);
     return Checked(SplitDigitalLink(data));
   }
   if (IsDigitalLink(text)) return Checked(SplitDigitalLink(text));
-  if (text[0] == '(') return Checked(SplitBracketed(text));
-  if (text[0] == kCaret) return Checked(SplitUnbracketed(text.substr(1), true));
+  if (text[0] == '(') return SplitBracketed(text);
+  if (text[0] == kCaret) return NotEmpty(SplitUnbracketed(text.substr(1), true));
   // The FNC1 that begins a GS1 symbol, sent as GS by a scanner told to.
-  if (text[0] == kGroupSeparator) return Checked(SplitUnbracketed(text.substr(1), false));
-  if (IsDigit(text[0])) return Checked(SplitUnbracketed(text, false));
+  if (text[0] == kGroupSeparator) return NotEmpty(SplitUnbracketed(text.substr(1), false));
+  if (IsDigit(text[0])) return SplitUnbracketed(text, false);
   return Refused(kFormaSconosciuta);
 }
 

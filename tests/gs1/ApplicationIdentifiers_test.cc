@@ -27,7 +27,7 @@ TEST(Gs1Table, RowsStandInOrderWithoutOverlapsAndEachDefinitionCanBeApplied) {
   std::vector<std::pair<int, int>> covered;
   std::string previous;
   for (const Gs1Identifier& row : Gs1Identifiers()) {
-    const std::string identifiers(row.identifiers);
+    const std::string identifiers(row.Identifiers());
     const size_t dash = identifiers.find('-');
     const std::string first = identifiers.substr(0, dash);
     EXPECT_GT(first, previous) << identifiers << " after " << previous;
@@ -39,7 +39,7 @@ TEST(Gs1Table, RowsStandInOrderWithoutOverlapsAndEachDefinitionCanBeApplied) {
       EXPECT_EQ(last.size(), first.size()) << identifiers;
       EXPECT_LT(first, last) << identifiers;
     }
-    covered.push_back(StartsOf(row.identifiers));
+    covered.push_back(StartsOf(row.Identifiers()));
 
     const auto parts = row.Parts();
     ASSERT_FALSE(parts.empty()) << identifiers;
