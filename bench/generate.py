@@ -14,6 +14,8 @@ Also a command line, to look at the files:
   generate.py reference-pg-sql N FILE   the same rows as psql INSERTs
   generate.py pen-reads N FILE          reads of the pen simulator
   generate.py infrared-records N FILE   records of the infrared simulator
+  generate.py reader-lines N FILE       reader file of Scarica2 (CR LF)
+  generate.py gs1-labels N FILE         reader file of GS1 labels (CR LF)
 """
 
 import sys
@@ -62,6 +64,53 @@ def infrared_record(i):
     return "#%s$%d;%d.5;202612%02d;%d;" % (code, lot, units, day, rep)
 
 
+def reader_line(i):
+    """Line i of a reader file of Scarica2: article code;quantity, with the
+    workstation's decimal comma."""
+    code, _, units, _, _ = _row(i)
+    return "%s;%d,5" % (code, units)
+
+
+def gs1_check_digit(digits):
+    """The mod-10 check digit that completes `digits`."""
+    total = sum(int(d) * (3 if k % 2 == 0 else 1) for k, d in enumerate(reversed(digits)))
+    return str((10 - total % 10) % 10)
+
+
+def _label(i):
+    """The values of label i: GTIN, count, lot, best-before YYMMDD, SSCC."""
+    gtin = "0801234500%03d" % (i % 1000)
+    sscc = "38012345%09d" % i
+    return (gtin + gs1_check_digit(gtin), i % 100 + 1, "L%d" % i, "2612%02d" % (i % 28 + 1),
+            sscc + gs1_check_digit(sscc))
+
+
+def gs1_label_line(i):
+    """Line i of a reader file of GS1 labels: the label, ";", its SSCC. The
+    label takes each of three forms in turn: bracketed, as a GS1-128
+    scanner sends it (GS after the count, whose length varies), and a
+    Digital Link address."""
+    gtin, count, lot, date, sscc = _label(i)
+    form = i % 3
+    if form == 0:
+        label = "(02)%s(37)%d(10)%s(15)%s" % (gtin, count, lot, date)
+    elif form == 1:
+        label = "]C102%s15%s37%d\x1d10%s" % (gtin, date, count, lot)
+    else:
+        label = "https://id.example.com/02/%s/10/%s?15=%s&37=%d" % (gtin, lot, date, count)
+    return "%s;%s" % (label, sscc)
+
+
+def expected_label_rows(count):
+    """What table Viruzedi holds after importing `count` generated labels:
+    (Codart, NColli, Lotto_Codice, Data, Lotto_Scadenza, SSCC) in row
+    order."""
+    for i in range(count):
+        gtin, units, lot, date, sscc = _label(i)
+        day = "20%s-%s-%s" % (date[0:2], date[2:4], date[4:6])
+        yield (gtin[10:13], str(units), lot, day, day, sscc)
+
+
 def write_stock_movements(count, path):
     with open(path, "w", encoding="ascii", newline="") as out:
         for i in range(count):
@@ -101,6 +150,14 @@ def write_reference_pg_sql(count, path):
         out.write("COMMIT;\n")
 
 
+def write_reader_file(line, count, path):
+    """A reader file of `count` lines, line(i) each, with the reader
+    program's CR LF."""
+    with open(path, "w", encoding="ascii", newline="") as out:
+        for i in range(count):
+            out.write(line(i) + "\r\n")
+
+
 def write_lines(lines, path):
     with open(path, "w", encoding="ascii", newline="\n") as out:
         for line in lines:
@@ -122,6 +179,8 @@ def main(argv):
         "reference-pg-sql": write_reference_pg_sql,
         "pen-reads": lambda n, path: write_lines((pen_read(i) for i in range(n)), path),
         "infrared-records": lambda n, path: write_lines((infrared_record(i) for i in range(n)), path),
+        "reader-lines": lambda n, path: write_reader_file(reader_line, n, path),
+        "gs1-labels": lambda n, path: write_reader_file(gs1_label_line, n, path),
     }
     if len(argv) != 4 or argv[1] not in writers:
         sys.stderr.write(__doc__)

@@ -25,6 +25,9 @@ row: figure, reference, component, ratio, target, met or not.
      target) and SQLite (the figure only).
   8  Figure 5 into PostgreSQL: records per second of Scarica1, and the open's
      share from bench_infrared_record given the database (VIRUZEDI_BENCH_DB).
+  9  A reader file of 100,000 GS1 labels (three forms in turn) imported
+     (`importa --formato scarica-zidorivovi`), against a reader file of
+     100,000 code;quantity lines (`importa --formato scarica2`).
 Figures 6 to 8 share one throw-away server (tests/database/postgresql/
 pg-test-server), started for the first of them and stopped at the end.
 
@@ -209,28 +212,37 @@ class Bench:
         sql_file = os.path.join(self.work, "riferimento-%d.sql" % count)
         generate.write_stock_movements(count, lines_file)
         generate.write_reference_sql(count, sql_file)
-        component, reference = [], []
-        for repeat in range(self.repeats):
-            # Who goes first alternates, so that neither always meets a
-            # disk still busy with the other's writes.
-            order = [0, 1] if repeat % 2 == 0 else [1, 0]
-            for which in order:
-                if which == 0:
-                    usage, database = self.scarica4(lines_file)
-                    check_rows(database, count)
-                    component.append(usage)
-                else:
-                    usage, database = self.reference_inserts(sql_file)
-                    check_rows(database, count)
-                    reference.append(usage)
-            print("   run %d: component %.2f s, sqlite3 %.2f s"
-                  % (repeat + 1, component[-1].wall, reference[-1].wall), flush=True)
-        comp = statistics.median(u.wall for u in component)
-        ref = statistics.median(u.wall for u in reference)
+
+        def component_run():
+            usage, database = self.scarica4(lines_file)
+            check_rows(database, count)
+            return usage
+
+        def reference_run():
+            usage, database = self.reference_inserts(sql_file)
+            check_rows(database, count)
+            return usage
+
+        (comp, comp_cpu), (ref, ref_cpu) = self.in_turn(component_run, reference_run, "sqlite3")
         self.row("1 import 100k lines (s)", "s", ref, comp, "<= 1.2", lambda r: r <= 1.2)
         self.note("lines/s: component %.0f, sqlite3 shell %.0f; CPU s: component %.2f, sqlite3 %.2f"
-                  % (count / comp, count / ref, statistics.median(u.cpu for u in component),
-                     statistics.median(u.cpu for u in reference)))
+                  % (count / comp, count / ref, comp_cpu, ref_cpu))
+
+    def in_turn(self, component_run, reference_run, reference_name):
+        """Runs each --repeats times and returns, for the component and the
+        reference, the medians of wall and CPU seconds. Who goes first
+        alternates, so that neither always meets a disk still busy with the
+        other's writes."""
+        component, reference = [], []
+        for repeat in range(self.repeats):
+            runs = [(component_run, component), (reference_run, reference)]
+            for run, usages in runs if repeat % 2 == 0 else reversed(runs):
+                usages.append(run())
+            print("   run %d: component %.2f s, %s %.2f s"
+                  % (repeat + 1, component[-1].wall, reference_name, reference[-1].wall),
+                  flush=True)
+        return [(statistics.median(u.wall for u in usages), statistics.median(u.cpu for u in usages))
+                for usages in (component, reference)]
 
     def figure_memory(self):
         print("2  peak memory of the import, 1,000 and 1,000,000 lines", flush=True)
@@ -375,6 +387,46 @@ class Bench:
                   "whole %.1f us, an open alone %.1f us"
                   % (opening, rest, times["BM_ImportRecord"]["real_time"],
                      times["BM_OpenDatabase"]["real_time"]))
+
+    # -- figure 9: GS1 labels ------------------------------------------------
+
+    def reader_import(self, lines_file, form):
+        """One `importa` of a copy of lines_file as a reader file of `form`
+        into a new database; returns its Usage, the database and the
+        download folder."""
+        case = self.fresh_folder("lettore-" + form)
+        reader = os.path.join(case, "letture.txt")
+        shutil.copyfile(lines_file, reader)
+        letture = os.path.join(case, "_Letture")
+        database = self.new_database(os.path.join(case, "magazzino.db"))
+        usage = run_measured([self.tool("viruzedi"), "--letture", letture, "importa", reader,
+                              "--formato", form, "--db", database])
+        return usage, database, letture
+
+    def figure_labels(self):
+        count = 100_000
+        print("9  import of %d GS1 labels and of %d code;quantity lines, in turn"
+              % (count, count), flush=True)
+        labels_file = os.path.join(self.work, "etichette-%d.txt" % count)
+        lines_file = os.path.join(self.work, "letture-%d.txt" % count)
+        generate.write_reader_file(generate.gs1_label_line, count, labels_file)
+        generate.write_reader_file(generate.reader_line, count, lines_file)
+
+        def labels_run():
+            usage, database, letture = self.reader_import(labels_file, "scarica-zidorivovi")
+            check_labels(database, count, letture)
+            return usage
+
+        def lines_run():
+            usage, database, _ = self.reader_import(lines_file, "scarica2")
+            check_count(database, count)
+            return usage
+
+        (comp, comp_cpu), (ref, ref_cpu) = self.in_turn(labels_run, lines_run,
+                                                         "code;quantity lines")
+        self.row("9 GS1 labels/plain lines 100k (s)", "s", ref, comp, "<= 1.3", lambda r: r <= 1.3)
+        self.note("labels/s %.0f, code;quantity lines/s %.0f; CPU s: labels %.2f, lines %.2f"
+                  % (count / comp, count / ref, comp_cpu, ref_cpu))
 
     # -- figures 6 to 8: PostgreSQL ------------------------------------------
 
@@ -590,6 +642,20 @@ def check_rows(database, count, order="rowid"):
                 raise Failure("%s holds %r where %r was written" % (database, got, want))
 
 
+def check_labels(database, count, letture):
+    """Every column of every row of a generated label import, and no label
+    set aside."""
+    check_count(database, count)
+    with contextlib.closing(sqlite3.connect("file:%s?mode=ro" % database, uri=True)) as db:
+        stored = db.execute("SELECT Codart, NColli, Lotto_Codice, Data, Lotto_Scadenza, SSCC "
+                            "FROM Viruzedi ORDER BY rowid").fetchall()
+    for got, want in zip(stored, generate.expected_label_rows(count)):
+        if tuple(got) != want:
+            raise Failure("%s holds %r where %r was written" % (database, got, want))
+    if os.path.exists(os.path.join(letture, "Etichette_scartate.txt")):
+        raise Failure("labels of the generated file were set aside")
+
+
 def pg_query(uri, query):
     result = subprocess.run(["psql", "-X", "-A", "-t", "-v", "ON_ERROR_STOP=1", uri, "-c", query],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -645,7 +711,7 @@ def main():
                                                         os.path.join(here, "..", "build", "bin")),
                         help="folder of viruzedi, the simulators and bench_infrared_record")
     parser.add_argument("--repeats", type=int, default=5, help="runs per measurement (median)")
-    parser.add_argument("--figures", default="1,2,3,4,5,6,7,8", help="which figures, e.g. 1,3")
+    parser.add_argument("--figures", default="1,2,3,4,5,6,7,8,9", help="which figures, e.g. 1,3")
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
     parser.add_argument("--json", help="also write the rows to this file")
     parser.add_argument("--strict", action="store_true",
@@ -668,7 +734,7 @@ def main():
     figures = {"1": bench.figure_import, "2": bench.figure_memory, "3": bench.figure_pen,
                "4": bench.figure_waiting, "5": bench.figure_infrared,
                "6": bench.figure_pg_import, "7": bench.figure_workstations,
-               "8": bench.figure_pg_infrared}
+               "8": bench.figure_pg_infrared, "9": bench.figure_labels}
     started = time.monotonic()
     # Ended from outside, the run still stops its server and removes its
     # folders on the way out.

@@ -131,6 +131,11 @@ void ReportOutcome(const OperationOutcome& outcome) {
               << (outcome.rowsRefused == 1 ? " riga rifiutata" : " righe rifiutate")
               << " da un vincolo della tabella\n";
   }
+  if (outcome.labelsSetAside > 0) {
+    std::cerr << "viruzedi: " << outcome.labelsSetAside
+              << (outcome.labelsSetAside == 1 ? " etichetta messa" : " etichette messe")
+              << " da parte in " << outcome.setAsideFile << "\n";
+  }
 }
 
 // Long downloads tell a person at a terminal that they are moving, and

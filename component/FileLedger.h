@@ -66,6 +66,9 @@ struct FileImportResult {
   std::string importedOn;
   std::string archivedAs;  // where the file went
   bool ledgerMissing = false;
+  // Lines its format set aside (GS1 labels), and the file that keeps them.
+  uint64_t linesSetAside = 0;
+  std::string setAsideFile;
 };
 
 }  // namespace viruzedi

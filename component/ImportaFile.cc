@@ -26,6 +26,8 @@ const char* ImportFormatName(ImportFormat format) {
 void Viruzedi::NoteFileImport(const FileImportResult& result, const std::string& path) {
   outcome_.rowsRefused = result.rowsRefused;
   outcome_.ledgerMissing = result.ledgerMissing;
+  outcome_.labelsSetAside = result.linesSetAside;
+  outcome_.setAsideFile = result.setAsideFile;
   if (!result.importedOn.empty()) {
     platform_->MessageBox(path + ": già importato il " + result.importedOn +
                               "; nessuna riga salvata di nuovo, il file è ora " +

@@ -60,6 +60,9 @@ struct VIRUZEDI_API OperationOutcome {
   // the operation make one: it stored its rows without an entry, so a
   // crash right after its commit could have them stored twice.
   bool ledgerMissing = false;
+  // Labels that a check refused: not stored, kept in `setAsideFile`.
+  uint64_t labelsSetAside = 0;
+  std::string setAsideFile;
 
   bool Interrupted() const { return errorNumber == kUserInterrupt; }
 };

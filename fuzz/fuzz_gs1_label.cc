@@ -1,15 +1,17 @@
 // A line of a GS1 reader file (Windows-1252, as the text stream gives it in
-// UTF-8), decoded and appended to a real database through the append-only
-// record set, as the GS1 label import does; and the input on its own as a
-// (15) value.
+// UTF-8): the label read in whatever form it has, decoded, and appended to
+// a real database through the append-only record set, as the GS1 label
+// import does.
 //
 // Properties:
-//  - a label without one of the four identifiers is refused, not decoded;
-//  - decoding fails only with 5, 6 or 13, and then no row is started;
-//  - the values come out of the field: no value but (10) holds a "(", the
-//    (10) value ends the field, the article code is at most 3 characters;
-//  - a (15) value whose digits write a calendar date YYMMDD gives that date
-//    in 2000-2099, any other two-digit numbers still give a calendar date;
+//  - reading never throws: a label is read or refused with a reason;
+//  - a read label has elements, each of an AI of the table whose value
+//    passes its AI's checks, no AI twice;
+//  - the bracketed form printed from a read label reads back into the same
+//    elements;
+//  - a decoded label has a three-digit article code taken from a (02) with
+//    a right check digit, and a best-before date of the calendar in
+//    2000-2099 from its (15) or (17);
 //  - the record set takes every decoded label.
 #include <algorithm>
 #include <cstddef>
@@ -17,41 +19,38 @@
 #include <memory>
 #include <string>
 
-#include "base/AutomationError.h"
-#include "base/Conversions.h"
+#include "base/Calendar.h"
 #include "database/Database.h"
 #include "fuzz/support/FuzzSupport.h"
+#include "gs1/ApplicationIdentifiers.h"
+#include "gs1/ElementString.h"
+#include "gs1/ElementValue.h"
 #include "platform/Windows1252.h"
 #include "readerprog/Gs1Label.h"
 
 namespace viruzedi::fuzz {
 namespace {
 
-size_t Characters(const std::string& text) {
-  size_t count = 0;
-  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-void CheckDate(const std::string& value) {
-  CalendarDate date;
-  try {
-    date = Gs1Date(value);
-  } catch (const AutomationError& error) {
-    Require(error.number == kTypeMismatch, "a (15) value that is no number is 13");
+void CheckReading(const std::string& text) {
+  const Gs1Reading reading = ReadGs1Label(text);
+  if (!reading.Read()) {
+    Require(reading.elements.empty(), "a refused label has no elements");
     return;
   }
-  Require(IsValidDate(date.year, date.month, date.day), "a (15) value gives a calendar date");
-  if (value.size() >= 6 && std::all_of(value.begin(), value.begin() + 6, IsDigit)) {
-    int yy = std::stoi(value.substr(0, 2));
-    int mm = std::stoi(value.substr(2, 2));
-    int dd = std::stoi(value.substr(4, 2));
-    if (dd != 0 && IsValidDate(2000 + yy, mm, dd)) {
-      Require(date == CalendarDate{2000 + yy, mm, dd}, "YYMMDD is day DD of MM of 20YY");
+  Require(!reading.elements.empty(), "a read label has elements");
+  for (size_t i = 0; i < reading.elements.size(); ++i) {
+    const Gs1Element& element = reading.elements[i];
+    const Gs1Identifier* identifier = FindGs1Identifier(element.ai);
+    Require(identifier != nullptr, "every AI is one of the table");
+    Require(Gs1ValueRefusal(element.ai, *identifier, element.value).empty(),
+            "every value passes its AI's checks");
+    for (size_t j = 0; j < i; ++j) {
+      Require(reading.elements[j].ai != element.ai, "no AI twice");
     }
   }
+  const Gs1Reading again = ReadGs1Label(BracketedForm(reading.elements));
+  Require(again.Read() && again.elements == reading.elements,
+          "the bracketed form reads back into the same elements");
 }
 
 void Store(const Gs1Label& label, const std::string& sscc) {
@@ -64,28 +63,17 @@ void Store(const Gs1Label& label, const std::string& sscc) {
 }
 
 void CheckLine(const std::string& line) {
-  if (TrimSpaces(line).empty()) return;
-  const std::vector<std::string> fields = SplitFields(line);
-  const std::string& field = FieldAt(fields, 0);
-  if (!HasAllGs1Identifiers(field)) return;
+  const Gs1ReaderLine parts = SplitGs1ReaderLine(line);
   Gs1Label label;
-  try {
-    label = DecodeGs1Label(field);
-  } catch (const AutomationError& error) {
-    Require(error.number == kInvalidArgument || error.number == kOverflow ||
-                error.number == kTypeMismatch,
-            "a label's error is 5, 6 or 13");
-    return;
-  }
-  Require(label.NColli.find('(') == std::string::npos, "(37) ends at the next (");
-  Require(field.find(label.NColli) != std::string::npos, "(37) comes from the field");
-  Require(field.ends_with(label.LottoCodice), "(10) runs to the end of the field");
-  Require(Characters(label.Codart) <= 3 && label.Codart.find('(') == std::string::npos,
-          "the article code is three characters of (02) at most");
-  Require(IsValidDate(label.Scadenza.year, label.Scadenza.month, label.Scadenza.day),
-          "the best-before date is a calendar date");
-  if (fields.size() < 2) return;  // the import ends there: no SSCC
-  Store(label, fields[1]);
+  if (!DecodeGs1Label(parts.label, label).empty()) return;
+  Require(label.Codart.size() == 3 &&
+              std::all_of(label.Codart.begin(), label.Codart.end(),
+                          [](char c) { return c >= '0' && c <= '9'; }),
+          "the article code is three digits of (02)");
+  const CalendarDate& date = label.Scadenza;
+  Require(date.year >= 2000 && date.year <= 2099 && IsValidDate(date.year, date.month, date.day),
+          "the best-before date is a day of 2000-2099");
+  Store(label, parts.sscc.empty() ? label.SSCC : std::string(parts.sscc));
 }
 
 }  // namespace
@@ -94,7 +82,7 @@ void CheckLine(const std::string& line) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text =
       viruzedi::Windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
-  viruzedi::fuzz::CheckDate(text);
+  viruzedi::fuzz::CheckReading(text);
   viruzedi::fuzz::CheckLine(text);
   return 0;
 }

@@ -1,48 +1,47 @@
-// The values of a GS1 logistics label taken out of its element string in
-// bracketed form, as (02)08012345678907(37)12(15)250315(10)LOT42.
-//
-// Each identifier is searched in the whole string (so their order does not
-// matter); the value of (02), (37) and (15) runs up to the next "(", the
-// value of (10) to the end of the string. Positions are counted in
-// characters and held in 8 bits: an identifier or "(" beyond character
-// 255 is overflow (6).
+// The values of a GS1 logistics label for its row of table viruzedi: the
+// label read as GS1 writes it (gs1/ElementString.h: bracketed, as a
+// scanner sends it, or a Digital Link address), then the AIs the row needs
+// taken from its elements.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "base/Variant.h"
+#include "base/Calendar.h"
 
 namespace viruzedi {
 
 class Recordset;
 
 struct Gs1Label {
-  std::string Codart;       // characters 11 to 13 of the (02) value
-  std::string NColli;       // the (37) value
-  std::string LottoCodice;  // the (10) value, with whatever follows it
-  CalendarDate Scadenza;    // decoded from the (15) value
+  std::string Codart;       // the three digits of (02) before its check digit
+  std::string NColli;       // (37)
+  std::string LottoCodice;  // (10)
+  CalendarDate Scadenza;    // (15), else (17)
+  std::string SSCC;         // (00), "" when the label has none
 };
 
-// True when the element string holds each of (02), (37), (10) and (15).
-// A string that lacks one cannot be decoded into the label's values.
-bool HasAllGs1Identifiers(std::string_view elementString);
+// A line of a GS1 reader file: the label and the SSCC field that follows
+// its last ";" (a value of the label may hold ";"); a line without ";" is
+// a label alone, with an empty field.
+struct Gs1ReaderLine {
+  std::string_view label;
+  std::string_view sscc;
+};
+Gs1ReaderLine SplitGs1ReaderLine(std::string_view line);
 
-// Decodes a string that holds the four identifiers. Throws AutomationError
-// 5 when (02), (37) or (15) is not followed by another "(", 6 for a
-// position beyond 255, 13 when the (15) value does not give three numbers.
-Gs1Label DecodeGs1Label(std::string_view elementString);
+// Fills `label` from the label `text` (spaces around it are no part of
+// it) and returns ""; or returns why its row cannot be stored: the label
+// is refused (gs1/Gs1Texts.h), or it lacks (02), (37), (10), or both (15)
+// and (17).
+std::string DecodeGs1Label(std::string_view text, Gs1Label& label);
 
-// The date of a (15) value YYMMDD: day DD of month MM of year 2000 + YY,
-// reached by calendar arithmetic from 31 December 1999 (YY years, MM - 1
-// months, DD days), so values out of range run on (month 13 is January of
-// the next year). Day 00 is the last day of month MM, as GS1 defines it.
-// Throws AutomationError 13 when a two-character piece is empty or not a
-// number.
+// The date of a valid (15) or (17) value YYMMDD: day DD of month MM of
+// year 20YY, day 00 being the month's last day.
 CalendarDate Gs1Date(std::string_view value);
 
 // Adds the row of one label to an append-only record set of table viruzedi:
-// the label's fields, and the SSCC as read. Errors of the record set pass.
+// the label's fields, and `sscc`. Errors of the record set pass.
 void AppendGs1Row(Recordset& records, const Gs1Label& label, const std::string& sscc);
 
 }  // namespace viruzedi

@@ -23,9 +23,7 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
 
   const ReaderFileFormat format = gs1 ? Gs1ReaderFormat() : PlainReaderFormat();
   // Before the file takes a name of its own: a refused file stays as it was.
-  if (format.isLine && !HasLineOfFormat(files, path, [&format](const std::string& line) {
-        return format.isLine(SplitFields(line));
-      })) {
+  if (format.isLine && !HasLineOfFormat(files, path, format.isLine)) {
     RaiseNotOfFormat(path, gs1 ? ImportFormat::kScaricaZidoriVovi : ImportFormat::kScarica2,
                      kNessunaRigaDelFormato);
   }
@@ -37,13 +35,19 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
   FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
   FileImportResult result;
   result.ledgerMissing = !ledger.available();
+  SetAsideLines setAside;
   if (std::optional<std::string> importedOn = ledger.ImportedOn()) {
     result.importedOn = *importedOn;
+    // A crash between the commit and the archive may have come before the
+    // lines set aside were kept.
+    setAside = KeepSetAsideOfStored(platform(), waiting, format);
   } else {
-    ImportReaderLines(platform(), *target, waiting, format, ledger);
+    setAside = ImportReaderLines(platform(), *target, waiting, format, ledger);
     // A failed import stores nothing, so only a stored one has refused rows.
     result.rowsRefused = target->RowsRefused();
   }
+  result.linesSetAside = setAside.count;
+  result.setAsideFile = setAside.file;
   result.archivedAs = RinominaImportato(files, waiting, platform().LocalNow());
   NoteFileImport(result, path);
 }

@@ -99,7 +99,7 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     target = OpenReaderTarget(database, dbSettings_, format);
     // Files of earlier runs that a crash left waiting after their commit
     // are archived now, so this run's file is the only one with its reads.
-    SettleReaderFiles(platform(), *target, readerFile);
+    SettleReaderFiles(platform(), *target, readerFile, format);
     MarkRun(files, readerFile);
     CheckReaderProgramExit(EseguiEAttendi(commandLine, 0),
                            folder + kReaderProgramName, parameters.PortaCOM,
@@ -121,8 +121,10 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     RemoveMarkerOfRun(files, readerFile);
     FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
     outcome_.ledgerMissing = !ledger.available();
-    ImportReaderLines(platform(), *target, waiting, format, ledger);
+    const SetAsideLines setAside = ImportReaderLines(platform(), *target, waiting, format, ledger);
     outcome_.rowsRefused = target->RowsRefused();
+    outcome_.labelsSetAside = setAside.count;
+    outcome_.setAsideFile = setAside.file;
     RinominaImportato(files, waiting, platform().LocalNow());
   } catch (const AutomationError& failure) {
     // Once the database is checked, the program runs: the reader file then

@@ -30,6 +30,12 @@ inline constexpr const char kPortaOccupata[] = "la porta è usata da un altro pr
 inline constexpr const char kTerminatoConStato[] = "il programma del lettore è terminato con lo stato ";
 inline constexpr const char kTerminatoDalSegnale[] = "il programma del lettore è stato terminato dal segnale ";
 
-
+// A label whose row cannot be stored: what it lacks, and, after the
+// bad-code warning and the line, the reason.
+inline constexpr const char kManca[] = "manca ";
+inline constexpr const char kMotivo[] = ". Motivo: ";
+// Where the lines set aside are kept, in the download folder, one block per
+// reader file headed by its waiting name and fingerprint.
+inline constexpr const char kFileEtichetteScartate[] = "Etichette_scartate.txt";
 
 }  // namespace viruzedi

@@ -11,9 +11,10 @@ namespace viruzedi {
 
 ReaderFileFormat PlainReaderFormat() {
   return {{"Codart", "Quantità", "IDLotto", "Data"},
-          [](Platform& platform, Recordset& records, const std::vector<std::string>& fields) {
+          [](Platform& platform, Recordset& records, const std::string& line) {
             // Fields are stored as read, untrimmed; the database converts
             // the text.
+            const std::vector<std::string> fields = SplitFields(line);
             records.AddNew();
             records.SetCollect("Codart", FieldAt(fields, 0));
             records.SetCollect("Quantità", FieldAt(fields, 1));
@@ -25,6 +26,7 @@ ReaderFileFormat PlainReaderFormat() {
             const LocalDateTime now = platform.LocalNow();
             records.SetCollect("Data", CalendarDate{now.year, now.month, now.day});
             records.Update();
+            return std::string();
           },
           // Any line is one: its fields are stored as read.
           nullptr};

@@ -1,31 +1,32 @@
 // GS1 label import: as the reader file import, with each line holding a
-// label's element string and its SSCC, decoded into one row of viruzedi.
-#include "base/Conversions.h"
-#include "component/Messages.h"
+// label and its SSCC, decoded into one row of viruzedi.
 #include "component/Viruzedi.h"
 #include "readerprog/Gs1Label.h"
 #include "readerprog/ReaderCommandLine.h"
 #include "readerprog/ReaderFileImport.h"
+#include "readerprog/ReaderProgramTexts.h"
 
 namespace viruzedi {
 
 ReaderFileFormat Gs1ReaderFormat() {
   return {{"Codart", "Data", "NColli", "Lotto_Codice", "Lotto_Scadenza", "SSCC"},
-          [](Platform& platform, Recordset& records, const std::vector<std::string>& fields) {
-            // Everything that can fail in a line is taken before the row is
-            // added, so a bad line leaves no record behind.
-            const std::string& elementString = FieldAt(fields, 0);
-            if (!HasAllGs1Identifiers(elementString)) {
-              // Values read from the wrong place would be stored as if they
-              // were the label's: the line is refused and the import goes on.
-              platform.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
-              return;
-            }
-            AppendGs1Row(records, DecodeGs1Label(elementString), FieldAt(fields, 1));
+          [](Platform&, Recordset& records, const std::string& line) {
+            // A label that fails a check would be stored as if read
+            // correctly: it is set aside, and the rest of the file goes on.
+            const Gs1ReaderLine parts = SplitGs1ReaderLine(line);
+            Gs1Label label;
+            std::string refusal = DecodeGs1Label(parts.label, label);
+            if (!refusal.empty()) return refusal;
+            // The field, given by whoever set the reader up, wins over the
+            // label's (00); the label fills it where it is empty.
+            AppendGs1Row(records, label, parts.sscc.empty() ? label.SSCC : std::string(parts.sscc));
+            return refusal;
           },
-          [](const std::vector<std::string>& fields) {
-            return HasAllGs1Identifiers(FieldAt(fields, 0));
-          }};
+          [](const std::string& line) {
+            Gs1Label label;
+            return DecodeGs1Label(SplitGs1ReaderLine(line).label, label).empty();
+          },
+          kFileEtichetteScartate};
 }
 
 void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,

@@ -8,6 +8,8 @@ namespace viruzedi {
 
 void StagedRows::AddNew() {
   newRow_.clear();
+  // The rows of a file have the same fields: room for them at once.
+  newRow_.reserve(fieldsPerRow_);
   started_ = true;
 }
 
@@ -18,6 +20,7 @@ void StagedRows::SetCollect(const std::string& field, const Variant& value) {
 
 void StagedRows::Update(int, bool) {
   if (!started_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
+  fieldsPerRow_ = newRow_.size();
   rows_.push_back(Row{lineDetail_, std::move(newRow_)});
   newRow_.clear();
   started_ = false;

@@ -49,6 +49,7 @@ class StagedRows : public Recordset {
 
   std::vector<Row> rows_;
   std::vector<std::pair<std::string, Variant>> newRow_;
+  size_t fieldsPerRow_ = 0;  // of the last row kept
   bool started_ = false;
   std::string lineDetail_;
 };

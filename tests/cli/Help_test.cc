@@ -21,7 +21,7 @@ TEST(Help, ListsEveryCommandInItsGroupInAReadersOrderEachWithAnExample) {
       {"Downloads: portable terminal:", "scarica3", "scarica4", "scarica5", "scarica-rimesseof"},
       {"Downloads: any reader, through the reader program:", "scarica2", "scarica-zidorivovi"},
       {"Upload to the portable terminal:", "upload1"},
-      {"Operator's tools:", "in-attesa", "importa", "mostra"},
+      {"Operator's tools:", "in-attesa", "importa", "mostra", "gs1"},
       {"Demo:", "demo"},
   };
   testing::CommandOutcome help = RunViruzedi("--help");

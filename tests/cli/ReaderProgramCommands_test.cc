@@ -56,6 +56,51 @@ TEST_F(ReaderProgramCommands, ReadsOfTheSimulatedReaderBecomeRows) {
   EXPECT_NE(shown.output.find("LOT42"), std::string::npos) << shown.output;
 }
 
+// A label set aside is counted on the command line, beside the rows stored.
+TEST_F(ReaderProgramCommands, TheLabelsSetAsideAreCounted) {
+  const std::string letture = folder / "_Letture";
+  testing::WriteFile(readerFile,
+                     "(02)08012345678907(37)12(15)250315(10)LOT42;380123450000000013\r\n"
+                     "(02)08012345678907(37)12(15)251315(10)LOT42;380123450000000020\r\n"
+                     "(02)08012345678908(37)12(15)250315(10)LOT42;380123450000000037\r\n");
+  Outcome outcome = RunViruzedi("--letture '" + letture + "' importa '" + readerFile +
+                                "' --formato scarica-zidorivovi --db '" + database + "'");
+  EXPECT_EQ(outcome.status, 0) << outcome.output;
+  EXPECT_NE(outcome.output.find("viruzedi: 2 etichette messe da parte in " + letture +
+                                "/Etichette_scartate.txt\n"),
+            std::string::npos)
+      << outcome.output;
+  EXPECT_NE(outcome.output.find("Motivo: (15): data impossibile 251315"), std::string::npos)
+      << outcome.output;
+}
+
+// `viruzedi gs1` shows a label's elements, or why the import would refuse it.
+TEST(Gs1Command, ShowsTheElementsOrTheReason) {
+  struct Case {
+    std::string label;
+    int status;
+    std::string output;
+  } cases[] = {
+      // GS written as printf's octal 035.
+      {"\"$(printf ']C102080123456123453712\\03510L-0007\\03515261200')\"", 0,
+       "(02) 08012345612345\n(37) 12\n(10) L-0007\n(15) 261200\n"},
+      {"'^02080123456123453712^10L-0007^15261200'", 0,
+       "(02) 08012345612345\n(37) 12\n(10) L-0007\n(15) 261200\n"},
+      {"'https://id.example.com/01/8012345000012?10=A%2F1'", 1,
+       "(01) 08012345000012\n(10) A/1\nviruzedi: errore 5: l'importazione scarterebbe "
+       "l'etichetta: manca (02)\n"},
+      {"'(02)08012345612342'", 1,
+       "viruzedi: errore 5: l'importazione scarterebbe l'etichetta: (02): cifra di controllo 2 "
+       "errata, attesa 5\n"},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = RunViruzedi("gs1 " + c.label);
+    EXPECT_EQ(outcome.status, c.status) << c.label;
+    // The output as read ends in an empty line of its own.
+    EXPECT_EQ(outcome.output, c.output + "\n") << c.label;
+  }
+}
+
 TEST_F(ReaderProgramCommands, NoDataIsNoFailureAndAPortWithoutDeviceIs) {
   testing::WriteFile(readerFile, "A1;5\r\n");
   auto reader = ChildProcess::Start({BinFolder() + "reader-simulator", "--silenzio"}, true);

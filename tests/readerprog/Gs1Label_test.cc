@@ -1,138 +1,125 @@
-// Decoding of GS1 element strings and of (15) dates.
+// The values of a label's row: the same as the old decoding gave for every
+// label it read correctly, and right (or refused) where it was wrong.
 #include <gtest/gtest.h>
 
-#include "base/AutomationError.h"
 #include "readerprog/Gs1Label.h"
 
 namespace viruzedi {
 namespace {
 
-TEST(Gs1Date, IsDayMonthYearReachedByCalendarArithmetic) {
+struct Values {
+  const char* codart;
+  const char* nColli;
+  const char* lotto;
+  CalendarDate scadenza;
+  const char* sscc = "";
+};
+
+void ExpectDecoded(const std::string& text, const Values& expected) {
+  Gs1Label label;
+  EXPECT_EQ(DecodeGs1Label(text, label), "") << text;
+  EXPECT_EQ(label.Codart, expected.codart) << text;
+  EXPECT_EQ(label.NColli, expected.nColli) << text;
+  EXPECT_EQ(label.LottoCodice, expected.lotto) << text;
+  EXPECT_EQ(label.Scadenza, expected.scadenza) << text;
+  EXPECT_EQ(label.SSCC, expected.sscc) << text;
+}
+
+// The labels the old decoding read correctly keep their values.
+TEST(Gs1Label, LabelsTheOldDecodingReadCorrectlyGiveTheSameValues) {
   struct Case {
-    const char* value;
-    CalendarDate expected;
+    const char* label;
+    Values values;
   } cases[] = {
-      {"250315", {2025, 3, 15}},
-      {"000101", {2000, 1, 1}},
-      {"991231", {2099, 12, 31}},
-      {"240229", {2024, 2, 29}},
-      {"251315", {2026, 1, 15}},  // month 13: January of the next year
-      {"250231", {2025, 3, 3}},   // a day beyond the month runs on
-      {"250001", {2024, 12, 1}},  // month 0: December of the year before
+      {"(02)08012345678907(37)12(15)250315(10)LOT42", {"890", "12", "LOT42", {2025, 3, 15}}},
+      {"(15)250315(02)08012345678907(37)12(10)LOT42", {"890", "12", "LOT42", {2025, 3, 15}}},
+      {"(37)4(15)261200(02)08012345612345(10)L-0007", {"234", "4", "L-0007", {2026, 12, 31}}},
+      {"(02)08012345678907(37)1(15)000101(10)A", {"890", "1", "A", {2000, 1, 1}}},
+      {"(02)08012345678907(37)1(15)991231(10)A", {"890", "1", "A", {2099, 12, 31}}},
+      {"(02)08012345678907(37)1(15)240229(10)A", {"890", "1", "A", {2024, 2, 29}}},
       // Day 00: the last day of that month.
-      {"250200", {2025, 2, 28}},
-      {"240200", {2024, 2, 29}},
-      {"251200", {2025, 12, 31}},
-      {"250400", {2025, 4, 30}},
-      {"250100", {2025, 1, 31}},
-      {"2503150", {2025, 3, 15}},  // a seventh character is not looked at
-      {"25031", {2025, 3, 1}},     // a day of one character is still a number
+      {"(02)08012345678907(37)1(15)250200(10)A", {"890", "1", "A", {2025, 2, 28}}},
+      {"(02)08012345678907(37)1(15)240200(10)A", {"890", "1", "A", {2024, 2, 29}}},
+      {"(02)08012345678907(37)1(15)250400(10)A", {"890", "1", "A", {2025, 4, 30}}},
+      {"(02)08012345678907(37)1(15)250100(10)A", {"890", "1", "A", {2025, 1, 31}}},
+      {"(02)08012345678907(37)12345678(15)251200(10)ABCDEFGHIJKLMNOPQRST",
+       {"890", "12345678", "ABCDEFGHIJKLMNOPQRST", {2025, 12, 31}}},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Gs1Date(c.value), c.expected) << c.value;
-  }
+  for (const Case& c : cases) ExpectDecoded(c.label, c.values);
 }
 
-TEST(Gs1Date, PiecesThatAreNoNumberAreATypeMismatch) {
-  for (const char* value : {"", "2503", "AB0315", "25XX15", "2503.."}) {
-    try {
-      Gs1Date(value);
-      ADD_FAILURE() << "no error for \"" << value << "\"";
-    } catch (const AutomationError& error) {
-      EXPECT_EQ(error.number, kTypeMismatch) << value;
-    }
-  }
-}
-
-TEST(Gs1Label, DecodesTheFourIdentifiersWhereverTheyStand) {
+// Each of these the old decoding got wrong: a serial number swallowed into
+// the lot, a last element with nothing after it, a label as a scanner sends
+// it, a "(02)" inside a lot, a label longer than 255 characters.
+TEST(Gs1Label, LabelsAsGs1WritesThemAreDecodedWhateverTheirOrderAndForm) {
+  const std::string longLabel = "(4302)" + std::string(70, 'A') + "(4303)" +
+                                std::string(70, 'B') + "(4304)" + std::string(70, 'C') +
+                                "(4305)" + std::string(70, 'D') +
+                                "(02)08012345678907(37)3(10)L(15)250315";
   struct Case {
-    const char* field;
-    const char* codart;
-    const char* nColli;
-    const char* lotto;
-    CalendarDate scadenza;
+    std::string label;
+    Values values;
   } cases[] = {
-      {"(02)08012345678907(37)12(15)250315(10)LOT42", "890", "12", "LOT42", {2025, 3, 15}},
-      {"(15)250315(02)08012345678907(37)12(10)LOT42", "890", "12", "LOT42", {2025, 3, 15}},
-      // (10) keeps whatever follows it.
-      {"(02)08012345678907(37)12(15)250315(10)LOT42(21)7", "890", "12", "LOT42(21)7",
-       {2025, 3, 15}},
-      {"(02)08012345678907(37)(15)250315(10)L", "890", "", "L", {2025, 3, 15}},
-      {"(02)0801234567(37)1(15)250315(10)", "", "1", "", {2025, 3, 15}},
-      {"(02)080123456789(37)1(15)250315(10)x", "89", "1", "x", {2025, 3, 15}},
-      {"(02)08012345678907(37)12(15)250200(10)LOT", "890", "12", "LOT", {2025, 2, 28}},
-      // Only the first occurrence of an identifier counts.
-      {"(02)08012345678907(37)1(37)2(15)250315(10)A", "890", "1", "A", {2025, 3, 15}},
+      {"(02)08012345678907(37)12(15)261231(10)LOT42(21)7", {"890", "12", "LOT42", {2026, 12, 31}}},
+      {"(02)08012345678907(37)12(10)LOT42(21)7(15)261231", {"890", "12", "LOT42", {2026, 12, 31}}},
+      {"(10)LOT42(15)261231(37)12(02)08012345678907", {"890", "12", "LOT42", {2026, 12, 31}}},
+      {"(10)LOT42(02)08012345678907(15)261231(37)12", {"890", "12", "LOT42", {2026, 12, 31}}},
+      {"]C1" "0208012345678907" "3712\x1D" "10LOT42\x1D" "15261231",
+       {"890", "12", "LOT42", {2026, 12, 31}}},
+      {"  ]d2" "00380123450000000013" "0208012345678907" "3712\x1D" "15261231" "10LOT42  ",
+       {"890", "12", "LOT42", {2026, 12, 31}, "380123450000000013"}},
+      {"https://id.example.com/02/08012345678907/10/LOT42?15=261231&37=12",
+       {"890", "12", "LOT42", {2026, 12, 31}}},
+      {"(10)AB\\(02)99(02)08012345678907(37)1(15)250315", {"890", "1", "AB(02)99", {2025, 3, 15}}},
+      {"]C1" "10AB(02)99\x1D" "0208012345678907" "371\x1D" "15250315",
+       {"890", "1", "AB(02)99", {2025, 3, 15}}},
+      {longLabel, {"890", "3", "L", {2025, 3, 15}}},
+      // (17) when there is no (15); (15) when there are both.
+      {"(02)08012345678907(37)1(10)A(17)270100", {"890", "1", "A", {2027, 1, 31}}},
+      {"(02)08012345678907(37)1(10)A(17)270100(15)261231", {"890", "1", "A", {2026, 12, 31}}},
   };
-  for (const Case& c : cases) {
-    ASSERT_TRUE(HasAllGs1Identifiers(c.field)) << c.field;
-    Gs1Label label = DecodeGs1Label(c.field);
-    EXPECT_EQ(label.Codart, c.codart) << c.field;
-    EXPECT_EQ(label.NColli, c.nColli) << c.field;
-    EXPECT_EQ(label.LottoCodice, c.lotto) << c.field;
-    EXPECT_EQ(label.Scadenza, c.scadenza) << c.field;
-  }
+  for (const Case& c : cases) ExpectDecoded(c.label, c.values);
 }
 
-TEST(Gs1Label, ALabelWithoutOneOfTheFourIdentifiersIsNotDecoded) {
-  for (const char* field : {"(37)12(15)250315(10)LOT42", "(02)08012345678907(15)250315(10)L",
-                            "(02)08012345678907(37)12(10)LOT42", "(02)08012345678907(37)12(15)250315",
-                            "", "0801234567890712250315LOT42"}) {
-    EXPECT_FALSE(HasAllGs1Identifiers(field)) << field;
-  }
-}
-
-TEST(Gs1Label, LayoutFaultsEndTheDecodingWithTheirError) {
-  const std::string longValue(260, '9');
+TEST(Gs1Label, ALabelThatFailsACheckOrLacksAnAiOfTheRowIsRefused) {
   struct Case {
-    std::string field;
-    int32_t number;
+    const char* label;
+    const char* refusal;
   } cases[] = {
-      // An identifier standing last has no "(" after its value.
-      {"(02)08012345678907(37)12(10)LOT42(15)250315", kInvalidArgument},
-      {"(37)12(15)250315(10)LOT42(02)08012345678907", kInvalidArgument},
-      {"(02)08012345678907(15)250315(10)LOT42(37)12", kInvalidArgument},
-      {"(02)08012345678907(37)12(15)25AB15(10)LOT42", kTypeMismatch},
-      {"(02)08012345678907(37)12(15)(10)LOT42", kTypeMismatch},
-      // Positions are held in 8 bits.
-      {"(02)" + longValue + "(37)12(15)250315(10)L", kOverflow},
-      {std::string(252, 'x') + "(02)08012345678907(37)12(15)250315(10)L", kOverflow},
+      // Stored by the old decoding as if read correctly.
+      {"(02)08012345612342(37)4(15)261200(10)L", "(02): cifra di controllo 2 errata, attesa 5"},
+      {"(02)08012345678907(37)4(15)251315(10)L", "(15): data impossibile 251315"},
+      {"(02)08012345678907(37)4(15)250231(10)L", "(15): data impossibile 250231"},
+      {"(02)0801234567(37)4(15)250315(10)L", "(02): lunghezza 10 invece di 14"},
+      {"(02)08012345678907(37)(15)250315(10)L", "(37): valore vuoto"},
+      {"(02)08012345678907(37)12(10)LOT42", "manca (15) o (17)"},
+      {"(37)12(15)250315(10)LOT42", "manca (02)"},
+      {"(02)08012345678907(15)250315(10)LOT42", "manca (37)"},
+      {"(02)08012345678907(37)12(15)250315", "manca (10)"},
+      {"   ", "etichetta vuota"},
   };
   for (const Case& c : cases) {
-    try {
-      DecodeGs1Label(c.field);
-      ADD_FAILURE() << "no error for " << c.field;
-    } catch (const AutomationError& error) {
-      EXPECT_EQ(error.number, c.number) << c.field;
-    }
+    Gs1Label label;
+    EXPECT_EQ(DecodeGs1Label(c.label, label), c.refusal) << c.label;
   }
 }
 
-TEST(Gs1Label, PositionsUpTo255AreWithinTheLimitAndOneMoreIsOverflow) {
-  // (10) first, so that its value runs over the padding to the end.
-  const std::string head = "(37)1(15)250315(10)";  // 19 characters
-  auto gtinAt = [&head](size_t position) {
-    return head + std::string(position - 1 - head.size(), 'x') + "(02)08012345678907(";
+TEST(Gs1Label, AReaderLineIsSplitAtItsLastSemicolon) {
+  struct Case {
+    const char* line;
+    const char* label;
+    const char* sscc;
+  } cases[] = {
+      {"(10)A;380123450000000013", "(10)A", "380123450000000013"},
+      {"(10)A;B; 3801 ", "(10)A;B", " 3801 "},
+      {"(10)A;", "(10)A", ""},
+      {"(10)A", "(10)A", ""},
   };
-  auto bracketAt = [](size_t position) {
-    return "(10)L(37)1(15)250315(02)" + std::string(position - 1, '0') + "(";
-  };
-  EXPECT_EQ(DecodeGs1Label(gtinAt(255)).Codart, "890");
-  EXPECT_EQ(DecodeGs1Label(bracketAt(255)).Codart, "000");
-  for (const std::string& field : {gtinAt(256), bracketAt(256)}) {
-    try {
-      DecodeGs1Label(field);
-      ADD_FAILURE() << "no overflow";
-    } catch (const AutomationError& error) {
-      EXPECT_EQ(error.number, kOverflow);
-    }
+  for (const Case& c : cases) {
+    const Gs1ReaderLine parts = SplitGs1ReaderLine(c.line);
+    EXPECT_EQ(parts.label, c.label) << c.line;
+    EXPECT_EQ(parts.sscc, c.sscc) << c.line;
   }
-}
-
-TEST(Gs1Label, CharactersBeyondAsciiCountAsOneEach) {
-  Gs1Label label = DecodeGs1Label("(02)0801234567è90(37)12(15)250315(10)Città");
-  EXPECT_EQ(label.Codart, "è90");
-  EXPECT_EQ(label.LottoCodice, "Città");
 }
 
 }  // namespace
