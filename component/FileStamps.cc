@@ -74,19 +74,12 @@ bool WaitsToBeImported(FileSystem& files, const std::string& path) {
 }
 
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
-                                          WaitingName name, const std::string& formatName) {
+                                          bool archived) {
   if (!files.FileExists(path)) RaiseError(kFileNotFound, path);
   // The numbers are those a host has always had; the words say what to do,
   // since "the file exists" or "permission denied" sent people to check
   // their rights or run as root.
-  if (name == WaitingName::kArchived) {
-    throw AutomationError(kFileAlreadyExists, kFileArchiviato + path + ".");
-  }
-  if (name == WaitingName::kOtherFormat) {
-    throw AutomationError(kFileAlreadyExists,
-                          WithSentence(kFileDiAltroFormato + formatName + ": " + path,
-                                       kFormatoDaInAttesa));
-  }
+  if (archived) throw AutomationError(kFileAlreadyExists, kFileArchiviato + path + ".");
   std::unique_ptr<FileLock> lock = files.TryLock(path);
   if (!lock) throw AutomationError(kPermissionDenied, kFileInLavorazione + path + ".");
   if (!files.FileExists(path)) {

@@ -60,19 +60,14 @@ void RemoveMarkerOfRun(FileSystem& files, const std::string& readerFile) noexcep
 // import). False for a file that goes away meanwhile or cannot be read.
 bool WaitsToBeImported(FileSystem& files, const std::string& path);
 
-// What a file's name tells an import by hand: the file waits, it was
-// archived once its rows were stored, or the name is none that the format
-// asked for gives its files (another download's file, or no download's).
-enum class WaitingName { kWaits, kArchived, kOtherFormat };
-
 // Takes a file that waits to be imported by hand: locked, for the caller to
 // hold until the file has left its name. Refuses with 53 when it is missing,
-// 58 when its name does not wait (saying whether it was archived or belongs
-// to no file of `formatName`), 70 when another process holds it (a download
-// or another import still working on it, which the text says), and 58 when
-// another importer took it away between the look and the lock.
+// 58 when `archived` (its name says its rows were stored), 70 when another
+// process holds it (a download or another import still working on it,
+// which the text says), and 58 when another importer took it away between
+// the look and the lock. A name of another format is refused before.
 std::unique_ptr<FileLock> TakeWaitingFile(FileSystem& files, const std::string& path,
-                                          WaitingName name, const std::string& formatName);
+                                          bool archived);
 
 // Renames `path` to `<original>.importato-<yyyymmdd-hhnnss>` with the time
 // `at` (the original path: without a waiting mark),

@@ -15,9 +15,6 @@ inline constexpr const char kTitoloAttenzione[] = "Attenzione!";
 // the file's path.
 inline constexpr const char kFileArchiviato[] =
     "Il file è già stato importato e poi archiviato, come dice il suo nome: ";
-inline constexpr const char kFileDiAltroFormato[] = "Il nome del file non è quello di un file di ";
-inline constexpr const char kFormatoDaInAttesa[] =
-    "viruzedi in-attesa indica il formato di ogni file in attesa.";
 inline constexpr const char kFileInLavorazione[] =
     "Uno scarico o un'altra importazione sta lavorando sul file (riprovare quando avrà "
     "finito): ";

@@ -17,9 +17,7 @@ namespace viruzedi {
 
 void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
   FileSystem& files = platform().Files();
-  std::unique_ptr<FileLock> lock = TakeWaitingFile(
-      files, path, IsMarkedImported(path) ? WaitingName::kArchived : WaitingName::kWaits,
-      ImportFormatName(gs1 ? ImportFormat::kScaricaZidoriVovi : ImportFormat::kScarica2));
+  std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, IsMarkedImported(path));
 
   const ReaderFileFormat format = gs1 ? Gs1ReaderFormat() : PlainReaderFormat();
   // Before the file takes a name of its own: a refused file stays as it was.

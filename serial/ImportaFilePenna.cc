@@ -33,9 +33,7 @@ void Viruzedi::ImportaFilePenna(const std::string& path) {
   // Held from before the first line until the file has left its name: a pen
   // download that fails meanwhile waits to append, so its read lands in the
   // file's next version instead of in one already imported.
-  std::unique_ptr<FileLock> lock = TakeWaitingFile(
-      files, path, IsMarkedImported(path) ? WaitingName::kArchived : WaitingName::kWaits,
-      ImportFormatName(ImportFormat::kScarica));
+  std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, IsMarkedImported(path));
 
   std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
   database->CheckWritable(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),

@@ -24,13 +24,11 @@ std::vector<ImportFormat> Viruzedi::ReceivedFormatsNamed(const std::string& name
 
 void Viruzedi::ImportaFileRicevuto(const std::string& path, ImportFormat format) {
   const FileDownload& download = DownloadOf(format);
-  // Only a temporary name waits; an archive name was imported already.
+  // The name is one of the format's (ImportaFile refused any other): a
+  // temporary name waits, an archive name was imported already.
   const std::string name = BaseName(path);
-  const WaitingName state = IsTemporaryName(download, name) ? WaitingName::kWaits
-                            : IsArchiveName(download, name) ? WaitingName::kArchived
-                                                            : WaitingName::kOtherFormat;
   std::unique_ptr<FileLock> lock =
-      TakeWaitingFile(platform_->Files(), path, state, ImportFormatName(format));
+      TakeWaitingFile(platform_->Files(), path, !IsTemporaryName(download, name));
   // The two downloads that share the remittances' prefix tell their files
   // apart by the lines only: imported as remittances, sub-order reads are
   // all bad codes; imported as sub-order reads, which take any line,

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 
 #include "platform/ChildProcess.h"
 #include "tests/cli/StockMovements.h"
@@ -76,20 +75,14 @@ class LostCommit : public ::testing::Test {
   // What an operator does after a failure: imports each file in-attesa lists.
   void ImportEachWaitingFile(const std::string& database) const {
     const CommandOutcome listed = Viruzedi("in-attesa --db " + ShellQuoted(database));
-    std::istringstream lines(listed.output);
-    for (std::string line; std::getline(lines, line);) {
-      if (line.empty()) continue;
-      const size_t tab = line.find('\t');
-      const size_t format = line.find("--formato ");
-      ASSERT_NE(format, std::string::npos) << line;
-      const std::string name =
-          line.substr(format + 10, line.find_first_of(" \t", format + 10) - format - 10);
+    for (const WaitingFileLine& file : ParseWaitingFiles(listed.output)) {
       const CommandOutcome imported =
-          Viruzedi("importa " + ShellQuoted(line.substr(0, tab)) + " --formato " + name + " --db " +
+          Viruzedi("importa " + ShellQuoted(file.path) + " --formato " + file.format + " --db " +
                    ShellQuoted(database));
       EXPECT_EQ(imported.status, 0) << imported.output;
     }
   }
+
   // What in-attesa lists, without its blank lines.
   std::string Waiting() const {
     std::string listed = Viruzedi("in-attesa").output;

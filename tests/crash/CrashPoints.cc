@@ -86,17 +86,4 @@ CommandOutcome RunKilledAt(const std::vector<std::string>& argv, const CrashPoin
 
 CommandOutcome RunCommand(const std::vector<std::string>& argv) { return Run({}, argv); }
 
-std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output) {
-  const std::string formatOption = "\t--formato ";
-  std::vector<WaitingFileLine> files;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) {
-    std::string::size_type tab = line.find(formatOption);
-    if (tab == std::string::npos) continue;
-    std::string formats = line.substr(tab + formatOption.size());
-    files.push_back({line.substr(0, tab), formats.substr(0, formats.find(' '))});
-  }
-  return files;
-}
-
 }  // namespace viruzedi::testing

@@ -54,12 +54,5 @@ CommandOutcome RunKilledAt(const std::vector<std::string>& argv, const CrashPoin
 // taking the whole test's time.
 CommandOutcome RunCommand(const std::vector<std::string>& argv);
 
-// What `viruzedi in-attesa` lists: each waiting file with the first format
-// it names (the one `importa --formato` takes).
-struct WaitingFileLine {
-  std::string path;
-  std::string format;
-};
-std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output);
 
 }  // namespace viruzedi::testing

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi::testing {
@@ -29,6 +31,19 @@ std::string ShellQuoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output) {
+  const std::string formatOption = "\t--formato ";
+  std::vector<WaitingFileLine> files;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    std::string::size_type tab = line.find(formatOption);
+    if (tab == std::string::npos) continue;
+    std::string formats = line.substr(tab + formatOption.size());
+    files.push_back({line.substr(0, tab), formats.substr(0, formats.find_first_of(" \t"))});
+  }
+  return files;
 }
 
 }  // namespace viruzedi::testing

@@ -22,6 +22,14 @@ CommandOutcome Finish(ChildProcess& child);
 // quote them as a user would).
 CommandOutcome RunViruzedi(const std::string& arguments);
 
+// What `viruzedi in-attesa` lists: each waiting file with the first format
+// it names (the one `importa --formato` takes).
+struct WaitingFileLine {
+  std::string path;
+  std::string format;
+};
+std::vector<WaitingFileLine> ParseWaitingFiles(const std::string& output);
+
 // The text in single quotes for the shell.
 std::string ShellQuoted(const std::string& text);
 

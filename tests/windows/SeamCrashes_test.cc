@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
-#include <sstream>
 
 #include "tests/cli/StockMovements.h"
 #include "tests/support/Concurrently.h"
@@ -68,14 +67,10 @@ class SeamCrashes : public ::testing::TestWithParam<WindowsTarget> {
     const WindowsOutcome crashed = CrashSeams(station, number);
     std::string found;
     if (crashed.status != 137) found += " never reached (" + std::to_string(crashed.status) + ")";
-    std::istringstream waiting(Viruzedi(station, {"in-attesa"}).output);
-    for (std::string line; std::getline(waiting, line);) {
-      const size_t format = line.find("\t--formato ");
-      if (format == std::string::npos) continue;
-      const std::string name =
-          line.substr(format + 11, line.find_first_of(" \t", format + 11) - format - 11);
+    for (const WaitingFileLine& file :
+         ParseWaitingFiles(Viruzedi(station, {"in-attesa"}).output)) {
       const WindowsOutcome imported =
-          Viruzedi(station, {"importa", line.substr(0, format), "--formato", name, "--db",
+          Viruzedi(station, {"importa", file.path, "--formato", file.format, "--db",
                              SqliteConnection(station.database)});
       if (imported.status != 0) found += " importa ended with " + std::to_string(imported.status);
     }
