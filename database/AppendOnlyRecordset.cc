@@ -4,20 +4,6 @@
 
 namespace viruzedi {
 
-EngineSession& DatabaseSession::Open() const {
-  engine->CheckOpen();
-  return *engine;
-}
-
-void DatabaseSession::Insert(const TableSchema& table, const std::vector<size_t>& columns,
-                             const std::vector<BoundValue>& values) {
-  if (Open().Insert(table, columns, values)) {
-    settings->NotifyRowStored();
-  } else {
-    ++rowsRefused;
-  }
-}
-
 void AppendOnlyRecordset::CheckOpen() const {
   if (session_ == nullptr) RaiseDatabaseError(kDbObjectClosed);
   session_->Open();
@@ -30,10 +16,11 @@ void AppendOnlyRecordset::AddNew() {
 
 void AppendOnlyRecordset::SetCollect(const std::string& field, const Variant& value) {
   CheckOpen();
-  std::optional<size_t> column = table_.FindColumn(field);
+  const TableSchema& table = table_->schema;
+  std::optional<size_t> column = table.FindColumn(field);
   if (!column) RaiseDatabaseError(kDbUnknownField, field);
   if (!newRow_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
-  const ColumnSchema& schema = table_.columns[*column];
+  const ColumnSchema& schema = table.columns[*column];
   (*newRow_)[*column] = ValueOfVariant(value, schema.kind, schema.name);
 }
 
@@ -47,7 +34,7 @@ void AppendOnlyRecordset::Update(int, bool) {
     values.push_back(value);
   }
   // On a failure (a lock, the disk) the row stays pending, as it was.
-  session_->Insert(table_, columns, values);
+  session_->Insert(*table_, columns, values);
   newRow_.reset();
 }
 

@@ -7,9 +7,9 @@
 
 #include "base/AutomationError.h"
 #include "base/Conversions.h"
+#include "base/NameFolding.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
-#include "base/NameFolding.h"
 
 namespace viruzedi {
 namespace {
@@ -76,9 +76,12 @@ std::optional<CalendarDate> DateOfStoredText(std::string_view text) {
 // either decimal mark. Nothing for dates and other texts.
 std::optional<double> NumberOfVariant(const Variant& value) {
   switch (value.type()) {
-    case Variant::Type::Boolean: return value.AsBoolean() ? -1.0 : 0.0;
-    case Variant::Type::Integer: return value.AsInteger();
-    case Variant::Type::Long: return value.AsLong();
+    case Variant::Type::Boolean:
+      return value.AsBoolean() ? -1.0 : 0.0;
+    case Variant::Type::Integer:
+      return value.AsInteger();
+    case Variant::Type::Long:
+      return value.AsLong();
     case Variant::Type::Double:
       if (!std::isfinite(value.AsDouble())) return std::nullopt;
       return value.AsDouble();
@@ -88,18 +91,25 @@ std::optional<double> NumberOfVariant(const Variant& value) {
       } catch (const AutomationError&) {
         return std::nullopt;
       }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 
 std::string TextOfVariant(const Variant& value) {
   switch (value.type()) {
-    case Variant::Type::Boolean: return value.AsBoolean() ? "Vero" : "Falso";
-    case Variant::Type::Integer: return std::to_string(value.AsInteger());
-    case Variant::Type::Long: return std::to_string(value.AsLong());
-    case Variant::Type::Double: return NumberText(value.AsDouble());
-    case Variant::Type::Date: return StoredDate(value.AsDate());
-    default: return value.AsString();
+    case Variant::Type::Boolean:
+      return value.AsBoolean() ? "Vero" : "Falso";
+    case Variant::Type::Integer:
+      return std::to_string(value.AsInteger());
+    case Variant::Type::Long:
+      return std::to_string(value.AsLong());
+    case Variant::Type::Double:
+      return NumberText(value.AsDouble());
+    case Variant::Type::Date:
+      return StoredDate(value.AsDate());
+    default:
+      return value.AsString();
   }
 }
 
@@ -122,12 +132,19 @@ std::string StoredDate(const CalendarDate& date) {
   // Every staged row's dates come here twice (checked, then written): the
   // usual year, month and day are written digit by digit, without the
   // cost of a format string.
-  if (date.year >= 0 && date.year <= 9999 && date.month >= 0 && date.month <= 99 &&
-      date.day >= 0 && date.day <= 99) {
+  if (date.year >= 0 && date.year <= 9999 && date.month >= 0 && date.month <= 99 && date.day >= 0 &&
+      date.day <= 99) {
     const auto digit = [](int value) { return static_cast<char>('0' + value % 10); };
-    return {digit(date.year / 1000), digit(date.year / 100), digit(date.year / 10),
-            digit(date.year), '-', digit(date.month / 10), digit(date.month), '-',
-            digit(date.day / 10), digit(date.day)};
+    return {digit(date.year / 1000),
+            digit(date.year / 100),
+            digit(date.year / 10),
+            digit(date.year),
+            '-',
+            digit(date.month / 10),
+            digit(date.month),
+            '-',
+            digit(date.day / 10),
+            digit(date.day)};
   }
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
@@ -137,6 +154,7 @@ std::string StoredDate(const CalendarDate& date) {
 BoundValue ValueOfRowValue(const RowValue& value, ColumnKind kind, const std::string& column) {
   using Kind = RowValue::Kind;
   if (value.kind == Kind::Null) return std::monostate{};
+  if (value.kind == Kind::Field) return ValueOfVariant(value.field, kind, column);
   if (value.kind == Kind::Date && !IsValidDate(value.date.year, value.date.month, value.date.day)) {
     RaiseDatabaseError(kDbSyntaxError, syntax::kBadDate);
   }
@@ -184,14 +202,20 @@ BoundValue ValueOfVariant(const Variant& value, ColumnKind kind, const std::stri
         }
       }
       break;
-    case ColumnKind::Text: return TextOfVariant(value);
+    case ColumnKind::Text:
+      return TextOfVariant(value);
     case ColumnKind::Any:
       switch (value.type()) {
-        case Variant::Type::Boolean: return int64_t{value.AsBoolean() ? -1 : 0};
-        case Variant::Type::Integer: return int64_t{value.AsInteger()};
-        case Variant::Type::Long: return int64_t{value.AsLong()};
-        case Variant::Type::Double: return value.AsDouble();
-        default: return TextOfVariant(value);
+        case Variant::Type::Boolean:
+          return int64_t{value.AsBoolean() ? -1 : 0};
+        case Variant::Type::Integer:
+          return int64_t{value.AsInteger()};
+        case Variant::Type::Long:
+          return int64_t{value.AsLong()};
+        case Variant::Type::Double:
+          return value.AsDouble();
+        default:
+          return TextOfVariant(value);
       }
   }
   RaiseDatabaseError(kDbFieldValue, field);

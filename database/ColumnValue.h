@@ -24,7 +24,8 @@ using BoundValue = std::variant<std::monostate, int64_t, double, std::string>;
 
 // A row's value for a column of the given kind, as the header of
 // Database.h lists. Throws AutomationError 3464 naming `column` when the
-// value is of the wrong type, 3134 for a date that names no calendar day.
+// value is of the wrong type, 3134 for a date that names no calendar day;
+// a record set's field is converted by ValueOfVariant (3421).
 BoundValue ValueOfRowValue(const RowValue& value, ColumnKind kind, const std::string& column);
 
 // A record-set value for a field of the given kind, as the header of

@@ -1,7 +1,9 @@
 #include "database/Database.h"
 
 #include "database/AppendOnlyRecordset.h"
+#include "database/ConnectionReuse.h"
 #include "database/DatabaseMessages.h"
+#include "database/DatabaseSession.h"
 #include "database/Engine.h"
 #include "database/Row.h"
 #include "database/StatementParser.h"
@@ -9,18 +11,35 @@
 
 namespace viruzedi {
 
-Database::Database(std::unique_ptr<EngineSession> session,
+Database::Database(std::shared_ptr<Connection> connection,
                    std::shared_ptr<DatabaseSettings> settings, std::string name)
-    : session_(std::make_shared<DatabaseSession>(
-          DatabaseSession{std::move(session), std::move(settings)})),
+    : session_(std::make_shared<DatabaseSession>(std::move(connection), std::move(settings))),
       name_(std::move(name)) {}
 
 Database::~Database() { Close(); }
 
 void Database::InsertRow(const Row& row) {
-  const TableSchema& table = session_->Open().Table(row.table);
-  BoundRow bound = BindRow(table, row);
-  session_->Insert(table, bound.columns, bound.values);
+  std::shared_ptr<const KnownTable> table = session_->Table(row.table);
+  BoundRow bound = BindRow(table->schema, row);
+  session_->Insert(*table, bound.columns, bound.values);
+}
+
+void Database::InsertRows(RowSource& rows) {
+  Connection& connection = session_->Open();
+  if (!session_->tablesChecked) {
+    connection.ForgetChangedTables();
+    session_->tablesChecked = true;
+  }
+  connection.InsertRows(rows, *session_);
+}
+
+uint64_t Database::CheckRows(RowSource& rows) {
+  Connection& connection = session_->Open();
+  if (!session_->tablesChecked) {
+    connection.ForgetChangedTables();
+    session_->tablesChecked = true;
+  }
+  return connection.CheckRows(rows);
 }
 
 void Database::Execute(const std::string& statement) {
@@ -28,18 +47,18 @@ void Database::Execute(const std::string& statement) {
 }
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const std::string& source, int) {
-  EngineSession& engine = session_->Open();
+  session_->Open();
   std::string name = ParseSelectAll(source);
-  return std::make_unique<AppendOnlyRecordset>(session_, engine.Table(name));
+  return std::make_unique<AppendOnlyRecordset>(session_, session_->Table(name));
 }
 
-void Database::MakeDurable() { session_->Open().MakeDurable(); }
+void Database::MakeDurable() { session_->Open().engine().MakeDurable(); }
 
 void Database::Close() {
-  // The engine may keep the connection open for other Databases of the same
-  // database: what this one began must not stay open under them.
+  // The connection may stay open for other Databases of the same database:
+  // what this one began must not stay open under them.
   RollbackTransaction();
-  session_->engine->Close();
+  session_->Close();
 }
 
 void Database::BeginTransaction() {
@@ -55,25 +74,15 @@ void Database::CommitTransaction() {
 void Database::RollbackTransaction() noexcept {
   if (!session_->inTransaction) return;
   session_->inTransaction = false;
-  session_->engine->Rollback();
+  if (session_->connection) session_->connection->Rollback();
 }
 
-TableSchema Database::Schema(const std::string& name) { return session_->Open().Table(name); }
+TableSchema Database::Schema(const std::string& name) { return session_->Table(name)->schema; }
 
 void Database::CheckWritable(const std::string& name, const std::vector<std::string>& columns) {
-  EngineSession& engine = session_->Open();
-  const TableSchema& table = engine.Table(name);
-  std::vector<size_t> found;
-  for (const std::string& column : columns) {
-    std::optional<size_t> index = table.FindColumn(column);
-    if (!index) RaiseDatabaseError(kDbUnknownColumn, column);
-    found.push_back(*index);
-  }
-  for (size_t index : found) {
-    const ColumnSchema& column = table.columns[index];
-    if (column.onlyNull) RaiseDatabaseError(kDbTypeMismatch, column.name);
-  }
-  engine.CheckRights(table, found);
+  Connection& connection = session_->Open();
+  session_->Table(name);  // the tables checked as at any first lookup
+  connection.CheckWritable(name, columns);
 }
 
 uint64_t Database::RowsRefused() const { return session_->rowsRefused; }
@@ -90,8 +99,8 @@ void Database::CreateLedgerTable() { session_->Open().CreateLedgerTable(); }
 std::unique_ptr<Database> Database::Reopen() {
   std::shared_ptr<DatabaseSettings>& settings = session_->settings;
   ChosenEngine chosen = EngineFor(name_);
-  return std::make_unique<Database>(chosen.engine.OpenSession(chosen.value, settings->busyTimeout),
-                                    settings, chosen.value);
+  return std::make_unique<Database>(
+      OpenConnection(chosen.engine, chosen.value, settings->busyTimeout), settings, chosen.value);
 }
 
 DBEngine& DBEngine::Instance() {
@@ -104,15 +113,15 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name,
   // The caller owns the settings: the Database only refers to them.
   ChosenEngine chosen = EngineFor(name);
   return std::make_unique<Database>(
-      chosen.engine.OpenSession(chosen.value, settings.busyTimeout),
+      OpenConnection(chosen.engine, chosen.value, settings.busyTimeout),
       std::shared_ptr<DatabaseSettings>(std::shared_ptr<void>(), &settings), chosen.value);
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& name) {
   auto settings = std::make_shared<DatabaseSettings>();
   ChosenEngine chosen = EngineFor(name);
-  return std::make_unique<Database>(chosen.engine.OpenSession(chosen.value, settings->busyTimeout),
-                                    settings, chosen.value);
+  return std::make_unique<Database>(
+      OpenConnection(chosen.engine, chosen.value, settings->busyTimeout), settings, chosen.value);
 }
 
 void DBEngine::CreateTargetDatabase(const std::string& name) {

@@ -1,11 +1,14 @@
 // The database component: the engine root, databases and append-only record
 // sets. The engine is chosen by the database value (database/Engine.h): an
-// SQLite file path today. Database and its record set are the same for every
-// engine; an engine supplies only the session under them (EngineSession,
-// with what a new engine must implement, in Engine.h).
+// SQLite file, a PostgreSQL server or an ODBC connection string. Database,
+// its record set and everything under them down to the engine's connection
+// (Connection.h) are the same for every engine; an engine supplies only the
+// connection (EngineConnection, with what a new engine must implement, in
+// Engine.h).
 //
-// The imports hand the engine rows by value (Row.h). Execute takes the same
-// row as statement text: exactly one
+// The imports hand the engine rows by value (Row.h), one at a time or a
+// whole file's from a source it may read again (RowSource.h). Execute takes
+// the same row as statement text: exactly one
 //   Insert Into <table> (<column>, ...) Select <literal>, ...
 // with names plain or in square brackets (matched without regard to case)
 // and literals 'text' (a doubled quote stands for one), numbers, #mm/dd/yyyy#
@@ -80,8 +83,9 @@ enum DatabaseError : int32_t {
 inline constexpr int kDbAppendOnly = 8;
 inline constexpr int kDbUpdateRegular = 1;
 
-class EngineSession;
+class Connection;
 class Recordset;
+class RowSource;
 struct DatabaseSession;
 struct Row;
 struct TableSchema;
@@ -90,10 +94,10 @@ struct TableSchema;
 // every call but Close fails with 3420. Not thread-safe: one thread at a time.
 class Database {
  public:
-  // Made by DBEngine::OpenDatabase over the engine's session. Keeps
-  // `settings` for the life of its record sets and tells it of every row
-  // stored.
-  Database(std::unique_ptr<EngineSession> session, std::shared_ptr<DatabaseSettings> settings,
+  // Made by DBEngine::OpenDatabase over this thread's connection to the
+  // database. Keeps `settings` for the life of its record sets and tells it
+  // of every row stored.
+  Database(std::shared_ptr<Connection> connection, std::shared_ptr<DatabaseSettings> settings,
            std::string name);
   ~Database();
   Database(const Database&) = delete;
@@ -106,6 +110,19 @@ class Database {
   // that names no day, 3464 value type, 3045 when another program keeps the
   // database locked past the busy timeout.
   void InsertRow(const Row& row);
+  // Stores every row of `rows` as InsertRow would store each, sent in
+  // batches. A row's own fault (3078, 3127, 3134, 3464, 3163, 3349) is
+  // given to rows.Blame and thrown; what the source throws passes as it is.
+  // Inside a transaction the source must stay readable until the
+  // transaction ends: where a refused row ends a server's transaction, the
+  // rows written in it are read again from their sources (Connection.h).
+  void InsertRows(RowSource& rows);
+  // Reads every row of `rows` and checks it against its table as
+  // InsertRows would (but for the limits of the columns, checked as the
+  // rows are written), writing nothing; how many rows it holds. The whole
+  // source is read first: a fault of the reading comes before the first
+  // row's own fault (given to rows.Blame).
+  uint64_t CheckRows(RowSource& rows);
   // Runs one statement: parsed (3134 for its syntax), then stored as the row
   // it stands for, by InsertRow.
   void Execute(const std::string& statement);
@@ -127,10 +144,11 @@ class Database {
   // The operation's transaction (use the Transaction scope below): rows
   // written from Begin to Commit are stored together or not at all. Begin
   // takes the file's write lock, waiting for another program up to the busy
-  // timeout (3045); Commit fails with 3045 or 3043 and then stores nothing.
-  // Other Databases this thread opens on the same file meanwhile share the
-  // connection and write into the same transaction. A transaction still
-  // open when the Database is closed or destroyed is rolled back.
+  // timeout (3045), and fails with 3000 while one is open; Commit fails
+  // with 3045 or 3043 and then stores nothing. Other Databases this thread
+  // opens on the same database meanwhile share the connection and write
+  // into the same transaction. A transaction still open when the Database
+  // is closed or destroyed is rolled back.
   void BeginTransaction();
   void CommitTransaction();
   // Drops what the open transaction wrote; never throws.
@@ -180,9 +198,7 @@ class Database {
 // on leaving the scope unless Commit was called. The thread of its Database.
 class Transaction {
  public:
-  explicit Transaction(Database& database) : database_(database) {
-    database_.BeginTransaction();
-  }
+  explicit Transaction(Database& database) : database_(database) { database_.BeginTransaction(); }
   ~Transaction() {
     if (!committed_) database_.RollbackTransaction();
   }
@@ -236,11 +252,12 @@ class DBEngine {
   // and write it (and, saying so, for an SQLite path longer than SQLite or
   // the file system takes), 3343 when it is not a database (an empty file
   // included).
-  // Every open checks the file anew, but while this thread holds another
-  // Database open on the very same file with the same busy timeout the two
-  // share its connection (the file stays open until both are closed or
-  // released). `settings` must outlive the Database; without it the
-  // Database has settings of its own, with the defaults.
+  // Every open checks the database anew, but while this thread holds
+  // another Database open on the very same database with the same busy
+  // timeout the two share its connection, as ConnectionReuse.h tells (the
+  // file stays open until both are closed or released). `settings` must
+  // outlive the Database; without it the Database has settings of its own,
+  // with the defaults.
   std::unique_ptr<Database> OpenDatabase(const std::string& name, DatabaseSettings& settings);
   std::unique_ptr<Database> OpenDatabase(const std::string& name);
 

@@ -2,14 +2,18 @@
 // engine from a database value (DbPath, the database parameter, --db,
 // init-db, mostra).
 //
-// Adding an engine. Everything of Database.h above the engine (statement
-// parsing, value checks and conversions, the record set, counting stored and
-// refused rows, the transaction scope, the 3420 after Close) is written once
-// in database/; an engine supplies only what differs:
-//   - in database/<engine>/: an Engine (below) and the EngineSession its
-//     OpenSession returns: table schema, inserting one bound row,
-//     transactions, durability, close. Its sources.cmake adds its sources
-//     and the library only it links, and database/sources.cmake includes it;
+// Adding an engine. Everything of Database.h is written once in database/
+// above the engines: statement parsing, value checks and conversions, the
+// record set, counting stored and refused rows, the transaction with the
+// redo of refused rows (Connection.h), the sharing of a thread's
+// connections (ConnectionReuse.h), the rule that finds a table by its name,
+// the tables' descriptions (TargetTables.h) and the 3420 after Close. An
+// engine supplies only what differs:
+//   - in database/<engine>/: an Engine (below) and the EngineConnection it
+//     connects: its catalog, sending a batch of rows, running a statement,
+//     the transaction and its restart, durability. Its sources.cmake adds
+//     its sources and the library only it links, and database/sources.cmake
+//     includes it;
 //   - in Engines.cc: one line of EngineFor that hands it the values it takes
 //     (DatabaseValue.h tells the kinds of value apart);
 //   - under tests/database/<engine>/: the test support declared in
@@ -25,108 +29,169 @@
 #include <vector>
 
 #include "database/ColumnValue.h"
-#include "database/Database.h"
 #include "database/TableSchema.h"
+#include "database/TargetTables.h"
 
 namespace viruzedi {
 
-// The rows of one table as the command line's listing shows them.
-struct TableRows {
-  std::string name;     // as declared; as asked when the table is missing
-  bool missing = false;
-  std::vector<std::string> columns;
-  // The first rows, each cell as text ("" for Null), on one line each.
-  std::vector<std::vector<std::string>> rows;
-  int64_t count = 0;    // every row of the table
+// A table or view as an engine's catalog lists it.
+struct CatalogTable {
+  std::string name;  // as declared
+  // The rank of the schema that holds it in the order the engine looks
+  // names up (a server's search_path); 0 where there is one place only.
+  int place = 0;
+  std::string catalog;  // where the catalog found it, "" where the engine has no such thing
+  std::string schema;
+  std::string id;       // the engine's own handle, "" where it needs none
+  std::string sqlName;  // as the engine's SQL text names it: quoted, with its schema where needed
 };
 
-// One Database's hold on its database: all that the engine-neutral Database
-// and its record sets ask of an engine. Owned by the Database and its record
-// sets together, so it may outlive the Database's Close; every call but
-// Rollback and Close then fails with 3420. Not thread-safe: the thread of its
-// Database.
-class EngineSession {
- public:
-  virtual ~EngineSession() = default;
+// A table as the engine-neutral layer knows it: where it was found, its
+// columns, and what TableVersions compares to tell whether another program
+// changed it since.
+struct KnownTable {
+  CatalogTable where;
+  TableSchema schema;
+  std::string version;
+};
 
-  // Throws 3420 once closed.
-  virtual void CheckOpen() const = 0;
-  // The table named so (an exact match first, else a match without regard
-  // to case), each column with its engine-neutral kind. 3078 when there is
-  // none. The reference stays valid until Close.
-  virtual const TableSchema& Table(const std::string& name) = 0;
-  // Inserts one row of `table` (as Table described it, maybe a copy):
-  // `values[i]` into column `columns[i]`, each already of its column's kind
-  // (BindRow); none, a row of defaults. Returns true when the row was
-  // stored, false when a constraint refused it. Committed on its own outside
-  // a transaction. On an error nothing is stored: 3045 when the database
-  // stays locked past the busy timeout, 3043 a disk error, 3000 anything
-  // else the engine reports.
-  virtual bool Insert(const TableSchema& table, const std::vector<size_t>& columns,
-                      const std::vector<BoundValue>& values) = 0;
-  // The transaction of Database::BeginTransaction (see there). Begin takes
-  // the write lock before the first row (3045); a Commit that fails (3045,
-  // 3043) leaves no transaction open. Rollback drops what the transaction
-  // wrote, never throws, and does nothing once closed or with none open.
+// Rows for one table that set the same columns, each value already of its
+// column's kind and within its limits.
+struct RowBatch {
+  const KnownTable* table = nullptr;
+  std::vector<size_t> columns;     // indexes into table->schema.columns
+  std::vector<BoundValue> values;  // row after row, columns.size() values each
+  size_t rows = 0;
+
+  const BoundValue* Row(size_t row) const { return values.data() + row * columns.size(); }
+};
+
+// What became of a batch that no error stopped.
+struct BatchOutcome {
+  // The rows a constraint refused (their indexes in the batch, ascending);
+  // every other row is stored.
+  std::vector<size_t> refused;
+  // A constraint refused a row inside a transaction that such a refusal
+  // ends (EngineConnection::RefusalEndsTransaction): no row of the batch
+  // counts, and the transaction must be restarted before anything else.
+  bool failedWhole = false;
+};
+
+// One connection of an engine, as the layer in database/ drives it. Not
+// thread-safe: the thread that connected it (the layer hands it to no
+// other). Errors are the component's numbers (Database.h); destroying it
+// rolls back what is open and lets the database go.
+class EngineConnection {
+ public:
+  virtual ~EngineConnection() = default;
+
+  // The database as messages name it, its passwords masked.
+  virtual const std::string& Shown() const = 0;
+  // Whether a new open of `name` may go on this connection instead of a new
+  // one (ConnectionReuse.h says when it is asked): it still holds, and
+  // `name` still names the database it has open. May throw what a new open
+  // of `name` would (a file gone, another program's lock).
+  virtual bool StillServes(const std::string& name, bool inTransaction) = 0;
+
+  // Every table (and view) of the places where names are looked up, places
+  // in the order they are searched (ChooseTable).
+  virtual std::vector<CatalogTable> Tables() = 0;
+  // Reads the columns of `table.where` into `table.schema` (each with its
+  // kind and the limits the engine knows) and its version.
+  virtual void ReadTable(KnownTable& table) = 0;
+  // The version of each table now, in order; "" for one that is gone.
+  virtual std::vector<std::string> TableVersions(const std::vector<const KnownTable*>& tables) = 0;
+  // The tables are read anew: what was prepared on the old ones goes.
+  virtual void ForgetStatements() = 0;
+
+  // Sends every row of the batch: inside a transaction into it, outside
+  // one each row committed on its own. Returns the rows a constraint
+  // refused; where a refusal ends the open transaction, stops at the first
+  // and says the batch failed whole. On any other failure it throws, and
+  // only what the transaction rolls back is undone: 3045 a lock past the
+  // busy timeout, 3043 the disk, 3051 the user's rights, 3146 the
+  // connection lost, 3163 and 3349 a value the database refused, 3000
+  // anything else the database reports.
+  virtual BatchOutcome Send(const RowBatch& batch) = 0;
+  // A statement of the component's own bookkeeping (Database::Run): `sql`
+  // with a ? for each parameter bound in order, its rows as text.
+  virtual std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                                    const std::vector<BoundValue>& parameters) = 0;
+  // SQL text that carries no value (a savepoint, a CREATE TABLE).
+  virtual void Execute(const std::string& sql) = 0;
+
+  // The transaction: Begin takes what lock the database takes for writing
+  // (3045); a Commit that fails leaves none open; Rollback never throws and
+  // does nothing with none open.
   virtual void Begin() = 0;
   virtual void Commit() = 0;
   virtual void Rollback() noexcept = 0;
-  // Every row committed so far is on disk when it returns (Database::
-  // MakeDurable); 3043 when the disk refuses.
+  // After a batch failed whole: the transaction rolled back and begun anew.
+  virtual void RestartTransaction() = 0;
+  // Whether a refused row ends the open transaction (a server's), so that
+  // the layer must put rows that may be refused under savepoints.
+  virtual bool RefusalEndsTransaction() const = 0;
+  // Database::MakeDurable.
   virtual void MakeDurable() = 0;
-  // A statement of the component's own bookkeeping (the import ledger's),
-  // never made from the text of a value: `sql` as every engine reads it
-  // (plain names, a ? for each parameter), `parameters` bound in order. Runs
-  // inside the open transaction when there is one, else on its own. The
-  // rows it yields, each cell as text ("" for Null). The engine's errors:
-  // 3045, 3043, 3051 when the user's rights refuse, 3146, 3000.
-  virtual std::vector<std::vector<std::string>> Run(const std::string& sql,
-                                                    const std::vector<BoundValue>& parameters) = 0;
-  // Checks, writing nothing, that the user's rights let an import add rows
-  // with `columns` (indexes into `table`, as Table described it) and, when
-  // the database has the import ledger, read, add and update its entries:
-  // 3051 naming the table and the rights missing. An engine whose rights
-  // show when the database opens (a file's) or that cannot ask (ODBC
-  // drivers answer too differently) checks nothing.
-  virtual void CheckRights(const TableSchema& table, const std::vector<size_t>& columns) = 0;
-  // Makes the import ledger's table (database/LedgerTable.h) when it is
-  // missing, in a transaction of its own: none may be open. Several
-  // programs doing it at once all succeed. 3051 when the user's rights
-  // refuse it, and then nothing is made.
-  virtual void CreateLedgerTable() = 0;
-  // Lets the database go; a connection that other sessions share stays open
-  // for them. Never throws; closing twice is harmless.
-  virtual void Close() noexcept = 0;
+
+  // Checks, writing nothing, the rights an import needs (Database::
+  // CheckWritable): to add rows with `columns` of `table`, and to read,
+  // add and update the entries of the ledger, which `ledger` looks up (null
+  // when the database has none). 3051 naming what is missing. An engine
+  // whose rights show when the database opens (a file's) or that cannot
+  // ask checks nothing.
+  virtual void CheckRights(const KnownTable& table, const std::vector<size_t>& columns,
+                           const std::function<const KnownTable*()>& ledger) = 0;
+  // The words of this database's SQL for the ledger's columns.
+  virtual const SqlTypes& LedgerTypes() const = 0;
+  // Inside the transaction that makes tables, before it looks whether they
+  // are there: makes other programs that make them wait (a server's
+  // advisory lock), so that the second finds the first's tables.
+  virtual void LockTableCreation() = 0;
+  // The listing of `table`: its first `most` rows, each cell as text (""
+  // for Null, a real number in its shortest form), and the count of all.
+  virtual void ListRows(const KnownTable& table, size_t most,
+                        std::vector<std::vector<std::string>>& rows, int64_t& count) = 0;
 };
 
-// Starts the listing of the table `name`: its schema, found by `lookup`, with
-// `listed` named after it and given its columns; or null, with `listed`
-// marked missing, when the lookup finds no such table (3078).
-const TableSchema* StartListing(const std::string& name, TableRows& listed,
-                                const std::function<const TableSchema&()>& lookup);
-
 // One engine: the databases of one kind of value. Thread-safe: one engine
-// serves every thread; each session it opens is for one thread at a time.
+// serves every thread; each connection it makes is for one thread.
 class Engine {
  public:
   virtual ~Engine() = default;
 
-  // Opens an existing database, never creating one (DBEngine::OpenDatabase
-  // lists the errors), waiting up to `busyTimeout` for a lock held by
-  // another program. An engine may serve a new open with a connection this
-  // thread holds open already on the same database.
-  virtual std::unique_ptr<EngineSession> OpenSession(const std::string& name,
-                                                     std::chrono::milliseconds busyTimeout) = 0;
-  // Creates the database with the component's two tables, or nothing at all
+  // The name a database is known by among this thread's connections
+  // (ConnectionReuse.h): two values with the same key name the same
+  // database; "" for one that is never shared. Throws what an open would
+  // for a value that can name no database.
+  virtual std::string ReuseKey(const std::string& name) = 0;
+  // Connects to an existing database, never creating one (DBEngine::
+  // OpenDatabase lists the errors), for reading and writing, waiting up to
+  // `busyTimeout` for a lock held by another program.
+  virtual std::unique_ptr<EngineConnection> Connect(const std::string& name,
+                                                    std::chrono::milliseconds busyTimeout) = 0;
+  // Connects for a listing, which only reads: the errors of Connect.
+  virtual std::unique_ptr<EngineConnection> ConnectToRead(
+      const std::string& name, std::chrono::milliseconds busyTimeout) = 0;
+  // Creates the database with the component's tables, or nothing at all
   // (DBEngine::CreateTargetDatabase lists the errors).
   virtual void CreateTargetDatabase(const std::string& name) = 0;
-  // Reads, writing nothing, the first `most` rows of each table and their
-  // count; a table that is not there is marked missing. The errors of
-  // OpenDatabase.
-  virtual std::vector<TableRows> ListRows(const std::string& name,
-                                          const std::vector<std::string>& tables, size_t most,
-                                          std::chrono::milliseconds busyTimeout) = 0;
 };
+
+// The rows of one table as the command line's listing shows them.
+struct TableRows {
+  std::string name;  // as declared; as asked when the table is missing
+  bool missing = false;
+  std::vector<std::string> columns;
+  // The first rows, each cell as text ("" for Null), on one line each.
+  std::vector<std::vector<std::string>> rows;
+  int64_t count = 0;  // every row of the table
+};
+
+// A real number's text as a listing shows it, whichever engine holds it: its
+// shortest form that reads back as the same double; `text` as it is when it
+// is no number.
+std::string ListedNumber(const std::string& text);
 
 // The engine that a database value names (database/DatabaseValue.h), with
 // the value as the engine takes it, without the blanks around it: an ODBC

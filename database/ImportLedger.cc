@@ -6,8 +6,8 @@
 #include "base/AutomationError.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
-#include "database/LedgerTable.h"
 #include "database/TableSchema.h"
+#include "database/TargetTables.h"
 
 namespace viruzedi {
 namespace {
@@ -85,8 +85,8 @@ std::vector<LedgerEntry> ImportLedger::Select(const std::string& where,
 }
 
 void ImportLedger::Add(const LedgerEntry& entry) {
-  database_.Run(kInsert, {entry.postazione, entry.origine, entry.nome, entry.impronta,
-                          entry.righe, entry.stato, entry.data});
+  database_.Run(kInsert, {entry.postazione, entry.origine, entry.nome, entry.impronta, entry.righe,
+                          entry.stato, entry.data});
 }
 
 void ImportLedger::SetState(int64_t id, const std::string& stato, const std::string& data) {

@@ -40,15 +40,27 @@ RowValue RowValue::Date(const CalendarDate& date) {
   return value;
 }
 
+RowValue RowValue::Field(const Variant& value) {
+  RowValue field;
+  field.kind = Kind::Field;
+  field.field = value;
+  return field;
+}
+
 Row RowOfStatement(InsertStatement statement) {
   Row row{std::move(statement.table), {}};
   for (size_t i = 0; i < statement.columns.size(); ++i) {
     StatementLiteral& literal = statement.values[i];
     RowValue value;
     switch (literal.kind) {
-      case StatementLiteral::Kind::Null: break;
-      case StatementLiteral::Kind::Text: value = RowValue::Text(std::move(literal.text)); break;
-      case StatementLiteral::Kind::Date: value = RowValue::Date(literal.date); break;
+      case StatementLiteral::Kind::Null:
+        break;
+      case StatementLiteral::Kind::Text:
+        value = RowValue::Text(std::move(literal.text));
+        break;
+      case StatementLiteral::Kind::Date:
+        value = RowValue::Date(literal.date);
+        break;
       case StatementLiteral::Kind::Number:
         // Kept as written: whether it is an integer is the column's reading.
         value.kind = RowValue::Kind::Number;

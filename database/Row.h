@@ -13,7 +13,9 @@
 namespace viruzedi {
 
 struct RowValue {
-  enum class Kind { Null, Text, Integer, Number, Date };
+  // Field: a value given to a record set's field (Recordset::SetCollect),
+  // converted as the record set converts it.
+  enum class Kind { Null, Text, Integer, Number, Date, Field };
   Kind kind = Kind::Null;
   // Text: the text. Integer and Number: the number as written, "-" when
   // negative, no blanks ("12", "-1.5", ".5", "1E+15"): a text column stores
@@ -21,6 +23,7 @@ struct RowValue {
   std::string text;
   double number = 0;  // Integer and Number
   CalendarDate date;  // Date
+  Variant field;      // Field
 
   static RowValue Null() { return {}; }
   static RowValue Text(std::string text);
@@ -30,10 +33,13 @@ struct RowValue {
   // (0.1 + 0.2 is stored as 0.3, 1/3 as 0.333333333333333).
   static RowValue Number(double value);
   static RowValue Date(const CalendarDate& date);
+  static RowValue Field(const Variant& value);
 };
 
 struct RowColumn {
-  std::string column;  // matched without regard to case
+  // Matched without regard to case; one that the table lacks is 3127, or
+  // 3265 for a record set's field (a value of kind Field).
+  std::string column;
   RowValue value;
 };
 

@@ -1,31 +1,27 @@
 // The listing of the command line's summary: the component's two tables and
 // its import ledger as aligned columns, at most kMostRowsShown rows each.
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
 #include <sstream>
 #include <vector>
 
+#include "database/Connection.h"
 #include "database/Database.h"
-#include "base/AutomationError.h"
 #include "database/Engine.h"
-#include "database/LedgerTable.h"
+#include "database/TargetTables.h"
 
 namespace viruzedi {
 
-const TableSchema* StartListing(const std::string& name, TableRows& listed,
-                                const std::function<const TableSchema&()>& lookup) {
-  const TableSchema* table = nullptr;
-  try {
-    table = &lookup();
-  } catch (const AutomationError& error) {
-    if (error.number != kDbTableNotFound) throw;
-    listed.name = name;
-    listed.missing = true;
-    return nullptr;
-  }
-  listed.name = table->name;
-  for (const ColumnSchema& column : table->columns) listed.columns.push_back(column.name);
-  return table;
+std::string ListedNumber(const std::string& text) {
+  char* end = nullptr;
+  double value = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0') return text;
+  char buffer[32];
+  auto [last, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return error == std::errc() ? std::string(buffer, last) : text;
 }
+
 namespace {
 
 constexpr size_t kMostRowsShown = 50;
@@ -82,10 +78,20 @@ void DumpTable(std::ostringstream& out, const TableRows& table) {
 
 std::string DumpTables(const std::string& name, const DatabaseSettings& settings) {
   ChosenEngine chosen = EngineFor(name);
-  std::vector<TableRows> tables =
-      chosen.engine.ListRows(chosen.value, kTablesShown, kMostRowsShown, settings.busyTimeout);
+  Connection connection(chosen.engine.ConnectToRead(chosen.value, settings.busyTimeout));
   std::ostringstream out;
-  for (const TableRows& table : tables) DumpTable(out, table);
+  for (const std::string& asked : kTablesShown) {
+    TableRows listed;
+    std::shared_ptr<const KnownTable> table = connection.FindTable(asked);
+    listed.name = table ? table->schema.name : asked;
+    listed.missing = !table;
+    if (table) {
+      for (const ColumnSchema& column : table->schema.columns)
+        listed.columns.push_back(column.name);
+      connection.engine().ListRows(*table, kMostRowsShown, listed.rows, listed.count);
+    }
+    DumpTable(out, listed);
+  }
   return out.str();
 }
 

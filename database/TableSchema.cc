@@ -72,7 +72,10 @@ BoundRow BindRow(const TableSchema& table, const Row& row) {
   BoundRow bound;
   for (const RowColumn& named : row.columns) {
     std::optional<size_t> column = table.FindColumn(named.column);
-    if (!column) RaiseDatabaseError(kDbUnknownColumn, named.column);
+    if (!column) {
+      const bool field = named.value.kind == RowValue::Kind::Field;
+      RaiseDatabaseError(field ? kDbUnknownField : kDbUnknownColumn, named.column);
+    }
     if (std::find(bound.columns.begin(), bound.columns.end(), *column) != bound.columns.end()) {
       RaiseDatabaseError(kDbSyntaxError,
                          std::string(syntax::kRepeatedColumn) + " ('" + named.column + "')");

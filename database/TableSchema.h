@@ -33,6 +33,9 @@ struct ColumnSchema {
   };
   std::optional<Decimal> decimal;
   bool singlePrecision = false;
+  // The engine's own code of the column's type, for an engine that binds
+  // values by it (ODBC's SQL types); 0 elsewhere.
+  int engineType = 0;
 };
 
 struct TableSchema {
@@ -46,8 +49,9 @@ struct TableSchema {
 
 // A row matched to the columns of its table, every value converted to its
 // column's kind: the column indexes and the values to bind, in the row's
-// order. 3127 for a column the table lacks, 3134 for a column named twice,
-// 3464 for a value of the wrong type; nothing is written before all pass.
+// order. 3127 for a column the table lacks (3265 for a record set's field),
+// 3134 for a column named twice, 3464 for a value of the wrong type (3421
+// for a record set's field); nothing is written before all pass.
 struct BoundRow {
   std::vector<size_t> columns;
   std::vector<BoundValue> values;

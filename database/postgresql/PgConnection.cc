@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "base/Masking.h"
-#include "base/NameFolding.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 
@@ -25,6 +24,34 @@ constexpr const char* kTableVersions =
     "(SELECT string_agg(a.xmin::text, ',' ORDER BY a.attnum) FROM pg_catalog.pg_attribute a "
     "WHERE a.attrelid = c.oid AND a.attnum > 0) "
     "FROM pg_catalog.pg_class c WHERE c.oid = ANY ($1::oid[])";
+
+// Whether the role may add rows with the given columns (a table's right or
+// each column's), and who the role is.
+constexpr const char* kInsertRight =
+    "SELECT current_user, COALESCE(bool_and(has_column_privilege($1, c, 'INSERT')), "
+    "has_table_privilege($1, 'INSERT')) FROM unnest($2::text[]) AS c";
+// The ledger's rights that an import uses, each as true or false, in the
+// order of their names.
+constexpr const char* kLedgerRights =
+    "SELECT has_table_privilege($1, 'SELECT'), has_table_privilege($1, 'INSERT'), "
+    "has_table_privilege($1, 'UPDATE')";
+constexpr const char* kLedgerRightNames[] = {"SELECT", "INSERT", "UPDATE"};
+
+// Texts as the literal of a text array: each in double quotes, with '"' and
+// '\' escaped.
+std::string TextArray(const std::vector<std::string>& texts) {
+  std::string literal = "{";
+  for (const std::string& text : texts) {
+    if (literal.size() > 1) literal += ',';
+    literal += '"';
+    for (char c : text) {
+      if (c == '"' || c == '\\') literal += '\\';
+      literal += c;
+    }
+    literal += '"';
+  }
+  return literal + "}";
+}
 
 // The server's notices (a ROLLBACK with nothing to roll back, ...) are no
 // concern of the component's user.
@@ -49,18 +76,8 @@ std::string Reason(const char* message, const std::string& uri) {
     }
     PQconninfoFree(options);
   }
-  // One line: libpq's line ends and indents become single spaces.
-  std::string line;
-  for (char c : reason) {
-    bool blank = c == '\n' || c == '\t' || c == ' ';
-    if (!blank) {
-      line += c;
-    } else if (!line.empty() && line.back() != ' ') {
-      line += ' ';
-    }
-  }
-  if (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
+  // libpq's line ends and indents would break the message's one line.
+  return OneLine(reason);
 }
 
 // A value as a text parameter in the form the server reads back exactly:
@@ -154,7 +171,8 @@ PgConnection::~PgConnection() { PQfinish(connection_); }
 
 bool PgConnection::Broken() const { return PQstatus(connection_) != CONNECTION_OK; }
 
-bool PgConnection::Alive() {
+bool PgConnection::StillServes(const std::string&, bool inTransaction) {
+  if (inTransaction) return !Broken();
   // An idle session has nothing to read; a session the server ended has
   // its last message and then the socket's end, each read without waiting.
   // A few reads at most: a notice now and then must not keep this going.
@@ -176,8 +194,8 @@ void PgConnection::Fail(const PGresult* result) const {
   // The server gives every error it sends a SQLSTATE: a failure without one
   // is libpq's own, which found the socket closed before it marked the
   // connection as gone (a server stopped at that moment).
-  if (Broken() || code.empty() || code.rfind("08", 0) == 0 || code == "57P01" ||
-      code == "57P02" || code == "57P03") {
+  if (Broken() || code.empty() || code.rfind("08", 0) == 0 || code == "57P01" || code == "57P02" ||
+      code == "57P03") {
     RaiseDatabaseError(kDbConnectionLost, quoted + " (" + message + ")");
   }
   if (code == "40P01" || code == "40001" || code == "55P03") {
@@ -206,77 +224,46 @@ PgResult PgConnection::Query(const std::string& sql, const std::vector<std::stri
   return result;
 }
 
-TableSchema* PgConnection::FindTable(const std::string& name) {
-  auto asked = asked_.find(name);
-  if (asked != asked_.end()) return asked->second;
-  // The tables of the schemas of search_path, in its order; the first
-  // schema with a match decides.
+std::vector<CatalogTable> PgConnection::Tables() {
   PgResult found = Query(
       "SELECT c.oid::text, n.nspname, c.relname, "
       "array_position(current_schemas(false), n.nspname) AS place "
       "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
       "WHERE c.relkind IN ('r', 'p', 'v', 'f') AND n.nspname = ANY (current_schemas(false)) "
       "ORDER BY place, c.relname");
-  const std::string folded = FoldName(name);
-  int rows = PQntuples(found.get());
-  int chosen = -1;
-  for (int first = 0; first < rows && chosen < 0;) {
-    std::string place = PQgetvalue(found.get(), first, 3);
-    int end = first;
-    int matches = 0;
-    int match = -1;
-    for (; end < rows && place == PQgetvalue(found.get(), end, 3); ++end) {
-      const char* relname = PQgetvalue(found.get(), end, 2);
-      if (name == relname) chosen = end;
-      if (FoldName(relname) == folded) {
-        ++matches;
-        match = end;
-      }
-    }
-    if (chosen < 0 && matches == 1) chosen = match;
-    // Two tables that differ only in case, neither named exactly: none is
-    // the one meant.
-    if (chosen < 0 && matches > 1) return nullptr;
-    first = end;
+  std::vector<CatalogTable> tables(static_cast<size_t>(PQntuples(found.get())));
+  for (size_t row = 0; row < tables.size(); ++row) {
+    const int at = static_cast<int>(row);
+    CatalogTable& table = tables[row];
+    table.id = PQgetvalue(found.get(), at, 0);
+    table.schema = PQgetvalue(found.get(), at, 1);
+    table.name = PQgetvalue(found.get(), at, 2);
+    table.place = std::atoi(PQgetvalue(found.get(), at, 3));
+    table.sqlName = PgQuoteIdentifier(table.schema) + "." + PgQuoteIdentifier(table.name);
   }
-  if (chosen < 0) return nullptr;
-  std::string oid = PQgetvalue(found.get(), chosen, 0);
-  std::unique_ptr<TableSchema>& table = tables_[oid];
-  if (!table) {
-    auto read = std::make_unique<TableSchema>();
-    read->name = PQgetvalue(found.get(), chosen, 2);
-    ReadColumns(*read, oid);
-    qualifiedNames_[read.get()] = PgQuoteIdentifier(PQgetvalue(found.get(), chosen, 1)) + "." +
-                                  PgQuoteIdentifier(read->name);
-    table = std::move(read);
-    PgResult version = Query(kTableVersions, {"{" + oid + "}"});
-    if (PQntuples(version.get()) == 1) versions_[oid] = PQgetvalue(version.get(), 0, 1);
-  }
-  asked_[name] = table.get();
-  return table.get();
+  return tables;
 }
 
-void PgConnection::ForgetChangedTables() {
-  if (tables_.empty() || inTransaction_) return;
+std::vector<std::string> PgConnection::TableVersions(const std::vector<const KnownTable*>& tables) {
   std::string oids = "{";
-  for (const auto& [oid, table] : tables_) oids += (oids.size() > 1 ? "," : "") + oid;
+  for (const KnownTable* table : tables) oids += (oids.size() > 1 ? "," : "") + table->where.id;
   PgResult current = Query(kTableVersions, {oids + "}"});
-  bool unchanged = PQntuples(current.get()) == static_cast<int>(tables_.size());
-  for (int i = 0; unchanged && i < PQntuples(current.get()); ++i) {
-    auto known = versions_.find(PQgetvalue(current.get(), i, 0));
-    unchanged = known != versions_.end() && known->second == PQgetvalue(current.get(), i, 1);
+  std::map<std::string, std::string> versions;
+  for (int row = 0; row < PQntuples(current.get()); ++row) {
+    versions[PQgetvalue(current.get(), row, 0)] = PQgetvalue(current.get(), row, 1);
   }
-  if (unchanged) return;
-  asked_.clear();
-  qualifiedNames_.clear();
-  for (auto& [oid, table] : tables_) retired_.push_back(std::move(table));
-  tables_.clear();
-  versions_.clear();
+  std::vector<std::string> ordered;
+  for (const KnownTable* table : tables) ordered.push_back(versions[table->where.id]);
+  return ordered;
+}
+
+void PgConnection::ForgetStatements() {
   if (!inserts_.empty()) Exec("DEALLOCATE ALL");
   inserts_.clear();
 }
 
-void PgConnection::ReadColumns(TableSchema& table, const std::string& oid) {
+void PgConnection::ReadTable(KnownTable& table) {
+  table.schema.name = table.where.name;
   // A domain is read as its base type.
   PgResult columns = Query(
       "SELECT a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod), "
@@ -285,45 +272,26 @@ void PgConnection::ReadColumns(TableSchema& table, const std::string& oid) {
       "FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
       "LEFT JOIN pg_catalog.pg_type b ON b.oid = t.typbasetype "
       "WHERE a.attrelid = $1::oid AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
-      {oid});
+      {table.where.id});
   for (int i = 0; i < PQntuples(columns.get()); ++i) {
     ColumnSchema column;
     column.name = PQgetvalue(columns.get(), i, 0);
     column.declaredType = PQgetvalue(columns.get(), i, 1);
     SetKind(column, PQgetvalue(columns.get(), i, 2), std::atoi(PQgetvalue(columns.get(), i, 3)));
-    table.columns.push_back(std::move(column));
+    table.schema.columns.push_back(std::move(column));
   }
+  const std::vector<std::string> version = TableVersions({&table});
+  table.version = version.front();
 }
 
-const TableSchema& PgConnection::Table(const std::string& name) {
-  TableSchema* table = FindTable(name);
-  if (table == nullptr) RaiseDatabaseError(kDbTableNotFound, name);
-  return *table;
-}
-
-bool PgConnection::HasTable(const std::string& name) { return FindTable(name) != nullptr; }
-
-const TableSchema& PgConnection::OwnTable(const TableSchema& table) {
-  for (const auto& [oid, own] : tables_) {
-    if (own.get() == &table) return *own;
-  }
-  for (const auto& [oid, own] : tables_) {
-    if (own->name == table.name) return *own;
-  }
-  return Table(table.name);
-}
-
-const std::string& PgConnection::QualifiedName(const TableSchema& table) {
-  return qualifiedNames_.at(&OwnTable(table));
-}
-
-const std::string& PgConnection::PreparedInsert(const TableSchema& table,
-                                                const std::vector<size_t>& columns) {
-  const std::string& qualified = QualifiedName(table);
+const std::string& PgConnection::PreparedInsert(const RowBatch& batch) {
+  const TableSchema& table = batch.table->schema;
+  const std::string& qualified = batch.table->where.sqlName;
   std::string key = qualified;
-  for (size_t column : columns) key += '\0' + table.columns[column].name;
+  for (size_t column : batch.columns) key += '\0' + table.columns[column].name;
   auto cached = inserts_.find(key);
   if (cached != inserts_.end()) return cached->second;
+  const std::vector<size_t>& columns = batch.columns;
 
   // Only names taken from the catalog reach the SQL text, each quoted as an
   // identifier; the values are parameters.
@@ -350,85 +318,93 @@ const std::string& PgConnection::PreparedInsert(const TableSchema& table,
   return inserts_.emplace(std::move(key), std::move(statement)).first->second;
 }
 
-PgConnection::Outcome PgConnection::Send(const TableSchema& table,
-                                         const std::vector<size_t>& columns,
-                                         const std::vector<BoundValue>& values) {
-  const std::string& statement = PreparedInsert(table, columns);
-  std::vector<std::string> texts;
-  texts.reserve(values.size());
-  std::vector<const char*> parameters;
-  for (const BoundValue& value : values) {
-    if (std::holds_alternative<std::monostate>(value)) {
-      texts.emplace_back();
-      parameters.push_back(nullptr);
-    } else {
-      texts.push_back(ParameterText(value));
-      parameters.push_back(texts.back().c_str());
+BatchOutcome PgConnection::Send(const RowBatch& batch) {
+  const std::string& statement = PreparedInsert(batch);
+  BatchOutcome outcome;
+  std::vector<std::string> texts(batch.columns.size());
+  std::vector<const char*> parameters(batch.columns.size());
+  for (size_t row = 0; row < batch.rows; ++row) {
+    const BoundValue* values = batch.Row(row);
+    for (size_t i = 0; i < batch.columns.size(); ++i) {
+      const bool null = std::holds_alternative<std::monostate>(values[i]);
+      if (!null) texts[i] = ParameterText(values[i]);
+      parameters[i] = null ? nullptr : texts[i].c_str();
     }
+    PgResult result(PQexecPrepared(connection_, statement.c_str(),
+                                   static_cast<int>(parameters.size()), parameters.data(), nullptr,
+                                   nullptr, 0));
+    if (Succeeded(result.get())) continue;
+    if (!IsRefusal(result.get())) Fail(result.get());
+    if (inTransaction_) {
+      outcome.failedWhole = true;
+      return outcome;
+    }
+    outcome.refused.push_back(row);
   }
-  PgResult result(PQexecPrepared(connection_, statement.c_str(),
-                                 static_cast<int>(parameters.size()), parameters.data(), nullptr,
-                                 nullptr, 0));
-  if (Succeeded(result.get())) return Outcome::Stored;
-  if (IsRefusal(result.get())) return Outcome::Refused;
-  Fail(result.get());
-}
-
-PgConnection::Outcome PgConnection::SendInSavepoint(const TableSchema& table,
-                                                    const std::vector<size_t>& columns,
-                                                    const std::vector<BoundValue>& values) {
-  Exec("SAVEPOINT viruzedi_row");
-  Outcome outcome = Send(table, columns, values);
-  Exec(outcome == Outcome::Stored ? "RELEASE SAVEPOINT viruzedi_row"
-                                  : "ROLLBACK TO SAVEPOINT viruzedi_row");
   return outcome;
 }
 
-bool PgConnection::Insert(const TableSchema& table, const std::vector<size_t>& columns,
-                          const std::vector<BoundValue>& values) {
-  for (size_t i = 0; i < columns.size(); ++i) {
-    CheckColumnLimits(table.columns[columns[i]], values[i]);
-  }
-  if (!inTransaction_) return Send(table, columns, values) == Outcome::Stored;
-  if (savepointPerRow_) return SendInSavepoint(table, columns, values) == Outcome::Stored;
-  if (Send(table, columns, values) == Outcome::Stored) {
-    kept_.push_back({&OwnTable(table), columns, values});
-    return true;
-  }
-  // The refusal aborted the transaction on the server: it is begun anew
-  // with the rows sent so far, and the rest goes row by row.
-  Redo();
-  return SendInSavepoint(table, columns, values) == Outcome::Stored;
-}
-
-void PgConnection::Redo() {
-  Exec("ROLLBACK");
-  Exec("BEGIN");
-  savepointPerRow_ = true;
-  std::vector<KeptRow> rows = std::move(kept_);
-  kept_.clear();
-  for (const KeptRow& row : rows) {
-    // Every kept row was stored once and counted so; if another session's
-    // row now refuses it, the count would be wrong, and the transaction
-    // fails as a conflict with that session would: the file waits.
-    if (SendInSavepoint(*row.table, row.columns, row.values) == Outcome::Refused) {
-      RaiseDatabaseError(kDbLocked, shownUri_);
+std::vector<std::vector<std::string>> PgConnection::Run(const std::string& sql,
+                                                        const std::vector<BoundValue>& parameters) {
+  // The server numbers its parameters.
+  std::string numbered;
+  int number = 0;
+  for (char c : sql) {
+    if (c == '?') {
+      numbered += "$" + std::to_string(++number);
+    } else {
+      numbered += c;
     }
   }
+  std::vector<std::string> texts;
+  for (const BoundValue& value : parameters) {
+    if (const int64_t* integer = std::get_if<int64_t>(&value)) {
+      texts.push_back(std::to_string(*integer));
+    } else if (const std::string* text = std::get_if<std::string>(&value)) {
+      texts.push_back(*text);
+    } else {
+      RaiseDatabaseError(kDbOtherError, "parametro senza testo");  // the ledger binds none
+    }
+  }
+  PgResult result = Query(numbered, texts);
+  std::vector<std::vector<std::string>> rows(static_cast<size_t>(PQntuples(result.get())));
+  for (size_t row = 0; row < rows.size(); ++row) {
+    for (int column = 0; column < PQnfields(result.get()); ++column) {
+      rows[row].emplace_back(PQgetvalue(result.get(), static_cast<int>(row), column));
+    }
+  }
+  return rows;
+}
+
+void PgConnection::CheckRights(const KnownTable& table, const std::vector<size_t>& columns,
+                               const std::function<const KnownTable*()>& ledger) {
+  std::vector<std::string> names;
+  for (size_t column : columns) names.push_back(table.schema.columns[column].name);
+  PgResult insert = Query(kInsertRight, {table.where.sqlName, TextArray(names)});
+  const std::string role = PQgetvalue(insert.get(), 0, 0);
+  if (std::string(PQgetvalue(insert.get(), 0, 1)) != "t") {
+    RaiseMissingRights(shownUri_, role, table.schema.name, "INSERT");
+  }
+  // A database without the ledger gets one at the import, or goes on
+  // without it where the role may not make it (ImportLedger::Available).
+  const KnownTable* entries = ledger();
+  if (entries == nullptr) return;
+  PgResult rights = Query(kLedgerRights, {entries->where.sqlName});
+  std::string missing;
+  for (int right = 0; right < 3; ++right) {
+    if (std::string(PQgetvalue(rights.get(), 0, right)) == "t") continue;
+    missing += (missing.empty() ? "" : ", ") + std::string(kLedgerRightNames[right]);
+  }
+  if (!missing.empty()) RaiseMissingRights(shownUri_, role, entries->schema.name, missing);
 }
 
 void PgConnection::Begin() {
-  if (inTransaction_) RaiseDatabaseError(kDbOtherError, "transazione già aperta");
   Exec("BEGIN");
   inTransaction_ = true;
-  savepointPerRow_ = false;
-  kept_.clear();
 }
 
 void PgConnection::Commit() {
   inTransaction_ = false;
-  savepointPerRow_ = false;
-  kept_.clear();
   PgResult result(PQexec(connection_, "COMMIT"));
   if (!Succeeded(result.get())) {
     Rollback();
@@ -443,11 +419,14 @@ void PgConnection::Commit() {
 void PgConnection::Rollback() noexcept {
   bool open = inTransaction_;
   inTransaction_ = false;
-  savepointPerRow_ = false;
-  kept_.clear();
   if (!Broken() && (open || PQtransactionStatus(connection_) != PQTRANS_IDLE)) {
     PQclear(PQexec(connection_, "ROLLBACK"));
   }
+}
+
+void PgConnection::RestartTransaction() {
+  Exec("ROLLBACK");
+  Exec("BEGIN");
 }
 
 }  // namespace viruzedi

@@ -1,8 +1,8 @@
 // One connection of the engine to a PostgreSQL server: the connect with its
 // session settings, the tables read from the server's catalog, the prepared
-// INSERTs, the transaction with its redo after a refused row, and the
-// server's errors as the component's numbers. Held by the sessions
-// (PgSession) that this thread opens on the same URI.
+// INSERTs, the transaction, and the server's errors as the component's
+// numbers. The layer in database/ shares it among the Databases that this
+// thread opens on the same URI.
 #pragma once
 
 #include <libpq-fe.h>
@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "database/ColumnValue.h"
-#include "database/TableSchema.h"
+#include "database/Engine.h"
 
 namespace viruzedi {
 
@@ -24,118 +23,79 @@ struct PgResultFree {
 };
 using PgResult = std::unique_ptr<PGresult, PgResultFree>;
 
-// Not thread-safe: the thread that opened it (the cache hands it to no other).
-class PgConnection {
+class PgConnection : public EngineConnection {
  public:
   // Connects and sets up the session: every commit waits for the server's
   // disk, a lock wait ends after `busyTimeout`, dates and texts come as the
   // component writes them. 3151 with libpq's reason when it cannot connect.
   static std::unique_ptr<PgConnection> Connect(const std::string& uri,
                                                std::chrono::milliseconds busyTimeout);
-  ~PgConnection();
+  ~PgConnection() override;
   PgConnection(const PgConnection&) = delete;
   PgConnection& operator=(const PgConnection&) = delete;
 
-  // Whether the connection is known to be broken (found so by the last
-  // exchange with the server).
-  bool Broken() const;
-  // Whether the connection still holds, reading what the server sent
-  // meanwhile without waiting for it: a server restarted or a session ended
-  // by the server while the connection sat idle is noticed here rather than
-  // at the next row.
-  bool Alive();
-  bool InTransaction() const { return inTransaction_; }
-  // Forgets the tables read so far when another session changed one of
-  // them since (a column added, the table dropped or made anew), so that a
-  // new session sees what one on a new connection would. Outside a
-  // transaction only: inside one, the rows written hold the tables
-  // against such changes. A description handed out before stays valid
-  // (an older session or record set may still hold it) but is no longer
-  // found by name.
-  void ForgetChangedTables();
+  const std::string& Shown() const override { return shownUri_; }
+  // Inside a transaction, whether the connection is not known to be broken;
+  // outside one, whether it still holds once what the server sent meanwhile
+  // is read (without waiting): a server restarted or a session ended by the
+  // server while the connection sat idle is noticed here rather than at the
+  // next row.
+  bool StillServes(const std::string& uri, bool inTransaction) override;
 
-  // The table named so in the first schema of search_path that has one:
-  // an exact match first, else the only match without regard to case. 3078
-  // when there is none. The reference stays valid while the connection
-  // lives.
-  const TableSchema& Table(const std::string& name);
-  // A table of Table's by its name qualified with its schema, quoted, as
-  // SQL text names it.
-  const std::string& QualifiedName(const TableSchema& table);
-  // Whether a table named so is there (Table without the error).
-  bool HasTable(const std::string& name);
+  // The tables and views of the schemas of search_path, in its order; a
+  // table's version is that of its rows in the catalog, which every change
+  // of its columns replaces.
+  std::vector<CatalogTable> Tables() override;
+  void ReadTable(KnownTable& table) override;
+  std::vector<std::string> TableVersions(const std::vector<const KnownTable*>& tables) override;
+  void ForgetStatements() override;
 
-  // Inserts one row: `values[i]` into column `columns[i]` of `table` (none:
-  // a row of defaults); true when stored, false when a constraint refused it
-  // (SQLSTATE class 23). The values are checked against the columns'
-  // limits before anything is sent.
-  bool Insert(const TableSchema& table, const std::vector<size_t>& columns,
-              const std::vector<BoundValue>& values);
+  // A refusal (SQLSTATE class 23) inside a transaction aborts it on the
+  // server: the batch then stops there, failed whole.
+  BatchOutcome Send(const RowBatch& batch) override;
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters) override;
+  void Execute(const std::string& sql) override { Exec(sql); }
 
-  // The transaction of Database::BeginTransaction. 3000 when one is open.
-  // A Commit that fails leaves none open; Rollback never throws.
-  void Begin();
-  void Commit();
-  void Rollback() noexcept;
+  void Begin() override;
+  void Commit() override;
+  void Rollback() noexcept override;
+  void RestartTransaction() override;
+  bool RefusalEndsTransaction() const override { return true; }
+  // Nothing to do: the session sets synchronous_commit = on, so every
+  // commit returned only once the server had its rows on disk.
+  void MakeDurable() override {}
+
+  // Asks the server's catalog for the role's rights on the table's
+  // columns and on the ledger.
+  void CheckRights(const KnownTable& table, const std::vector<size_t>& columns,
+                   const std::function<const KnownTable*()>& ledger) override;
+  const SqlTypes& LedgerTypes() const override { return kPostgresTypes; }
+  void LockTableCreation() override { Exec(kPostgresCreationLock); }
+  void ListRows(const KnownTable& table, size_t most, std::vector<std::vector<std::string>>& rows,
+                int64_t& count) override;
 
   // Runs SQL text that carries no values; the errors of the server.
   void Exec(const std::string& sql);
   // Runs a query with text parameters and returns its rows.
   PgResult Query(const std::string& sql, const std::vector<std::string>& parameters = {});
 
-  // The URI as messages show it, its password masked.
-  const std::string& ShownUri() const { return shownUri_; }
+ private:
+  PgConnection(PGconn* connection, std::string shownUri)
+      : connection_(connection), shownUri_(std::move(shownUri)) {}
+  // Whether the connection is known to be broken (found so by the last
+  // exchange with the server).
+  bool Broken() const;
   // Throws the component's error for a failed result (null: the failure is
   // the connection's own).
   [[noreturn]] void Fail(const PGresult* result) const;
-
- private:
-  // A row inserted in the open transaction, kept for its redo.
-  struct KeptRow {
-    const TableSchema* table;
-    std::vector<size_t> columns;
-    std::vector<BoundValue> values;
-  };
-  enum class Outcome { Stored, Refused };
-
-  PgConnection(PGconn* connection, std::string shownUri)
-      : connection_(connection), shownUri_(std::move(shownUri)) {}
-  // The table named so, read from the catalog; null when there is none.
-  TableSchema* FindTable(const std::string& name);
-  void ReadColumns(TableSchema& table, const std::string& oid);
-  // This connection's own description of a table (the caller may hold a
-  // copy), for the rows kept past the caller's.
-  const TableSchema& OwnTable(const TableSchema& table);
-  const std::string& PreparedInsert(const TableSchema& table, const std::vector<size_t>& columns);
-  // Sends one row; a class-23 refusal is Refused, every other failure throws.
-  Outcome Send(const TableSchema& table, const std::vector<size_t>& columns,
-               const std::vector<BoundValue>& values);
-  // Sends one row inside its own savepoint, so a refusal leaves the
-  // transaction going.
-  Outcome SendInSavepoint(const TableSchema& table, const std::vector<size_t>& columns,
-                          const std::vector<BoundValue>& values);
-  // After a refusal aborted the transaction: begins it anew and sends again
-  // every row kept so far, each in its own savepoint.
-  void Redo();
+  const std::string& PreparedInsert(const RowBatch& batch);
 
   PGconn* connection_;
   std::string shownUri_;
-  // Each table as found (by its oid), the name each was asked by, and its
-  // name qualified with its schema, as the INSERTs name it.
-  std::map<std::string, std::unique_ptr<TableSchema>> tables_;
-  std::vector<std::unique_ptr<TableSchema>> retired_;  // forgotten, maybe still held
-  // The version of each table in the catalog (kTableVersions), which every
-  // change of the table's columns replaces.
-  std::map<std::string, std::string> versions_;
-  std::map<std::string, TableSchema*> asked_;
-  std::map<const TableSchema*, std::string> qualifiedNames_;
-  std::map<std::string, std::string> inserts_;  // column set -> statement name
+  std::map<std::string, std::string> inserts_;  // table and columns -> statement name
   uint64_t statementsPrepared_ = 0;             // numbers the statements' names
   bool inTransaction_ = false;
-  // Once a row was refused, the rest of the transaction's rows go each in
-  // its own savepoint.
-  bool savepointPerRow_ = false;
-  std::vector<KeptRow> kept_;
 };
 
 // An identifier in double quotes, a double quote inside doubled.

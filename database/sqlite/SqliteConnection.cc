@@ -9,10 +9,7 @@
 #include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
-#include "database/LedgerTable.h"
 #include "database/sqlite/SqlitePath.h"
-#include "database/sqlite/SqliteStatement.h"
-#include "base/NameFolding.h"
 
 namespace viruzedi {
 namespace {
@@ -64,7 +61,10 @@ std::string QuoteIdentifier(const std::string& name) {
   return quoted + "\"";
 }
 
-std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
+SqliteConnection::SqliteConnection(std::string path, sqlite3* db)
+    : path_(std::move(path)), shown_(MaskPasswords(path_)), db_(db) {}
+
+std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
                                                          std::chrono::milliseconds busyTimeout) {
   if (std::string problem = SqlitePathProblem(path); !problem.empty()) {
     throw AutomationError(kDbCannotOpen,
@@ -88,7 +88,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
   return OpenFile(path, status, mode, busyTimeout);
 }
 
-std::shared_ptr<SqliteConnection> SqliteConnection::OpenFile(
+std::unique_ptr<SqliteConnection> SqliteConnection::OpenFile(
     const std::string& path, std::filesystem::file_status status, Mode mode,
     std::chrono::milliseconds busyTimeout) {
   // A relative name that starts with "file:" must never be read as a URI.
@@ -100,7 +100,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::OpenFile(
   }
   sqlite3* db = nullptr;
   int result = sqlite3_open_v2(sqlitePath.c_str(), &db, flags, nullptr);
-  std::shared_ptr<SqliteConnection> connection(new SqliteConnection(path, db));
+  std::unique_ptr<SqliteConnection> connection(new SqliteConnection(path, db));
   if (result != SQLITE_OK) connection->Fail(result);
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, static_cast<int>(busyTimeout.count()));
@@ -111,7 +111,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::OpenFile(
   }
   // The first read of the file tells a database from any other file, and a
   // file that another program holds locked.
-  connection->ReadTableNames();
+  connection->Tables();
   if (mode == Mode::ReadWrite) {
     connection->Exec("PRAGMA journal_mode=WAL");
     connection->Exec("PRAGMA synchronous=NORMAL");
@@ -123,14 +123,12 @@ std::shared_ptr<SqliteConnection> SqliteConnection::OpenFile(
     connection->Exec("PRAGMA cache_size=-256");
   }
   connection->permissions_ = status.permissions();
-  connection->schemaVersion_ = connection->SchemaVersion();
   return connection;
 }
 
-bool SqliteConnection::StillServes(const std::string& path) {
+bool SqliteConnection::StillServes(const std::string& path, bool) {
   namespace fs = std::filesystem;
   std::filesystem::file_status status = CheckedFileStatus(path);
-  if (db_ == nullptr) return false;
   // A file made read-only since: a new open would refuse it, so this one
   // must not write to it either.
   if (status.permissions() != permissions_) return false;
@@ -149,10 +147,10 @@ bool SqliteConnection::StillServes(const std::string& path) {
   if (error || absolute != opened) {
     if (!fs::equivalent(path, opened, error) || error) return false;
   }
-  // Reading the schema version is the first read a new open would make: it
-  // meets another program's lock the same way, and it tells whether the
-  // tables read at the open still describe the file.
-  return SchemaVersion() == schemaVersion_;
+  // The first read a new open would make: it meets another program's lock
+  // the same way.
+  SchemaVersion();
+  return true;
 }
 
 int64_t SqliteConnection::SchemaVersion() {
@@ -171,37 +169,32 @@ int64_t SqliteConnection::SchemaVersion() {
   return version;
 }
 
-SqliteConnection::~SqliteConnection() { Close(); }
-
-void SqliteConnection::Close() {
+SqliteConnection::~SqliteConnection() {
   inserts_.clear();
   bookkeeping_.clear();
   schemaVersionQuery_.reset();
-  // The tables' schema stays: a record set may still point at its table,
-  // and finds the connection closed before it looks.
-  if (db_ != nullptr) sqlite3_close_v2(db_);
-  db_ = nullptr;
-}
-
-void SqliteConnection::CheckOpen() const {
-  if (db_ == nullptr) RaiseDatabaseError(kDbObjectClosed);
+  sqlite3_close_v2(db_);
 }
 
 void SqliteConnection::Fail(int resultCode) const {
   std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(resultCode);
   switch (resultCode & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: RaiseDatabaseError(kDbLocked, path_);
+    case SQLITE_LOCKED:
+      RaiseDatabaseError(kDbLocked, path_);
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_READONLY:
-    case SQLITE_AUTH: RaiseDatabaseError(kDbCannotOpen, path_);
+    case SQLITE_AUTH:
+      RaiseDatabaseError(kDbCannotOpen, path_);
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: RaiseDatabaseError(kDbNotADatabase, path_);
+    case SQLITE_CORRUPT:
+      RaiseDatabaseError(kDbNotADatabase, path_);
     case SQLITE_IOERR:
     case SQLITE_FULL:
       RaiseDatabaseError(kDbDiskError, "'" + MaskPasswords(path_) + "' (" + message + ")");
-    default: RaiseDatabaseError(kDbOtherError, message);
+    default:
+      RaiseDatabaseError(kDbOtherError, message);
   }
 }
 
@@ -210,85 +203,76 @@ void SqliteConnection::Exec(const char* sql) {
   if (result != SQLITE_OK) Fail(result);
 }
 
-TableSchema* SqliteConnection::FindTable(const std::string& name) {
-  for (auto& table : tables_) {
-    if (table->name == name) return table.get();
-  }
-  std::string folded = FoldName(name);
-  for (auto& table : tables_) {
-    if (FoldName(table->name) == folded) return table.get();
-  }
-  return nullptr;
-}
+void SqliteConnection::Execute(const std::string& sql) { Exec(sql.c_str()); }
 
-void SqliteConnection::ReadTableNames() {
-  sqlite3_stmt* raw = nullptr;
-  int result = sqlite3_prepare_v2(
-      db_, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
-      -1, &raw, nullptr);
-  SqliteStatement statement(raw);
-  if (result != SQLITE_OK) Fail(result);
-  while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
-    std::string name(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)),
-                     static_cast<size_t>(sqlite3_column_bytes(raw, 0)));
-    bool known = false;
-    for (const auto& table : tables_) known = known || table->name == name;
-    if (!known) tables_.push_back(std::make_unique<TableSchema>(TableSchema{name, {}}));
-  }
-  if (result != SQLITE_DONE) Fail(result);
-}
-
-void SqliteConnection::ReadColumns(TableSchema& table) {
-  std::string sql = "PRAGMA table_info(" + QuoteIdentifier(table.name) + ")";
+SqliteStatement SqliteConnection::Prepare(const std::string& sql) {
   sqlite3_stmt* raw = nullptr;
   int result = sqlite3_prepare_v2(db_, sql.c_str(), -1, &raw, nullptr);
   SqliteStatement statement(raw);
   if (result != SQLITE_OK) Fail(result);
+  return statement;
+}
+
+std::vector<CatalogTable> SqliteConnection::Tables() {
+  SqliteStatement statement = Prepare(
+      "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+      "ESCAPE '\\'");
+  std::vector<CatalogTable> tables;
+  int result;
+  while ((result = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    CatalogTable& table = tables.emplace_back();
+    table.name.assign(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
+                      static_cast<size_t>(sqlite3_column_bytes(statement.get(), 0)));
+    table.sqlName = QuoteIdentifier(table.name);
+  }
+  if (result != SQLITE_DONE) Fail(result);
+  return tables;
+}
+
+void SqliteConnection::ReadTable(KnownTable& table) {
+  table.schema.name = table.where.name;
+  SqliteStatement statement = Prepare("PRAGMA table_info(" + table.where.sqlName + ")");
+  sqlite3_stmt* raw = statement.get();
   auto text = [raw](int column) {
     const unsigned char* value = sqlite3_column_text(raw, column);
     return value == nullptr ? std::string()
                             : std::string(reinterpret_cast<const char*>(value),
                                           static_cast<size_t>(sqlite3_column_bytes(raw, column)));
   };
+  int result;
   while ((result = sqlite3_step(raw)) == SQLITE_ROW) {
     ColumnSchema column;
     column.name = text(1);
     column.declaredType = text(2);
     column.kind = KindOfDeclaredType(column.declaredType);
-    table.columns.push_back(std::move(column));
+    table.schema.columns.push_back(std::move(column));
   }
   if (result != SQLITE_DONE) Fail(result);
+  table.version = std::to_string(SchemaVersion());
 }
 
-const TableSchema& SqliteConnection::Table(const std::string& name) {
-  CheckOpen();
-  TableSchema* table = FindTable(name);
-  if (table == nullptr) {
-    // A table made by someone else since the open.
-    ReadTableNames();
-    table = FindTable(name);
-  }
-  if (table == nullptr) RaiseDatabaseError(kDbTableNotFound, name);
-  if (table->columns.empty()) ReadColumns(*table);
-  return *table;
+std::vector<std::string> SqliteConnection::TableVersions(
+    const std::vector<const KnownTable*>& tables) {
+  // Any change of the schema changes its one version.
+  return std::vector<std::string>(tables.size(), std::to_string(SchemaVersion()));
 }
 
-sqlite3_stmt* SqliteConnection::PreparedInsert(const TableSchema& table,
-                                               const std::vector<size_t>& columns) {
-  std::string key = table.name;
-  for (size_t column : columns) key += '\0' + table.columns[column].name;
+sqlite3_stmt* SqliteConnection::PreparedInsert(const RowBatch& batch) {
+  const TableSchema& table = batch.table->schema;
+  std::string key = batch.table->where.sqlName;
+  for (size_t column : batch.columns) key += '\0' + table.columns[column].name;
   auto cached = inserts_.find(key);
   if (cached != inserts_.end()) return cached->second.get();
 
   // Only names taken from the table's own schema reach the SQL text, each
   // quoted as an identifier; the values are parameters.
-  std::string sql = "INSERT INTO " + QuoteIdentifier(table.name);
-  if (columns.empty()) {
+  std::string sql = "INSERT INTO " + batch.table->where.sqlName;
+  if (batch.columns.empty()) {
     sql += " DEFAULT VALUES";
   } else {
     std::string names;
     std::string parameters;
-    for (size_t column : columns) {
+    for (size_t column : batch.columns) {
       names += (names.empty() ? "" : ",") + QuoteIdentifier(table.columns[column].name);
       parameters += parameters.empty() ? "?" : ",?";
     }
@@ -302,8 +286,8 @@ sqlite3_stmt* SqliteConnection::PreparedInsert(const TableSchema& table,
   return inserts_.emplace(std::move(key), std::move(statement)).first->second.get();
 }
 
-void SqliteConnection::Bind(sqlite3_stmt* statement, const std::vector<BoundValue>& values) {
-  for (size_t i = 0; i < values.size(); ++i) {
+void SqliteConnection::Bind(sqlite3_stmt* statement, const BoundValue* values, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
     int parameter = static_cast<int>(i + 1);
     int result = SQLITE_OK;
     const BoundValue& value = values[i];
@@ -313,8 +297,8 @@ void SqliteConnection::Bind(sqlite3_stmt* statement, const std::vector<BoundValu
       result = sqlite3_bind_double(statement, parameter, *real);
     } else if (const std::string* text = std::get_if<std::string>(&value)) {
       // The values outlive the step, so SQLite need not copy them.
-      result = sqlite3_bind_text64(statement, parameter, text->data(), text->size(),
-                                   SQLITE_STATIC, SQLITE_UTF8);
+      result = sqlite3_bind_text64(statement, parameter, text->data(), text->size(), SQLITE_STATIC,
+                                   SQLITE_UTF8);
     } else {
       result = sqlite3_bind_null(statement, parameter);
     }
@@ -325,22 +309,23 @@ void SqliteConnection::Bind(sqlite3_stmt* statement, const std::vector<BoundValu
   }
 }
 
-bool SqliteConnection::Insert(const TableSchema& table, const std::vector<size_t>& columns,
-                              const std::vector<BoundValue>& values) {
-  CheckOpen();
-  sqlite3_stmt* statement = PreparedInsert(table, columns);
-  Bind(statement, values);
-  int result = sqlite3_step(statement);
-  sqlite3_reset(statement);
-  sqlite3_clear_bindings(statement);
-  if (result == SQLITE_DONE) return true;
-  if ((result & 0xFF) == SQLITE_CONSTRAINT) return false;
-  Fail(result);
+BatchOutcome SqliteConnection::Send(const RowBatch& batch) {
+  sqlite3_stmt* statement = PreparedInsert(batch);
+  BatchOutcome outcome;
+  for (size_t row = 0; row < batch.rows; ++row) {
+    Bind(statement, batch.Row(row), batch.columns.size());
+    int result = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (result == SQLITE_DONE) continue;
+    if ((result & 0xFF) != SQLITE_CONSTRAINT) Fail(result);
+    outcome.refused.push_back(row);
+  }
+  return outcome;
 }
 
 std::vector<std::vector<std::string>> SqliteConnection::Run(
     const std::string& sql, const std::vector<BoundValue>& parameters) {
-  CheckOpen();
   auto cached = bookkeeping_.find(sql);
   if (cached == bookkeeping_.end()) {
     sqlite3_stmt* raw = nullptr;
@@ -350,7 +335,7 @@ std::vector<std::vector<std::string>> SqliteConnection::Run(
     cached = bookkeeping_.emplace(sql, std::move(statement)).first;
   }
   sqlite3_stmt* statement = cached->second.get();
-  Bind(statement, parameters);
+  Bind(statement, parameters.data(), parameters.size());
   std::vector<std::vector<std::string>> rows;
   int result;
   while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -367,28 +352,9 @@ std::vector<std::vector<std::string>> SqliteConnection::Run(
   return rows;
 }
 
-void SqliteConnection::CreateLedgerTable() {
-  CheckOpen();
-  Begin();
-  try {
-    Exec(LedgerTableSql(kSqliteLedgerTypes).c_str());
-    Exec(LedgerIndexSql().c_str());
-    Commit();
-  } catch (...) {
-    Rollback();
-    throw;
-  }
-  // The change is this connection's own: a later open may still share it.
-  schemaVersion_ = SchemaVersion();
-}
-
-void SqliteConnection::Begin() {
-  CheckOpen();
-  Exec("BEGIN IMMEDIATE");
-}
+void SqliteConnection::Begin() { Exec("BEGIN IMMEDIATE"); }
 
 void SqliteConnection::Commit() {
-  CheckOpen();
   int result = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
   if (result == SQLITE_OK) return;
   // A commit that failed may leave the transaction open (a busy commit
@@ -398,13 +364,15 @@ void SqliteConnection::Commit() {
 }
 
 void SqliteConnection::Rollback() noexcept {
-  if (db_ != nullptr && sqlite3_get_autocommit(db_) == 0) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  }
+  if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void SqliteConnection::RestartTransaction() {
+  Rollback();
+  Begin();
 }
 
 void SqliteConnection::MakeDurable() {
-  CheckOpen();
   // Commits under synchronous=NORMAL reach the WAL file without a sync. A
   // checkpoint that copies the whole WAL into the database syncs both; but
   // another program reading the file can hold part of the WAL back, and then

@@ -8,25 +8,25 @@
 
 #include "base/AutomationError.h"
 #include "base/Masking.h"
+#include "database/Database.h"
 #include "database/DatabaseMessages.h"
-#include "database/LedgerTable.h"
+#include "database/TargetTables.h"
 #include "database/sqlite/SqliteConnection.h"
-#include "database/sqlite/SqliteConnectionCache.h"
 #include "database/sqlite/SqlitePath.h"
-#include "database/sqlite/SqliteSession.h"
 
 namespace viruzedi {
 namespace {
 
-// The two tables of a target database, with the names and types the imports
-// write (UTF-8 names, as every text of the component). The import ledger's
-// table comes with them.
-constexpr const char* kTargetTables =
-    "CREATE TABLE Viruzedi (Codart TEXT, IdLotto INTEGER, [Id SottoOrd] INTEGER, "
-    "Quantità REAL, Data DATE, Rep INTEGER, NColli TEXT, Lotto_Codice TEXT, "
-    "Lotto_Scadenza DATE, SSCC TEXT);"
-    "CREATE TABLE Viruzedi_RimesseOF (IdUt INTEGER, IdSottoORd INTEGER, "
-    "Qtà REAL, NDoc TEXT, DataDoc DATE);";
+// The component's tables in one transaction: the file holds them all or,
+// after a failure, is gone.
+std::string TablesSql() {
+  std::string sql = "BEGIN;";
+  for (const TableDescription& table : TargetTables()) {
+    sql += CreateTableSql(table, kSqliteTypes, QuoteIdentifier, false) + ";";
+  }
+  return sql + CreateTableSql(LedgerDescription(), kSqliteTypes, PlainName, true) + ";" +
+         LedgerIndexSql() + ";COMMIT;";
+}
 
 void RemoveDatabaseFiles(const std::string& name) {
   std::error_code ignored;
@@ -42,20 +42,25 @@ Engine& SqliteFileEngine() {
   return engine;
 }
 
-std::unique_ptr<EngineSession> SqliteEngine::OpenSession(const std::string& name,
-                                                         std::chrono::milliseconds busyTimeout) {
-  std::shared_ptr<SqliteConnection> connection = connections_.Find(name, busyTimeout);
-  if (!connection) {
-    connection = SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout);
-    connections_.Remember(name, busyTimeout, connection);
-  }
-  return std::make_unique<SqliteSession>(std::move(connection));
+std::string SqliteEngine::ReuseKey(const std::string& name) {
+  if (name.empty()) return {};
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(name, error);
+  return error ? std::string() : absolute.lexically_normal().string();
+}
+
+std::unique_ptr<EngineConnection> SqliteEngine::Connect(const std::string& name,
+                                                        std::chrono::milliseconds busyTimeout) {
+  return SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout);
+}
+
+std::unique_ptr<EngineConnection> SqliteEngine::ConnectToRead(
+    const std::string& name, std::chrono::milliseconds busyTimeout) {
+  return SqliteConnection::Open(name, SqliteConnection::Mode::ReadOnly, busyTimeout);
 }
 
 void SqliteEngine::CreateTargetDatabase(const std::string& name) {
-  // The file is made with an exclusive create, so an existing file (made
-  // even a moment ago by someone else) is never taken over. SQLite reads the
-  // empty file as an empty database.
+  // SQLite reads the empty file it is given as an empty database.
   const std::string shown = MaskPasswords(name);
   if (std::string problem = SqlitePathProblem(name); !problem.empty()) {
     throw AutomationError(kDbDiskError,
@@ -64,10 +69,13 @@ void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   std::FILE* file = std::fopen(name.c_str(), "wbx");
   if (file == nullptr) {
     switch (errno) {
-      case EEXIST: RaiseError(kFileAlreadyExists, shown);
+      case EEXIST:
+        RaiseError(kFileAlreadyExists, shown);
       case ENOENT:
-      case ENOTDIR: RaiseError(kPathNotFound, shown);
-      default: RaiseError(kPermissionDenied, shown);
+      case ENOTDIR:
+        RaiseError(kPathNotFound, shown);
+      default:
+        RaiseError(kPermissionDenied, shown);
     }
   }
   std::fclose(file);
@@ -77,13 +85,8 @@ void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   if (result == SQLITE_OK) {
     result = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   }
-  if (result == SQLITE_OK) {
-    // One transaction: the file holds both tables or, after a failure, is gone.
-    std::string sql = std::string("BEGIN;") + kTargetTables +
-                      LedgerTableSql(kSqliteLedgerTypes) + ";" +
-                      LedgerIndexSql() + ";COMMIT;";
-    result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-  }
+  if (result == SQLITE_OK)
+    result = sqlite3_exec(db, TablesSql().c_str(), nullptr, nullptr, nullptr);
   std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(result);
   sqlite3_close_v2(db);
   if (result != SQLITE_OK) {

@@ -115,16 +115,34 @@ class Crashing : public ForwardingPlatform {
   std::string terminalSetting_;
 };
 
-class CrashingSession : public EngineSession {
+class CrashingConnection : public EngineConnection {
  public:
-  explicit CrashingSession(std::unique_ptr<EngineSession> target) : target_(std::move(target)) {}
+  explicit CrashingConnection(std::unique_ptr<EngineConnection> target)
+      : target_(std::move(target)) {}
 
-  void CheckOpen() const override { target_->CheckOpen(); }
-  const TableSchema& Table(const std::string& name) override { return target_->Table(name); }
-  bool Insert(const TableSchema& table, const std::vector<size_t>& columns,
-              const std::vector<BoundValue>& values) override {
-    AtSeam("Insert");
-    return target_->Insert(table, columns, values);
+  const std::string& Shown() const override { return target_->Shown(); }
+  bool StillServes(const std::string& name, bool inTransaction) override {
+    return target_->StillServes(name, inTransaction);
+  }
+  std::vector<CatalogTable> Tables() override { return target_->Tables(); }
+  void ReadTable(KnownTable& table) override { target_->ReadTable(table); }
+  std::vector<std::string> TableVersions(const std::vector<const KnownTable*>& tables) override {
+    return target_->TableVersions(tables);
+  }
+  void ForgetStatements() override { target_->ForgetStatements(); }
+  BatchOutcome Send(const RowBatch& batch) override {
+    AtSeam("Send");
+    return target_->Send(batch);
+  }
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters) override {
+    // What only reads changes nothing a crash leaves.
+    if (sql.rfind("SELECT", 0) != 0) AtSeam("Run");
+    return target_->Run(sql, parameters);
+  }
+  void Execute(const std::string& sql) override {
+    AtSeam("Execute");
+    target_->Execute(sql);
   }
   void Begin() override {
     AtSeam("Begin");
@@ -135,45 +153,47 @@ class CrashingSession : public EngineSession {
     target_->Commit();
   }
   void Rollback() noexcept override { target_->Rollback(); }
+  void RestartTransaction() override {
+    AtSeam("RestartTransaction");
+    target_->RestartTransaction();
+  }
+  bool RefusalEndsTransaction() const override { return target_->RefusalEndsTransaction(); }
   void MakeDurable() override {
     AtSeam("MakeDurable");
     target_->MakeDurable();
   }
-  std::vector<std::vector<std::string>> Run(const std::string& sql,
-                                            const std::vector<BoundValue>& parameters) override {
-    // What only reads changes nothing a crash leaves.
-    if (sql.rfind("SELECT", 0) != 0) AtSeam("Run");
-    return target_->Run(sql, parameters);
-  }
   // Only asks: changes nothing a crash leaves.
-  void CheckRights(const TableSchema& table, const std::vector<size_t>& columns) override {
-    target_->CheckRights(table, columns);
+  void CheckRights(const KnownTable& table, const std::vector<size_t>& columns,
+                   const std::function<const KnownTable*()>& ledger) override {
+    target_->CheckRights(table, columns, ledger);
   }
-  void CreateLedgerTable() override {
-    AtSeam("CreateLedgerTable");
-    target_->CreateLedgerTable();
+  const SqlTypes& LedgerTypes() const override { return target_->LedgerTypes(); }
+  void LockTableCreation() override { target_->LockTableCreation(); }
+  void ListRows(const KnownTable& table, size_t most, std::vector<std::vector<std::string>>& rows,
+                int64_t& count) override {
+    target_->ListRows(table, most, rows, count);
   }
-  void Close() noexcept override { target_->Close(); }
 
  private:
-  std::unique_ptr<EngineSession> target_;
+  std::unique_ptr<EngineConnection> target_;
 };
 
 class CrashingEngine : public Engine {
  public:
   explicit CrashingEngine(Engine& target) : target_(target) {}
 
-  std::unique_ptr<EngineSession> OpenSession(const std::string& name,
-                                             std::chrono::milliseconds busyTimeout) override {
-    return std::make_unique<CrashingSession>(target_.OpenSession(name, busyTimeout));
+  std::string ReuseKey(const std::string& name) override { return target_.ReuseKey(name); }
+  std::unique_ptr<EngineConnection> Connect(const std::string& name,
+                                            std::chrono::milliseconds busyTimeout) override {
+    return std::make_unique<CrashingConnection>(target_.Connect(name, busyTimeout));
+  }
+  std::unique_ptr<EngineConnection> ConnectToRead(const std::string& name,
+                                                  std::chrono::milliseconds busyTimeout) override {
+    return target_.ConnectToRead(name, busyTimeout);
   }
   void CreateTargetDatabase(const std::string& name) override {
     AtSeam("CreateTargetDatabase");
     target_.CreateTargetDatabase(name);
-  }
-  std::vector<TableRows> ListRows(const std::string& name, const std::vector<std::string>& tables,
-                                  size_t most, std::chrono::milliseconds busyTimeout) override {
-    return target_.ListRows(name, tables, most, busyTimeout);
   }
 
  private:

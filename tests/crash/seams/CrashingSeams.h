@@ -3,8 +3,8 @@
 // N, the call not made: on Windows, where no tracer can kill a process at
 // a system call, the crash points of a download are these calls. The file
 // system (every write, move, delete, creation), the terminal link (each
-// transfer) and the database engine (each row, begin, commit, making
-// durable, ledger statement) are the seams; a kill between two of their
+// transfer) and the database engine (each batch of rows, statement, begin,
+// commit, restart, making durable, ledger statement) are the seams; a kill between two of their
 // calls leaves what a kill at the next one does.
 #pragma once
 

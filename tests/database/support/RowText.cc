@@ -10,10 +10,18 @@ std::string RowText(const Row& row) {
     const RowValue& value = row.columns[i].value;
     text += (i == 0 ? " " : ", ") + row.columns[i].column + "=";
     switch (value.kind) {
-      case RowValue::Kind::Null: text += "Null"; break;
-      case RowValue::Kind::Text: text += "'" + value.text + "'"; break;
-      case RowValue::Kind::Integer: text += value.text; break;
-      case RowValue::Kind::Number: text += "number " + value.text; break;
+      case RowValue::Kind::Null:
+        text += "Null";
+        break;
+      case RowValue::Kind::Text:
+        text += "'" + value.text + "'";
+        break;
+      case RowValue::Kind::Integer:
+        text += value.text;
+        break;
+      case RowValue::Kind::Number:
+        text += "number " + value.text;
+        break;
       case RowValue::Kind::Date: {
         char date[16];
         std::snprintf(date, sizeof date, "%04d-%02d-%02d", value.date.year, value.date.month,
@@ -21,6 +29,12 @@ std::string RowText(const Row& row) {
         text += std::string("date ") + date;
         break;
       }
+      case RowValue::Kind::Field:
+        // What a record set's field is given: the tests give texts.
+        text += value.field.type() == Variant::Type::String
+                    ? "field '" + value.field.AsString() + "'"
+                    : std::string("field");
+        break;
     }
   }
   return text;
