@@ -356,6 +356,17 @@ void OdbcConnection::Begin() {
                           reinterpret_cast<SQLPOINTER>(AutocommitOf(false)), 0),
         SQL_HANDLE_DBC, handle_);
   inTransaction_ = true;
+  StartTransaction();
+}
+
+void OdbcConnection::StartTransaction() {
+  // The PostgreSQL driver begins the transaction with the first statement
+  // sent, and rolls back the whole of it when the first statement after
+  // that one fails, though the application's own savepoint stands between:
+  // a row refused there would take the savepoint with it. A first statement
+  // of no consequence begins it, so that every later one is the driver's
+  // to roll back alone.
+  if (postgresql_) Query("SELECT 1");
 }
 
 void OdbcConnection::Commit() {
@@ -383,8 +394,9 @@ void OdbcConnection::Rollback() noexcept {
 void OdbcConnection::RestartTransaction() {
   // The refusal may have ended the transaction on the server, or (as the
   // driver chooses) only the row: either way it is rolled back, and with
-  // autocommit still off the next statement begins it anew.
+  // autocommit still off it is begun anew.
   EndTransaction(SQL_ROLLBACK);
+  StartTransaction();
 }
 
 }  // namespace viruzedi

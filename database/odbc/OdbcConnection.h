@@ -123,6 +123,9 @@ class OdbcConnection : public EngineConnection {
   void ReadColumns(const CatalogTable& table, TableSchema& schema);
   OdbcStatement& PreparedInsert(const RowBatch& batch);
   void EndTransaction(SQLSMALLINT completion);
+  // Has the database begin the transaction now, where the driver waits for
+  // the first statement.
+  void StartTransaction();
 
   std::string connection_;
   std::string shown_;

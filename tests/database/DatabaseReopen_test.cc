@@ -213,6 +213,18 @@ TEST_P(HeldDatabase, RowsGoToTheFileThatStandsAtTheNameNow) {
   }
 }
 
+// As a server's session lost inside a transaction: the rows written in it
+// are with the file that went, so the open must not go on without them.
+TEST_P(HeldDatabase, AnOpenInsideATransactionOnAFileNoLongerAtItsNameIs3146) {
+  std::unique_ptr<Database> held = Open(path_);
+  Transaction transaction(*held);
+  held->Execute(kRiga);
+  MakeOtherDatabase(folder_ / "altro.db");
+  RemoveNames(path_);
+  fs::rename(folder_ / "altro.db", path_);
+  EXPECT_EQ(ErrorOf([&] { Open(path_); }), kDbConnectionLost);
+}
+
 TEST_P(HeldDatabase, ARelativeNameIsReadInTheWorkingFolderOfEachOpen) {
   testing::TemporaryFolder other;
   MakeOtherDatabase(other / "magazzino.db");

@@ -49,12 +49,12 @@ std::string NewServerDatabaseThroughOdbc(const TemporaryFolder& folder) {
 
 const EngineUnderTest kOdbcSqliteEngine{
     "ODBC_SQLite", NewSqliteFile,
-    "SELECT lower(name) FROM sqlite_master WHERE type = 'table' ORDER BY 1"};
+    "SELECT lower(name) FROM sqlite_master WHERE type = 'table' ORDER BY 1", false};
 
 const EngineUnderTest kOdbcPostgresqlEngine{
     "ODBC_PostgreSQL", NewServerDatabaseThroughOdbc,
     "SELECT lower(table_name) FROM information_schema.tables "
-    "WHERE table_schema = 'public' ORDER BY 1"};
+    "WHERE table_schema = 'public' ORDER BY 1", true};
 
 std::string NativeDatabase(const std::string& database) {
   if (!IsOdbcConnectionString(database)) return database;

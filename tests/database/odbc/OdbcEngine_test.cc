@@ -1,8 +1,7 @@
 // What the ODBC engine does that the shared tests cannot show: the values
 // that choose it, the Access connection string of a file, connections that
 // cannot be made (passwords masked), the SQLite driver's own codes for a
-// locked database, a refused row inside a file's transaction on both
-// drivers, a connection the server ends, init-db and the listing.
+// locked database, a connection the server ends, init-db and the listing.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -120,33 +119,6 @@ class OdbcEngineTest : public EngineTest {
 INSTANTIATE_TEST_SUITE_P(Drivers, OdbcEngineTest,
                          ::testing::Values(&kOdbcSqliteEngine, &kOdbcPostgresqlEngine),
                          EngineName());
-
-TEST_P(OdbcEngineTest, ARefusedRowLeavesTheFilesTransactionGoing) {
-  RawDatabase(database_).Exec("CREATE UNIQUE INDEX unici ON Viruzedi (Codart)");
-  std::unique_ptr<Database> database = Open();
-  {
-    Transaction transaction(*database);
-    for (const char* code : {"A1", "A2", "A1", "A3", "A2", "A4"}) {
-      EXPECT_EQ(ErrorOf([&] {
-                  database->Execute(std::string("Insert Into Viruzedi (Codart) Select '") + code + "'");
-                }),
-                0)
-          << code;
-    }
-    transaction.Commit();
-  }
-  EXPECT_EQ(database->RowsRefused(), 2u);
-  EXPECT_EQ(RawDatabase(database_).Rows("SELECT Codart FROM Viruzedi ORDER BY Codart"),
-            (std::vector<std::string>{"'A1'", "'A2'", "'A3'", "'A4'"}));
-  // A transaction rolled back after a refusal keeps none of its rows.
-  {
-    Transaction transaction(*database);
-    database->Execute("Insert Into Viruzedi (Codart) Select 'B1'");
-    database->Execute("Insert Into Viruzedi (Codart) Select 'A1'");
-    database->Execute("Insert Into Viruzedi (Codart) Select 'B2'");
-  }
-  EXPECT_EQ(RawDatabase(database_).Value("SELECT count(*) FROM Viruzedi"), "4");
-}
 
 TEST_P(OdbcEngineTest, InitDbRefusesADatabaseThatHasEitherTable) {
   EXPECT_EQ(ErrorOf([&] { DBEngine::CreateTargetDatabase(database_); }), kFileAlreadyExists);

@@ -199,7 +199,8 @@ std::vector<std::string> PostgresClientKeywords() {
 const EngineUnderTest kPostgresqlEngine{
     "PostgreSQL", NewServerDatabase,
     "SELECT lower(table_name) FROM information_schema.tables "
-    "WHERE table_schema = 'public' ORDER BY 1"};
+    "WHERE table_schema = 'public' ORDER BY 1",
+    true};
 
 std::unique_ptr<RawConnection> OpenServerConnection(const std::string& uri) {
   return std::make_unique<ServerConnection>(uri);

@@ -4,6 +4,7 @@ namespace viruzedi::testing {
 
 const EngineUnderTest kSqliteEngine{
     "SQLite", [](const TemporaryFolder& folder) { return folder / "magazzino.db"; },
-    "SELECT lower(name) FROM sqlite_master WHERE type = 'table' ORDER BY 1"};
+    "SELECT lower(name) FROM sqlite_master WHERE type = 'table' ORDER BY 1",
+    false};
 
 }  // namespace viruzedi::testing

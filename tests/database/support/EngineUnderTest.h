@@ -22,6 +22,10 @@ struct EngineUnderTest {
   std::string (*NewDatabase)(const TemporaryFolder& folder);
   // The names of the database's tables in small letters, sorted, as a query.
   const char* tableNames;
+  // Whether a row that a constraint refuses ends the database's whole
+  // transaction (a server's), so that the engine must redo the rows before
+  // it under savepoints.
+  bool refusalEndsTransaction;
 };
 
 extern const EngineUnderTest kSqliteEngine;

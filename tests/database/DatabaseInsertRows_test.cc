@@ -1,0 +1,302 @@
+// The rows of a file written from their source in batches, on every engine:
+// a row a constraint refuses is dropped and counted, every other row stored
+// once, one at a time or a whole file's; where a refusal ends a server's
+// transaction the rows are read again from their source and redone under
+// savepoints, never kept, and a row that no longer goes in as it did makes
+// the file wait. Also the checking pass that writes nothing.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/AutomationError.h"
+#include "database/Database.h"
+#include "database/ImportLedger.h"
+#include "database/RowSource.h"
+#include "tests/database/support/EngineUnderTest.h"
+#include "tests/database/support/RawDatabase.h"
+#include "tests/support/TestPlatform.h"
+
+namespace viruzedi {
+namespace {
+
+using testing::ErrorOf;
+using testing::RawDatabase;
+
+// Rows of table Viruzedi, one code each, as a file would hand them out: it
+// counts its readings, may hand out other codes from its second reading on
+// (`later`), throws what a line would at the `failAt`th row of a reading,
+// and remembers the row it was blamed for.
+class Codes : public RowSource {
+ public:
+  explicit Codes(std::vector<std::string> codes) : codes_(std::move(codes)) {}
+
+  void Rewind() override {
+    ++readings;
+    next_ = 0;
+    if (readings == 2 && !later.empty()) codes_ = later;
+  }
+  bool Next(Row& row) override {
+    if (next_ >= codes_.size()) return false;
+    if (next_ + 1 == failAt) RaiseError(kUserInterrupt);
+    const std::string& code = codes_[next_++];
+    row = Row{"Viruzedi", {{"Codart", RowValue::Text(code)}}};
+    // A code that is no number, for a column of numbers.
+    if (code == "bad") row.columns.push_back({"IdLotto", RowValue::Text(code)});
+    return true;
+  }
+  void Blame(AutomationError& failure) override {
+    blamedAt = next_;
+    failure.detail = "riga " + std::to_string(next_);
+  }
+
+  int readings = 0;
+  std::vector<std::string> later;
+  size_t failAt = 0;    // from 1; 0 never
+  size_t blamedAt = 0;  // from 1; 0 none
+
+ private:
+  std::vector<std::string> codes_;
+  size_t next_ = 0;
+};
+
+// `count` codes "A0", "A1", ..., with `copies` (position -> code copied
+// there) in place of the rows at those positions.
+std::vector<std::string> CodesWith(size_t count,
+                                   const std::vector<std::pair<size_t, std::string>>& copies) {
+  std::vector<std::string> codes;
+  for (size_t i = 0; i < count; ++i) codes.push_back("A" + std::to_string(i));
+  for (const auto& [at, code] : copies) codes[at] = code;
+  return codes;
+}
+
+class DatabaseInsertRows : public testing::EngineTest {
+ protected:
+  void SetUp() override {
+    DBEngine::CreateTargetDatabase(path_);
+    RawDatabase(path_).Exec("CREATE UNIQUE INDEX unici ON Viruzedi (Codart)");
+    database_ = DBEngine::Instance().OpenDatabase(path_, settings_);
+  }
+
+  std::string Count() { return RawDatabase(path_).Value("SELECT count(*) FROM Viruzedi"); }
+  std::set<std::string> Stored() {
+    std::vector<std::string> rows = RawDatabase(path_).Rows("SELECT Codart FROM Viruzedi");
+    return std::set<std::string>(rows.begin(), rows.end());
+  }
+
+  testing::TemporaryFolder folder_;
+  std::string path_ = GetParam()->NewDatabase(folder_);
+  DatabaseSettings settings_;
+  std::unique_ptr<Database> database_;
+};
+INSTANTIATE_FOR_EVERY_ENGINE(DatabaseInsertRows);
+
+// The checking pass is the engine-neutral layer's alone.
+class CheckedRows : public DatabaseInsertRows {};
+INSTANTIATE_FOR_SQLITE(CheckedRows);
+
+TEST_P(DatabaseInsertRows, AFilesRefusedRowsAreDroppedAndEveryOtherRowStoredOnce) {
+  // Batches hold 256 rows: the copies fall inside the first, on the first
+  // row of a later one and on the last row of all.
+  struct Case {
+    const char* what;
+    std::vector<std::string> codes;
+    size_t refused;
+  };
+  const Case cases[] = {
+      {"no copy", CodesWith(300, {}), 0},
+      {"a copy in the first batch", CodesWith(300, {{3, "A1"}}), 1},
+      {"copies across batches", CodesWith(600, {{256, "A0"}, {400, "A399"}, {599, "A10"}}), 3},
+      {"a code committed before", CodesWith(10, {{5, "P1"}}), 1},
+      {"one row, refused", {"P1"}, 1},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    RawDatabase(path_).Exec("DELETE FROM Viruzedi; DELETE FROM Viruzedi_Importazioni");
+    database_->Execute("Insert Into Viruzedi (Codart) Select 'P1'");
+    const uint64_t storedBefore = settings_.RowsStored();
+    const uint64_t refusedBefore = database_->RowsRefused();
+    Codes rows(test.codes);
+    {
+      Transaction transaction(*database_);
+      database_->InsertRows(rows);
+      // A bookkeeping statement after the rows, in their transaction.
+      ImportLedger(*database_)
+          .Add({0, "cassa", kOrigineFile, test.what, "00", 1, kStatoImportato,
+                "2026-12-06 09:30:16"});
+      transaction.Commit();
+    }
+    std::set<std::string> expected(test.codes.begin(), test.codes.end());
+    expected.insert("P1");
+    std::set<std::string> stored;
+    for (const std::string& code : expected) stored.insert("'" + code + "'");
+    EXPECT_EQ(Stored(), stored);
+    EXPECT_EQ(database_->RowsRefused() - refusedBefore, test.refused);
+    EXPECT_EQ(settings_.RowsStored() - storedBefore, test.codes.size() - test.refused);
+    EXPECT_EQ(RawDatabase(path_).Value("SELECT count(*) FROM Viruzedi_Importazioni"), "1");
+    // Read again only to be redone, never kept in memory.
+    const bool redone = test.refused > 0 && GetParam()->refusalEndsTransaction;
+    EXPECT_EQ(rows.readings, redone ? 2 : 1);
+  }
+}
+
+// A single row or a bookkeeping statement cannot be read again: after one,
+// the rows go under savepoints from the start, and a refusal restarts
+// nothing.
+TEST_P(DatabaseInsertRows, WhatCannotBeReadAgainIsNeverRedone) {
+  struct Case {
+    const char* what;
+    std::function<void(Database&)> first;
+  };
+  const Case cases[] = {
+      {"a single row",
+       [](Database& database) { database.Execute("Insert Into Viruzedi (Codart) Select 'S1'"); }},
+      {"a statement",
+       [](Database& database) { ImportLedger(database).Find("cassa", kOrigineFile, "x"); }},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    RawDatabase(path_).Exec("DELETE FROM Viruzedi");
+    Codes rows(CodesWith(300, {{290, "A2"}, {299, "S1"}}));
+    Transaction transaction(*database_);
+    test.first(*database_);
+    database_->InsertRows(rows);
+    transaction.Commit();
+    EXPECT_EQ(rows.readings, 1);
+    EXPECT_EQ(Count(), "299");
+  }
+}
+
+TEST_P(DatabaseInsertRows, ARowStoredBeforeTheRedoAndRefusedInItMakesTheFileWait) {
+  RawDatabase(path_).Exec("INSERT INTO Viruzedi (Codart) VALUES ('X')");
+  // The first batch goes in whole; a copy in the second has the rows read
+  // again, and the first of them now takes a code that is there already.
+  Codes rows(CodesWith(300, {{280, "A1"}}));
+  rows.later = CodesWith(300, {{0, "X"}, {280, "A1"}});
+  const int32_t error = ErrorOf([&] {
+    Transaction transaction(*database_);
+    database_->InsertRows(rows);
+    transaction.Commit();
+  });
+  if (GetParam()->refusalEndsTransaction) {
+    EXPECT_EQ(error, kDbLocked);
+    EXPECT_EQ(Count(), "1");
+  } else {
+    // Nothing is read again where a refusal drops its row alone.
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(Count(), "300");
+  }
+}
+
+TEST_P(DatabaseInsertRows, AStopOrARowAtFaultStoresNothingOfTheFile) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> codes;
+    size_t failAt;
+    int32_t error;
+    size_t blamedAt;
+  };
+  const Case cases[] = {
+      // After a redo where a refusal ends the transaction.
+      {"a stop", CodesWith(600, {{5, "A1"}}), 400, kUserInterrupt, 0},
+      {"a value of the wrong type", CodesWith(600, {{5, "A1"}, {300, "bad"}}), 0, kDbTypeMismatch,
+       301},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    Codes rows(test.codes);
+    rows.failAt = test.failAt;
+    EXPECT_EQ(ErrorOf([&] {
+                Transaction transaction(*database_);
+                database_->InsertRows(rows);
+                transaction.Commit();
+              }),
+              test.error);
+    EXPECT_EQ(rows.blamedAt, test.blamedAt);
+    EXPECT_EQ(Count(), "0");
+  }
+  // Outside a transaction each row commits on its own, as InsertRow's do.
+  const uint64_t refusedBefore = database_->RowsRefused();
+  Codes rows(CodesWith(3, {{2, "A0"}}));
+  database_->InsertRows(rows);
+  EXPECT_EQ(Count(), "2");
+  EXPECT_EQ(database_->RowsRefused() - refusedBefore, 1u);
+}
+
+// One row at a time, as the pen and the statements write: each refused row
+// alone is dropped, inside a transaction too, and a transaction rolled back
+// after a refusal keeps nothing.
+TEST_P(DatabaseInsertRows, ARefusedRowInsideATransactionDropsOnlyThatRow) {
+  database_->Execute("Insert Into Viruzedi (Codart) Select 'a'");
+  database_->Execute("Insert Into Viruzedi (Codart) Select 'a'");
+  EXPECT_EQ(database_->RowsRefused(), 1u);
+  {
+    Transaction transaction(*database_);
+    for (const char* code : {"b", "c", "a", "d", "d", "e"}) {
+      EXPECT_EQ(
+          ErrorOf([&] {
+            database_->Execute(std::string("Insert Into Viruzedi (Codart) Select '") + code + "'");
+          }),
+          0)
+          << code;
+    }
+    // Not there for anyone else before the commit.
+    EXPECT_EQ(Count(), "1");
+    transaction.Commit();
+  }
+  EXPECT_EQ(database_->RowsRefused(), 3u);
+  EXPECT_EQ(settings_.RowsStored(), 5u);
+  EXPECT_EQ(RawDatabase(path_).Rows("SELECT Codart FROM Viruzedi ORDER BY Codart"),
+            (std::vector<std::string>{"'a'", "'b'", "'c'", "'d'", "'e'"}));
+  {
+    // The next transaction starts without the last one's row-by-row mode
+    // and, rolled back, leaves nothing.
+    Transaction transaction(*database_);
+    database_->Execute("Insert Into Viruzedi (Codart) Select 'f'");
+    database_->Execute("Insert Into Viruzedi (Codart) Select 'a'");
+    database_->Execute("Insert Into Viruzedi (Codart) Select 'g'");
+  }
+  EXPECT_EQ(Count(), "5");
+  {
+    // The transaction's first row refused, as a pen's read of a code stored
+    // already may be: the row after it goes on.
+    Transaction transaction(*database_);
+    database_->Execute("Insert Into Viruzedi (Codart) Select 'a'");
+    database_->Execute("Insert Into Viruzedi (Codart) Select 'h'");
+    transaction.Commit();
+  }
+  EXPECT_EQ(Count(), "6");
+}
+
+TEST_P(CheckedRows, EveryRowIsReadBeforeARowsOwnFaultAndNothingIsWritten) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> codes;
+    size_t failAt;
+    int32_t error;
+    size_t blamedAt;
+  };
+  const Case cases[] = {
+      {"rows without fault", CodesWith(5, {}), 0, 0, 0},
+      {"a value of the wrong type", CodesWith(5, {{1, "bad"}, {3, "bad"}}), 0, kDbTypeMismatch, 2},
+      // A fault of the reading comes first, even after a row's own.
+      {"a fault of the reading", CodesWith(5, {{1, "bad"}}), 4, kUserInterrupt, 2},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    Codes rows(test.codes);
+    rows.failAt = test.failAt;
+    uint64_t counted = 0;
+    EXPECT_EQ(ErrorOf([&] { counted = database_->CheckRows(rows); }), test.error);
+    EXPECT_EQ(rows.blamedAt, test.blamedAt);
+    if (test.error == 0) {
+      EXPECT_EQ(counted, test.codes.size());
+    }
+  }
+  EXPECT_EQ(Count(), "0");
+}
+
+}  // namespace
+}  // namespace viruzedi
