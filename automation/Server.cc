@@ -6,7 +6,7 @@
 #include <new>
 
 #include "automation/ViruzediObject.h"
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi::automation {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "automation/Server.h"
-#include "base/AutomationError.h"
-#include "component/Viruzedi.h"
-#include "readerprog/ReaderProgramDefaults.h"
+#include "base/Errors.h"
+#include "viruzedi/Viruzedi.h"
+#include "viruzedi/ReaderProgramDefaults.h"
 
 namespace viruzedi::automation {
 

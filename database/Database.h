@@ -48,7 +48,7 @@
 #include <string>
 #include <vector>
 
-#include "base/Variant.h"
+#include "viruzedi/Variant.h"
 #include "database/ColumnValue.h"
 #include "database/DatabaseSettings.h"
 

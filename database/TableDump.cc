@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "database/Database.h"
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Engine.h"
 #include "database/LedgerTable.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "database/Database.h"
-#include "component/ErrorReport.h"
+#include "operation/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "terminal/Forms.h"
 #include "terminal/ReceivedFileImport.h"

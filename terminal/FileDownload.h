@@ -9,9 +9,10 @@
 #include <span>
 #include <string>
 
-#include "base/AutomationError.h"
-#include "component/Viruzedi.h"
-#include "platform/Platform.h"
+#include "base/Errors.h"
+#include "database/DatabaseSettings.h"
+#include "viruzedi/ImportFormat.h"
+#include "viruzedi/Platform.h"
 #include "terminal/FileNames.h"
 #include "terminal/LineFormats.h"
 

@@ -1,7 +1,7 @@
 #include "terminal/Forms.h"
 
-#include "base/AutomationError.h"
-#include "component/ErrorReport.h"
+#include "base/Errors.h"
+#include "operation/ErrorReport.h"
 #include "platform/FileSystem.h"
 
 namespace viruzedi {

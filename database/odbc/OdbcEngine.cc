@@ -3,10 +3,10 @@
 #include <map>
 #include <utility>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/DatabaseMessages.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 
 namespace viruzedi {
 namespace {

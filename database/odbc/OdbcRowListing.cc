@@ -3,7 +3,7 @@
 
 #include "database/odbc/OdbcConnection.h"
 #include "database/odbc/OdbcEngine.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 
 namespace viruzedi {
 namespace {

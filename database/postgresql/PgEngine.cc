@@ -3,7 +3,7 @@
 #include <map>
 #include <utility>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/DatabaseMessages.h"
 #include "database/LedgerTable.h"

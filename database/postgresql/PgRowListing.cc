@@ -2,7 +2,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "database/postgresql/PgConnection.h"
 #include "database/postgresql/PgEngine.h"

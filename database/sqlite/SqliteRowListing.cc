@@ -1,7 +1,7 @@
 // The rows of a listing, read from an SQLite file opened for reading only.
 #include <charconv>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/sqlite/SqliteConnection.h"
 #include "database/sqlite/SqliteEngine.h"
 

@@ -1,10 +1,10 @@
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "component/ErrorReport.h"
+#include "operation/ErrorReport.h"
 #include "base/Identity.h"
 #include "platform/SerialPort.h"
 #include "tests/support/TestPlatform.h"

@@ -1,4 +1,4 @@
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi {
 

@@ -11,7 +11,7 @@
 #include <atomic>
 #include <string>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi {
 

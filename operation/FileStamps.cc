@@ -1,9 +1,9 @@
 #include "platform/FileSystem.h"
-#include "component/FileStamps.h"
+#include "operation/FileStamps.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 
 namespace viruzedi {
 

@@ -1,4 +1,5 @@
-// What a database value says about ODBC, with no ODBC call: whether it is a
+// What a database value says about ODBC, with no ODBC call (the engine
+// layer tells the kinds of value apart by it): whether it is a
 // connection string, the attributes written in one, and the connection
 // string of a database file on a system whose files go through the Access
 // driver. Kept free of the ODBC headers so that every system can test it.

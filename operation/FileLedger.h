@@ -9,7 +9,7 @@
 #include <string>
 
 #include "database/Database.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

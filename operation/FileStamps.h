@@ -7,7 +7,7 @@
 
 #include "base/Calendar.h"
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

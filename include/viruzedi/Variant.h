@@ -7,8 +7,8 @@
 #include <string>
 #include <variant>
 
-#include "base/Calendar.h"
-#include "base/Export.h"
+#include "viruzedi/Calendar.h"
+#include "viruzedi/Export.h"
 
 namespace viruzedi {
 

@@ -1,6 +1,5 @@
 // GS1 label import: as the reader file import, with each line holding a
 // label and its SSCC, decoded into one row of viruzedi.
-#include "component/Viruzedi.h"
 #include "readerprog/Gs1Label.h"
 #include "readerprog/ReaderCommandLine.h"
 #include "readerprog/ReaderFileImport.h"
@@ -27,18 +26,6 @@ ReaderFileFormat Gs1ReaderFormat() {
             return DecodeGs1Label(SplitGs1ReaderLine(line).label, label).empty();
           },
           kFileEtichetteScartate};
-}
-
-void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
-                                  const std::string& FileTxtTemp, int32_t PortaCOM,
-                                  int32_t Baud, int32_t ModFile, bool CR, bool LF,
-                                  bool MostraErrore, bool MostraFile, bool MostraMaschera,
-                                  int16_t Timeout) {
-  OperationGuard guard(*this);
-  ImportReaderFile(MDB_TabellaTemp,
-                   {FileTxtTemp, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
-                    MostraMaschera, Timeout},
-                   Gs1ReaderFormat());
 }
 
 }  // namespace viruzedi

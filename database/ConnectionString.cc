@@ -1,4 +1,4 @@
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 
 #include <filesystem>
 

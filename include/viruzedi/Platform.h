@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "base/Calendar.h"
-#include "base/Export.h"
+#include "viruzedi/Calendar.h"
+#include "viruzedi/Export.h"
 
 namespace viruzedi {
 

@@ -1,4 +1,4 @@
-#include "component/ErrorReport.h"
+#include "operation/ErrorReport.h"
 
 #include <new>
 #include <string>

@@ -1,10 +1,10 @@
-#include "component/FormatOfFile.h"
+#include "operation/FormatOfFile.h"
 
 #include <memory>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Text.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 
 namespace viruzedi {
 

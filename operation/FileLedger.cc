@@ -1,9 +1,9 @@
-#include "component/FileLedger.h"
+#include "operation/FileLedger.h"
 
 #include <memory>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/ImportLedger.h"
 #include "platform/FileSystem.h"
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "component/Viruzedi.h"
+#include "viruzedi/AutomationError.h"
+#include "viruzedi/ImportFormat.h"
 #include "platform/FileSystem.h"
 
 namespace viruzedi {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "component/Enumerations.h"
+#include "viruzedi/Enumerations.h"
 
 namespace viruzedi::reader_program_defaults {
 

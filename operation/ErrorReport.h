@@ -6,8 +6,8 @@
 #include <exception>
 #include <string>
 
-#include "base/AutomationError.h"
-#include "platform/Platform.h"
+#include "base/Errors.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

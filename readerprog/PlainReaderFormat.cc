@@ -3,7 +3,6 @@
 // to table viruzedi of the database the caller names.
 #include "base/Conversions.h"
 #include "database/Database.h"
-#include "component/Viruzedi.h"
 #include "readerprog/ReaderCommandLine.h"
 #include "readerprog/ReaderFileImport.h"
 
@@ -30,17 +29,6 @@ ReaderFileFormat PlainReaderFormat() {
           },
           // Any line is one: its fields are stored as read.
           nullptr};
-}
-
-void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
-                        int32_t PortaCOM, int32_t Baud, int32_t ModFile, bool CR, bool LF,
-                        bool MostraErrore, bool MostraFile, bool MostraMaschera,
-                        int16_t Timeout) {
-  OperationGuard guard(*this);
-  ImportReaderFile(PercorsoMDB,
-                   {PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile,
-                    MostraMaschera, Timeout},
-                   PlainReaderFormat());
 }
 
 }  // namespace viruzedi
