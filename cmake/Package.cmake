@@ -18,12 +18,17 @@ add_custom_target(viruzedi-man ALL DEPENDS ${man_page}.gz)
 install(FILES ${man_page}.gz DESTINATION share/man/man1)
 
 # Absolute: the machine's settings file is always /etc/viruzedi.conf.
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/viruzedi.conf DESTINATION /etc)
+# A component of its own, so that an install of the library and its headers
+# into a prefix of one's own (cmake --install --component) leaves /etc alone.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/viruzedi.conf DESTINATION /etc COMPONENT settings)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME viruzedi)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL viruzedi dev)
+set(CPACK_COMPONENTS_ALL viruzedi settings dev)
+set(CPACK_COMPONENT_VIRUZEDI_GROUP viruzedi)
+set(CPACK_COMPONENT_SETTINGS_GROUP viruzedi)
+set(CPACK_COMPONENT_DEV_GROUP dev)
 set(CPACK_DEBIAN_VIRUZEDI_PACKAGE_NAME viruzedi)
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libviruzedi-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
