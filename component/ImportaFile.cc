@@ -50,21 +50,16 @@ void RefuseNameOfAnotherFormat(const std::string& path, ImportFormat format) {
 }  // namespace
 
 void ImportaFileInAttesa(Operation& operation, const std::string& path, ImportFormat format) {
-  try {
-    if (!operation.platform.Files().FileExists(path)) RaiseError(kFileNotFound, path);
-    RefuseNameOfAnotherFormat(path, format);
-    switch (format) {
-      case ImportFormat::kScarica: ImportaFilePenna(operation, path); break;
-      case ImportFormat::kScarica3:
-      case ImportFormat::kScarica4:
-      case ImportFormat::kScarica5:
-      case ImportFormat::kScaricaRimesseOF: ImportaFileRicevuto(operation, path, format); break;
-      case ImportFormat::kScarica2: ImportaFileLettore(operation, path, false); break;
-      case ImportFormat::kScaricaZidoriVovi: ImportaFileLettore(operation, path, true); break;
-    }
-  } catch (const AutomationError& failure) {
-    operation.NoteFailure(failure);
-    throw;
+  if (!operation.platform.Files().FileExists(path)) RaiseError(kFileNotFound, path);
+  RefuseNameOfAnotherFormat(path, format);
+  switch (format) {
+    case ImportFormat::kScarica: ImportaFilePenna(operation, path); break;
+    case ImportFormat::kScarica3:
+    case ImportFormat::kScarica4:
+    case ImportFormat::kScarica5:
+    case ImportFormat::kScaricaRimesseOF: ImportaFileRicevuto(operation, path, format); break;
+    case ImportFormat::kScarica2: ImportaFileLettore(operation, path, false); break;
+    case ImportFormat::kScaricaZidoriVovi: ImportaFileLettore(operation, path, true); break;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "component/ObjectState.h"
 #include "component/WaitingFileImport.h"
 #include "infrared/InfraredOperations.h"
+#include "operation/OperationBoundary.h"
 #include "readerprog/ReaderOperations.h"
 #include "serial/PenOperations.h"
 #include "terminal/TerminalOperations.h"
@@ -14,16 +15,17 @@ namespace viruzedi {
 namespace {
 
 // Holds the object for the whole run (a second operation meanwhile is
-// refused with 17, before anything happens), starts a new outcome, and
-// runs `body` on the object's services and properties.
+// refused with 17, before anything happens), starts a new outcome, and runs
+// `body` on the object's services and properties within the operations'
+// boundary, whose `rule` says how a failure reaches the person or the host.
 template <typename Body>
-Variant Run(Viruzedi::State& state, Body body) {
+Variant Run(Viruzedi::State& state, FailureRule rule, Body body) {
   SharedUse::Hold hold(state.operationRunning,
                        "un'altra operazione è in corso su questo oggetto; riprovare quando è finita");
   state.outcome = {};
   Operation operation{*state.platform, state.porta,      state.dbPath,
                       state.idUt,      state.dbSettings, state.outcome};
-  body(operation);
+  RunOperation(operation, rule, [&] { body(operation); });
   return {};
 }
 
@@ -54,42 +56,42 @@ void Viruzedi::IdUt(int16_t value) { state_->idUt = value; }
 const OperationOutcome& Viruzedi::LastOutcome() const { return state_->outcome; }
 
 Variant Viruzedi::Scarica() {
-  return Run(*state_, [this](Operation& operation) { ScaricaPenna(operation, state_->pen); });
+  return Run(*state_, FailureRule::kPenBox, [this](Operation& operation) { ScaricaPenna(operation, state_->pen); });
 }
 
 Variant Viruzedi::Scarica3() {
-  return Run(*state_, [](Operation& operation) {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
     ScaricaFileTerminale(operation, ImportFormat::kScarica3);
   });
 }
 
 Variant Viruzedi::Scarica4() {
-  return Run(*state_, [](Operation& operation) {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
     ScaricaFileTerminale(operation, ImportFormat::kScarica4);
   });
 }
 
 Variant Viruzedi::Scarica5() {
-  return Run(*state_, [](Operation& operation) {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
     ScaricaFileTerminale(operation, ImportFormat::kScarica5);
   });
 }
 
 Variant Viruzedi::Scarica_RimesseOF() {
-  return Run(*state_, [](Operation& operation) {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
     ScaricaFileTerminale(operation, ImportFormat::kScaricaRimesseOF);
   });
 }
 
-Variant Viruzedi::Scarica1() { return Run(*state_, ScaricaInfrarossi); }
+Variant Viruzedi::Scarica1() { return Run(*state_, FailureRule::kGeneralBox, ScaricaInfrarossi); }
 
-Variant Viruzedi::Upload1() { return Run(*state_, CaricaFileTerminale); }
+Variant Viruzedi::Upload1() { return Run(*state_, FailureRule::kThrown, CaricaFileTerminale); }
 
 void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
                         int32_t PortaCOM, int32_t Baud, int32_t ModFile, bool CR, bool LF,
                         bool MostraErrore, bool MostraFile, bool MostraMaschera,
                         int16_t Timeout) {
-  Run(*state_, [&](Operation& operation) {
+  Run(*state_, FailureRule::kThrown, [&](Operation& operation) {
     ImportReaderFile(operation, PercorsoMDB,
                      Parameters(PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore,
                                 MostraFile, MostraMaschera, Timeout),
@@ -102,7 +104,7 @@ void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
                                   int32_t Baud, int32_t ModFile, bool CR, bool LF,
                                   bool MostraErrore, bool MostraFile, bool MostraMaschera,
                                   int16_t Timeout) {
-  Run(*state_, [&](Operation& operation) {
+  Run(*state_, FailureRule::kThrown, [&](Operation& operation) {
     ImportReaderFile(operation, MDB_TabellaTemp,
                      Parameters(FileTxtTemp, PortaCOM, Baud, ModFile, CR, LF, MostraErrore,
                                 MostraFile, MostraMaschera, Timeout),
@@ -111,7 +113,7 @@ void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
 }
 
 void Viruzedi::ImportaFile(const std::string& path, ImportFormat format) {
-  Run(*state_,
+  Run(*state_, FailureRule::kThrown,
       [&](Operation& operation) { ImportaFileInAttesa(operation, path, format); });
 }
 

@@ -9,8 +9,7 @@
 
 namespace viruzedi {
 
-// What Viruzedi::ImportaFile does (its header lists the errors). A failure
-// is recorded in the outcome before it is thrown.
+// What Viruzedi::ImportaFile does (its header lists the errors).
 void ImportaFileInAttesa(Operation& operation, const std::string& path, ImportFormat format);
 
 }  // namespace viruzedi

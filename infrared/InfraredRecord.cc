@@ -82,7 +82,7 @@ void InfraredRecordImport::Import(const std::string& reply) {
   std::unique_ptr<Database> opened = DBEngine::Instance().OpenDatabase(dbPath_, settings_);
   std::optional<InfraredRecord> record = ReadInfraredRecord(reply);
   if (!record) {
-    platform_.MessageBox(kAvvisoCodiceErrato, kCritical, "");
+    platform_.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloPredefinito);
     rejected_.push_back(reply);
     replies_.push_back({reply, std::nullopt});
     return;

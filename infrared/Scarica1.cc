@@ -5,6 +5,7 @@
 #include "infrared/InfraredOperations.h"
 #include "infrared/InfraredRecord.h"
 #include "infrared/InfraredTexts.h"
+#include "operation/Messages.h"
 #include "platform/FileSystem.h"
 
 namespace viruzedi {
@@ -42,23 +43,24 @@ void ScaricaInfrarossi(Operation& operation) {
       case InfraredDialogue::End::kSuccess:
         break;
       case InfraredDialogue::End::kOpenFailure:
-        platform.MessageBox(kErroreAperturaPorta, kOkOnly, "");
+        platform.MessageBox(kErroreAperturaPorta, kOkOnly, kTitoloPredefinito);
         WriteFailureMarker(files, marker);
         break;
       case InfraredDialogue::End::kHandshakeTimeout:
-        platform.MessageBox(kErroreTimeoutHandshake, kCritical, "");
+        platform.MessageBox(kErroreTimeoutHandshake, kCritical, kTitoloPredefinito);
         break;
       case InfraredDialogue::End::kEmptyReplyTimeout:
       case InfraredDialogue::End::kRecordTimeout:
-        platform.MessageBox(kErroreTimeout, kOkOnly, "");
+        platform.MessageBox(kErroreTimeout, kOkOnly, kTitoloPredefinito);
         WriteFailureMarker(files, marker);
         break;
     }
   } catch (...) {
-    AutomationError failure = CurrentFailure();
+    // Settled before the person reads of the failure, which the operation's
+    // boundary shows.
+    const AutomationError failure = CurrentFailure();
     // The link is closed before the message, as after a time-out.
     dialogue.CloseIfOpen();
-    operation.NoteFailure(failure);
     if (failure.number == kUserInterrupt && !marker.empty()) {
       // A stopped download is one to relaunch, as after a time-out.
       try {
@@ -67,7 +69,9 @@ void ScaricaInfrarossi(Operation& operation) {
         // The stop is the failure to report.
       }
     }
-    ShowGeneralError(platform, failure);
+    operation.outcome.rowsRefused = records.RowsRefused();
+    operation.outcome.ledgerMissing = records.ledgerMissing();
+    throw failure;
   }
   operation.outcome.rowsRefused = records.RowsRefused();
   operation.outcome.ledgerMissing = records.ledgerMissing();

@@ -13,20 +13,12 @@ AutomationError CurrentFailure() {
   } catch (const AutomationError& error) {
     return error;
   } catch (const std::bad_alloc&) {
-    return AutomationError(7, "Memoria esaurita");
+    return AutomationError(kOutOfMemory, "Memoria esaurita");
   } catch (const std::exception& error) {
-    return AutomationError(51, std::string("Errore interno: ") + error.what());
+    return AutomationError(kInternalError, std::string("Errore interno: ") + error.what());
   } catch (...) {
-    return AutomationError(51, "Errore interno");
+    return AutomationError(kInternalError, "Errore interno");
   }
-}
-
-void ShowGeneralError(Platform& platform) {
-  ShowGeneralError(platform, CurrentFailure());
-}
-
-void ShowGeneralError(Platform& platform, const AutomationError& error) {
-  platform.MessageBox(error.description, kCritical, std::to_string(error.number));
 }
 
 std::string LineDetail(const std::string& path, uint64_t number, const std::string& line) {

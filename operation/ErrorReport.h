@@ -1,5 +1,5 @@
-// The general error path: one critical message box whose text is the
-// failure's description and whose caption is its number in decimal.
+// What every failure path shares: the failure being handled as the
+// component's own, and where in a file it lies.
 #pragma once
 
 #include <cstdint>
@@ -15,11 +15,6 @@ namespace viruzedi {
 // one of the component's own (out of memory, a library fault) becomes
 // internal error 51 with its text.
 AutomationError CurrentFailure();
-
-// Shows the general error box for the failure being handled (call from a
-// catch block).
-void ShowGeneralError(Platform& platform);
-void ShowGeneralError(Platform& platform, const AutomationError& error);
 
 // The detail of a failure on a line of a file (AutomationError::detail):
 // "FILE, riga N: LINE".

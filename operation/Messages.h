@@ -10,6 +10,11 @@ inline constexpr const char kAvvisoCodiceErrato[] =
     "E' stato trovato un codice errato. Il programma continuerà a scaricare "
     "il rimanente del contenuto.";
 inline constexpr const char kTitoloAttenzione[] = "Attenzione!";
+// No caption of its own: the box shows the component's default caption
+// ("Viruzedi11600"). The infrared download's boxes have always had it.
+inline constexpr const char kTitoloPredefinito[] = "";
+// The caption of the pen's failure box, followed by the failure's number.
+inline constexpr const char kTitoloErrore[] = "Errore n. ";
 
 // Why an import by hand (`viruzedi importa`) refuses a file, each followed by
 // the file's path.

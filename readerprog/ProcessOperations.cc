@@ -143,7 +143,6 @@ void ImportReaderFile(Operation& operation, const std::string& database,
     } else if (target) {
       reported = NamingReaderFile(failure, readerFile, versionBefore, versionAfter);
     }
-    operation.NoteFailure(reported);
     throw reported;
   }
 }

@@ -16,8 +16,8 @@ namespace viruzedi {
 // check `database` and its columns, run the reader program for the reader
 // file, then import that file all or nothing (ImportReaderLines). Shows the
 // no-data message when the program finished and left no file. Throws
-// AutomationError on any failure, recorded in the outcome first; once the
-// check has passed it names the reader file. The program's exit statuses
+// AutomationError on any failure; once the check has passed it names the
+// reader file. The program's exit statuses
 // become 5, 8002, 8005, 57, a program that cannot start 53, a stop 18.
 void ImportReaderFile(Operation& operation, const std::string& database,
                       const ReaderProgramParameters& parameters, const ReaderFileFormat& format);

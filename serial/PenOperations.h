@@ -10,8 +10,10 @@ namespace viruzedi {
 
 // Pen reader download over `pen`'s port (the object's Porta) into table
 // Viruzedi, one committed row per read, until the reader says that none is
-// left. Every failure ends in a box; a read the pen sent and that no row
-// holds goes to the recovery file the box names.
+// left. A time-out ends in the pen's own box; any other failure is thrown,
+// for the boundary's pen box (FailureRule::kPenBox), after the port is
+// closed and a read the pen sent and that no row holds has gone to the
+// recovery file its description names.
 void ScaricaPenna(Operation& operation, PenReceiver& pen);
 
 // Stores the reads of the pen's recovery file (or any file of pen lines)

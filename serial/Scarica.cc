@@ -127,7 +127,9 @@ void ScaricaPenna(Operation& operation, PenReceiver& pen) {
     noteRows();
     Seriale.SetPortOpen(false);
   } catch (...) {
-    AutomationError failure = CurrentFailure();
+    // Settled before the person reads of the failure, which the operation's
+    // boundary shows: the port closed, a read the pen forgot kept.
+    const AutomationError failure = CurrentFailure();
     Seriale.SetPortOpen(false);
     std::string saved;
     if (failure.number == kReceiveOverflow) unstored = std::move(pen.caratteriScartati);
@@ -135,14 +137,14 @@ void ScaricaPenna(Operation& operation, PenReceiver& pen) {
       saved = SalvaNonSalvate(platform,
                               unstoredKey.empty() ? unstored : KeyedLine(unstored, unstoredKey));
     }
-    operation.NoteFailure(failure);
     noteRows();
-    platform.Beep();
-    platform.MessageBox(WithSentence(failure.number == kPortAlreadyOpen
-                                         ? std::string(kTestoPortaOccupata)
-                                         : failure.description,
-                                     saved),
-                        kCritical, kTitoloErrore + std::to_string(failure.number));
+    AutomationError told(failure.number,
+                         WithSentence(failure.number == kPortAlreadyOpen
+                                          ? std::string(kTestoPortaOccupata)
+                                          : failure.description,
+                                      saved));
+    told.detail = failure.detail;
+    throw told;
   }
 }
 

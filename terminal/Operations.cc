@@ -7,12 +7,7 @@ namespace viruzedi {
 
 // The one pipeline of the four downloads; the format picks what differs.
 void ScaricaFileTerminale(Operation& operation, ImportFormat format) {
-  DownloadResult result = RunFileDownload(DownloadOf(format), operation.platform,
-                                          operation.dbPath, operation.dbSettings, operation.idUt);
-  operation.outcome.rowsRefused = result.rowsRefused;
-  operation.outcome.ledgerMissing = result.ledgerMissing;
-  if (result.failure) operation.NoteFailure(*result.failure);
-  if (result.linkMissing) operation.NoteFailure();
+  RunFileDownload(DownloadOf(format), operation);
 }
 
 // The upload file is the host's: the component never writes, checks or

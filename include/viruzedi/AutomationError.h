@@ -11,31 +11,57 @@
 
 namespace viruzedi {
 
-// Runtime and control error numbers used by the component.
+// Every number the component's errors carry: a host tells failures apart by
+// them, so each is kept as it was first given.
 enum ErrorNumber : int32_t {
+  // Runtime errors.
   kInvalidArgument = 5,
   kOverflow = 6,
+  kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
   kTypeMismatch = 13,
   kOutOfStringSpace = 14,
+  kOperationRefused = 17,
   // A stop request (Ctrl-C, SIGTERM) ended the operation at a safe point.
   kUserInterrupt = 18,
-  kOperationRefused = 17,
+  // A fault of the component or a library it uses, with its text.
+  kInternalError = 51,
   kFileNotFound = 53,
+  kDeviceIoError = 57,
   kFileAlreadyExists = 58,
   kDiskFull = 61,
   kInputPastEndOfFile = 62,
-  kDeviceIoError = 57,
-  kPathFileAccessError = 75,
   kPermissionDenied = 70,
+  kPathFileAccessError = 75,
   kPathNotFound = 76,
   kEntryPointMissing = 453,
   // The serial control's receive-overflow event, raised as a failure.
   kReceiveOverflow = 1006,
+  // The database.
+  kDbOtherError = 3000,
+  kDbUpdateWithoutAddNew = 3020,
+  kDbFileNotFound = 3024,
+  kDbDiskError = 3043,
+  kDbLocked = 3045,
+  kDbCannotOpen = 3051,
+  kDbTableNotFound = 3078,
+  kDbUnknownColumn = 3127,
+  kDbSyntaxError = 3134,
+  // Of a database server (the PostgreSQL engine).
+  kDbConnectionLost = 3146,
+  kDbCannotConnect = 3151,
+  kDbTextTooLong = 3163,
+  kDbUnknownField = 3265,
+  kDbNotADatabase = 3343,
+  kDbNumberOutOfRange = 3349,
+  kDbObjectClosed = 3420,
+  kDbFieldValue = 3421,
+  kDbTypeMismatch = 3464,
+  // The serial port.
   kInvalidPortNumber = 8002,
   kPortAlreadyOpen = 8005,
-  kPortNotOpen = 8018,
   kSettingsNotApplied = 8015,
+  kPortNotOpen = 8018,
 };
 
 class VIRUZEDI_API AutomationError : public std::runtime_error {
