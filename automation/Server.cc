@@ -6,7 +6,7 @@
 #include <new>
 
 #include "automation/ViruzediObject.h"
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi::automation {
 
@@ -52,7 +52,7 @@ class ClassFactory final : public IClassFactory {
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     } catch (const std::exception& failure) {
-      return AutomationFailure(51, std::string("Errore interno: ") + failure.what());
+      return AutomationFailure(kInternalError, std::string("Errore interno: ") + failure.what());
     }
     HRESULT result = created->QueryInterface(riid, object);
     created->Release();

@@ -4,9 +4,10 @@
 #include <string>
 
 #include "automation/Server.h"
-#include "base/AutomationError.h"
-#include "component/Viruzedi.h"
-#include "readerprog/ReaderProgramDefaults.h"
+#include "base/Errors.h"
+#include "operation/ErrorReport.h"
+#include "viruzedi/Viruzedi.h"
+#include "viruzedi/ReaderProgramDefaults.h"
 
 namespace viruzedi::automation {
 
@@ -21,12 +22,10 @@ HRESULT Guarded(Work&& work) {
   try {
     work();
     return S_OK;
-  } catch (const AutomationError& failure) {
+  } catch (...) {
+    // The same number and text as every other path gives the failure.
+    const AutomationError failure = CurrentFailure();
     return AutomationFailure(failure.number, failure.description);
-  } catch (const std::bad_alloc&) {
-    return AutomationFailure(7, "Memoria esaurita");
-  } catch (const std::exception& failure) {
-    return AutomationFailure(51, std::string("Errore interno: ") + failure.what());
   }
 }
 

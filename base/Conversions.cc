@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi {
 

@@ -14,7 +14,7 @@
 
 #include "base/Calendar.h"
 #include "base/Text.h"
-#include "base/Variant.h"
+#include "viruzedi/Variant.h"
 
 namespace viruzedi {
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "viruzedi/Version.h"
+
 namespace viruzedi {
 
 inline constexpr const char kTypeLibraryName[] = "Viruzedi11600";
@@ -18,8 +20,6 @@ inline constexpr const char kProgId[] = "Viruzedi11600.Viruzedi";
 inline constexpr const char kInterfaceName[] = "_Viruzedi";
 inline constexpr const char kInterfaceId[] = "{cee57eed-200d-4ab5-9b8d-1c1ab48f1579}";
 inline constexpr const char kComponentFileName[] = "Viruzedi11600.dll";
-// The release of this source tree, "MAJOR.MINOR.PATCH".
-inline constexpr const char kVersion[] = "1.0.0";
 
 struct EnumerationIdentity {
   const char* name;

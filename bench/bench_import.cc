@@ -11,7 +11,7 @@
 
 #include "base/Conversions.h"
 #include "database/Database.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 
 namespace viruzedi {
 namespace {

@@ -24,7 +24,7 @@
 #include "bench/ScratchDatabase.h"
 #include "database/Database.h"
 #include "infrared/InfraredRecord.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 namespace {

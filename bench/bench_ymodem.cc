@@ -10,7 +10,7 @@
 
 #include "platform/ByteChannel.h"
 #include "platform/Crc16.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/PseudoTerminalChannel.h"
 #include "platform/SerialDevice.h"

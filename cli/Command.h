@@ -10,7 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/Settings.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 
 namespace viruzedi::cli {
 

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "platform/FileSystem.h"
+#include "base/Errors.h"
 #include "cli/Command.h"
 #include "cli/Demo.h"
 #include "database/Database.h"

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Errors.h"
 #include "cli/Command.h"
 
 namespace viruzedi::cli {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cli/Command.h"
-#include "component/FileLedger.h"
-#include "component/FileStamps.h"
+#include "operation/FileLedger.h"
+#include "operation/FileStamps.h"
 #include "database/Database.h"
 #include "platform/FileSystem.h"
 #include "serial/Texts.h"

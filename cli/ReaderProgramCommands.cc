@@ -9,7 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "cli/Command.h"
-#include "component/Enumerations.h"
+#include "viruzedi/Enumerations.h"
 #include "platform/Environment.h"
 #include "readerprog/ReaderCommandLine.h"
 

@@ -18,6 +18,7 @@
 #include "cli/Progress.h"
 #include "cli/Settings.h"
 #include "cli/UnknownCommand.h"
+#include "component/ObjectState.h"
 #include "database/Database.h"
 #include "base/Identity.h"
 #include "platform/ChildProcess.h"
@@ -92,7 +93,7 @@ class Run : public CliRun {
   Viruzedi& Component() override {
     if (!component_) {
       component_ = std::make_unique<Viruzedi>(platform_);
-      component_->DbSettings().rowObserver = rowObserver_;
+      component_->state().dbSettings.rowObserver = rowObserver_;
     }
     return *component_;
   }

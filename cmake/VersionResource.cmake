@@ -1,17 +1,17 @@
 # viruzedi_version_resource(TARGET FILE_NAME DESCRIPTION): gives a Windows
-# program or DLL a version resource with the release of base/Identity.h
+# program or DLL a version resource with the release of include/viruzedi/Version.h
 # (kVersion), written as a .rc file of its own in the build tree and
 # compiled by windres. The numbers are written into the file itself: windres
 # hands definitions to the preprocessor through a shell, which drops the
 # quotes of a string.
-file(STRINGS ${CMAKE_SOURCE_DIR}/base/Identity.h viruzedi_version_line REGEX "kVersion\\[\\] = ")
+file(STRINGS ${CMAKE_SOURCE_DIR}/include/viruzedi/Version.h viruzedi_version_line REGEX "kVersion\\[\\] = ")
 if(NOT viruzedi_version_line MATCHES "\"([0-9]+)\\.([0-9]+)\\.([0-9]+)\"")
-  message(FATAL_ERROR "base/Identity.h: no kVersion \"MAJOR.MINOR.PATCH\"")
+  message(FATAL_ERROR "include/viruzedi/Version.h: no kVersion \"MAJOR.MINOR.PATCH\"")
 endif()
 set(VIRUZEDI_VERSION_NUMBERS "${CMAKE_MATCH_1},${CMAKE_MATCH_2},${CMAKE_MATCH_3},0")
 set(VIRUZEDI_VERSION_TEXT "${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3}")
 set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${CMAKE_SOURCE_DIR}/base/Identity.h)
+             ${CMAKE_SOURCE_DIR}/include/viruzedi/Version.h)
 
 function(viruzedi_version_resource target file_name description)
   get_target_property(type ${target} TYPE)

@@ -2,11 +2,14 @@
 // format it has.
 #include <algorithm>
 
-#include "component/FileLedger.h"
-#include "component/FormatOfFile.h"
-#include "component/Messages.h"
-#include "component/Viruzedi.h"
+#include "operation/FileLedger.h"
+#include "operation/FormatOfFile.h"
+#include "operation/Messages.h"
+#include "component/WaitingFileImport.h"
 #include "platform/FileSystem.h"
+#include "readerprog/ReaderOperations.h"
+#include "serial/PenOperations.h"
+#include "terminal/TerminalOperations.h"
 
 namespace viruzedi {
 
@@ -23,20 +26,10 @@ const char* ImportFormatName(ImportFormat format) {
   return "";
 }
 
-void Viruzedi::NoteFileImport(const FileImportResult& result, const std::string& path) {
-  outcome_.rowsRefused = result.rowsRefused;
-  outcome_.ledgerMissing = result.ledgerMissing;
-  outcome_.labelsSetAside = result.linesSetAside;
-  outcome_.setAsideFile = result.setAsideFile;
-  if (!result.importedOn.empty()) {
-    platform_->MessageBox(path + ": già importato il " + result.importedOn +
-                              "; nessuna riga salvata di nuovo, il file è ora " +
-                              BaseName(result.archivedAs) + ".",
-                          kOkOnly, kTitoloAttenzione);
-  }
-}
+namespace {
 
-void Viruzedi::RefuseNameOfAnotherFormat(const std::string& path, ImportFormat format) {
+// Refuses (58) a file whose name belongs to another format than `format`.
+void RefuseNameOfAnotherFormat(const std::string& path, ImportFormat format) {
   const std::vector<ImportFormat> named = IsPenRecoveryFile(path)
                                               ? std::vector<ImportFormat>{ImportFormat::kScarica}
                                               : ReceivedFormatsNamed(BaseName(path));
@@ -54,23 +47,19 @@ void Viruzedi::RefuseNameOfAnotherFormat(const std::string& path, ImportFormat f
   }
 }
 
-void Viruzedi::ImportaFile(const std::string& path, ImportFormat format) {
-  OperationGuard guard(*this);
-  try {
-    if (!platform_->Files().FileExists(path)) RaiseError(kFileNotFound, path);
-    RefuseNameOfAnotherFormat(path, format);
-    switch (format) {
-      case ImportFormat::kScarica: ImportaFilePenna(path); break;
-      case ImportFormat::kScarica3:
-      case ImportFormat::kScarica4:
-      case ImportFormat::kScarica5:
-      case ImportFormat::kScaricaRimesseOF: ImportaFileRicevuto(path, format); break;
-      case ImportFormat::kScarica2: ImportaFileLettore(path, false); break;
-      case ImportFormat::kScaricaZidoriVovi: ImportaFileLettore(path, true); break;
-    }
-  } catch (const AutomationError& failure) {
-    NoteFailure(failure);
-    throw;
+}  // namespace
+
+void ImportaFileInAttesa(Operation& operation, const std::string& path, ImportFormat format) {
+  if (!operation.platform.Files().FileExists(path)) RaiseError(kFileNotFound, path);
+  RefuseNameOfAnotherFormat(path, format);
+  switch (format) {
+    case ImportFormat::kScarica: ImportaFilePenna(operation, path); break;
+    case ImportFormat::kScarica3:
+    case ImportFormat::kScarica4:
+    case ImportFormat::kScarica5:
+    case ImportFormat::kScaricaRimesseOF: ImportaFileRicevuto(operation, path, format); break;
+    case ImportFormat::kScarica2: ImportaFileLettore(operation, path, false); break;
+    case ImportFormat::kScaricaZidoriVovi: ImportaFileLettore(operation, path, true); break;
   }
 }
 

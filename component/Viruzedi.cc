@@ -1,27 +1,39 @@
-#include "component/Viruzedi.h"
+// The public class: each operation takes the object for its run and hands
+// it to the operation of its device's folder.
+#include "viruzedi/Viruzedi.h"
 
-#include "base/Identity.h"
-#include "component/LineReceiver.h"
-#include "platform/SerialPort.h"
+#include "component/ObjectState.h"
+#include "component/WaitingFileImport.h"
+#include "infrared/InfraredOperations.h"
+#include "operation/OperationBoundary.h"
+#include "readerprog/ReaderOperations.h"
+#include "serial/PenOperations.h"
+#include "terminal/TerminalOperations.h"
 
 namespace viruzedi {
 
 namespace {
 
-// The pen reader's line settings, fixed for every object.
-void ConfigureSeriale(SerialPort& port) {
-  port.RThreshold = 1;
-  port.Settings = "38400,n,8,1";
-  port.Handshaking = 0;
-  port.InBufferSize = 1024;
-  port.OutBufferSize = 512;
-  port.SThreshold = 1;
-  port.InputLen = 0;
-  port.InputMode = 0;
-  port.EOFEnable = false;
-  port.NullDiscard = false;
-  port.RTSEnable = false;
-  port.DTREnable = false;
+// Holds the object for the whole run (a second operation meanwhile is
+// refused with 17, before anything happens), starts a new outcome, and runs
+// `body` on the object's services and properties within the operations'
+// boundary, whose `rule` says how a failure reaches the person or the host.
+template <typename Body>
+Variant Run(Viruzedi::State& state, FailureRule rule, Body body) {
+  SharedUse::Hold hold(state.operationRunning,
+                       "un'altra operazione è in corso su questo oggetto; riprovare quando è finita");
+  state.outcome = {};
+  Operation operation{*state.platform, state.porta,      state.dbPath,
+                      state.idUt,      state.dbSettings, state.outcome};
+  RunOperation(operation, rule, [&] { body(operation); });
+  return {};
+}
+
+ReaderProgramParameters Parameters(const std::string& file, int32_t PortaCOM, int32_t Baud,
+                                   int32_t ModFile, bool CR, bool LF, bool MostraErrore,
+                                   bool MostraFile, bool MostraMaschera, int16_t Timeout) {
+  return {file, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile, MostraMaschera,
+          Timeout};
 }
 
 }  // namespace
@@ -31,51 +43,78 @@ const char* ComponentVersion() { return kVersion; }
 Viruzedi::Viruzedi() : Viruzedi(DefaultPlatform()) {}
 
 Viruzedi::Viruzedi(std::shared_ptr<Platform> platform)
-    : platform_(std::move(platform)) {
-  Seriale = platform_->CreateSerialPort();
-  ConfigureSeriale(*Seriale);
-  Seriale->OnComm = [this] { OnComm(); };
+    : state_(std::make_unique<State>(std::move(platform))) {}
+
+Viruzedi::~Viruzedi() = default;
+
+int32_t Viruzedi::Porta() const { return state_->porta; }
+void Viruzedi::Porta(int32_t value) { state_->porta = value; }
+const std::string& Viruzedi::DbPath() const { return state_->dbPath; }
+void Viruzedi::DbPath(std::string value) { state_->dbPath = std::move(value); }
+int16_t Viruzedi::IdUt() const { return state_->idUt; }
+void Viruzedi::IdUt(int16_t value) { state_->idUt = value; }
+const OperationOutcome& Viruzedi::LastOutcome() const { return state_->outcome; }
+
+Variant Viruzedi::Scarica() {
+  return Run(*state_, FailureRule::kPenBox, [this](Operation& operation) { ScaricaPenna(operation, state_->pen); });
 }
 
-Viruzedi::~Viruzedi() {
-  // Destroying the control closes a port left open.
-  Seriale.reset();
+Variant Viruzedi::Scarica3() {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
+    ScaricaFileTerminale(operation, ImportFormat::kScarica3);
+  });
 }
 
-void Viruzedi::OnComm() {
-  if (Seriale->CommEvent() != kComEvReceive) return;
-  std::string input = Seriale->Input();
-  // The receiver lets the characters of an over-long line go, and the
-  // reader has forgotten them once sent: the line's first kMaxReceivedLine
-  // characters are kept for the download's failure path, the limit the
-  // person is told of (what follows them is the same flood). Copied only
-  // when the limit may be passed, so ordinary reads cost nothing.
-  std::string collected;
-  if (BufferRicezione.size() + input.size() > kMaxReceivedLine) {
-    collected = (BufferRicezione + input).substr(0, kMaxReceivedLine);
-  }
-  // Events reach the handler only inside the download's wait, so the
-  // failure ends the download through its own failure path.
-  if (!AppendReceived(BufferRicezione, UltimaRiga, RigaCompleta, input)) {
-    caratteriScartati_ = std::move(collected);
-    RaiseError(kReceiveOverflow, "il dispositivo ha inviato più di " +
-                                     std::to_string(kMaxReceivedLine) +
-                                     " caratteri senza fine riga");
-  }
+Variant Viruzedi::Scarica4() {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
+    ScaricaFileTerminale(operation, ImportFormat::kScarica4);
+  });
 }
 
-Viruzedi::OperationGuard::OperationGuard(Viruzedi& object)
-    : SharedUse::Hold(object.operationRunning_,
-            "un'altra operazione è in corso su questo oggetto; riprovare quando è finita") {
-  object.outcome_ = {};
+Variant Viruzedi::Scarica5() {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
+    ScaricaFileTerminale(operation, ImportFormat::kScarica5);
+  });
 }
 
-void Viruzedi::NoteFailure(const AutomationError& failure) {
-  outcome_.failed = true;
-  outcome_.errorNumber = failure.number;
-  outcome_.detail = failure.detail;
+Variant Viruzedi::Scarica_RimesseOF() {
+  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
+    ScaricaFileTerminale(operation, ImportFormat::kScaricaRimesseOF);
+  });
 }
 
-void Viruzedi::NoteFailure() { outcome_.failed = true; }
+Variant Viruzedi::Scarica1() { return Run(*state_, FailureRule::kGeneralBox, ScaricaInfrarossi); }
+
+Variant Viruzedi::Upload1() { return Run(*state_, FailureRule::kThrown, CaricaFileTerminale); }
+
+void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
+                        int32_t PortaCOM, int32_t Baud, int32_t ModFile, bool CR, bool LF,
+                        bool MostraErrore, bool MostraFile, bool MostraMaschera,
+                        int16_t Timeout) {
+  Run(*state_, FailureRule::kThrown, [&](Operation& operation) {
+    ImportReaderFile(operation, PercorsoMDB,
+                     Parameters(PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore,
+                                MostraFile, MostraMaschera, Timeout),
+                     PlainReaderFormat());
+  });
+}
+
+void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
+                                  const std::string& FileTxtTemp, int32_t PortaCOM,
+                                  int32_t Baud, int32_t ModFile, bool CR, bool LF,
+                                  bool MostraErrore, bool MostraFile, bool MostraMaschera,
+                                  int16_t Timeout) {
+  Run(*state_, FailureRule::kThrown, [&](Operation& operation) {
+    ImportReaderFile(operation, MDB_TabellaTemp,
+                     Parameters(FileTxtTemp, PortaCOM, Baud, ModFile, CR, LF, MostraErrore,
+                                MostraFile, MostraMaschera, Timeout),
+                     Gs1ReaderFormat());
+  });
+}
+
+void Viruzedi::ImportaFile(const std::string& path, ImportFormat format) {
+  Run(*state_, FailureRule::kThrown,
+      [&](Operation& operation) { ImportaFileInAttesa(operation, path, format); });
+}
 
 }  // namespace viruzedi

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "base/NameFolding.h"
 #include "database/Database.h"

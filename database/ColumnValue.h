@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "base/Variant.h"
+#include "viruzedi/Variant.h"
 #include "database/Row.h"
 
 namespace viruzedi {

@@ -2,7 +2,7 @@
 // the making of tables; the writing of rows is in RowWriting.cc.
 #include "database/Connection.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/NameFolding.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"

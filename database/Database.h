@@ -51,33 +51,12 @@
 #include <string>
 #include <vector>
 
-#include "base/Variant.h"
+#include "viruzedi/AutomationError.h"
+#include "viruzedi/Variant.h"
 #include "database/ColumnValue.h"
 #include "database/DatabaseSettings.h"
 
 namespace viruzedi {
-
-enum DatabaseError : int32_t {
-  kDbOtherError = 3000,
-  kDbUpdateWithoutAddNew = 3020,
-  kDbFileNotFound = 3024,
-  kDbDiskError = 3043,
-  kDbLocked = 3045,
-  kDbCannotOpen = 3051,
-  kDbNotADatabase = 3343,
-  kDbTableNotFound = 3078,
-  kDbUnknownColumn = 3127,
-  kDbSyntaxError = 3134,
-  kDbObjectClosed = 3420,
-  kDbTypeMismatch = 3464,
-  kDbUnknownField = 3265,
-  kDbFieldValue = 3421,
-  // Of a database server (the PostgreSQL engine).
-  kDbConnectionLost = 3146,
-  kDbCannotConnect = 3151,
-  kDbTextTooLong = 3163,
-  kDbNumberOutOfRange = 3349,
-};
 
 // Record-set option and update type used by the imports.
 inline constexpr int kDbAppendOnly = 8;

@@ -1,6 +1,6 @@
 #include "database/DatabaseMessages.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/Database.h"
 

@@ -7,7 +7,7 @@
 #include "base/Text.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 
 namespace viruzedi {
 namespace {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "database/DatabaseValue.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 
 namespace viruzedi {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 #include "database/TableSchema.h"

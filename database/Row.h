@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/Variant.h"
+#include "viruzedi/Variant.h"
 #include "database/StatementParser.h"
 
 namespace viruzedi {

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "viruzedi/AutomationError.h"
 #include "database/Row.h"
 
 namespace viruzedi {

@@ -2,7 +2,7 @@
 // redo of a transaction that a refused row ended (Connection.h).
 #include <optional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Connection.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"

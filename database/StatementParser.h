@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Variant.h"
+#include "viruzedi/Variant.h"
 
 namespace viruzedi {
 

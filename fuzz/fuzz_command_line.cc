@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "readerprog/ReaderCommandLine.h"
 

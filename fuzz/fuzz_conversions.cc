@@ -18,7 +18,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "database/StatementParser.h"
 #include "fuzz/support/FuzzSupport.h"

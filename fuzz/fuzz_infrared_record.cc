@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "database/Row.h"
 #include "fuzz/support/FuzzSupport.h"

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/LineReceiver.h"
+#include "base/LineReceiver.h"
 #include "fuzz/support/FuzzSupport.h"
 
 namespace viruzedi::fuzz {

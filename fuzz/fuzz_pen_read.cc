@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Row.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/Windows1252.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "database/Database.h"
 #include "database/StatementParser.h"

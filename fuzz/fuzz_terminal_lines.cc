@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "database/Row.h"
 #include "fuzz/support/FuzzSupport.h"

@@ -21,7 +21,7 @@
 #include <optional>
 #include <string>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/ByteChannel.h"
 #include "platform/Ymodem.h"

@@ -2,10 +2,10 @@
 
 #include <limits>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
-#include "component/ErrorReport.h"
-#include "component/SharedUse.h"
+#include "operation/ErrorReport.h"
+#include "operation/SharedUse.h"
 #include "infrared/InfraredTexts.h"
 #include "platform/InfraredLibrary.h"
 

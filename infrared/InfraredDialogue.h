@@ -19,7 +19,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

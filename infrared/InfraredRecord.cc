@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "base/Fingerprint.h"
-#include "component/FileLedger.h"
+#include "operation/FileLedger.h"
 #include "database/Database.h"
 #include "database/ImportLedger.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "infrared/InfraredTexts.h"
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
@@ -82,7 +82,7 @@ void InfraredRecordImport::Import(const std::string& reply) {
   std::unique_ptr<Database> opened = DBEngine::Instance().OpenDatabase(dbPath_, settings_);
   std::optional<InfraredRecord> record = ReadInfraredRecord(reply);
   if (!record) {
-    platform_.MessageBox(kAvvisoCodiceErrato, kCritical, "");
+    platform_.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloPredefinito);
     rejected_.push_back(reply);
     replies_.push_back({reply, std::nullopt});
     return;

@@ -16,10 +16,10 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Variant.h"
+#include "viruzedi/Variant.h"
 #include "database/DatabaseSettings.h"
 #include "database/Row.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

@@ -1,10 +1,11 @@
 // Scarica1: the infrared download, with its one error handler around the
 // whole call.
-#include "component/ErrorReport.h"
-#include "component/Viruzedi.h"
+#include "operation/ErrorReport.h"
 #include "infrared/InfraredDialogue.h"
+#include "infrared/InfraredOperations.h"
 #include "infrared/InfraredRecord.h"
 #include "infrared/InfraredTexts.h"
+#include "operation/Messages.h"
 #include "platform/FileSystem.h"
 
 namespace viruzedi {
@@ -18,10 +19,9 @@ void WriteFailureMarker(FileSystem& files, const std::string& marker) {
 
 }  // namespace
 
-Variant Viruzedi::Scarica1() {
-  OperationGuard guard(*this);
-  Platform& platform = *platform_;
-  InfraredRecordImport records(platform, dbPath_, dbSettings_, porta_);
+void ScaricaInfrarossi(Operation& operation) {
+  Platform& platform = operation.platform;
+  InfraredRecordImport records(platform, operation.dbPath, operation.dbSettings, operation.porta);
   InfraredDialogue dialogue(platform,
                             {[&records](const std::string& reply) { records.Import(reply); },
                              [&records] { records.Store(); }, [&records] { records.Erased(); }});
@@ -37,29 +37,30 @@ Variant Viruzedi::Scarica1() {
 
     // Every end but success leaves no row of this download: the reader
     // keeps its records for the relaunch that the messages ask for.
-    InfraredDialogue::End end = dialogue.Run(porta_);
-    if (end != InfraredDialogue::End::kSuccess) NoteFailure();
+    InfraredDialogue::End end = dialogue.Run(operation.porta);
+    if (end != InfraredDialogue::End::kSuccess) operation.NoteFailure();
     switch (end) {
       case InfraredDialogue::End::kSuccess:
         break;
       case InfraredDialogue::End::kOpenFailure:
-        platform.MessageBox(kErroreAperturaPorta, kOkOnly, "");
+        platform.MessageBox(kErroreAperturaPorta, kOkOnly, kTitoloPredefinito);
         WriteFailureMarker(files, marker);
         break;
       case InfraredDialogue::End::kHandshakeTimeout:
-        platform.MessageBox(kErroreTimeoutHandshake, kCritical, "");
+        platform.MessageBox(kErroreTimeoutHandshake, kCritical, kTitoloPredefinito);
         break;
       case InfraredDialogue::End::kEmptyReplyTimeout:
       case InfraredDialogue::End::kRecordTimeout:
-        platform.MessageBox(kErroreTimeout, kOkOnly, "");
+        platform.MessageBox(kErroreTimeout, kOkOnly, kTitoloPredefinito);
         WriteFailureMarker(files, marker);
         break;
     }
   } catch (...) {
-    AutomationError failure = CurrentFailure();
+    // Settled before the person reads of the failure, which the operation's
+    // boundary shows.
+    const AutomationError failure = CurrentFailure();
     // The link is closed before the message, as after a time-out.
     dialogue.CloseIfOpen();
-    NoteFailure(failure);
     if (failure.number == kUserInterrupt && !marker.empty()) {
       // A stopped download is one to relaunch, as after a time-out.
       try {
@@ -68,11 +69,12 @@ Variant Viruzedi::Scarica1() {
         // The stop is the failure to report.
       }
     }
-    ShowGeneralError(platform, failure);
+    operation.outcome.rowsRefused = records.RowsRefused();
+    operation.outcome.ledgerMissing = records.ledgerMissing();
+    throw failure;
   }
-  outcome_.rowsRefused = records.RowsRefused();
-  outcome_.ledgerMissing = records.ledgerMissing();
-  return {};
+  operation.outcome.rowsRefused = records.RowsRefused();
+  operation.outcome.ledgerMissing = records.ledgerMissing();
 }
 
 }  // namespace viruzedi

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/Windows1252.h"
 
 namespace viruzedi {

@@ -1,6 +1,6 @@
 #include "platform/ByteChannel.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/SerialDevice.h"
 #include "platform/SlicedRead.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

@@ -1,6 +1,6 @@
 #include "base/Identity.h"
 #include "platform/InfraredLibrary.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/SerialPort.h"
 #include "platform/TerminalLink.h"
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Text.h"
 #include "platform/SerialDevice.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/Windows1252.h"
 
 // The library's functions are __stdcall on 32-bit Windows, exported under

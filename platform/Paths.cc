@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi {
 namespace {

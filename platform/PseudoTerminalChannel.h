@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/ByteChannel.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

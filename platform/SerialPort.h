@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/SerialPort.h"
 #include "platform/SerialDevice.h"
 

@@ -4,10 +4,10 @@
 #include <charconv>
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/ByteChannel.h"
 #include "platform/FileToSend.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/SerialDevice.h"
 #include "platform/Ymodem.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/ByteChannel.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

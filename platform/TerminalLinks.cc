@@ -1,10 +1,10 @@
 // The choice of terminal link from its setting ("dir:...", "serial:...").
 #include <string_view>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Text.h"
 #include "platform/DirectoryTerminalLink.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/SerialTerminalLink.h"
 #include "platform/TerminalLink.h"
 

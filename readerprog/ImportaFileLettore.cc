@@ -4,19 +4,20 @@
 
 #include "base/Conversions.h"
 #include "database/Database.h"
-#include "component/FileLedger.h"
-#include "component/FileStamps.h"
-#include "component/FormatOfFile.h"
-#include "component/Messages.h"
-#include "component/Viruzedi.h"
+#include "operation/FileLedger.h"
+#include "operation/FileStamps.h"
+#include "operation/FormatOfFile.h"
+#include "operation/Messages.h"
 #include "platform/FileSystem.h"
 #include "readerprog/ReaderFileImport.h"
+#include "readerprog/ReaderOperations.h"
 #include "readerprog/ReaderProgramTexts.h"
 
 namespace viruzedi {
 
-void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
-  FileSystem& files = platform().Files();
+void ImportaFileLettore(Operation& operation, const std::string& path, bool gs1) {
+  Platform& platform = operation.platform;
+  FileSystem& files = platform.Files();
   std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, IsMarkedImported(path));
 
   const ReaderFileFormat format = gs1 ? Gs1ReaderFormat() : PlainReaderFormat();
@@ -25,12 +26,12 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
     RaiseNotOfFormat(path, gs1 ? ImportFormat::kScaricaZidoriVovi : ImportFormat::kScarica2,
                      kNessunaRigaDelFormato);
   }
-  std::unique_ptr<Database> target = OpenReaderTarget(DbPath(), dbSettings_, format);
+  std::unique_ptr<Database> target = OpenReaderTarget(operation.dbPath, operation.dbSettings, format);
   // A name of its own before it is fingerprinted; renamed while locked, so
   // an append waiting for the lock goes to a new file of the old name.
-  const std::string waiting = DaiNomeInAttesa(files, path, platform().LocalNow());
+  const std::string waiting = DaiNomeInAttesa(files, path, platform.LocalNow());
   if (waiting != path) RemoveMarkerOfRun(files, path);
-  FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
+  FileLedger ledger(*target, platform, ParentFolder(waiting), BaseName(waiting));
   FileImportResult result;
   result.ledgerMissing = !ledger.available();
   SetAsideLines setAside;
@@ -38,16 +39,16 @@ void Viruzedi::ImportaFileLettore(const std::string& path, bool gs1) {
     result.importedOn = *importedOn;
     // A crash between the commit and the archive may have come before the
     // lines set aside were kept.
-    setAside = KeepSetAsideOfStored(platform(), waiting, format);
+    setAside = KeepSetAsideOfStored(platform, waiting, format);
   } else {
-    setAside = ImportReaderLines(platform(), *target, waiting, format, ledger);
+    setAside = ImportReaderLines(platform, *target, waiting, format, ledger);
     // A failed import stores nothing, so only a stored one has refused rows.
     result.rowsRefused = target->RowsRefused();
   }
   result.linesSetAside = setAside.count;
   result.setAsideFile = setAside.file;
-  result.archivedAs = RinominaImportato(files, waiting, platform().LocalNow());
-  NoteFileImport(result, path);
+  result.archivedAs = RinominaImportato(files, waiting, platform.LocalNow());
+  operation.NoteFileImport(result, path);
 }
 
 }  // namespace viruzedi

@@ -1,22 +1,22 @@
-// The private operations that the reader program imports share: the
+// What the reader program imports share: the
 // component's own folder, running a command line to its end, and the
 // import of the reader file the program leaves.
 #include <csignal>
 #include <cstdint>
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "database/Database.h"
-#include "component/ErrorReport.h"
-#include "component/FileLedger.h"
-#include "component/FileStamps.h"
-#include "component/Messages.h"
-#include "component/Viruzedi.h"
+#include "operation/ErrorReport.h"
+#include "operation/FileLedger.h"
+#include "operation/FileStamps.h"
+#include "operation/Messages.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessRunner.h"
 #include "readerprog/ReaderCommandLine.h"
 #include "readerprog/ReaderFileImport.h"
+#include "readerprog/ReaderOperations.h"
 #include "readerprog/ReaderProgramTexts.h"
 
 namespace viruzedi {
@@ -69,22 +69,22 @@ void MarkRun(FileSystem& files, const std::string& readerFile) {
 
 }  // namespace
 
-ProcessExit Viruzedi::EseguiEAttendi(const std::string& commandLine, int32_t showState) {
+ProcessExit EseguiEAttendi(Platform& platform, const std::string& commandLine, int32_t showState) {
   // The show state goes into a 16-bit field of the start-up record; a value
   // that does not fit ends the call before any process exists.
   if (showState < INT16_MIN || showState > INT16_MAX) RaiseError(kOverflow);
-  return platform().Processes().Run(commandLine, [this] { return platform().StopRequested(); });
+  return platform.Processes().Run(commandLine, [&platform] { return platform.StopRequested(); });
 }
 
-std::string Viruzedi::PercorsoApp() {
-  return FolderWithSeparator(platform().ComponentFolder(), PathSeparator());
+std::string PercorsoApp(Platform& platform) {
+  return FolderWithSeparator(platform.ComponentFolder(), PathSeparator());
 }
 
-void Viruzedi::ImportReaderFile(const std::string& database,
-                                const ReaderProgramParameters& parameters,
-                                const ReaderFileFormat& format) {
+void ImportReaderFile(Operation& operation, const std::string& database,
+                      const ReaderProgramParameters& parameters, const ReaderFileFormat& format) {
+  Platform& platform = operation.platform;
   const std::string& readerFile = parameters.PercorsoFile;
-  FileSystem& files = platform().Files();
+  FileSystem& files = platform.Files();
   // A program that failed before writing leaves an earlier run's file: named
   // as this run's reads, it would send the person to import what may not
   // be theirs to import.
@@ -93,22 +93,22 @@ void Viruzedi::ImportReaderFile(const std::string& database,
   std::string waiting;  // the reader file's own name once it has one
   try {
     // A path the command line cannot carry fails before anything is touched.
-    const std::string folder = PercorsoApp();
+    const std::string folder = PercorsoApp(platform);
     const std::string commandLine = ReaderProgramCommandLine(folder, parameters);
     // A wrong database must fail while the reads are still in the reader.
-    target = OpenReaderTarget(database, dbSettings_, format);
+    target = OpenReaderTarget(database, operation.dbSettings, format);
     // Files of earlier runs that a crash left waiting after their commit
     // are archived now, so this run's file is the only one with its reads.
-    SettleReaderFiles(platform(), *target, readerFile, format);
+    SettleReaderFiles(platform, *target, readerFile, format);
     MarkRun(files, readerFile);
-    CheckReaderProgramExit(EseguiEAttendi(commandLine, 0),
+    CheckReaderProgramExit(EseguiEAttendi(platform, commandLine, 0),
                            folder + kReaderProgramName, parameters.PortaCOM,
-                           [this] { return platform().StopRequested(); });
+                           [&platform] { return platform.StopRequested(); });
 
     // The reader program leaves no file when nothing was received.
     if (!files.FileExists(readerFile)) {
       RemoveMarkerOfRun(files, readerFile);
-      platform().MessageBox(kNessunDatoRicevuto, kCritical, kTitoloLetturaDati);
+      platform.MessageBox(kNessunDatoRicevuto, kCritical, kTitoloLetturaDati);
       return;
     }
     // Held until the import ends, so `viruzedi importa` cannot take the
@@ -117,15 +117,15 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     // next run (appending, or renaming what it finds) never meets it.
     std::unique_ptr<FileLock> lock = files.TryLock(readerFile);
     if (!lock) RaiseError(kPermissionDenied, readerFile);
-    waiting = DaiNomeInAttesa(files, readerFile, platform().LocalNow());
+    waiting = DaiNomeInAttesa(files, readerFile, platform.LocalNow());
     RemoveMarkerOfRun(files, readerFile);
-    FileLedger ledger(*target, platform(), ParentFolder(waiting), BaseName(waiting));
-    outcome_.ledgerMissing = !ledger.available();
-    const SetAsideLines setAside = ImportReaderLines(platform(), *target, waiting, format, ledger);
-    outcome_.rowsRefused = target->RowsRefused();
-    outcome_.labelsSetAside = setAside.count;
-    outcome_.setAsideFile = setAside.file;
-    RinominaImportato(files, waiting, platform().LocalNow());
+    FileLedger ledger(*target, platform, ParentFolder(waiting), BaseName(waiting));
+    operation.outcome.ledgerMissing = !ledger.available();
+    const SetAsideLines setAside = ImportReaderLines(platform, *target, waiting, format, ledger);
+    operation.outcome.rowsRefused = target->RowsRefused();
+    operation.outcome.labelsSetAside = setAside.count;
+    operation.outcome.setAsideFile = setAside.file;
+    RinominaImportato(files, waiting, platform.LocalNow());
   } catch (const AutomationError& failure) {
     // Once the database is checked, the program runs: the reader file then
     // matters to whoever reads the error.
@@ -143,7 +143,6 @@ void Viruzedi::ImportReaderFile(const std::string& database,
     } else if (target) {
       reported = NamingReaderFile(failure, readerFile, versionBefore, versionAfter);
     }
-    NoteFailure(reported);
     throw reported;
   }
 }

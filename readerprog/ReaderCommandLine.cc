@@ -1,6 +1,6 @@
 #include "readerprog/ReaderCommandLine.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "readerprog/ReaderProgramTexts.h"
 
 namespace viruzedi {

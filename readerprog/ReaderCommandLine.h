@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/ProcessRunner.h"
-#include "readerprog/ReaderProgramDefaults.h"
+#include "viruzedi/ReaderProgramDefaults.h"
 
 namespace viruzedi {
 

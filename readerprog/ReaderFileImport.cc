@@ -2,9 +2,9 @@
 
 #include "base/Conversions.h"
 #include "base/Text.h"
-#include "component/ErrorReport.h"
-#include "component/FileStamps.h"
-#include "component/Messages.h"
+#include "operation/ErrorReport.h"
+#include "operation/FileStamps.h"
+#include "operation/Messages.h"
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
 #include "readerprog/ReaderProgramTexts.h"

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "base/AutomationError.h"
-#include "component/FileLedger.h"
+#include "base/Errors.h"
+#include "operation/FileLedger.h"
 #include "database/Database.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

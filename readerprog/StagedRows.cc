@@ -1,7 +1,7 @@
 #include "readerprog/StagedRows.h"
 
-#include "base/AutomationError.h"
-#include "component/ErrorReport.h"
+#include "base/Errors.h"
+#include "operation/ErrorReport.h"
 #include "database/DatabaseMessages.h"
 
 namespace viruzedi {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "database/Database.h"
-#include "base/Variant.h"
+#include "viruzedi/Variant.h"
 
 namespace viruzedi {
 

@@ -7,19 +7,19 @@
 #include "base/Conversions.h"
 #include "base/Text.h"
 #include "database/Database.h"
-#include "component/ErrorReport.h"
-#include "component/FileLedger.h"
-#include "component/FileStamps.h"
-#include "component/Viruzedi.h"
+#include "operation/ErrorReport.h"
+#include "operation/FileLedger.h"
+#include "operation/FileStamps.h"
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
+#include "serial/PenOperations.h"
 #include "serial/PenRead.h"
 #include "serial/PenRecovery.h"
 #include "serial/Texts.h"
 
 namespace viruzedi {
 
-bool Viruzedi::IsPenRecoveryFile(const std::string& path) {
+bool IsPenRecoveryFile(const std::string& path) {
   // Its name, or that name with the waiting or the imported mark after it.
   const std::string name = BaseName(path);
   const std::string recovery = kFileNonSalvate;
@@ -27,15 +27,15 @@ bool Viruzedi::IsPenRecoveryFile(const std::string& path) {
          (name.size() == recovery.size() || name[recovery.size()] == '.');
 }
 
-void Viruzedi::ImportaFilePenna(const std::string& path) {
-  Platform& platform = *platform_;
+void ImportaFilePenna(Operation& operation, const std::string& path) {
+  Platform& platform = operation.platform;
   FileSystem& files = platform.Files();
   // Held from before the first line until the file has left its name: a pen
   // download that fails meanwhile waits to append, so its read lands in the
   // file's next version instead of in one already imported.
   std::unique_ptr<FileLock> lock = TakeWaitingFile(files, path, IsMarkedImported(path));
 
-  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
+  std::unique_ptr<Database> database = DBEngine::Instance().OpenDatabase(operation.dbPath, operation.dbSettings);
   database->CheckWritable(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
                                                                     std::end(kColonneLetture)));
   // The recovery file's name is fixed: the ledger knows it by a name of
@@ -79,7 +79,7 @@ void Viruzedi::ImportaFilePenna(const std::string& path) {
     result.rowsRefused = database->RowsRefused();
   }
   result.archivedAs = RinominaImportato(files, waiting, platform.LocalNow());
-  NoteFileImport(result, path);
+  operation.NoteFileImport(result, path);
 }
 
 }  // namespace viruzedi

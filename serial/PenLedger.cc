@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
-#include "component/FileLedger.h"
+#include "operation/FileLedger.h"
 #include "database/ImportLedger.h"
 #include "serial/PenRecovery.h"
 

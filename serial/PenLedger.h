@@ -10,7 +10,7 @@
 #include <string>
 
 #include "database/Database.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

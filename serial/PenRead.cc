@@ -1,6 +1,6 @@
 #include "serial/PenRead.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "platform/Windows1252.h"
 #include "serial/Texts.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

@@ -9,9 +9,9 @@
 #include "base/Conversions.h"
 #include "base/Fingerprint.h"
 #include "database/Database.h"
-#include "component/ErrorReport.h"
-#include "component/Viruzedi.h"
+#include "operation/ErrorReport.h"
 #include "platform/SerialPort.h"
+#include "serial/PenOperations.h"
 #include "serial/PenLedger.h"
 #include "serial/PenRead.h"
 #include "serial/PenRecovery.h"
@@ -44,9 +44,13 @@ bool WaitForLine(Platform& platform, SerialPort& port, const bool& lineReady) {
 
 }  // namespace
 
-Variant Viruzedi::Scarica() {
-  OperationGuard guard(*this);
-  Platform& platform = *platform_;
+void ScaricaPenna(Operation& operation, PenReceiver& pen) {
+  Platform& platform = operation.platform;
+  OperationOutcome& outcome = operation.outcome;
+  SerialPort& Seriale = *pen.Seriale;
+  std::string& BufferRicezione = pen.BufferRicezione;
+  std::string& UltimaRiga = pen.UltimaRiga;
+  bool& RigaCompleta = pen.RigaCompleta;
   // Released, never closed explicitly, when the call ends on any path.
   std::unique_ptr<Database> database;
   // What the pen has sent and forgotten while no row holds it yet: the read
@@ -55,39 +59,39 @@ Variant Viruzedi::Scarica() {
   std::string unstored;
   bool holdsUnstored = false;
   std::string unstoredKey;  // a read whose commit nobody could confirm
-  PenLedger ledger(platform, porta_);
-  caratteriScartati_.clear();
-  auto noteRows = [&] { outcome_.rowsRefused = database ? database->RowsRefused() : 0; };
+  PenLedger ledger(platform, operation.porta);
+  pen.caratteriScartati.clear();
+  auto noteRows = [&] { outcome.rowsRefused = database ? database->RowsRefused() : 0; };
   try {
-    Seriale->CommPort = ToInteger(porta_);
-    Seriale->SetPortOpen(true);
+    Seriale.CommPort = ToInteger(operation.porta);
+    Seriale.SetPortOpen(true);
     UltimaRiga.clear();
     BufferRicezione.clear();
     RigaCompleta = false;
     // Only after the port: a busy port must not touch the database. Before
     // the first request: a wrong database must not cost the pen a read.
-    database = DBEngine::Instance().OpenDatabase(dbPath_, dbSettings_);
+    database = DBEngine::Instance().OpenDatabase(operation.dbPath, operation.dbSettings);
     database->CheckWritable(kTabellaLetture, std::vector<std::string>(std::begin(kColonneLetture),
                                                                       std::end(kColonneLetture)));
     ledger.Prepare(*database);
-    outcome_.ledgerMissing = !ledger.available();
+    outcome.ledgerMissing = !ledger.available();
     ledger.SettleKeyedLines(*database);
 
     while (!EqualsIgnoreCase(UltimaRiga, kNessunaLettura)) {
       // The only safe point: here every read taken so far is stored.
       StopIfRequested(platform);
-      Seriale->Output(kRichiestaLettura);
-      if (!WaitForLine(platform, *Seriale, RigaCompleta)) {
+      Seriale.Output(kRichiestaLettura);
+      if (!WaitForLine(platform, Seriale, RigaCompleta)) {
         // Characters of an answer cut short are kept; rows already stored
         // stay; the port is closed once the person has read the message.
         std::string saved;
         if (!BufferRicezione.empty()) saved = SalvaNonSalvate(platform, BufferRicezione);
         BufferRicezione.clear();
-        NoteFailure();
+        operation.NoteFailure();
         noteRows();
         platform.MessageBox(WithSentence(kTestoTimeOut, saved), kCritical, kTitoloTimeOut);
-        Seriale->SetPortOpen(false);
-        return {};
+        Seriale.SetPortOpen(false);
+        return;
       }
       // The handler runs only inside the wait, so the line is not replaced
       // while it is cut and stored.
@@ -121,26 +125,27 @@ Variant Viruzedi::Scarica() {
       RigaCompleta = false;
     }
     noteRows();
-    Seriale->SetPortOpen(false);
+    Seriale.SetPortOpen(false);
   } catch (...) {
-    AutomationError failure = CurrentFailure();
-    Seriale->SetPortOpen(false);
+    // Settled before the person reads of the failure, which the operation's
+    // boundary shows: the port closed, a read the pen forgot kept.
+    const AutomationError failure = CurrentFailure();
+    Seriale.SetPortOpen(false);
     std::string saved;
-    if (failure.number == kReceiveOverflow) unstored = std::move(caratteriScartati_);
+    if (failure.number == kReceiveOverflow) unstored = std::move(pen.caratteriScartati);
     if (holdsUnstored || failure.number == kReceiveOverflow) {
       saved = SalvaNonSalvate(platform,
                               unstoredKey.empty() ? unstored : KeyedLine(unstored, unstoredKey));
     }
-    NoteFailure(failure);
     noteRows();
-    platform.Beep();
-    platform.MessageBox(WithSentence(failure.number == kPortAlreadyOpen
-                                         ? std::string(kTestoPortaOccupata)
-                                         : failure.description,
-                                     saved),
-                        kCritical, kTitoloErrore + std::to_string(failure.number));
+    AutomationError told(failure.number,
+                         WithSentence(failure.number == kPortAlreadyOpen
+                                          ? std::string(kTestoPortaOccupata)
+                                          : failure.description,
+                                      saved));
+    told.detail = failure.detail;
+    throw told;
   }
-  return {};
 }
 
 }  // namespace viruzedi

@@ -23,7 +23,6 @@ inline constexpr const char kTitoloTimeOut[] = "TimeOut Error";
 // Any other failure: the caption is this text and the failure's number; the
 // text is the failure's description, except for a port held by another
 // program, which gets a text of its own.
-inline constexpr const char kTitoloErrore[] = "Errore n. ";
 inline constexpr const char kTestoPortaOccupata[] =
     "La porta selezionata risulta già aperta da un altro programma.";
 

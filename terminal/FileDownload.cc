@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "database/Database.h"
-#include "component/ErrorReport.h"
+#include "operation/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "terminal/Forms.h"
 #include "terminal/ReceivedFileImport.h"
@@ -27,11 +27,12 @@ std::unique_ptr<FileLock> LockReceivedFile(Platform& platform, const std::string
 
 }  // namespace
 
-DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
-                               const std::string& dbPath, DatabaseSettings& settings,
-                               int16_t idUt) {
-  DownloadResult result;
-  try {
+void RunFileDownload(const FileDownload& download, Operation& operation) {
+  Platform& platform = operation.platform;
+  const std::string& dbPath = operation.dbPath;
+  DatabaseSettings& settings = operation.dbSettings;
+  const int16_t idUt = operation.idUt;
+  {
     FileSystem& files = platform.Files();
     const std::string folder = platform.DownloadFolder();
     std::unique_ptr<Database> database;
@@ -60,18 +61,18 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
         return reservation.name;
       };
       form.Load(platform);
-      result.failure = form.Errore;
-      result.linkMissing = form.SenzaCollegamento;
+      if (form.Errore) operation.NoteFailure(*form.Errore);
+      if (form.SenzaCollegamento) operation.NoteFailure();
       arrived = form.Ricevuto;
     }
-    if (reservation.name.empty()) return result;  // no transfer was made
+    if (reservation.name.empty()) return;  // no transfer was made
 
     const std::string path = JoinPath(folder, reservation.name);
     if (!arrived) {
       // Still the empty file we made: it must not pass for a waiting one.
       files.DeleteFile(path, true);
       SettleUnconfirmedFiles(download, platform, *database, folder, "");
-      return result;
+      return;
     }
     std::unique_ptr<FileLock> received = LockReceivedFile(platform, path);
     reservation.lock.reset();
@@ -79,17 +80,13 @@ DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
       // The terminal never heard that this file arrived, and sent it again:
       // its rows are stored already.
       files.DeleteFile(path, true);
-      return result;
+      return;
     }
     FileImportResult imported =
         ImportReceivedFile(download, platform, *database, folder, reservation.name, idUt);
-    result.rowsRefused = imported.rowsRefused;
-    result.ledgerMissing = imported.ledgerMissing;
-  } catch (...) {
-    result.failure = CurrentFailure();
-    ShowGeneralError(platform, *result.failure);
+    operation.outcome.rowsRefused = imported.rowsRefused;
+    operation.outcome.ledgerMissing = imported.ledgerMissing;
   }
-  return result;
 }
 
 }  // namespace viruzedi

@@ -9,9 +9,11 @@
 #include <span>
 #include <string>
 
-#include "base/AutomationError.h"
-#include "component/Viruzedi.h"
-#include "platform/Platform.h"
+#include "base/Errors.h"
+#include "database/DatabaseSettings.h"
+#include "operation/Operation.h"
+#include "viruzedi/ImportFormat.h"
+#include "viruzedi/Platform.h"
 #include "terminal/FileNames.h"
 #include "terminal/LineFormats.h"
 
@@ -45,23 +47,17 @@ inline constexpr ImportFormat kReceivedFormats[] = {
 const FileDownload& DownloadOf(ImportFormat format);
 
 // How one download ended, for the operation's outcome.
-struct DownloadResult {
-  std::optional<AutomationError> failure;  // shown already in the error box
-  bool linkMissing = false;  // the link's notice was shown instead of a transfer
-  uint64_t rowsRefused = 0;
-  bool ledgerMissing = false;
-};
-
 // Runs the pipeline for one download. Before the transfer, once a link is
 // configured: the database, its table and columns are checked (a failure
 // leaves the terminal's file with the terminal), the waiting files of this
 // kind whose rows the ledger holds already are archived, and one box names
-// those and the files of this kind that still wait. A received file is imported all or
-// nothing; on any failure or stop request no row of it is stored and it
-// keeps its temporary name (it waits). Every failure is shown in the
-// general error box and returned. Nothing received leaves no file behind.
-DownloadResult RunFileDownload(const FileDownload& download, Platform& platform,
-                               const std::string& dbPath, DatabaseSettings& settings,
-                               int16_t idUt);
+// those and the files of this kind that still wait. A received file is
+// imported all or nothing; on any failure or stop request no row of it is
+// stored and it keeps its temporary name (it waits). What it did goes into
+// `operation`'s outcome: a transfer the form failed (shown by the form), a
+// link missing (its notice shown instead of a transfer). Any other failure
+// is thrown, for the boundary's general box. Nothing received leaves no file
+// behind.
+void RunFileDownload(const FileDownload& download, Operation& operation);
 
 }  // namespace viruzedi

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "terminal/FileDownload.h"
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "component/FileStamps.h"
+#include "operation/FileStamps.h"
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

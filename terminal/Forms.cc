@@ -1,7 +1,8 @@
 #include "terminal/Forms.h"
 
-#include "base/AutomationError.h"
-#include "component/ErrorReport.h"
+#include "base/Errors.h"
+#include "operation/ErrorReport.h"
+#include "operation/OperationBoundary.h"
 #include "platform/FileSystem.h"
 
 namespace viruzedi {
@@ -48,7 +49,7 @@ void TransferForm::Load(Platform& platform) {
     Form_Load(platform);
   } catch (...) {
     Errore = CurrentFailure();
-    ShowGeneralError(platform, *Errore);
+    ShowFailure(platform, FailureRule::kGeneralBox, *Errore);
   }
 }
 

@@ -15,9 +15,9 @@
 #include <optional>
 #include <string>
 
-#include "base/AutomationError.h"
-#include "component/SharedUse.h"
-#include "platform/Platform.h"
+#include "base/Errors.h"
+#include "operation/SharedUse.h"
+#include "viruzedi/Platform.h"
 #include "platform/TerminalLink.h"
 
 namespace viruzedi {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "database/Row.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

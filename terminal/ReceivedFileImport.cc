@@ -6,9 +6,9 @@
 
 #include "base/Conversions.h"
 #include "base/Text.h"
-#include "component/ErrorReport.h"
-#include "component/FileLedger.h"
-#include "component/Messages.h"
+#include "operation/ErrorReport.h"
+#include "operation/FileLedger.h"
+#include "operation/Messages.h"
 #include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"
 

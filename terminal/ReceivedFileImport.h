@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "component/FileLedger.h"
+#include "operation/FileLedger.h"
 #include "database/Database.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

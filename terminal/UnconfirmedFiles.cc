@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "base/AutomationError.h"
-#include "component/FileLedger.h"
+#include "base/Errors.h"
+#include "operation/FileLedger.h"
 #include "platform/FileSystem.h"
 #include "platform/TerminalLink.h"
 #include "terminal/FileNames.h"

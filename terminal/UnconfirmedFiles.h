@@ -7,7 +7,7 @@
 #include <string>
 
 #include "database/Database.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "terminal/FileDownload.h"
 
 namespace viruzedi {

@@ -4,9 +4,9 @@
 #include <memory>
 #include <optional>
 
-#include "component/FileLedger.h"
-#include "component/FileStamps.h"
-#include "component/Messages.h"
+#include "operation/FileLedger.h"
+#include "operation/FileStamps.h"
+#include "operation/Messages.h"
 #include "platform/AsideFile.h"
 #include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "component/Viruzedi.h"
+#include "viruzedi/ImportFormat.h"
 #include "database/Database.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi {
 

@@ -1,5 +1,5 @@
 // The tables and their columns, read through ODBC's catalog functions.
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/odbc/OdbcConnection.h"
 #include "database/odbc/OdbcText.h"
 

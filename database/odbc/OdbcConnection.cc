@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Masking.h"
 #include "base/NameFolding.h"
 #include "base/Text.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 #include "database/odbc/OdbcText.h"
 
 namespace viruzedi {

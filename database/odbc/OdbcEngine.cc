@@ -1,12 +1,12 @@
 #include "database/odbc/OdbcEngine.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/Connection.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 #include "database/odbc/OdbcConnection.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 
 namespace viruzedi {
 

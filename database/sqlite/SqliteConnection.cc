@@ -5,7 +5,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"

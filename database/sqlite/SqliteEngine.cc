@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "readerprog/ReaderProgramDefaults.h"
+#include "viruzedi/ReaderProgramDefaults.h"
 
 namespace viruzedi::doduri {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "readerprog/ReaderProgramDefaults.h"
+#include "viruzedi/ReaderProgramDefaults.h"
 
 namespace viruzedi::doduri {
 

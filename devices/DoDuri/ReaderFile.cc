@@ -1,6 +1,6 @@
 #include "devices/DoDuri/ReaderFile.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/AsideFile.h"
 
 namespace viruzedi::doduri {

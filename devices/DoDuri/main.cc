@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "base/AutomationError.h"
-#include "component/LineReceiver.h"
+#include "base/Errors.h"
+#include "base/LineReceiver.h"
 #include "devices/DoDuri/Arguments.h"
 #include "devices/DoDuri/ReaderFile.h"
 #include "platform/ProgramArguments.h"

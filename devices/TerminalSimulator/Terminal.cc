@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/ByteChannel.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/PseudoTerminalChannel.h"
 

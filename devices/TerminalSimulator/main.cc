@@ -14,7 +14,7 @@
 #include <CLI/CLI.hpp>
 
 #include "devices/TerminalSimulator/Terminal.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/PseudoTerminal.h"
 
 int main(int argc, char** argv) {

@@ -11,7 +11,7 @@
 
 #include "database/Database.h"
 #include "database/StatementParser.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi::fuzz {
 

@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/posix/SystemError.h"
 
 namespace viruzedi {

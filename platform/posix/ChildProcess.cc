@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 
 extern char** environ;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/AsideFile.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/SystemError.h"

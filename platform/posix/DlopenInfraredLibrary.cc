@@ -1,7 +1,7 @@
 // The infrared link library reached through dlopen.
 #include <dlfcn.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/LoadedInfraredLibrary.h"
 #include "platform/posix/LinuxPlatform.h"
 

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 
 namespace viruzedi {

@@ -9,7 +9,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/InfraredLibrary.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SerialPort.h"
 #include "platform/TerminalLink.h"

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/AsideFile.h"
 #include "platform/BlockTextStream.h"
 #include "platform/FileSystem.h"

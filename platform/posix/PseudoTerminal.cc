@@ -9,7 +9,7 @@
 
 #include <cerrno>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi {
 

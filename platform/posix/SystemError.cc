@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi {
 

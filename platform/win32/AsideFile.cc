@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/FileHandles.h"
 #include "platform/win32/SystemError.h"

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"

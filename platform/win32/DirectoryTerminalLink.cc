@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/AsideFile.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/FileHandles.h"

@@ -1,6 +1,6 @@
 #include "platform/FileToSend.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"

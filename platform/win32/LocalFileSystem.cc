@@ -5,7 +5,7 @@
 // "X.TMP" are one name to every call here.
 #include <atomic>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/AsideFile.h"
 #include "platform/BlockTextStream.h"
 #include "platform/FileSystem.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Text.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"

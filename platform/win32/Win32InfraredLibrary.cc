@@ -1,5 +1,5 @@
 // The infrared link library reached through LoadLibraryW (ZiRav.dll).
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/LoadedInfraredLibrary.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Headers.h"

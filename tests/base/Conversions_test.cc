@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "tests/support/ErrorOf.h"
 
 namespace viruzedi {

@@ -1,4 +1,4 @@
-#include "component/LineReceiver.h"
+#include "base/LineReceiver.h"
 
 #include <gtest/gtest.h>
 

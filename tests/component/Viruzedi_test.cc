@@ -1,10 +1,15 @@
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <optional>
 #include <set>
+#include <stdexcept>
 
-#include "component/ErrorReport.h"
+#include "operation/ErrorReport.h"
+#include "operation/OperationBoundary.h"
 #include "base/Identity.h"
 #include "platform/SerialPort.h"
 #include "tests/support/TestPlatform.h"
@@ -76,21 +81,51 @@ TEST(Viruzedi, CreationConfiguresTheSerialControlWithoutOpeningIt) {
   EXPECT_EQ(platform->destroyed, 1);
 }
 
-TEST(Viruzedi, GeneralErrorBoxCarriesDescriptionAndNumber) {
-  testing::TestPlatform platform;
-  try {
-    RaiseError(kTypeMismatch);
-  } catch (...) {
-    ShowGeneralError(platform);
+// Hosts and people know these boxes by their captions: each rule's literal
+// text is what it always was.
+TEST(OperationBoundary, EachRuleRecordsTheFailureAndShowsOrThrowsItAsItAlwaysHas) {
+  struct Case {
+    FailureRule rule;
+    std::function<void()> fails;
+    int32_t number;
+    std::optional<testing::ShownBox> box;  // none: thrown to the host
+    int beeps;
+  };
+  const Case cases[] = {
+      {FailureRule::kGeneralBox, [] { RaiseError(kTypeMismatch); }, 13,
+       testing::ShownBox{"Tipo non corrispondente", 16, "13"}, 0},
+      {FailureRule::kGeneralBox, [] { throw std::runtime_error("boom"); }, 51,
+       testing::ShownBox{"Errore interno: boom", 16, "51"}, 0},
+      {FailureRule::kPenBox, [] { RaiseError(kPortNotOpen); }, 8018,
+       testing::ShownBox{"Operazione non valida: la porta non è aperta", 16, "Errore n. 8018"},
+       1},
+      {FailureRule::kThrown, [] { RaiseError(kFileNotFound, "x.txt"); }, 53, std::nullopt, 0},
+      {FailureRule::kThrown, [] { throw std::bad_alloc(); }, 7, std::nullopt, 0},
+  };
+  for (const Case& c : cases) {
+    testing::TestPlatform platform;
+    DatabaseSettings settings;
+    OperationOutcome outcome;
+    Operation operation{platform, 0, "", 0, settings, outcome};
+    std::optional<int32_t> thrown;
+    try {
+      RunOperation(operation, c.rule, c.fails);
+    } catch (const AutomationError& failure) {
+      thrown = failure.number;
+    }
+    SCOPED_TRACE(c.number);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.errorNumber, c.number);
+    EXPECT_EQ(platform.beeps, c.beeps);
+    if (c.box) {
+      EXPECT_FALSE(thrown);
+      ASSERT_EQ(platform.boxes.size(), 1u);
+      EXPECT_EQ(platform.boxes[0], *c.box);
+    } else {
+      EXPECT_EQ(thrown, c.number);
+      EXPECT_TRUE(platform.boxes.empty());
+    }
   }
-  try {
-    throw std::runtime_error("boom");
-  } catch (...) {
-    ShowGeneralError(platform);
-  }
-  ASSERT_EQ(platform.boxes.size(), 2u);
-  EXPECT_EQ(platform.boxes[0], (testing::ShownBox{"Tipo non corrispondente", 16, "13"}));
-  EXPECT_EQ(platform.boxes[1].caption, "51");
 }
 
 TEST(Identity, DispatchIdentifiersAreUniqueAndInTableOrder) {

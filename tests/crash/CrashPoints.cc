@@ -4,7 +4,7 @@
 #include <sstream>
 #include <thread>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/ChildProcess.h"
 #include "tests/support/TestPlatform.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "database/ImportLedger.h"
 #include "database/RowSource.h"

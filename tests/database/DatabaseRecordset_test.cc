@@ -4,7 +4,7 @@
 
 #include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "tests/support/TestPlatform.h"
 

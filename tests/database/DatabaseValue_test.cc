@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/KeywordString.h"
 #include "database/Database.h"
 #include "tests/database/support/EngineUnderTest.h"

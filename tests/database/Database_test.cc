@@ -10,7 +10,7 @@
 #include "tests/database/support/DatabaseLock.h"
 #include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/NameFolding.h"
 #include "tests/support/TestPlatform.h"
 

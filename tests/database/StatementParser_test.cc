@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/database/support/RawDatabase.h"
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 
 namespace viruzedi {

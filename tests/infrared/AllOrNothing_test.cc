@@ -3,9 +3,10 @@
 // records with a bad code are kept in a file before that erase.
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "component/ObjectState.h"
+#include "base/Errors.h"
 #include "database/Database.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/infrared/InfraredFixture.h"
 #include "tests/database/support/DatabaseLock.h"
 
@@ -95,7 +96,7 @@ TEST_F(AllOrNothingTest, ADatabaseLockedAtTheEndStoresNothingAndTheReaderKeepsIt
   if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
   FakeInfraredLibrary& link = UseFakeLibrary();
   link.reads = {{"ACK"}, {kRecordA7}, {"EOF"}};
-  component.DbSettings().busyTimeout = std::chrono::milliseconds(100);
+  component.state().dbSettings.busyTimeout = std::chrono::milliseconds(100);
   {
     DatabaseLock lock(database, temporary.path());
     EXPECT_EQ(Run().errorNumber, kDbLocked);

@@ -2,9 +2,9 @@
 // outcome marker.
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/support/Commands.h"
 #include "tests/infrared/InfraredFixture.h"
 #include "tests/database/support/RawDatabase.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "database/Database.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "platform/posix/LinuxPlatform.h"
 #include "tests/support/Commands.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "tests/database/support/RowText.h"
 
 namespace viruzedi {

@@ -5,7 +5,7 @@
 // reader holds beyond them.
 #include <gtest/gtest.h>
 
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/database/support/RawDatabase.h"
 #include "tests/infrared/InfraredFixture.h"
 

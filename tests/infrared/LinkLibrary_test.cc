@@ -1,7 +1,7 @@
 // The real libZiRav.so, loaded with dlopen, against a pseudo-terminal.
 #include <thread>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/ChildProcess.h"
 #include "platform/posix/LinuxPlatform.h"
 #include "platform/PseudoTerminal.h"

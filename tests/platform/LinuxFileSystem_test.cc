@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/support/TestPlatform.h"

@@ -2,7 +2,7 @@
 // What it does on every platform is in contract/SerialPort_test.cc.
 #include <gtest/gtest.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/posix/LinuxPlatform.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"

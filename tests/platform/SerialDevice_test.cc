@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/ByteChannel.h"
 #include "platform/PseudoTerminal.h"
 #include "tests/support/ErrorOf.h"

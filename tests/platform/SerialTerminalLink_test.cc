@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/ChildProcess.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"

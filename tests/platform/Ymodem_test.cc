@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/ByteChannel.h"
 #include "platform/Crc16.h"
 #include "platform/YmodemLine.h"

@@ -4,7 +4,7 @@
 
 #include "readerprog/ReaderCommandLine.h"
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "tests/support/ErrorOf.h"
 
 namespace viruzedi {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "platform/ChildProcess.h"
 #include "platform/SerialDevice.h"
 #include "tests/readerprog/ReaderProgramFixture.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "platform/ProcessRunner.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 

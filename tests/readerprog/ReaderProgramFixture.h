@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "component/Viruzedi.h"
+#include "component/ObjectState.h"
+#include "readerprog/ReaderOperations.h"
+#include "viruzedi/Viruzedi.h"
 #include "platform/ProcessRunner.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/support/TestPlatform.h"
@@ -21,9 +23,11 @@ namespace viruzedi {
 struct ViruzediInternals {
   static ProcessExit EseguiEAttendi(Viruzedi& object, const std::string& commandLine,
                                     int32_t showState = 0) {
-    return object.EseguiEAttendi(commandLine, showState);
+    return viruzedi::EseguiEAttendi(*object.state().platform, commandLine, showState);
   }
-  static std::string PercorsoApp(Viruzedi& object) { return object.PercorsoApp(); }
+  static std::string PercorsoApp(Viruzedi& object) {
+    return viruzedi::PercorsoApp(*object.state().platform);
+  }
 };
 
 namespace testing {

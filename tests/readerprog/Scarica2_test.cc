@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "database/Database.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 #include "tests/support/Commands.h"
 #include "tests/database/support/RawDatabase.h"

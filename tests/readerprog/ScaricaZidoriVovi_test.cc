@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "database/Database.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "platform/ChildProcess.h"
 #include "tests/readerprog/ReaderProgramFixture.h"
 #include "tests/database/support/RawDatabase.h"

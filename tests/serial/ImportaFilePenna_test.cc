@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "component/ObjectState.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "platform/FileSystem.h"
 #include "tests/serial/PenTestSupport.h"
@@ -108,12 +109,12 @@ TEST_F(ImportaFilePennaTest, AReadTheDownloadCouldNotStoreIsImportedFromTheRecov
   SimulatedPen pen({"CAF\xC9;1;2;3", "Z;0;0;0"});
   platform->serialDevices[1] = pen.device();
   object.Porta(1);
-  object.DbSettings().busyTimeout = std::chrono::milliseconds(100);
+  object.state().dbSettings.busyTimeout = std::chrono::milliseconds(100);
   {
     DatabaseLock lock(database, temporary.path());
     object.Scarica();
   }
-  object.DbSettings().busyTimeout = std::chrono::seconds(5);
+  object.state().dbSettings.busyTimeout = std::chrono::seconds(5);
   EXPECT_EQ(object.LastOutcome().errorNumber, kDbLocked);
   ASSERT_EQ(Importa(file), 0);
   EXPECT_EQ(StoredRows(database), (std::vector<PenRow>{{"CAFÉ", 1, 2, 3}}));

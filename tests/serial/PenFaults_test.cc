@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
-#include "component/LineReceiver.h"
+#include "base/LineReceiver.h"
 #include "serial/Texts.h"
 #include "tests/serial/PenTestSupport.h"
 

@@ -6,7 +6,8 @@
 
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "component/ObjectState.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "serial/Texts.h"
 #include "tests/serial/PenTestSupport.h"
@@ -87,14 +88,14 @@ TEST_F(PenRecoveryTest, AWrongDatabaseIsFoundBeforeTheFirstRequest) {
 
 TEST_F(PenRecoveryTest, AReadTheLockedDatabaseRefusesGoesToTheRecoveryFile) {
   if (!DatabaseLock::Available()) GTEST_SKIP() << "no other program here to hold the lock";
-  object.DbSettings().busyTimeout = 100ms;
+  object.state().dbSettings.busyTimeout = 100ms;
   SimulatedPen pen({"A;1;2;3", "B;4;5;6"});
   {
     DatabaseLock lock(database, temporary.path());
     const OperationOutcome& outcome = Scarica(pen, database);
     EXPECT_EQ(outcome.errorNumber, kDbLocked);
   }
-  object.DbSettings().busyTimeout = 5s;
+  object.state().dbSettings.busyTimeout = 5s;
   EXPECT_TRUE(StoredRows(database).empty());
   EXPECT_EQ(Recovery(), "A;1;2;3\r\n");
   ASSERT_EQ(platform->boxes.size(), 1u);

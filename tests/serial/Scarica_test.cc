@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "platform/SerialDevice.h"
 #include "serial/Texts.h"

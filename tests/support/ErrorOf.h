@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 
 namespace viruzedi::testing {
 

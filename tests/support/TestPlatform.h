@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 
 namespace viruzedi::testing {
 

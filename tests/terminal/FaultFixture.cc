@@ -1,3 +1,4 @@
+#include "component/ObjectState.h"
 #include "tests/terminal/FaultFixture.h"
 
 #include <chrono>
@@ -5,7 +6,7 @@
 #include <random>
 
 #include "database/Database.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "platform/ChildProcess.h"
 #include "tests/support/Commands.h"
 
@@ -60,7 +61,7 @@ FaultTest::~FaultTest() = default;
 
 OperationOutcome FaultTest::Run(DownloadOperation operation) {
   Viruzedi component(platform);
-  component.DbSettings().busyTimeout = 150ms;
+  component.state().dbSettings.busyTimeout = 150ms;
   component.DbPath(database);
   (component.*operation)();
   return component.LastOutcome();

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "base/Variant.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Variant.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/terminal/TerminalFixture.h"
 
 namespace viruzedi::testing {

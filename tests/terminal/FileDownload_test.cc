@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "component/Messages.h"
-#include "component/Viruzedi.h"
+#include "operation/Messages.h"
+#include "viruzedi/Viruzedi.h"
 #include "terminal/FileDownload.h"
 #include "tests/terminal/TerminalFixture.h"
 #include "tests/database/support/RawDatabase.h"

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <thread>
 
-#include "base/AutomationError.h"
-#include "component/Viruzedi.h"
+#include "base/Errors.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi::testing {

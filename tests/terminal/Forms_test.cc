@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "terminal/Forms.h"
 #include "tests/terminal/TerminalFixture.h"
 

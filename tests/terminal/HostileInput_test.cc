@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "platform/ChildProcess.h"
 #include "platform/FileSystem.h"
 #include "tests/support/ErrorOf.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "base/Fingerprint.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/database/support/RawDatabase.h"
 #include "tests/terminal/TerminalFixture.h"
 

@@ -2,7 +2,7 @@
 // or the line's rejection, or the error that ends the import.
 #include <gtest/gtest.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Conversions.h"
 #include "terminal/LineFormats.h"
 #include "tests/database/support/RowText.h"

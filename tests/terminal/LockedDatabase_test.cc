@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "database/Database.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "tests/database/support/DatabaseLock.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/terminal/FaultFixture.h"

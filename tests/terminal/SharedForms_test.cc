@@ -6,9 +6,9 @@
 
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/support/TestPlatform.h"
 
 namespace viruzedi::testing {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "database/Database.h"
-#include "component/Messages.h"
+#include "operation/Messages.h"
 #include "tests/terminal/FaultFixture.h"
 
 namespace viruzedi::testing {

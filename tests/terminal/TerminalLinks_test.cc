@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/TerminalLink.h"
 #include "tests/support/TestPlatform.h"

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "platform/FileSystem.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/terminal/TerminalFixture.h"

@@ -26,8 +26,8 @@
 #include "automation/Guid.h"
 #include "automation/Viruzedi11600.h"
 #include "base/Identity.h"
-#include "component/Enumerations.h"
-#include "readerprog/ReaderProgramDefaults.h"
+#include "viruzedi/Enumerations.h"
+#include "viruzedi/ReaderProgramDefaults.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "database/Engine.h"
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
+#include "viruzedi/Platform.h"
 #include "platform/TerminalLink.h"
 
 namespace viruzedi::testing {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "component/Viruzedi.h"
+#include "viruzedi/Viruzedi.h"
 #include "tests/crash/seams/CrashingSeams.h"
 
 int main(int argc, char** argv) {

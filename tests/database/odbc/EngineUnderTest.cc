@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/Text.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 #include "tests/database/support/RawConnection.h"
 
 namespace viruzedi::testing {

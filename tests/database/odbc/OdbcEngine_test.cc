@@ -7,10 +7,10 @@
 #include <chrono>
 #include <functional>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "database/Engine.h"
-#include "database/odbc/OdbcNames.h"
+#include "database/ConnectionString.h"
 #include "tests/database/support/DatabaseLock.h"
 #include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"

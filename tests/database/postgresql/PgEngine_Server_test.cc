@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "database/Database.h"
 #include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"

@@ -12,7 +12,7 @@
 #include <set>
 #include <thread>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "base/Fingerprint.h"
 #include "platform/AsideFile.h"
 #include "platform/Windows1252.h"

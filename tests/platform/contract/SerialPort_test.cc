@@ -7,7 +7,7 @@
 #include <functional>
 #include <thread>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/SerialDevice.h"
 #include "platform/SerialPort.h"
 #include "tests/support/ErrorOf.h"

@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/ByteChannel.h"
 #include "platform/SerialDevice.h"
 #include "platform/SerialTerminalLink.h"

@@ -2,7 +2,7 @@
 // test_platform_contract.exe beside the contract of every platform.
 #include <gtest/gtest.h>
 
-#include "base/AutomationError.h"
+#include "base/Errors.h"
 #include "platform/FileSystem.h"
 #include "tests/support/ErrorOf.h"
 #include "tests/support/TestPlatform.h"
