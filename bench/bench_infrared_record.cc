@@ -23,6 +23,7 @@
 
 #include "bench/ScratchDatabase.h"
 #include "database/Database.h"
+#include "database/RowSource.h"
 #include "infrared/InfraredRecord.h"
 #include "viruzedi/Platform.h"
 
@@ -81,8 +82,9 @@ void BM_ImportRecordSplit(benchmark::State& state) {
     rest += done - done_opening;
   }
   Clock::time_point storing = Clock::now();
+  RowsInMemory source(rows);
   Transaction transaction(*checked);
-  for (const Row& row : rows) checked->InsertRow(row);
+  checked->InsertRows(source);
   transaction.Commit();
   rest += Clock::now() - storing;
   auto microseconds = [&](Clock::duration total) {

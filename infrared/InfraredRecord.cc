@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-#include "base/Errors.h"
 #include "base/Conversions.h"
+#include "base/Errors.h"
 #include "base/Fingerprint.h"
-#include "operation/FileLedger.h"
 #include "database/Database.h"
 #include "database/ImportLedger.h"
-#include "operation/Messages.h"
+#include "database/RowSource.h"
 #include "infrared/InfraredTexts.h"
+#include "operation/FileLedger.h"
+#include "operation/Messages.h"
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
 
@@ -110,6 +111,29 @@ std::string RepliesFingerprint(const Replies& replies, size_t count) {
   return fingerprint.Hex();
 }
 
+// The rows of the replies from `first` on, bad codes passed over: a
+// download's rows stay in memory until the reader has sent them all.
+template <typename Replies>
+class ReplyRows : public RowSource {
+ public:
+  ReplyRows(const Replies& replies, size_t first) : replies_(replies), first_(first) {}
+
+  void Rewind() override { next_ = first_; }
+  bool Next(Row& row) override {
+    for (; next_ < replies_.size(); ++next_) {
+      if (!replies_[next_].row) continue;
+      row = *replies_[next_++].row;
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  const Replies& replies_;
+  size_t first_;
+  size_t next_ = 0;
+};
+
 }  // namespace
 
 void InfraredRecordImport::Store() {
@@ -147,10 +171,9 @@ void InfraredRecordImport::Store() {
   }
 
   const std::string fingerprint = RepliesFingerprint(replies_, replies_.size());
+  ReplyRows rows(replies_, storedBefore);
   Transaction transaction(*database_);
-  for (size_t i = storedBefore; i < replies_.size(); ++i) {
-    if (replies_[i].row) database_->InsertRow(*replies_[i].row);
-  }
+  database_->InsertRows(rows);
   if (!ledgerMissing_) {
     const std::string now = LedgerTime(platform_.LocalNow());
     for (const LedgerEntry& entry : pending) {

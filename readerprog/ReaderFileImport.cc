@@ -8,52 +8,13 @@
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
 #include "readerprog/ReaderProgramTexts.h"
-#include "readerprog/StagedRows.h"
+#include "readerprog/ReaderRows.h"
 
 namespace viruzedi {
 
 namespace {
 
 constexpr const char kTable[] = "viruzedi";
-constexpr const char kSource[] = "Select * from viruzedi";
-
-// A reader file read and checked whole: its rows, the lines its format set
-// aside, the fingerprint of its bytes.
-struct ReadFile {
-  StagedRows rows;
-  std::vector<std::string> setAside;
-  std::string fingerprint;
-};
-
-// Reads every line that is not blank; with `warn`, a line set aside shows
-// the bad-code warning, naming the line and the reason.
-ReadFile ReadLines(Platform& platform, const std::string& path, const ReaderFileFormat& format,
-                   bool warn) {
-  ReadFile read;
-  std::unique_ptr<TextStream> file = platform.Files().OpenTextFile(path);
-  for (uint64_t number = 1; !file->AtEndOfStream(); ++number) {
-    StopIfRequested(platform);
-    const std::string line = file->ReadLine();
-    if (IsBlankLine(line)) continue;
-    std::string detail = LineDetail(path, number, line);
-    try {
-      read.rows.FromLine(detail);
-      const std::string refusal = format.appendLine(platform, read.rows, line);
-      if (refusal.empty()) continue;
-      if (warn) {
-        platform.MessageBox(kAvvisoCodiceErrato + (" " + detail) + kMotivo + refusal, kCritical,
-                            kTitoloAttenzione);
-      }
-      read.setAside.push_back(line);
-    } catch (AutomationError& failure) {
-      BlameLine(failure, std::move(detail));
-      throw;
-    }
-  }
-  read.fingerprint = file->BytesFingerprint();
-  file->Close();
-  return read;
-}
 
 bool HoldsLine(FileSystem& files, const std::string& path, const std::string& wanted) {
   if (!files.FileExists(path)) return false;
@@ -64,22 +25,23 @@ bool HoldsLine(FileSystem& files, const std::string& path, const std::string& wa
   return false;
 }
 
-// Appends the lines that `read` set aside, as read, to the format's file
-// in the download folder, in one block headed by the waiting name and the
+// Appends the lines set aside, as read, to the format's file in the
+// download folder, in one block headed by the waiting name and the
 // fingerprint of the file at `path`; a block that is there already is left
 // as it is, so a file settled after a crash never has its lines twice.
 SetAsideLines KeepSetAside(Platform& platform, const std::string& path,
-                           const ReaderFileFormat& format, const ReadFile& read) {
+                           const ReaderFileFormat& format, const std::vector<std::string>& setAside,
+                           const std::string& fingerprint) {
   SetAsideLines kept;
-  if (read.setAside.empty() || format.setAsideFile == nullptr) return kept;
+  if (setAside.empty() || format.setAsideFile == nullptr) return kept;
   FileSystem& files = platform.Files();
   const std::string folder = platform.DownloadFolder();
   kept.file = JoinPath(folder, format.setAsideFile);
-  kept.count = read.setAside.size();
-  const std::string heading = "# " + BaseName(path) + " " + read.fingerprint;
+  kept.count = setAside.size();
+  const std::string heading = "# " + BaseName(path) + " " + fingerprint;
   if (HoldsLine(files, kept.file, heading)) return kept;
   std::string block = heading + "\r\n";
-  for (const std::string& line : read.setAside) block += Utf8ToWindows1252(line) + "\r\n";
+  for (const std::string& line : setAside) block += Utf8ToWindows1252(line) + "\r\n";
   if (!files.FolderExists(folder)) files.CreateFolder(folder);
   files.AppendToFile(kept.file, block);
   return kept;
@@ -97,33 +59,36 @@ std::unique_ptr<Database> OpenReaderTarget(const std::string& database,
 
 SetAsideLines ImportReaderLines(Platform& platform, Database& target, const std::string& path,
                                 const ReaderFileFormat& format, FileLedger& ledger) {
-  const ReadFile read = ReadLines(platform, path, format, true);
-  if (read.rows.size() > 0) {
-    // Every value is converted once before the transaction, so a bad one
-    // fails with nothing written and the write lock is held for writes only.
-    std::unique_ptr<Recordset> checked = target.OpenRecordset(kSource, kDbAppendOnly);
-    read.rows.Check(*checked);
-    checked->Close();
-
-    std::unique_ptr<Recordset> records = target.OpenRecordset(kSource, kDbAppendOnly);
+  // Every line is read and every value converted before the transaction,
+  // so a bad one fails with nothing written and the write lock is held for
+  // writes only. The rows are then made again from the file rather than
+  // kept: memory stays flat however long the file.
+  ReaderRows rows(platform, path, format, true);
+  const uint64_t count = target.CheckRows(rows);
+  const std::string fingerprint = rows.fingerprint();
+  if (count > 0) {
     const uint64_t refusedBefore = target.RowsRefused();
     Transaction transaction(target);
-    target.ExpectRows(read.rows.size());
-    read.rows.Write(*records);
-    ledger.Record(read.fingerprint, read.rows.size() - (target.RowsRefused() - refusedBefore));
-    ledger.Commit(transaction, read.fingerprint);
-    records->Close();
+    target.ExpectRows(count);
+    target.InsertRows(rows);
+    ledger.Record(fingerprint, count - (target.RowsRefused() - refusedBefore));
+    ledger.Commit(transaction, fingerprint);
     target.MakeDurable();
   }
   // After the commit: lines kept before it would be kept again by the
   // import that a failed commit leaves to do.
-  return KeepSetAside(platform, path, format, read);
+  return KeepSetAside(platform, path, format, rows.setAside, fingerprint);
 }
 
 SetAsideLines KeepSetAsideOfStored(Platform& platform, const std::string& path,
                                    const ReaderFileFormat& format) {
   if (format.setAsideFile == nullptr) return {};
-  return KeepSetAside(platform, path, format, ReadLines(platform, path, format, false));
+  ReaderRows rows(platform, path, format, false);
+  Row row;
+  rows.Rewind();
+  while (rows.Next(row)) {
+  }
+  return KeepSetAside(platform, path, format, rows.setAside, rows.fingerprint());
 }
 
 void SettleReaderFiles(Platform& platform, Database& target, const std::string& readerFile,

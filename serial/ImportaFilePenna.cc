@@ -9,6 +9,7 @@
 #include "database/Database.h"
 #include "operation/ErrorReport.h"
 #include "operation/FileLedger.h"
+#include "operation/FileRows.h"
 #include "operation/FileStamps.h"
 #include "platform/FileSystem.h"
 #include "platform/Windows1252.h"
@@ -18,6 +19,31 @@
 #include "serial/Texts.h"
 
 namespace viruzedi {
+
+namespace {
+
+// The reads of a pen file's lines.
+class PenFileRows : public FileRows {
+ public:
+  PenFileRows(Platform& platform, std::string path, FileLedger& ledger)
+      : FileRows(platform, std::move(path), false), ledger_(ledger) {}
+
+ private:
+  void RowsOfLine(const std::string& line, bool, std::vector<Row>& rows) override {
+    // A keyed line's read is stored when a pen entry holds its key: its
+    // commit was made though nobody could say so then.
+    auto [read, key] = SplitKeyedLine(line);
+    if (!key.empty() && ledger_.HoldsPenKey(key)) return;
+    // The stream hands out UTF-8; the pen's grammar takes the bytes the pen
+    // sent, which is what an unedited recovery file holds.
+    std::string riga = Utf8ToWindows1252(read);
+    rows.push_back(PenReadRow(CutPenRead(riga)));
+  }
+
+  FileLedger& ledger_;
+};
+
+}  // namespace
 
 bool IsPenRecoveryFile(const std::string& path) {
   // Its name, or that name with the waiting or the imported mark after it.
@@ -48,32 +74,11 @@ void ImportaFilePenna(Operation& operation, const std::string& path) {
     result.importedOn = *importedOn;
   } else {
     const uint64_t refusedBefore = database->RowsRefused();
+    PenFileRows rows(platform, waiting, ledger);
     Transaction transaction(*database);
-    std::unique_ptr<TextStream> stream = files.OpenTextFile(waiting);
-    uint64_t rows = 0;
-    for (int number = 1; !stream->AtEndOfStream(); ++number) {
-      StopIfRequested(platform);
-      std::string line = stream->ReadLine();
-      // An empty answer or a lone line end carries no read.
-      if (IsBlankLine(line)) continue;
-      try {
-        // A keyed line's read is stored when a pen entry holds its key: its
-        // commit was made though nobody could say so then.
-        auto [read, key] = SplitKeyedLine(line);
-        if (!key.empty() && ledger.HoldsPenKey(key)) continue;
-        // The stream hands out UTF-8; the pen's grammar takes the bytes the
-        // pen sent, which is what an unedited recovery file holds.
-        std::string riga = Utf8ToWindows1252(read);
-        database->InsertRow(PenReadRow(CutPenRead(riga)));
-        ++rows;
-      } catch (AutomationError& failure) {
-        BlameLine(failure, LineDetail(waiting, number, line));
-        throw;
-      }
-    }
-    const std::string fingerprint = stream->BytesFingerprint();
-    ledger.Record(fingerprint, rows - (database->RowsRefused() - refusedBefore));
-    ledger.Commit(transaction, fingerprint);
+    database->InsertRows(rows);
+    ledger.Record(rows.fingerprint(), rows.rows() - (database->RowsRefused() - refusedBefore));
+    ledger.Commit(transaction, rows.fingerprint());
     // Durable before the rename: the renamed file is no longer a read's copy.
     database->MakeDurable();
     result.rowsRefused = database->RowsRefused();

@@ -1,6 +1,5 @@
 #include "terminal/ReceivedFileImport.h"
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -8,6 +7,7 @@
 #include "base/Text.h"
 #include "operation/ErrorReport.h"
 #include "operation/FileLedger.h"
+#include "operation/FileRows.h"
 #include "operation/Messages.h"
 #include "platform/FileSystem.h"
 #include "terminal/FileDownload.h"
@@ -15,46 +15,30 @@
 namespace viruzedi {
 namespace {
 
-[[noreturn]] void RethrowAtLine(const std::string& path, uint64_t lineNumber,
-                                const std::string& line) {
-  AutomationError failure = CurrentFailure();
-  BlameLine(failure, LineDetail(path, lineNumber, line));
-  throw failure;
-}
+// The rows of a received file's lines, each by the download's grammar. The
+// first reading only checks: a rejected line shows the bad-code warning
+// then, and is passed over silently by the readings that write.
+class ReceivedRows : public FileRows {
+ public:
+  ReceivedRows(const FileDownload& download, Platform& platform, std::string path, int16_t idUt)
+      : FileRows(platform, std::move(path), true),
+        download_(download),
+        context_{platform, idUt, true} {}
 
-// Reads the file and hands the row of every line that is not blank to
-// `row`, with a look at the stop request before each line. `warn` marks the
-// first reading, which only checks: a rejected line shows the bad-code
-// warning then, and is passed over silently the second time. Returns the
-// fingerprint of the file's bytes.
-std::string ForEachRow(const FileDownload& download, Platform& platform, const std::string& path,
-                int16_t idUt, bool warn,
-                const std::function<void(const Row& row)>& row) {
-  std::unique_ptr<TextStream> stream = platform.Files().OpenTextFile(path);
-  LineContext context{platform, idUt, warn};
-  uint64_t lineNumber = 0;
-  while (!stream->AtEndOfStream()) {
-    StopIfRequested(platform);
-    ++lineNumber;
-    std::string line;
-    try {
-      line = stream->ReadLine();
-      // A terminal that ends its file with an empty line sent no read there.
-      if (IsBlankLine(line)) continue;
-      std::optional<Row> typed = download.grammar(SplitFields(line), context);
-      if (typed) {
-        row(*typed);
-      } else if (warn) {
-        platform.MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
-      }
-    } catch (...) {
-      RethrowAtLine(path, lineNumber, line);
+ private:
+  void RowsOfLine(const std::string& line, bool firstReading, std::vector<Row>& rows) override {
+    context_.checkOnly = firstReading;
+    std::optional<Row> typed = download_.grammar(SplitFields(line), context_);
+    if (typed) {
+      rows.push_back(std::move(*typed));
+    } else if (firstReading) {
+      platform().MessageBox(kAvvisoCodiceErrato, kCritical, kTitoloAttenzione);
     }
   }
-  std::string fingerprint = stream->BytesFingerprint();
-  stream->Close();
-  return fingerprint;
-}
+
+  const FileDownload& download_;
+  LineContext context_;
+};
 
 }  // namespace
 
@@ -88,9 +72,13 @@ FileImportResult ImportReceivedFile(const FileDownload& download, Platform& plat
   // written. The rows are then made again from the file rather than kept:
   // the lines are cheap to read twice, and memory stays flat however long
   // the file.
-  uint64_t rows = 0;
-  const std::string fingerprint =
-      ForEachRow(download, platform, path, idUt, true, [&rows](const Row&) { ++rows; });
+  ReceivedRows rows(download, platform, path, idUt);
+  Row row;
+  rows.Rewind();
+  while (rows.Next(row)) {
+  }
+  const uint64_t count = rows.rows();
+  const std::string fingerprint = rows.fingerprint();
 
   // Rows stored under a file that then cannot take its archive name would
   // be stored again by whoever imports the waiting file.
@@ -105,10 +93,9 @@ FileImportResult ImportReceivedFile(const FileDownload& download, Platform& plat
     // workstations wait for the writing only, never for the reading. The
     // ledger's entry is its last statement and commits with the rows.
     Transaction transaction(database);
-    database.ExpectRows(rows);
-    ForEachRow(download, platform, path, idUt, false,
-               [&database](const Row& row) { database.InsertRow(row); });
-    ledger.Record(fingerprint, rows - (database.RowsRefused() - refusedBefore));
+    database.ExpectRows(count);
+    database.InsertRows(rows);
+    ledger.Record(fingerprint, count - (database.RowsRefused() - refusedBefore));
     ledger.Commit(transaction, fingerprint);
   }
   // The archived file is the only trace of what the terminal sent: its rows

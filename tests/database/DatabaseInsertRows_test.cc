@@ -72,6 +72,16 @@ std::vector<std::string> CodesWith(size_t count,
   return codes;
 }
 
+// A reading that fails: at a stop (failAt, from 1), or at a row at fault,
+// which the source is blamed for (blamedAt, from 1; 0 none).
+struct FaultCase {
+  const char* what;
+  std::vector<std::string> codes;
+  size_t failAt;
+  int32_t error;
+  size_t blamedAt;
+};
+
 class DatabaseInsertRows : public testing::EngineTest {
  protected:
   void SetUp() override {
@@ -191,20 +201,13 @@ TEST_P(DatabaseInsertRows, ARowStoredBeforeTheRedoAndRefusedInItMakesTheFileWait
 }
 
 TEST_P(DatabaseInsertRows, AStopOrARowAtFaultStoresNothingOfTheFile) {
-  struct Case {
-    const char* what;
-    std::vector<std::string> codes;
-    size_t failAt;
-    int32_t error;
-    size_t blamedAt;
-  };
-  const Case cases[] = {
+  const FaultCase cases[] = {
       // After a redo where a refusal ends the transaction.
       {"a stop", CodesWith(600, {{5, "A1"}}), 400, kUserInterrupt, 0},
       {"a value of the wrong type", CodesWith(600, {{5, "A1"}, {300, "bad"}}), 0, kDbTypeMismatch,
        301},
   };
-  for (const Case& test : cases) {
+  for (const FaultCase& test : cases) {
     SCOPED_TRACE(test.what);
     Codes rows(test.codes);
     rows.failAt = test.failAt;
@@ -271,20 +274,13 @@ TEST_P(DatabaseInsertRows, ARefusedRowInsideATransactionDropsOnlyThatRow) {
 }
 
 TEST_P(CheckedRows, EveryRowIsReadBeforeARowsOwnFaultAndNothingIsWritten) {
-  struct Case {
-    const char* what;
-    std::vector<std::string> codes;
-    size_t failAt;
-    int32_t error;
-    size_t blamedAt;
-  };
-  const Case cases[] = {
+  const FaultCase cases[] = {
       {"rows without fault", CodesWith(5, {}), 0, 0, 0},
       {"a value of the wrong type", CodesWith(5, {{1, "bad"}, {3, "bad"}}), 0, kDbTypeMismatch, 2},
       // A fault of the reading comes first, even after a row's own.
       {"a fault of the reading", CodesWith(5, {{1, "bad"}}), 4, kUserInterrupt, 2},
   };
-  for (const Case& test : cases) {
+  for (const FaultCase& test : cases) {
     SCOPED_TRACE(test.what);
     Codes rows(test.codes);
     rows.failAt = test.failAt;
