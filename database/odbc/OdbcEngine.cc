@@ -1,27 +1,45 @@
-#include "database/odbc/OdbcEngine.h"
-
+// The engine of ODBC connection strings (DSN=..., Driver=..., FileDSN=...):
+// any database a driver reaches; on Windows also every database file,
+// through the Access driver.
 #include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/Connection.h"
+#include "database/ConnectionString.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 #include "database/odbc/OdbcConnection.h"
-#include "database/ConnectionString.h"
 
 namespace viruzedi {
+
+namespace {
+
+// It holds nothing: each connection it makes serves the thread that made it.
+class OdbcEngine : public Engine {
+ public:
+  // The connection string of the value (ConnectionStringOfValue: 3024 for
+  // a file that is not there).
+  std::string ReuseKey(const std::string& name) override { return ConnectionStringOfValue(name); }
+  std::unique_ptr<EngineConnection> Connect(const std::string& name,
+                                            std::chrono::milliseconds busyTimeout) override {
+    return OdbcConnection::Connect(ConnectionStringOfValue(name), busyTimeout);
+  }
+  std::unique_ptr<EngineConnection> ConnectToRead(const std::string& name,
+                                                  std::chrono::milliseconds busyTimeout) override {
+    return Connect(name, busyTimeout);
+  }
+  void CreateTargetDatabase(const std::string& name) override;
+};
+
+}  // namespace
 
 Engine& OdbcDatabaseEngine() {
   static OdbcEngine engine;
   return engine;
 }
 
-std::string OdbcEngine::ReuseKey(const std::string& name) { return ConnectionStringOfValue(name); }
-
-std::unique_ptr<EngineConnection> OdbcEngine::Connect(const std::string& name,
-                                                      std::chrono::milliseconds busyTimeout) {
-  return OdbcConnection::Connect(ConnectionStringOfValue(name), busyTimeout);
-}
-
+// The tables in one transaction where the database makes tables inside one,
+// else taken away again after a failure; 58 when either of the two is there
+// already.
 void OdbcEngine::CreateTargetDatabase(const std::string& name) {
   // A file is made by its own program, not through a connection string.
   if (!IsOdbcConnectionString(name)) {

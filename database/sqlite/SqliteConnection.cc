@@ -3,52 +3,135 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <charconv>
 #include <filesystem>
+#include <map>
+#include <vector>
 
 #include "base/Errors.h"
 #include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
 #include "database/sqlite/SqlitePath.h"
+#include "database/sqlite/SqliteStatement.h"
 
 namespace viruzedi {
 namespace {
-
-// SQLite would create a missing file and happily read an empty one as an
-// empty database; the engine wants neither, so the file is looked at first.
-std::filesystem::file_status CheckedFileStatus(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found) RaiseDatabaseError(kDbFileNotFound, path);
-  if (error) RaiseDatabaseError(kDbCannotOpen, path);
-  if (!fs::is_regular_file(status)) RaiseDatabaseError(kDbNotADatabase, path);
-  std::uintmax_t size = fs::file_size(path, error);
-  if (error) RaiseDatabaseError(kDbCannotOpen, path);
-  if (size == 0) RaiseDatabaseError(kDbNotADatabase, path);
-  return status;
-}
 
 // A cap on the prepared INSERTs kept: the imports use a handful of column
 // lists, so the cap only matters to a caller that varies them endlessly.
 constexpr size_t kMostCachedInserts = 64;
 
-// A path as the path part of a file: URI (every byte that could end or
-// change it escaped).
-std::string UriPath(const std::string& path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string escaped;
-  for (unsigned char c : path) {
-    if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
-      escaped += static_cast<char>(c);
-    } else {
-      escaped += '%';
-      escaped += kHex[c >> 4];
-      escaped += kHex[c & 0xF];
+// A stored value as the listing shows it.
+std::string CellText(sqlite3_stmt* row, int column) {
+  switch (sqlite3_column_type(row, column)) {
+    case SQLITE_NULL:
+      return "";
+    case SQLITE_INTEGER:
+      return std::to_string(sqlite3_column_int64(row, column));
+    case SQLITE_FLOAT: {
+      char buffer[32];
+      auto [end, error] =
+          std::to_chars(buffer, buffer + sizeof buffer, sqlite3_column_double(row, column));
+      return error == std::errc() ? std::string(buffer, end) : "?";
     }
+    case SQLITE_BLOB:
+      return "<" + std::to_string(sqlite3_column_bytes(row, column)) + " byte>";
+    default:
+      return std::string(reinterpret_cast<const char*>(sqlite3_column_text(row, column)),
+                         static_cast<size_t>(sqlite3_column_bytes(row, column)));
   }
-  return escaped;
 }
+
+// The connection OpenSqliteFile makes.
+class SqliteConnection : public EngineConnection {
+ public:
+  // ReadOnlyUnchanging reads a file that no one writes meanwhile without
+  // the shared memory of WAL mode (Open picks it for a reader who may not
+  // create that memory's file).
+  enum class Mode { ReadWrite, ReadOnly, ReadOnlyUnchanging };
+
+  // OpenSqliteFile.
+  static std::unique_ptr<SqliteConnection> Open(const std::string& path, Mode mode,
+                                                std::chrono::milliseconds busyTimeout);
+  ~SqliteConnection() override;
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+  const std::string& Shown() const override { return shown_; }
+  // True while `path` still names the very file this connection has open
+  // (not one put in its place, nor a file it has open that was deleted or
+  // moved away) and the file's permissions are as they were at the open.
+  // Checks the file as Open does and throws what Open would: 3024, 3343 or
+  // 3051 for the path, 3045 when another program keeps the file locked
+  // past the busy timeout.
+  bool StillServes(const std::string& path, bool inTransaction) override;
+
+  // The tables of the file, each named as declared; their columns come
+  // from the declared schema, and a table's version is the file's schema
+  // version.
+  std::vector<CatalogTable> Tables() override;
+  void ReadTable(KnownTable& table) override;
+  // Any change of the schema changes its one version.
+  std::vector<std::string> TableVersions(const std::vector<const KnownTable*>& tables) override {
+    return std::vector<std::string>(tables.size(), std::to_string(SchemaVersion()));
+  }
+  void ForgetStatements() override { inserts_.clear(); }
+
+  // No refusal ends a transaction: a batch always goes whole.
+  BatchOutcome Send(const RowBatch& batch) override;
+  // The statement is prepared once per connection.
+  std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                            const std::vector<BoundValue>& parameters) override;
+  void Execute(const std::string& sql) override { Exec(sql.c_str()); }
+
+  // BEGIN IMMEDIATE: the write lock is taken (or 3045) before the first
+  // row rather than midway.
+  void Begin() override { Exec("BEGIN IMMEDIATE"); }
+  void Commit() override;
+  void Rollback() noexcept override {
+    if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void RestartTransaction() override {
+    Rollback();
+    Begin();
+  }
+  bool RefusalEndsTransaction() const override { return false; }
+  void MakeDurable() override;
+
+  // Nothing to ask: a file that may not be written is refused at its open.
+  void CheckRights(const KnownTable&, const std::vector<size_t>&,
+                   const std::function<const KnownTable*()>&) override {}
+  const SqlTypes& LedgerTypes() const override { return kSqliteTypes; }
+  // BEGIN IMMEDIATE has the file's write lock already.
+  void LockTableCreation() override {}
+  void ListRows(const KnownTable& table, size_t most, std::vector<std::vector<std::string>>& rows,
+                int64_t& count) override;
+
+  // Throws the engine error that matches an SQLite result code.
+  [[noreturn]] void Fail(int resultCode) const;
+
+ private:
+  SqliteConnection(std::string path, sqlite3* db);
+  static std::unique_ptr<SqliteConnection> OpenFile(const std::string& path,
+                                                    std::filesystem::file_status status, Mode mode,
+                                                    std::chrono::milliseconds busyTimeout);
+  void Exec(const char* sql);
+  SqliteStatement Prepare(const std::string& sql);
+  int64_t SchemaVersion();
+  sqlite3_stmt* PreparedInsert(const RowBatch& batch);
+  // Binds `count` values from `values` to the parameters of `statement`.
+  void Bind(sqlite3_stmt* statement, const BoundValue* values, size_t count);
+
+  std::string path_;
+  std::string shown_;
+  sqlite3* db_;
+  std::map<std::string, SqliteStatement> inserts_;
+  std::map<std::string, SqliteStatement> bookkeeping_;  // Run's statements, by text
+  // What a later open compares against: the file's permissions at the open.
+  std::filesystem::perms permissions_ = std::filesystem::perms::unknown;
+  SqliteStatement schemaVersionQuery_;
+};
 
 }  // namespace
 
@@ -203,8 +286,6 @@ void SqliteConnection::Exec(const char* sql) {
   if (result != SQLITE_OK) Fail(result);
 }
 
-void SqliteConnection::Execute(const std::string& sql) { Exec(sql.c_str()); }
-
 SqliteStatement SqliteConnection::Prepare(const std::string& sql) {
   sqlite3_stmt* raw = nullptr;
   int result = sqlite3_prepare_v2(db_, sql.c_str(), -1, &raw, nullptr);
@@ -249,12 +330,6 @@ void SqliteConnection::ReadTable(KnownTable& table) {
   }
   if (result != SQLITE_DONE) Fail(result);
   table.version = std::to_string(SchemaVersion());
-}
-
-std::vector<std::string> SqliteConnection::TableVersions(
-    const std::vector<const KnownTable*>& tables) {
-  // Any change of the schema changes its one version.
-  return std::vector<std::string>(tables.size(), std::to_string(SchemaVersion()));
 }
 
 sqlite3_stmt* SqliteConnection::PreparedInsert(const RowBatch& batch) {
@@ -352,8 +427,6 @@ std::vector<std::vector<std::string>> SqliteConnection::Run(
   return rows;
 }
 
-void SqliteConnection::Begin() { Exec("BEGIN IMMEDIATE"); }
-
 void SqliteConnection::Commit() {
   int result = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
   if (result == SQLITE_OK) return;
@@ -361,15 +434,6 @@ void SqliteConnection::Commit() {
   // does): it must not swallow the next operation's rows.
   Rollback();
   Fail(result);
-}
-
-void SqliteConnection::Rollback() noexcept {
-  if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-}
-
-void SqliteConnection::RestartTransaction() {
-  Rollback();
-  Begin();
 }
 
 void SqliteConnection::MakeDurable() {
@@ -387,6 +451,30 @@ void SqliteConnection::MakeDurable() {
     result = wal->pMethods->xSync(wal, SQLITE_SYNC_NORMAL);
     if (result != SQLITE_OK) Fail(result);
   }
+}
+
+void SqliteConnection::ListRows(const KnownTable& table, size_t most,
+                                std::vector<std::vector<std::string>>& rows, int64_t& count) {
+  SqliteStatement counted = Prepare("SELECT count(*) FROM " + table.where.sqlName);
+  int result = sqlite3_step(counted.get());
+  if (result != SQLITE_ROW) Fail(result);
+  count = sqlite3_column_int64(counted.get(), 0);
+
+  SqliteStatement select =
+      Prepare("SELECT * FROM " + table.where.sqlName + " LIMIT " + std::to_string(most));
+  int columns = sqlite3_column_count(select.get());
+  while ((result = sqlite3_step(select.get())) == SQLITE_ROW) {
+    std::vector<std::string>& cells = rows.emplace_back();
+    for (int i = 0; i < columns; ++i) cells.push_back(CellText(select.get(), i));
+  }
+  if (result != SQLITE_DONE) Fail(result);
+}
+
+std::unique_ptr<EngineConnection> OpenSqliteFile(const std::string& path, bool readOnly,
+                                                 std::chrono::milliseconds busyTimeout) {
+  return SqliteConnection::Open(
+      path, readOnly ? SqliteConnection::Mode::ReadOnly : SqliteConnection::Mode::ReadWrite,
+      busyTimeout);
 }
 
 }  // namespace viruzedi

@@ -1,5 +1,3 @@
-#include "database/sqlite/SqliteEngine.h"
-
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -35,6 +33,29 @@ void RemoveDatabaseFiles(const std::string& name) {
   }
 }
 
+// The engine of SQLite files: a database value is the file's path. It
+// holds nothing: each connection it makes serves the thread that made it.
+class SqliteEngine : public Engine {
+ public:
+  // The file's absolute path, so that a relative name read in another
+  // working folder names another file.
+  std::string ReuseKey(const std::string& name) override {
+    if (name.empty()) return {};
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(name, error);
+    return error ? std::string() : absolute.lexically_normal().string();
+  }
+  std::unique_ptr<EngineConnection> Connect(const std::string& name,
+                                            std::chrono::milliseconds busyTimeout) override {
+    return OpenSqliteFile(name, false, busyTimeout);
+  }
+  std::unique_ptr<EngineConnection> ConnectToRead(const std::string& name,
+                                                  std::chrono::milliseconds busyTimeout) override {
+    return OpenSqliteFile(name, true, busyTimeout);
+  }
+  void CreateTargetDatabase(const std::string& name) override;
+};
+
 }  // namespace
 
 Engine& SqliteFileEngine() {
@@ -42,23 +63,10 @@ Engine& SqliteFileEngine() {
   return engine;
 }
 
-std::string SqliteEngine::ReuseKey(const std::string& name) {
-  if (name.empty()) return {};
-  std::error_code error;
-  std::filesystem::path absolute = std::filesystem::absolute(name, error);
-  return error ? std::string() : absolute.lexically_normal().string();
-}
-
-std::unique_ptr<EngineConnection> SqliteEngine::Connect(const std::string& name,
-                                                        std::chrono::milliseconds busyTimeout) {
-  return SqliteConnection::Open(name, SqliteConnection::Mode::ReadWrite, busyTimeout);
-}
-
-std::unique_ptr<EngineConnection> SqliteEngine::ConnectToRead(
-    const std::string& name, std::chrono::milliseconds busyTimeout) {
-  return SqliteConnection::Open(name, SqliteConnection::Mode::ReadOnly, busyTimeout);
-}
-
+// The file is made with an exclusive create, so that an existing one (made
+// even a moment ago by someone else) is never taken over: 58 when it exists,
+// 76 when its folder is missing, 70 when the folder cannot be written, 3043
+// for a path SQLite cannot take or a failure to write it.
 void SqliteEngine::CreateTargetDatabase(const std::string& name) {
   // SQLite reads the empty file it is given as an empty database.
   const std::string shown = MaskPasswords(name);

@@ -2,8 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
+
+#include "database/Database.h"
+#include "database/DatabaseMessages.h"
 
 namespace viruzedi {
 namespace {
@@ -30,8 +34,38 @@ std::string SqlitePathProblem(const std::string& path) {
   const size_t most = static_cast<size_t>(files->mxPathname) - (sizeof kLongestSuffix - 1);
   const size_t length = whole.string().size();
   if (length <= most) return "";
-  return "il percorso completo è lungo " + std::to_string(length) + " byte e SQLite ne accetta "
-         "al più " + std::to_string(most);
+  return "il percorso completo è lungo " + std::to_string(length) +
+         " byte e SQLite ne accetta "
+         "al più " +
+         std::to_string(most);
+}
+
+std::filesystem::file_status CheckedFileStatus(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) RaiseDatabaseError(kDbFileNotFound, path);
+  if (error) RaiseDatabaseError(kDbCannotOpen, path);
+  if (!fs::is_regular_file(status)) RaiseDatabaseError(kDbNotADatabase, path);
+  std::uintmax_t size = fs::file_size(path, error);
+  if (error) RaiseDatabaseError(kDbCannotOpen, path);
+  if (size == 0) RaiseDatabaseError(kDbNotADatabase, path);
+  return status;
+}
+
+std::string UriPath(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
+      escaped += static_cast<char>(c);
+    } else {
+      escaped += '%';
+      escaped += kHex[c >> 4];
+      escaped += kHex[c & 0xF];
+    }
+  }
+  return escaped;
 }
 
 }  // namespace viruzedi
