@@ -36,6 +36,7 @@ struct Connection::Writing {
   Row row;
   std::shared_ptr<const KnownTable> table;  // of the row read last
   std::string tableName;                    // as that row named it
+  std::vector<std::string> names;           // its columns, as it named them
   BoundRow bound;
   uint64_t read = 0;  // rows read in this reading
   RowBatch batch;
@@ -50,13 +51,25 @@ bool Connection::ReadInto(RowSource& rows, Writing& writing, bool limits) {
 
 void Connection::Bind(RowSource& rows, Writing& writing, bool limits) {
   try {
-    // The rows of a file name one table: it is looked up once.
-    if (!writing.table || writing.row.table != writing.tableName) {
-      writing.table = Table(writing.row.table);
-      writing.tableName = writing.row.table;
+    // The rows of a file name one table and the same columns: they are
+    // looked up once.
+    const Row& row = writing.row;
+    bool same = writing.table && row.table == writing.tableName;
+    if (!same) {
+      writing.table = Table(row.table);
+      writing.tableName = row.table;
     }
     const TableSchema& schema = writing.table->schema;
-    writing.bound = BindRow(schema, writing.row);
+    same = same && row.columns.size() == writing.names.size();
+    for (size_t i = 0; same && i < row.columns.size(); ++i) {
+      same = row.columns[i].column == writing.names[i];
+    }
+    if (!same) {
+      writing.names.clear();
+      writing.bound.columns = BindColumns(schema, row);
+      for (const RowColumn& column : row.columns) writing.names.push_back(column.column);
+    }
+    BindValues(schema, row, writing.bound);
     if (limits) {
       for (size_t i = 0; i < writing.bound.columns.size(); ++i) {
         CheckColumnLimits(schema.columns[writing.bound.columns[i]], writing.bound.values[i]);

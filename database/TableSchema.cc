@@ -68,26 +68,38 @@ std::optional<size_t> TableSchema::FindColumn(const std::string& name) const {
   return found;
 }
 
-BoundRow BindRow(const TableSchema& table, const Row& row) {
-  BoundRow bound;
+std::vector<size_t> BindColumns(const TableSchema& table, const Row& row) {
+  std::vector<size_t> columns;
+  columns.reserve(row.columns.size());
   for (const RowColumn& named : row.columns) {
     std::optional<size_t> column = table.FindColumn(named.column);
     if (!column) {
       const bool field = named.value.kind == RowValue::Kind::Field;
       RaiseDatabaseError(field ? kDbUnknownField : kDbUnknownColumn, named.column);
     }
-    if (std::find(bound.columns.begin(), bound.columns.end(), *column) != bound.columns.end()) {
+    if (std::find(columns.begin(), columns.end(), *column) != columns.end()) {
       RaiseDatabaseError(kDbSyntaxError,
                          std::string(syntax::kRepeatedColumn) + " ('" + named.column + "')");
     }
-    bound.columns.push_back(*column);
+    columns.push_back(*column);
   }
+  return columns;
+}
+
+void BindValues(const TableSchema& table, const Row& row, BoundRow& bound) {
+  bound.values.clear();
   // Every value is checked before anything is written, so a row with one
   // bad value stores nothing.
   for (size_t i = 0; i < bound.columns.size(); ++i) {
     const ColumnSchema& column = table.columns[bound.columns[i]];
     bound.values.push_back(ValueOfRowValue(row.columns[i].value, column.kind, column.name));
   }
+}
+
+BoundRow BindRow(const TableSchema& table, const Row& row) {
+  BoundRow bound;
+  bound.columns = BindColumns(table, row);
+  BindValues(table, row, bound);
   return bound;
 }
 

@@ -57,6 +57,12 @@ struct BoundRow {
   std::vector<BoundValue> values;
 };
 BoundRow BindRow(const TableSchema& table, const Row& row);
+// BindRow in two steps, for a writer of many rows that name the same
+// columns: the columns' indexes, with their errors (3127, 3265, 3134); then
+// the values of a row whose columns `bound.columns` holds already, into
+// `bound.values` (3464, 3421, 3134 for a date that names no day).
+std::vector<size_t> BindColumns(const TableSchema& table, const Row& row);
+void BindValues(const TableSchema& table, const Row& row, BoundRow& bound);
 
 // Checks a bound value against the column's limits: 3464 for a value in a
 // column that takes only Null, 3349 for an integer outside its range or a

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "base/NameFolding.h"
 #include "database/DatabaseMessages.h"
 #include "operation/Messages.h"
 #include "readerprog/ReaderProgramTexts.h"
@@ -64,7 +63,7 @@ class LineRecords : public Recordset {
   void SetCollect(const std::string& field, const Variant& value) override {
     if (!started_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
     for (RowColumn& set : fields_) {
-      if (SameName(set.column, field)) {
+      if (set.column == field) {
         set.value = RowValue::Field(value);
         return;
       }
@@ -73,8 +72,11 @@ class LineRecords : public Recordset {
   }
   void Update(int, bool) override {
     if (!started_) RaiseDatabaseError(kDbUpdateWithoutAddNew);
+    const size_t fields = fields_.size();
     saved.push_back(Row{kTable, std::move(fields_)});
+    // The next row of a file sets as many.
     fields_.clear();
+    fields_.reserve(fields);
     started_ = false;
   }
   void Close() override {}

@@ -7,9 +7,9 @@
 #include "base/Masking.h"
 #include "base/NameFolding.h"
 #include "base/Text.h"
+#include "database/ConnectionString.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
-#include "database/ConnectionString.h"
 #include "database/odbc/OdbcText.h"
 
 namespace viruzedi {
@@ -356,7 +356,12 @@ void OdbcConnection::Begin() {
                           reinterpret_cast<SQLPOINTER>(AutocommitOf(false)), 0),
         SQL_HANDLE_DBC, handle_);
   inTransaction_ = true;
-  StartTransaction();
+  try {
+    StartTransaction();
+  } catch (...) {
+    Rollback();
+    throw;
+  }
 }
 
 void OdbcConnection::StartTransaction() {

@@ -152,6 +152,35 @@ TEST_P(DatabaseInsertRows, AFilesRefusedRowsAreDroppedAndEveryOtherRowStoredOnce
   }
 }
 
+// A batch holds rows of one table with the same columns: a change of
+// either sends the rows before it, and the columns are looked up anew.
+TEST_P(DatabaseInsertRows, RowsOfOtherColumnsAndTablesGoInTheirOrder) {
+  auto reading = [](const char* code, const char* lot) {
+    Row row{"VIRUZEDI", {{"Codart", RowValue::Text(code)}}};
+    if (lot != nullptr) row.columns.push_back({"idlotto", RowValue::Integer(std::stoi(lot))});
+    return row;
+  };
+  const std::vector<Row> rows{
+      reading("R1", nullptr),
+      reading("R2", "2"),
+      Row{"Viruzedi_RimesseOF", {{"NDoc", RowValue::Text("D1")}}},
+      reading("R3", "3"),
+      Row{"Viruzedi", {{"IdLotto", RowValue::Integer(4)}, {"Codart", RowValue::Text("R4")}}},
+      reading("R2", "5"),  // refused
+      reading("R5", nullptr),
+  };
+  RowsInMemory source(rows, 1);
+  {
+    Transaction transaction(*database_);
+    database_->InsertRows(source);
+    transaction.Commit();
+  }
+  EXPECT_EQ(RawDatabase(path_).Rows("SELECT Codart, IdLotto FROM Viruzedi ORDER BY Codart"),
+            (std::vector<std::string>{"'R2', 2", "'R3', 3", "'R4', 4", "'R5', NULL"}));
+  EXPECT_EQ(RawDatabase(path_).Value("SELECT NDoc FROM Viruzedi_RimesseOF"), "'D1'");
+  EXPECT_EQ(database_->RowsRefused(), 1u);
+}
+
 // A single row or a bookkeeping statement cannot be read again: after one,
 // the rows go under savepoints from the start, and a refusal restarts
 // nothing.
