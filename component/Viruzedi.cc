@@ -20,8 +20,9 @@ namespace {
 // boundary, whose `rule` says how a failure reaches the person or the host.
 template <typename Body>
 Variant Run(Viruzedi::State& state, FailureRule rule, Body body) {
-  SharedUse::Hold hold(state.operationRunning,
-                       "un'altra operazione è in corso su questo oggetto; riprovare quando è finita");
+  SharedUse::Hold hold(
+      state.operationRunning,
+      "un'altra operazione è in corso su questo oggetto; riprovare quando è finita");
   state.outcome = {};
   Operation operation{*state.platform, state.porta,      state.dbPath,
                       state.idUt,      state.dbSettings, state.outcome};
@@ -29,11 +30,16 @@ Variant Run(Viruzedi::State& state, FailureRule rule, Body body) {
   return {};
 }
 
+// The four terminal file downloads differ by their format alone.
+Variant FileDownload(Viruzedi::State& state, ImportFormat format) {
+  return Run(state, FailureRule::kGeneralBox,
+             [format](Operation& operation) { ScaricaFileTerminale(operation, format); });
+}
+
 ReaderProgramParameters Parameters(const std::string& file, int32_t PortaCOM, int32_t Baud,
                                    int32_t ModFile, bool CR, bool LF, bool MostraErrore,
                                    bool MostraFile, bool MostraMaschera, int16_t Timeout) {
-  return {file, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile, MostraMaschera,
-          Timeout};
+  return {file, PortaCOM, Baud, ModFile, CR, LF, MostraErrore, MostraFile, MostraMaschera, Timeout};
 }
 
 }  // namespace
@@ -56,31 +62,18 @@ void Viruzedi::IdUt(int16_t value) { state_->idUt = value; }
 const OperationOutcome& Viruzedi::LastOutcome() const { return state_->outcome; }
 
 Variant Viruzedi::Scarica() {
-  return Run(*state_, FailureRule::kPenBox, [this](Operation& operation) { ScaricaPenna(operation, state_->pen); });
+  return Run(*state_, FailureRule::kPenBox,
+             [this](Operation& operation) { ScaricaPenna(operation, state_->pen); });
 }
 
-Variant Viruzedi::Scarica3() {
-  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
-    ScaricaFileTerminale(operation, ImportFormat::kScarica3);
-  });
-}
+Variant Viruzedi::Scarica3() { return FileDownload(*state_, ImportFormat::kScarica3); }
 
-Variant Viruzedi::Scarica4() {
-  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
-    ScaricaFileTerminale(operation, ImportFormat::kScarica4);
-  });
-}
+Variant Viruzedi::Scarica4() { return FileDownload(*state_, ImportFormat::kScarica4); }
 
-Variant Viruzedi::Scarica5() {
-  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
-    ScaricaFileTerminale(operation, ImportFormat::kScarica5);
-  });
-}
+Variant Viruzedi::Scarica5() { return FileDownload(*state_, ImportFormat::kScarica5); }
 
 Variant Viruzedi::Scarica_RimesseOF() {
-  return Run(*state_, FailureRule::kGeneralBox, [](Operation& operation) {
-    ScaricaFileTerminale(operation, ImportFormat::kScaricaRimesseOF);
-  });
+  return FileDownload(*state_, ImportFormat::kScaricaRimesseOF);
 }
 
 Variant Viruzedi::Scarica1() { return Run(*state_, FailureRule::kGeneralBox, ScaricaInfrarossi); }
@@ -89,8 +82,7 @@ Variant Viruzedi::Upload1() { return Run(*state_, FailureRule::kThrown, CaricaFi
 
 void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& PercorsoFile,
                         int32_t PortaCOM, int32_t Baud, int32_t ModFile, bool CR, bool LF,
-                        bool MostraErrore, bool MostraFile, bool MostraMaschera,
-                        int16_t Timeout) {
+                        bool MostraErrore, bool MostraFile, bool MostraMaschera, int16_t Timeout) {
   Run(*state_, FailureRule::kThrown, [&](Operation& operation) {
     ImportReaderFile(operation, PercorsoMDB,
                      Parameters(PercorsoFile, PortaCOM, Baud, ModFile, CR, LF, MostraErrore,
@@ -100,10 +92,9 @@ void Viruzedi::Scarica2(const std::string& PercorsoMDB, const std::string& Perco
 }
 
 void Viruzedi::Scarica_ZidoriVovi(const std::string& MDB_TabellaTemp,
-                                  const std::string& FileTxtTemp, int32_t PortaCOM,
-                                  int32_t Baud, int32_t ModFile, bool CR, bool LF,
-                                  bool MostraErrore, bool MostraFile, bool MostraMaschera,
-                                  int16_t Timeout) {
+                                  const std::string& FileTxtTemp, int32_t PortaCOM, int32_t Baud,
+                                  int32_t ModFile, bool CR, bool LF, bool MostraErrore,
+                                  bool MostraFile, bool MostraMaschera, int16_t Timeout) {
   Run(*state_, FailureRule::kThrown, [&](Operation& operation) {
     ImportReaderFile(operation, MDB_TabellaTemp,
                      Parameters(FileTxtTemp, PortaCOM, Baud, ModFile, CR, LF, MostraErrore,

@@ -1,7 +1,7 @@
 #include "operation/Operation.h"
 
-#include "platform/FileSystem.h"
 #include "operation/Messages.h"
+#include "platform/FileSystem.h"
 
 namespace viruzedi {
 
