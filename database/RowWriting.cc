@@ -30,9 +30,6 @@ RowBatch OneRow(const RowBatch& batch, size_t row) {
 // One reading of a source: the row read last, bound to its table, and the
 // batch it goes into.
 struct Connection::Writing {
-  explicit Writing(RowSource& source) : source(source) {}
-
-  RowSource& source;
   Row row;
   std::shared_ptr<const KnownTable> table;  // of the row read last
   std::string tableName;                    // as that row named it
@@ -109,7 +106,7 @@ bool Connection::Insert(const KnownTable& table, const std::vector<size_t>& colu
 
 void Connection::InsertRows(RowSource& rows, RowCounts& counts) {
   if (open_) sources_.push_back(&rows);
-  Writing writing(rows);
+  Writing writing;
   rows.Rewind();
   while (ReadInto(rows, writing, true)) {
     RowBatch& batch = writing.batch;
@@ -173,7 +170,7 @@ void Connection::Redo(Writing& writing, RowCounts& counts) {
     // The source being written is read up to where its writing stopped, so
     // that the writing goes on from there.
     const bool current = source + 1 == sources_.size();
-    Writing again(rows);
+    Writing again;
     rows.Rewind();
     while ((!current || again.read < writing.read) && ReadInto(rows, again, true)) {
       const RowBatch one{again.table.get(), again.bound.columns, std::move(again.bound.values), 1};
@@ -194,7 +191,7 @@ void Connection::Redo(Writing& writing, RowCounts& counts) {
 }
 
 uint64_t Connection::CheckRows(RowSource& rows) {
-  Writing writing(rows);
+  Writing writing;
   std::optional<AutomationError> fault;
   rows.Rewind();
   // A fault of the reading passes at once; a row's own waits until the
