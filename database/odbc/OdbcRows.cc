@@ -2,6 +2,7 @@
 // parameters.
 #include <algorithm>
 
+#include "database/SqlText.h"
 #include "database/odbc/OdbcConnection.h"
 #include "database/odbc/OdbcText.h"
 
@@ -37,21 +38,9 @@ struct Parameters {
 }  // namespace
 
 OdbcStatement& OdbcConnection::PreparedInsert(const RowBatch& batch) {
-  const TableSchema& table = batch.table->schema;
-  // Only names read from the catalog reach the SQL text, each quoted as an
-  // identifier; the values are parameters.
-  std::string sql = "INSERT INTO " + batch.table->where.sqlName;
-  if (batch.columns.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    std::string names;
-    std::string marks;
-    for (size_t i = 0; i < batch.columns.size(); ++i) {
-      names += (i == 0 ? "" : ", ") + Quote(table.columns[batch.columns[i]].name);
-      marks += i == 0 ? "?" : ", ?";
-    }
-    sql += " (" + names + ") VALUES (" + marks + ")";
-  }
+  std::string sql = InsertSql(
+      batch, [this](const std::string& name) { return Quote(name); },
+      [](size_t) { return std::string("?"); });
   auto cached = inserts_.find(sql);
   if (cached != inserts_.end()) return cached->second;
   if (inserts_.size() >= kMostCachedInserts) inserts_.clear();

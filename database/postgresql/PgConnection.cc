@@ -8,6 +8,7 @@
 #include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
+#include "database/SqlText.h"
 
 namespace viruzedi {
 namespace {
@@ -138,15 +139,6 @@ void SetKind(ColumnSchema& column, const std::string& type, int modifier) {
 
 }  // namespace
 
-std::string PgQuoteIdentifier(const std::string& name) {
-  std::string quoted = "\"";
-  for (char c : name) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
-
 std::unique_ptr<PgConnection> PgConnection::Connect(const std::string& uri,
                                                     std::chrono::milliseconds busyTimeout) {
   std::string shown = MaskPasswords(uri);
@@ -239,7 +231,7 @@ std::vector<CatalogTable> PgConnection::Tables() {
     table.schema = PQgetvalue(found.get(), at, 1);
     table.name = PQgetvalue(found.get(), at, 2);
     table.place = std::atoi(PQgetvalue(found.get(), at, 3));
-    table.sqlName = PgQuoteIdentifier(table.schema) + "." + PgQuoteIdentifier(table.name);
+    table.sqlName = QuoteName(table.schema) + "." + QuoteName(table.name);
   }
   return tables;
 }
@@ -285,37 +277,19 @@ void PgConnection::ReadTable(KnownTable& table) {
 }
 
 const std::string& PgConnection::PreparedInsert(const RowBatch& batch) {
-  const TableSchema& table = batch.table->schema;
-  const std::string& qualified = batch.table->where.sqlName;
-  std::string key = qualified;
-  for (size_t column : batch.columns) key += '\0' + table.columns[column].name;
-  auto cached = inserts_.find(key);
+  std::string sql =
+      InsertSql(batch, QuoteName, [](size_t number) { return "$" + std::to_string(number); });
+  auto cached = inserts_.find(sql);
   if (cached != inserts_.end()) return cached->second;
-  const std::vector<size_t>& columns = batch.columns;
-
-  // Only names taken from the catalog reach the SQL text, each quoted as an
-  // identifier; the values are parameters.
-  std::string sql = "INSERT INTO " + qualified;
-  if (columns.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    std::string names;
-    std::string parameters;
-    for (size_t i = 0; i < columns.size(); ++i) {
-      names += (i == 0 ? "" : ",") + PgQuoteIdentifier(table.columns[columns[i]].name);
-      parameters += (i == 0 ? "$" : ",$") + std::to_string(i + 1);
-    }
-    sql += " (" + names + ") VALUES (" + parameters + ")";
-  }
   if (inserts_.size() >= kMostCachedInserts) {
     Exec("DEALLOCATE ALL");
     inserts_.clear();
   }
   std::string statement = "viruzedi_insert_" + std::to_string(++statementsPrepared_);
   PgResult prepared(PQprepare(connection_, statement.c_str(), sql.c_str(),
-                              static_cast<int>(columns.size()), nullptr));
+                              static_cast<int>(batch.columns.size()), nullptr));
   if (!Succeeded(prepared.get())) Fail(prepared.get());
-  return inserts_.emplace(std::move(key), std::move(statement)).first->second;
+  return inserts_.emplace(std::move(sql), std::move(statement)).first->second;
 }
 
 BatchOutcome PgConnection::Send(const RowBatch& batch) {

@@ -93,12 +93,9 @@ class PgConnection : public EngineConnection {
 
   PGconn* connection_;
   std::string shownUri_;
-  std::map<std::string, std::string> inserts_;  // table and columns -> statement name
+  std::map<std::string, std::string> inserts_;  // SQL text -> statement name
   uint64_t statementsPrepared_ = 0;             // numbers the statements' names
   bool inTransaction_ = false;
 };
-
-// An identifier in double quotes, a double quote inside doubled.
-std::string PgQuoteIdentifier(const std::string& name);
 
 }  // namespace viruzedi

@@ -2,6 +2,7 @@
 // URI (postgresql://... or postgres://...) or keyword string.
 #include "base/NameFolding.h"
 #include "database/Connection.h"
+#include "database/SqlText.h"
 #include "database/postgresql/PgConnection.h"
 
 namespace viruzedi {
@@ -39,7 +40,7 @@ void PgEngine::CreateTargetDatabase(const std::string& name) {
   // Written as the server would fold them unquoted, so that plain names in
   // any case find them.
   connection.CreateTargetTables(
-      kPostgresTypes, [](const std::string& table) { return PgQuoteIdentifier(FoldName(table)); });
+      kPostgresTypes, [](const std::string& table) { return QuoteName(FoldName(table)); });
 }
 
 }  // namespace viruzedi

@@ -12,6 +12,7 @@
 #include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
+#include "database/SqlText.h"
 #include "database/sqlite/SqlitePath.h"
 #include "database/sqlite/SqliteStatement.h"
 
@@ -134,15 +135,6 @@ class SqliteConnection : public EngineConnection {
 };
 
 }  // namespace
-
-std::string QuoteIdentifier(const std::string& name) {
-  std::string quoted = "\"";
-  for (char c : name) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
 
 SqliteConnection::SqliteConnection(std::string path, sqlite3* db)
     : path_(std::move(path)), shown_(MaskPasswords(path_)), db_(db) {}
@@ -304,7 +296,7 @@ std::vector<CatalogTable> SqliteConnection::Tables() {
     CatalogTable& table = tables.emplace_back();
     table.name.assign(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
                       static_cast<size_t>(sqlite3_column_bytes(statement.get(), 0)));
-    table.sqlName = QuoteIdentifier(table.name);
+    table.sqlName = QuoteName(table.name);
   }
   if (result != SQLITE_DONE) Fail(result);
   return tables;
@@ -333,32 +325,15 @@ void SqliteConnection::ReadTable(KnownTable& table) {
 }
 
 sqlite3_stmt* SqliteConnection::PreparedInsert(const RowBatch& batch) {
-  const TableSchema& table = batch.table->schema;
-  std::string key = batch.table->where.sqlName;
-  for (size_t column : batch.columns) key += '\0' + table.columns[column].name;
-  auto cached = inserts_.find(key);
+  std::string sql = InsertSql(batch, QuoteName, [](size_t) { return std::string("?"); });
+  auto cached = inserts_.find(sql);
   if (cached != inserts_.end()) return cached->second.get();
-
-  // Only names taken from the table's own schema reach the SQL text, each
-  // quoted as an identifier; the values are parameters.
-  std::string sql = "INSERT INTO " + batch.table->where.sqlName;
-  if (batch.columns.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    std::string names;
-    std::string parameters;
-    for (size_t column : batch.columns) {
-      names += (names.empty() ? "" : ",") + QuoteIdentifier(table.columns[column].name);
-      parameters += parameters.empty() ? "?" : ",?";
-    }
-    sql += " (" + names + ") VALUES (" + parameters + ")";
-  }
   sqlite3_stmt* raw = nullptr;
   int result = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
   SqliteStatement statement(raw);
   if (result != SQLITE_OK) Fail(result);
   if (inserts_.size() >= kMostCachedInserts) inserts_.clear();
-  return inserts_.emplace(std::move(key), std::move(statement)).first->second.get();
+  return inserts_.emplace(std::move(sql), std::move(statement)).first->second.get();
 }
 
 void SqliteConnection::Bind(sqlite3_stmt* statement, const BoundValue* values, size_t count) {

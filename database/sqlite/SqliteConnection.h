@@ -20,7 +20,4 @@ namespace viruzedi {
 std::unique_ptr<EngineConnection> OpenSqliteFile(const std::string& path, bool readOnly,
                                                  std::chrono::milliseconds busyTimeout);
 
-// An SQL identifier in double quotes, a double quote inside doubled.
-std::string QuoteIdentifier(const std::string& name);
-
 }  // namespace viruzedi

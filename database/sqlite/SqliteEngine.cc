@@ -8,6 +8,7 @@
 #include "base/Masking.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
+#include "database/SqlText.h"
 #include "database/TargetTables.h"
 #include "database/sqlite/SqliteConnection.h"
 #include "database/sqlite/SqlitePath.h"
@@ -20,7 +21,7 @@ namespace {
 std::string TablesSql() {
   std::string sql = "BEGIN;";
   for (const TableDescription& table : TargetTables()) {
-    sql += CreateTableSql(table, kSqliteTypes, QuoteIdentifier, false) + ";";
+    sql += CreateTableSql(table, kSqliteTypes, QuoteName, false) + ";";
   }
   return sql + CreateTableSql(LedgerDescription(), kSqliteTypes, PlainName, true) + ";" +
          LedgerIndexSql() + ";COMMIT;";
