@@ -42,6 +42,9 @@ double ValoreNumerico(const Variant& value);
 // point, no grouping, up to 15 significant digits, no zero before the point
 // (" .5", "-.25"), E notation below 1E-5 and from 1E15 (" 1E+15", " 1E-06").
 std::string Str(double value);
+// The number Str's text reads back as (0 for what Str writes " 0"), without
+// the cost of writing the text: what the imports store for a quantity.
+double StrRounded(double value);
 // Decimal digits of an integer, "-" in front of a negative one, no blank.
 std::string IntegerText(int64_t value);
 
@@ -62,6 +65,8 @@ std::string QuoteText(std::string_view value);
 // Splits a line at every ";". An empty line gives no field at all; empty
 // fields stay (the line a;;b gives three fields).
 std::vector<std::string> SplitFields(std::string_view line);
+// SplitFields into `fields`, whose strings a reading of many lines reuses.
+void SplitFieldsInto(std::string_view line, std::vector<std::string>& fields);
 // Field `index` of a split line; AutomationError 9 past the end.
 const std::string& FieldAt(const std::vector<std::string>& fields, size_t index);
 

@@ -132,6 +132,18 @@ def write_reference_sql(count, path, journal_mode="WAL", synchronous="NORMAL",
             out.write("COMMIT;\n")
 
 
+def write_stock_movement_csv(count, columns, path):
+    """The rows of write_stock_movements as CSV for the sqlite3 shell's
+    .import into a table with `columns` (in their order): the five values,
+    in the forms the engine stores, and an empty field for every other."""
+    with open(path, "w", encoding="utf-8", newline="\n") as out:
+        for i in range(count):
+            code, lot, units, day, rep = _row(i)
+            values = {"Codart": code, "IdLotto": str(lot), "Quantità": "%d.5" % units,
+                      "Data": "2026-12-%02d" % day, "Rep": str(rep)}
+            out.write(",".join(values.get(column, "") for column in columns) + "\n")
+
+
 def write_stock_movement_range(first, count, path):
     """Lines first .. first+count-1 of the stock-movement file: one
     workstation's share of a file several of them send at once."""

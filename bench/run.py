@@ -199,50 +199,75 @@ class Bench:
                              peak_memory=peak_memory)
         return usage, database
 
-    def reference_inserts(self, sql_file):
-        case = self.fresh_folder("riferimento")
-        database = self.new_database(os.path.join(case, "riferimento.db"))
-        usage = run_measured(["sqlite3", database], stdin_path=sql_file)
+    def floor_import(self, lines_file):
+        """The prepared-statement floor: sqlite_import_floor binding the
+        file's fields into a database made by init-db."""
+        case = self.fresh_folder("pavimento")
+        database = self.new_database(os.path.join(case, "pavimento.db"))
+        usage = run_measured([self.tool("sqlite_import_floor"), lines_file, database])
+        return usage, database
+
+    def shell_import(self, csv_file):
+        """The sqlite3 shell's .import of the same rows as CSV, with the
+        engine's journal mode and synchronous setting; .import writes them
+        in one transaction."""
+        case = self.fresh_folder("shell")
+        database = self.new_database(os.path.join(case, "shell.db"))
+        script = os.path.join(case, "import.sql")
+        with open(script, "w", encoding="utf-8") as out:
+            out.write("PRAGMA journal_mode=WAL;\nPRAGMA synchronous=NORMAL;\n"
+                      ".import --csv '%s' Viruzedi\n" % csv_file)
+        usage = run_measured(["sqlite3", database], stdin_path=script)
         return usage, database
 
     def figure_import(self):
         count = 100_000
-        print("1  import of %d lines, component and sqlite3 shell in turn" % count, flush=True)
+        print("1  import of %d lines: component, prepared-statement floor and sqlite3 "
+              ".import in turn" % count, flush=True)
         lines_file = os.path.join(self.work, "movimenti-%d.txt" % count)
-        sql_file = os.path.join(self.work, "riferimento-%d.sql" % count)
+        csv_file = os.path.join(self.work, "movimenti-%d.csv" % count)
         generate.write_stock_movements(count, lines_file)
-        generate.write_reference_sql(count, sql_file)
+        columns = table_columns(self.new_database(os.path.join(self.work, "colonne.db")),
+                                "Viruzedi")
+        generate.write_stock_movement_csv(count, columns, csv_file)
 
-        def component_run():
-            usage, database = self.scarica4(lines_file)
-            check_rows(database, count)
-            return usage
+        def checked(run, argument):
+            def measured():
+                usage, database = run(argument)
+                check_rows(database, count)
+                return usage
+            return measured
 
-        def reference_run():
-            usage, database = self.reference_inserts(sql_file)
-            check_rows(database, count)
-            return usage
-
-        (comp, comp_cpu), (ref, ref_cpu) = self.in_turn(component_run, reference_run, "sqlite3")
-        self.row("1 import 100k lines (s)", "s", ref, comp, "<= 1.2", lambda r: r <= 1.2)
-        self.note("lines/s: component %.0f, sqlite3 shell %.0f; CPU s: component %.2f, sqlite3 %.2f"
-                  % (count / comp, count / ref, comp_cpu, ref_cpu))
+        (comp, comp_cpu), (floor, floor_cpu), (shell, shell_cpu) = self.in_turns(
+            [("component", checked(self.scarica4, lines_file)),
+             ("floor", checked(self.floor_import, lines_file)),
+             ("sqlite3 .import", checked(self.shell_import, csv_file))])
+        self.row("1 import 100k lines / floor (s)", "s", floor, comp, "<= 1.5",
+                 lambda r: r <= 1.5)
+        self.row("1 import 100k lines / .import (s)", "s", shell, comp, None, None)
+        self.note("lines/s: component %.0f, floor %.0f, sqlite3 .import %.0f; CPU s: component "
+                  "%.2f, floor %.2f, .import %.2f" % (count / comp, count / floor, count / shell,
+                                                      comp_cpu, floor_cpu, shell_cpu))
 
     def in_turn(self, component_run, reference_run, reference_name):
         """Runs each --repeats times and returns, for the component and the
-        reference, the medians of wall and CPU seconds. Who goes first
-        alternates, so that neither always meets a disk still busy with the
-        other's writes."""
-        component, reference = [], []
+        reference, the medians of wall and CPU seconds."""
+        return self.in_turns([("component", component_run), (reference_name, reference_run)])
+
+    def in_turns(self, runs):
+        """Runs each (name, run) --repeats times and returns, for each, the
+        medians of wall and CPU seconds. The order rotates, so that none
+        always meets a disk still busy with another's writes."""
+        usages = [[] for _ in runs]
         for repeat in range(self.repeats):
-            runs = [(component_run, component), (reference_run, reference)]
-            for run, usages in runs if repeat % 2 == 0 else reversed(runs):
-                usages.append(run())
-            print("   run %d: component %.2f s, %s %.2f s"
-                  % (repeat + 1, component[-1].wall, reference_name, reference[-1].wall),
-                  flush=True)
-        return [(statistics.median(u.wall for u in usages), statistics.median(u.cpu for u in usages))
-                for usages in (component, reference)]
+            for k in range(len(runs)):
+                index = (k + repeat) % len(runs)
+                usages[index].append(runs[index][1]())
+            print("   run %d: %s" % (repeat + 1, ", ".join(
+                "%s %.2f s" % (name, times[-1].wall) for (name, _), times in zip(runs, usages))),
+                flush=True)
+        return [(statistics.median(u.wall for u in times), statistics.median(u.cpu for u in times))
+                for times in usages]
 
     def figure_memory(self):
         print("2  peak memory of the import, 1,000 and 1,000,000 lines", flush=True)
@@ -627,6 +652,12 @@ def check_count(database, count):
         stored = db.execute("SELECT count(*) FROM Viruzedi").fetchone()[0]
     if stored != count:
         raise Failure("%s holds %d rows, not %d" % (database, stored, count))
+
+
+def table_columns(database, table):
+    """The names of the columns of `table`, in their order."""
+    with contextlib.closing(sqlite3.connect("file:%s?mode=ro" % database, uri=True)) as db:
+        return [row[1] for row in db.execute("PRAGMA table_info(%s)" % table)]
 
 
 def check_rows(database, count, order="rowid"):

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "base/Errors.h"
 #include "base/Conversions.h"
+#include "base/Errors.h"
 #include "base/NameFolding.h"
 #include "database/Database.h"
 #include "database/DatabaseMessages.h"
@@ -32,6 +32,10 @@ std::optional<int64_t> RoundToInteger(double value) {
 // An integer is read from the digits as written, so that integers beyond
 // the 53 bits of a double keep every digit.
 std::optional<int64_t> IntegerOfNumber(const RowValue& value) {
+  if (value.text.empty()) {
+    if (value.kind == RowValue::Kind::Integer) return value.integer;
+    return RoundToInteger(value.number);
+  }
   if (value.text.find_first_of(".eE") == std::string::npos) {
     int64_t integer = 0;
     const char* first = value.text.data();
@@ -43,9 +47,18 @@ std::optional<int64_t> IntegerOfNumber(const RowValue& value) {
   return RoundToInteger(value.number);
 }
 
+// Whether the number is written as an integer: no point, no exponent. A
+// number made without its text is written so when it is whole and below the
+// 15 digits from which its text takes an exponent.
+bool WrittenAsInteger(const RowValue& value) {
+  if (!value.text.empty()) return value.text.find_first_of(".eE") == std::string::npos;
+  return value.kind == RowValue::Kind::Integer ||
+         (std::nearbyint(value.number) == value.number && std::fabs(value.number) < 1e15);
+}
+
 // A number stored in a column of no type: an integer when written as one.
 BoundValue AnyNumber(const RowValue& value) {
-  if (value.text.find_first_of(".eE") == std::string::npos) {
+  if (WrittenAsInteger(value)) {
     if (std::optional<int64_t> integer = IntegerOfNumber(value)) return *integer;
   }
   return value.number;
@@ -154,7 +167,7 @@ std::string StoredDate(const CalendarDate& date) {
 BoundValue ValueOfRowValue(const RowValue& value, ColumnKind kind, const std::string& column) {
   using Kind = RowValue::Kind;
   if (value.kind == Kind::Null) return std::monostate{};
-  if (value.kind == Kind::Field) return ValueOfVariant(value.field, kind, column);
+  if (value.kind == Kind::Field) return ValueOfVariant(*value.field, kind, column);
   if (value.kind == Kind::Date && !IsValidDate(value.date.year, value.date.month, value.date.day)) {
     RaiseDatabaseError(kDbSyntaxError, syntax::kBadDate);
   }
@@ -176,7 +189,7 @@ BoundValue ValueOfRowValue(const RowValue& value, ColumnKind kind, const std::st
       if (value.kind == Kind::Text) return value.text;
       if (value.kind == Kind::Date) return StoredDate(value.date);
       // A number in a text column keeps its digits as written.
-      return kind == ColumnKind::Text ? BoundValue{value.text} : AnyNumber(value);
+      return kind == ColumnKind::Text ? BoundValue{value.WrittenNumber()} : AnyNumber(value);
   }
   RaiseDatabaseError(kDbTypeMismatch, column);
 }

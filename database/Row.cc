@@ -1,7 +1,5 @@
 #include "database/Row.h"
 
-#include <charconv>
-
 #include "base/Conversions.h"
 
 namespace viruzedi {
@@ -16,8 +14,8 @@ RowValue RowValue::Text(std::string text) {
 RowValue RowValue::Integer(int64_t integer) {
   RowValue value;
   value.kind = Kind::Integer;
-  value.text = IntegerText(integer);
   value.number = static_cast<double>(integer);
+  value.integer = integer;
   return value;
 }
 
@@ -26,11 +24,15 @@ RowValue RowValue::Number(double number) {
   value.kind = Kind::Number;
   // The one place of the rounding: the Str form keeps 15 significant
   // digits, and its text read back is the stored number.
-  std::string text = Str(number);
-  value.text = text.front() == ' ' ? text.substr(1) : text;
-  const char* first = value.text.data();
-  std::from_chars(first, first + value.text.size(), value.number);
+  value.number = StrRounded(number);
   return value;
+}
+
+std::string RowValue::WrittenNumber() const {
+  if (!text.empty()) return text;
+  if (kind == Kind::Integer) return IntegerText(integer);
+  std::string written = Str(number);
+  return written.front() == ' ' ? written.substr(1) : written;
 }
 
 RowValue RowValue::Date(const CalendarDate& date) {
@@ -43,7 +45,7 @@ RowValue RowValue::Date(const CalendarDate& date) {
 RowValue RowValue::Field(const Variant& value) {
   RowValue field;
   field.kind = Kind::Field;
-  field.field = value;
+  field.field = std::make_shared<const Variant>(value);
   return field;
 }
 

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "viruzedi/Variant.h"
 #include "database/StatementParser.h"
+#include "viruzedi/Variant.h"
 
 namespace viruzedi {
 
@@ -17,13 +19,18 @@ struct RowValue {
   // converted as the record set converts it.
   enum class Kind { Null, Text, Integer, Number, Date, Field };
   Kind kind = Kind::Null;
-  // Text: the text. Integer and Number: the number as written, "-" when
-  // negative, no blanks ("12", "-1.5", ".5", "1E+15"): a text column stores
-  // it so, and an integer column reads integer digits from it exactly.
+  // Text: the text. Integer and Number: the number as a statement wrote
+  // it, "-" when negative, no blanks ("12", "-1.5", ".5", "1E+15"): a text
+  // column stores it so, and an integer column reads integer digits from it
+  // exactly. Empty for a number made by Integer or Number, whose text only
+  // a text column needs (WrittenNumber).
   std::string text;
-  double number = 0;  // Integer and Number
-  CalendarDate date;  // Date
-  Variant field;      // Field
+  double number = 0;    // Integer and Number
+  int64_t integer = 0;  // Integer when made by Integer: every digit of it
+  CalendarDate date;    // Date
+  // Field: shared, since a row's values are moved for every line of a
+  // file and only a record set's carry one.
+  std::shared_ptr<const Variant> field;
 
   static RowValue Null() { return {}; }
   static RowValue Text(std::string text);
@@ -34,6 +41,9 @@ struct RowValue {
   static RowValue Number(double value);
   static RowValue Date(const CalendarDate& date);
   static RowValue Field(const Variant& value);
+
+  // Integer and Number: the number as written, as `text` says.
+  std::string WrittenNumber() const;
 };
 
 struct RowColumn {
@@ -47,6 +57,16 @@ struct Row {
   std::string table;  // matched without regard to case
   std::vector<RowColumn> columns;
 };
+
+// A row of `table` with `columns`, each moved in (a braced list would copy
+// every one: a cost per line of every file).
+template <typename... Columns>
+Row RowOf(std::string table, Columns&&... columns) {
+  Row row{std::move(table), {}};
+  row.columns.reserve(sizeof...(columns));
+  (row.columns.push_back(std::forward<Columns>(columns)), ...);
+  return row;
+}
 
 // The row a parsed statement stands for: its literals as typed values.
 Row RowOfStatement(InsertStatement statement);

@@ -30,9 +30,9 @@ bool FileRows::Next(Row& row) {
     StopIfRequested(platform_);
     ++number_;
     line_.clear();
-    if (!blameUnreadLine_) line_ = stream_->ReadLine();
+    if (!blameUnreadLine_) stream_->ReadLineInto(line_);
     try {
-      if (blameUnreadLine_) line_ = stream_->ReadLine();
+      if (blameUnreadLine_) stream_->ReadLineInto(line_);
       if (!IsBlankLine(line_)) RowsOfLine(line_, firstReading_, ofLine_);
     } catch (...) {
       AutomationError failure = CurrentFailure();

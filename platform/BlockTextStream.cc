@@ -14,15 +14,16 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-std::string BlockTextStream::ReadLine() {
+void BlockTextStream::ReadLineInto(std::string& line) {
   if (AtEndOfStream()) RaiseError(kInputPastEndOfFile);
-  std::string line;
+  line.clear();
   while (Fill()) {
     const char* start = buffer_.data() + position_;
     const char* stop = buffer_.data() + buffer_.size();
     const char* end = std::find_if(start, stop, [](char c) { return c == '\n' || c == '\r'; });
     size_t length = static_cast<size_t>(end - start);
     if (line.size() + length > kLongestTextLine) {
+      line.clear();  // no part of a line is handed out
       RaiseError(kOutOfStringSpace,
                  "riga di oltre " + std::to_string(kLongestTextLine) + " byte in " + path_);
     }
@@ -33,7 +34,10 @@ std::string BlockTextStream::ReadLine() {
     if (buffer_[position_++] == '\r' && Fill() && buffer_[position_] == '\n') ++position_;
     break;
   }
-  return utf8_ ? line : Windows1252ToUtf8(line);
+  // An ASCII line reads the same in both encodings.
+  const bool ascii = std::all_of(line.begin(), line.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!utf8_ && !ascii) line = Windows1252ToUtf8(line);
 }
 
 std::string BlockTextStream::BytesFingerprint() {

@@ -17,7 +17,7 @@ class BlockTextStream : public TextStream {
   explicit BlockTextStream(std::string path) : path_(std::move(path)) {}
 
   bool AtEndOfStream() override { return !Fill(); }
-  std::string ReadLine() override;
+  void ReadLineInto(std::string& line) override;
   std::string BytesFingerprint() override;
 
  protected:

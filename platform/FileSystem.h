@@ -29,7 +29,13 @@ class TextStream {
   // Throws AutomationError 62 (input past end of file) at the end, and 14
   // (out of string space) for a line longer than kLongestTextLine, having
   // read no more of the file than that.
-  virtual std::string ReadLine() = 0;
+  std::string ReadLine() {
+    std::string line;
+    ReadLineInto(line);
+    return line;
+  }
+  // ReadLine into `line`, whose storage a reading of many lines reuses.
+  virtual void ReadLineInto(std::string& line) = 0;
   // The fingerprint (base/Fingerprint.h) of the file's bytes as they lie on
   // disk, a byte-order mark and line ends included. Reads what is left of
   // the file first (no line is handed out after it), so an import takes it
@@ -72,8 +78,7 @@ class FileSystem {
   virtual std::unique_ptr<TextStream> OpenTextFile(const std::string& path) = 0;
   // Moves a file; never replaces one: 58 when the destination exists,
   // 53 when the source is missing.
-  virtual void MoveFile(const std::string& source,
-                        const std::string& destination) = 0;
+  virtual void MoveFile(const std::string& source, const std::string& destination) = 0;
   // Creates or empties a file and writes `text` into it (Windows-1252).
   virtual void WriteTextFile(const std::string& path, const std::string& text) = 0;
 

@@ -3,6 +3,7 @@
 // byte costs less than opening a converter for each line.
 #include "platform/Windows1252.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -14,10 +15,9 @@ namespace {
 // control character of their number. Every other byte is the character of
 // the same number.
 constexpr char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void AppendUtf8(std::string& out, char32_t codePoint) {
   if (codePoint < 0x80) {
@@ -70,13 +70,16 @@ std::pair<int32_t, size_t> DecodeUtf8(std::string_view text) {
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (char c : bytes) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out += c;
-    } else {
-      AppendUtf8(out, byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
-    }
+  while (!bytes.empty()) {
+    // Most lines are ASCII throughout: their runs are copied whole.
+    const auto high = std::find_if(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    const size_t run = static_cast<size_t>(high - bytes.begin());
+    out.append(bytes.data(), run);
+    if (run == bytes.size()) break;
+    const unsigned char byte = static_cast<unsigned char>(bytes[run]);
+    AppendUtf8(out, byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
+    bytes.remove_prefix(run + 1);
   }
   return out;
 }

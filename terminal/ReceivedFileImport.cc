@@ -28,7 +28,8 @@ class ReceivedRows : public FileRows {
  private:
   void RowsOfLine(const std::string& line, bool firstReading, std::vector<Row>& rows) override {
     context_.checkOnly = firstReading;
-    std::optional<Row> typed = download_.grammar(SplitFields(line), context_);
+    SplitFieldsInto(line, fields_);
+    std::optional<Row> typed = download_.grammar(fields_, context_);
     if (typed) {
       rows.push_back(std::move(*typed));
     } else if (firstReading) {
@@ -38,6 +39,7 @@ class ReceivedRows : public FileRows {
 
   const FileDownload& download_;
   LineContext context_;
+  std::vector<std::string> fields_;
 };
 
 }  // namespace

@@ -8,10 +8,9 @@ std::optional<Row> ReconciliationRow(const Fields& fields, LineContext&) {
   if (!articolo) return std::nullopt;
   double quantita = TextToDouble(FieldAt(fields, 1));
 
-  return Row{"Viruzedi",
-             {{"Codart", RowValue::Text(articolo->codart)},
-              {"IdLotto", RowValue::Integer(articolo->idLotto)},
-              {"Quantità", RowValue::Number(quantita)}}};
+  return RowOf("Viruzedi", RowColumn{"Codart", RowValue::Text(articolo->codart)},
+               RowColumn{"IdLotto", RowValue::Integer(articolo->idLotto)},
+               RowColumn{"Quantità", RowValue::Number(quantita)});
 }
 
 }  // namespace viruzedi

@@ -16,12 +16,10 @@ std::optional<Row> RemittanceRow(const Fields& fields, LineContext& context) {
   const std::string& nDoc = FieldAt(fields, 3);
   CalendarDate dataDoc = DateFromField(FieldAt(fields, 4));
 
-  return Row{"Viruzedi_RimesseOF",
-             {{"IdUt", RowValue::Integer(context.idUt)},
-              {"IdSottoORd", RowValue::Integer(idSottoOrd)},
-              {"Qtà", RowValue::Number(qta)},
-              {"NDoc", RowValue::Text(nDoc)},
-              {"DataDoc", RowValue::Date(dataDoc)}}};
+  return RowOf("Viruzedi_RimesseOF", RowColumn{"IdUt", RowValue::Integer(context.idUt)},
+               RowColumn{"IdSottoORd", RowValue::Integer(idSottoOrd)},
+               RowColumn{"Qtà", RowValue::Number(qta)}, RowColumn{"NDoc", RowValue::Text(nDoc)},
+               RowColumn{"DataDoc", RowValue::Date(dataDoc)});
 }
 
 }  // namespace viruzedi

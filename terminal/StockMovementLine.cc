@@ -12,12 +12,10 @@ std::optional<Row> StockMovementRow(const Fields& fields, LineContext&) {
   // The date is read after Rep, so a line wrong in both names the Rep field.
   CalendarDate data = DateFromField(campoData);
 
-  return Row{"Viruzedi",
-             {{"Codart", RowValue::Text(articolo->codart)},
-              {"IdLotto", RowValue::Integer(articolo->idLotto)},
-              {"Quantità", RowValue::Number(quantita)},
-              {"Data", RowValue::Date(data)},
-              {"Rep", RowValue::Integer(rep)}}};
+  return RowOf("Viruzedi", RowColumn{"Codart", RowValue::Text(articolo->codart)},
+               RowColumn{"IdLotto", RowValue::Integer(articolo->idLotto)},
+               RowColumn{"Quantità", RowValue::Number(quantita)},
+               RowColumn{"Data", RowValue::Date(data)}, RowColumn{"Rep", RowValue::Integer(rep)});
 }
 
 }  // namespace viruzedi

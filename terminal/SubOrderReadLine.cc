@@ -12,12 +12,11 @@ std::optional<Row> SubOrderReadRow(const Fields& fields, LineContext& context) {
   LocalDateTime now = context.checkOnly ? LocalDateTime{2000, 1, 1} : context.platform.LocalNow();
   CalendarDate data{now.year, now.month, now.day};
 
-  return Row{"Viruzedi",
-             {{"Codart", RowValue::Text(codart)},
-              {"IdLotto", RowValue::Integer(idLotto)},
-              {"Id SottoOrd", RowValue::Integer(idSottoOrd)},
-              {"Quantità", RowValue::Number(quantita)},
-              {"Data", RowValue::Date(data)}}};
+  return RowOf("Viruzedi", RowColumn{"Codart", RowValue::Text(codart)},
+               RowColumn{"IdLotto", RowValue::Integer(idLotto)},
+               RowColumn{"Id SottoOrd", RowValue::Integer(idSottoOrd)},
+               RowColumn{"Quantità", RowValue::Number(quantita)},
+               RowColumn{"Data", RowValue::Date(data)});
 }
 
 }  // namespace viruzedi

@@ -169,6 +169,9 @@ std::unique_ptr<SqliteConnection> SqliteConnection::OpenFile(
   // A relative name that starts with "file:" must never be read as a URI.
   std::string sqlitePath = path.rfind("file:", 0) == 0 ? "./" + path : path;
   int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+  // A connection serves the one thread that opened it (ConnectionReuse.h):
+  // SQLite need not lock it around every call.
+  flags |= SQLITE_OPEN_NOMUTEX;
   if (mode == Mode::ReadOnlyUnchanging) {
     flags |= SQLITE_OPEN_URI;
     sqlitePath = "file:" + UriPath(std::filesystem::absolute(path).string()) + "?immutable=1";
@@ -363,14 +366,19 @@ BatchOutcome SqliteConnection::Send(const RowBatch& batch) {
   sqlite3_stmt* statement = PreparedInsert(batch);
   BatchOutcome outcome;
   for (size_t row = 0; row < batch.rows; ++row) {
+    // Every parameter is bound anew for each row.
     Bind(statement, batch.Row(row), batch.columns.size());
     int result = sqlite3_step(statement);
     sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
     if (result == SQLITE_DONE) continue;
-    if ((result & 0xFF) != SQLITE_CONSTRAINT) Fail(result);
+    if ((result & 0xFF) != SQLITE_CONSTRAINT) {
+      sqlite3_clear_bindings(statement);
+      Fail(result);
+    }
     outcome.refused.push_back(row);
   }
+  // The texts bound are the batch's, which will not outlive it.
+  sqlite3_clear_bindings(statement);
   return outcome;
 }
 

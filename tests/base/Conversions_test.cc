@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <functional>
+#include <limits>
+#include <random>
+#include <vector>
 
 #include "base/Errors.h"
 #include "tests/support/ErrorOf.h"
@@ -19,14 +24,14 @@ TEST(ParseNumber, ReadsNumberTextsAndRefusesTheRest) {
     int error;
   };
   const Case cases[] = {
-      {"5", 5, 0},          {" 5 ", 5, 0},         {"\t-5\t", -5, 0},   {"+7", 7, 0},
-      {"12.5", 12.5, 0},    {"12,5", 12.5, 0},     {"0.5", 0.5, 0},     {"0,5", 0.5, 0},
-      {".5", 0.5, 0},       {",25", 0.25, 0},      {"5.", 5, 0},        {"- 1.5", -1.5, 0},
-      {"1E3", 1000, 0},     {"1e+15", 1e15, 0},    {"2.5E-2", 0.025, 0}, {"1e-400", 0, 0},
-      {"", 0, 13},          {"   ", 0, 13},        {"abc", 0, 13},      {"1.2.3", 0, 13},
-      {"1,2.3", 0, 13},     {"1.000,5", 0, 13},    {"inf", 0, 13},      {"nan", 0, 13},
-      {"1e", 0, 13},        {"1e+", 0, 13},        {"0x10", 0, 13},     {"5 5", 0, 13},
-      {".", 0, 13},         {"-", 0, 13},          {"1e999", 0, 6},
+      {"5", 5, 0},       {" 5 ", 5, 0},      {"\t-5\t", -5, 0},    {"+7", 7, 0},
+      {"12.5", 12.5, 0}, {"12,5", 12.5, 0},  {"0.5", 0.5, 0},      {"0,5", 0.5, 0},
+      {".5", 0.5, 0},    {",25", 0.25, 0},   {"5.", 5, 0},         {"- 1.5", -1.5, 0},
+      {"1E3", 1000, 0},  {"1e+15", 1e15, 0}, {"2.5E-2", 0.025, 0}, {"1e-400", 0, 0},
+      {"", 0, 13},       {"   ", 0, 13},     {"abc", 0, 13},       {"1.2.3", 0, 13},
+      {"1,2.3", 0, 13},  {"1.000,5", 0, 13}, {"inf", 0, 13},       {"nan", 0, 13},
+      {"1e", 0, 13},     {"1e+", 0, 13},     {"0x10", 0, 13},      {"5 5", 0, 13},
+      {".", 0, 13},      {"-", 0, 13},       {"1e999", 0, 6},
   };
   for (const Case& c : cases) {
     double value = -1;
@@ -72,12 +77,14 @@ TEST(IntegerConversions, RoundHalvesToEvenAndOverflowOutsideTheRange) {
     int integerError;
   };
   const Case cases[] = {
-      {0.5, 0, 0, 0},          {1.5, 2, 0, 0},          {2.5, 2, 0, 0},
-      {3.5, 4, 0, 0},          {-0.5, 0, 0, 0},         {-1.5, -2, 0, 0},
-      {-2.5, -2, 0, 0},        {7.6, 8, 0, 0},          {-7.6, -8, 0, 0},
-      {32767.4, 32767, 0, 0},  {32767.5, 32768, 0, 6},  {-32768.5, -32768, 0, 0},
-      {-32769, -32769, 0, 6},  {2147483647.4, 2147483647, 0, 6},
-      {2147483647.5, 0, 6, 6}, {-2147483648.5, -2147483648, 0, 6},
+      {0.5, 0, 0, 0},           {1.5, 2, 0, 0},
+      {2.5, 2, 0, 0},           {3.5, 4, 0, 0},
+      {-0.5, 0, 0, 0},          {-1.5, -2, 0, 0},
+      {-2.5, -2, 0, 0},         {7.6, 8, 0, 0},
+      {-7.6, -8, 0, 0},         {32767.4, 32767, 0, 0},
+      {32767.5, 32768, 0, 6},   {-32768.5, -32768, 0, 0},
+      {-32769, -32769, 0, 6},   {2147483647.4, 2147483647, 0, 6},
+      {2147483647.5, 0, 6, 6},  {-2147483648.5, -2147483648, 0, 6},
       {-2147483649.0, 0, 6, 6},
   };
   for (const Case& c : cases) {
@@ -143,6 +150,64 @@ TEST(Str, WritesTheClassicNumberForm) {
   for (const Case& c : cases) EXPECT_EQ(Str(c.value), c.text) << c.value;
 }
 
+// Every decimal text reads as the double nearest to it, however it is read
+// (short ones have a way of their own).
+TEST(ParseNumber, ReadsEveryDecimalAsTheNearestDouble) {
+  std::mt19937_64 random(8122026);
+  std::uniform_int_distribution<int> lengths(1, 19);
+  std::uniform_int_distribution<int> digit(0, 9);
+  for (int i = 0; i < 100000; ++i) {
+    std::string digits;
+    const int length = lengths(random);
+    for (int d = 0; d < length; ++d) digits += static_cast<char>('0' + digit(random));
+    const size_t mark = static_cast<size_t>(random() % (digits.size() + 1));
+    std::string written =
+        (i % 4 == 0 ? "-" : "") + digits.substr(0, mark) + "." + digits.substr(mark);
+    double nearest = 0;
+    std::from_chars(written.data(), written.data() + written.size(), nearest);
+    if (i % 2 == 0) written[written.find('.')] = ',';
+    ASSERT_EQ(ParseNumber(written), nearest) << written;
+  }
+}
+
+// What the imports store for a quantity is what Str's text reads back as;
+// StrRounded must give that number for every double, whichever way it
+// computes it.
+TEST(StrRounded, IsTheNumberStrsTextReadsBackAs) {
+  auto throughText = [](double value) {
+    std::string text = Str(value);
+    double number = 0;
+    const char* first = text.data() + (text.front() == ' ' ? 1 : 0);
+    std::from_chars(first, text.data() + text.size(), number);
+    return number;
+  };
+  std::vector<double> values = {
+      0, -0.0, 3, 12.5, -2.5, 0.1 + 0.2, 1.0 / 3.0, 2.0 / 3.0, 1e15, 999999999999999.9,
+      999999999999999.4, 99999999999999.95, 1e14, 1e-7, 9.9999999999999e-8, 1e22, 9.999999e21,
+      1e-300, 1e300, 5e-324, std::numeric_limits<double>::max(),
+      // Halves of the fifteenth digit, exactly: to the even digit.
+      1000000000000005.0, 1000000000000015.0, 1000000000000025.0, 4503599627370497.0,
+      9007199254740993.0, 0.5, 1.25, 1.0000000000000025};
+  std::mt19937_64 random(20261208);
+  std::uniform_real_distribution<double> exponents(-9, 23);
+  std::uniform_int_distribution<int> digits(1, 17);
+  for (int i = 0; i < 200000; ++i) {
+    double value = std::pow(10.0, exponents(random));
+    if (i % 2 == 0) {
+      // Numbers as written in a file: a few decimal digits.
+      const double scale = std::pow(10.0, digits(random) - 1);
+      value = std::round(value * scale) / scale;
+    }
+    values.push_back(i % 3 == 0 ? -value : value);
+  }
+  for (double value : values) {
+    ASSERT_EQ(StrRounded(value), throughText(value)) << Str(value) << " from " << value;
+  }
+  EXPECT_EQ(StrRounded(std::nan("")), 0.0);
+  EXPECT_EQ(StrRounded(HUGE_VAL), 0.0);
+  EXPECT_FALSE(std::signbit(StrRounded(-0.0)));
+}
+
 TEST(DateField, ReadsYearMonthAndTheLastTwoCharactersAsDay) {
   struct Case {
     const char* field;
@@ -150,11 +215,16 @@ TEST(DateField, ReadsYearMonthAndTheLastTwoCharactersAsDay) {
     int error;
   };
   const Case cases[] = {
-      {"20261206", {2026, 12, 6}, 0},   {"2026120615", {2026, 12, 15}, 0},
-      {"20240229", {2024, 2, 29}, 0},   {"20230229", {}, 13},
-      {"20261306", {}, 13},             {"20261200", {}, 13},
-      {"2026126", {}, 13},              {"", {}, 13},
-      {"abcdefgh", {}, 13},             {"2026 1 6", {}, 13},
+      {"20261206", {2026, 12, 6}, 0},
+      {"2026120615", {2026, 12, 15}, 0},
+      {"20240229", {2024, 2, 29}, 0},
+      {"20230229", {}, 13},
+      {"20261306", {}, 13},
+      {"20261200", {}, 13},
+      {"2026126", {}, 13},
+      {"", {}, 13},
+      {"abcdefgh", {}, 13},
+      {"2026 1 6", {}, 13},
       {"00001206", {}, 13},
   };
   for (const Case& c : cases) {

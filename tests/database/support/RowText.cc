@@ -17,10 +17,10 @@ std::string RowText(const Row& row) {
         text += "'" + value.text + "'";
         break;
       case RowValue::Kind::Integer:
-        text += value.text;
+        text += value.WrittenNumber();
         break;
       case RowValue::Kind::Number:
-        text += "number " + value.text;
+        text += "number " + value.WrittenNumber();
         break;
       case RowValue::Kind::Date: {
         char date[16];
@@ -31,8 +31,8 @@ std::string RowText(const Row& row) {
       }
       case RowValue::Kind::Field:
         // What a record set's field is given: the tests give texts.
-        text += value.field.type() == Variant::Type::String
-                    ? "field '" + value.field.AsString() + "'"
+        text += value.field->type() == Variant::Type::String
+                    ? "field '" + value.field->AsString() + "'"
                     : std::string("field");
         break;
     }
