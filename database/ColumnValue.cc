@@ -167,7 +167,7 @@ std::string StoredDate(const CalendarDate& date) {
 BoundValue ValueOfRowValue(const RowValue& value, ColumnKind kind, const std::string& column) {
   using Kind = RowValue::Kind;
   if (value.kind == Kind::Null) return std::monostate{};
-  if (value.kind == Kind::Field) return ValueOfVariant(*value.field, kind, column);
+  if (value.kind == Kind::Field) return ValueOfVariant(value.field, kind, column);
   if (value.kind == Kind::Date && !IsValidDate(value.date.year, value.date.month, value.date.day)) {
     RaiseDatabaseError(kDbSyntaxError, syntax::kBadDate);
   }

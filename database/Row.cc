@@ -45,7 +45,7 @@ RowValue RowValue::Date(const CalendarDate& date) {
 RowValue RowValue::Field(const Variant& value) {
   RowValue field;
   field.kind = Kind::Field;
-  field.field = std::make_shared<const Variant>(value);
+  field.field = value;
   return field;
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,9 +27,7 @@ struct RowValue {
   double number = 0;    // Integer and Number
   int64_t integer = 0;  // Integer when made by Integer: every digit of it
   CalendarDate date;    // Date
-  // Field: shared, since a row's values are moved for every line of a
-  // file and only a record set's carry one.
-  std::shared_ptr<const Variant> field;
+  Variant field;        // Field
 
   static RowValue Null() { return {}; }
   static RowValue Text(std::string text);

@@ -31,8 +31,8 @@ std::string RowText(const Row& row) {
       }
       case RowValue::Kind::Field:
         // What a record set's field is given: the tests give texts.
-        text += value.field->type() == Variant::Type::String
-                    ? "field '" + value.field->AsString() + "'"
+        text += value.field.type() == Variant::Type::String
+                    ? "field '" + value.field.AsString() + "'"
                     : std::string("field");
         break;
     }
