@@ -108,24 +108,17 @@ void AppendCopyLine(const BoundValue* values, size_t count, std::string& data) {
       data += "\\N";
       continue;
     }
-    for (char c : ParameterText(values[i], buffer)) {
-      switch (c) {
-        case '\\':
-          data += "\\\\";
-          break;
-        case '\t':
-          data += "\\t";
-          break;
-        case '\n':
-          data += "\\n";
-          break;
-        case '\r':
-          data += "\\r";
-          break;
-        default:
-          data += c;
-      }
+    // A number's digits need no escape; a text goes in runs between the
+    // characters that do.
+    std::string_view text = ParameterText(values[i], buffer);
+    for (size_t escape; (escape = text.find_first_of("\\\t\n\r")) != std::string_view::npos;) {
+      data.append(text.substr(0, escape));
+      const char c = text[escape];
+      data += '\\';
+      data += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
+      text.remove_prefix(escape + 1);
     }
+    data.append(text);
   }
   data += '\n';
 }
@@ -380,15 +373,20 @@ BatchOutcome PgConnection::SendCopy(const RowBatch& batch) {
     sql += (i > 0 ? ", " : "") + QuoteName(batch.table->schema.columns[batch.columns[i]].name);
   }
   sql += ") FROM STDIN";
-  PgResult started(PQexec(connection_, sql.c_str()));
-  if (PQresultStatus(started.get()) != PGRES_COPY_IN) Fail(started.get());
-  started.reset();
-  // The batch's rows in one piece: a batch is a few hundred rows at most,
-  // and one write of them is one system call rather than one per row.
+  if (PQsendQuery(connection_, sql.c_str()) == 0) Fail(nullptr);
+  // The rows are written out while the server answers, in one piece: a
+  // batch is a few hundred rows at most, and one write of them is one
+  // system call rather than one per row.
   copyData_.clear();
   for (size_t row = 0; row < batch.rows; ++row) {
     AppendCopyLine(batch.Row(row), batch.columns.size(), copyData_);
   }
+  PgResult started(PQgetResult(connection_));
+  if (PQresultStatus(started.get()) != PGRES_COPY_IN) {
+    while (PGresult* more = PQgetResult(connection_)) PQclear(more);
+    Fail(started.get());
+  }
+  started.reset();
   // The COPY ends here, whatever comes of it: none stays open into what the
   // layer does next. Every result up to the last is read, so that the
   // connection is free for the next statement; a COPY that could not be
