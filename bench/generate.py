@@ -12,6 +12,7 @@ Also a command line, to look at the files:
   generate.py stock-movements N FILE    terminal file of Scarica4 (CR LF)
   generate.py reference-sql N FILE      the same rows as sqlite3 INSERTs
   generate.py reference-pg-sql N FILE   the same rows as psql INSERTs
+  generate.py reference-pg-copy N FILE  the same rows as psql \\copy reads them
   generate.py pen-reads N FILE          reads of the pen simulator
   generate.py infrared-records N FILE   records of the infrared simulator
   generate.py reader-lines N FILE       reader file of Scarica2 (CR LF)
@@ -41,6 +42,17 @@ def reference_insert(i):
     code, lot, units, day, rep = _row(i)
     return ("INSERT INTO Viruzedi (Codart,IdLotto,Quantità,Data,Rep) "
             "VALUES ('%s',%d,%d.5,'2026-12-%02d',%d);" % (code, lot, units, day, rep))
+
+
+def reference_pg_copy_line(i):
+    """The row of stock_movement_line(i) as the PostgreSQL engine stores it,
+    as a line of COPY's text format for the columns of REFERENCE_PG_COLUMNS."""
+    code, lot, units, day, rep = _row(i)
+    return "%s\t%d\t%d.5\t2026-12-%02d\t%d" % (code, lot, units, day, rep)
+
+
+# The columns that a reference COPY line fills, as the server names them.
+REFERENCE_PG_COLUMNS = 'codart, idlotto, "quantità", data, rep'
 
 
 def reference_pg_insert(i):
@@ -162,6 +174,13 @@ def write_reference_pg_sql(count, path):
         out.write("COMMIT;\n")
 
 
+def write_reference_pg_copy(count, path):
+    """The reference's rows for psql's \\copy, in COPY's text format."""
+    with open(path, "w", encoding="utf-8", newline="\n") as out:
+        for i in range(count):
+            out.write(reference_pg_copy_line(i) + "\n")
+
+
 def write_reader_file(line, count, path):
     """A reader file of `count` lines, line(i) each, with the reader
     program's CR LF."""
@@ -189,6 +208,7 @@ def main(argv):
         "stock-movements": write_stock_movements,
         "reference-sql": write_reference_sql,
         "reference-pg-sql": write_reference_pg_sql,
+        "reference-pg-copy": write_reference_pg_copy,
         "pen-reads": lambda n, path: write_lines((pen_read(i) for i in range(n)), path),
         "infrared-records": lambda n, path: write_lines((infrared_record(i) for i in range(n)), path),
         "reader-lines": lambda n, path: write_reader_file(reader_line, n, path),

@@ -18,8 +18,8 @@ row: figure, reference, component, ratio, target, met or not.
      records per second, and the share of a record's work that goes to
      opening the database (bench_infrared_record).
   6  Scarica4 of those 100,000 lines into a PostgreSQL database, against psql
-     running the same rows as INSERTs inside one transaction over one
-     connection to the same server.
+     copying the same rows in with \\copy (COPY ... FROM STDIN, the server's
+     bulk path, in one statement) over one connection to the same server.
   7  Four workstations: four Scarica4 of 25,000 lines each into one database
      at once, against one of 100,000: rows per second, PostgreSQL (with a
      target) and SQLite (the figure only).
@@ -479,12 +479,13 @@ class Bench:
 
     def figure_pg_import(self):
         count = 100_000
-        print("6  import of %d lines into PostgreSQL, component and psql in turn" % count,
+        print("6  import of %d lines into PostgreSQL, component and psql \\copy in turn" % count,
               flush=True)
         lines_file = os.path.join(self.work, "movimenti-%d.txt" % count)
-        sql_file = os.path.join(self.work, "riferimento-pg-%d.sql" % count)
+        copy_file = os.path.join(self.work, "riferimento-pg-%d.tsv" % count)
         generate.write_stock_movements(count, lines_file)
-        generate.write_reference_pg_sql(count, sql_file)
+        generate.write_reference_pg_copy(count, copy_file)
+        copy = "\\copy viruzedi (%s) FROM pstdin" % generate.REFERENCE_PG_COLUMNS
         component, reference = [], []
         for repeat in range(self.repeats):
             order = [0, 1] if repeat % 2 == 0 else [1, 0]
@@ -496,17 +497,17 @@ class Bench:
                 else:
                     database = self.pg_database("bench_reference")
                     reference.append(run_measured(["psql", "-X", "-q", "-v", "ON_ERROR_STOP=1",
-                                                   "-f", sql_file, database]))
+                                                   "-c", copy, database], stdin_path=copy_file))
                 check_pg_rows(database, count)
-            print("   run %d: component %.2f s, psql %.2f s"
+            print("   run %d: component %.2f s, psql \\copy %.2f s"
                   % (repeat + 1, component[-1].wall, reference[-1].wall), flush=True)
         comp = statistics.median(u.wall for u in component)
         ref = statistics.median(u.wall for u in reference)
-        self.row("6 PostgreSQL import 100k lines (s)", "s", ref, comp, "<= 1.0", lambda r: r <= 1.0)
-        self.note("lines/s: component %.0f, psql %.0f; CPU s of the client: component %.2f, "
-                  "psql %.2f" % (count / comp, count / ref,
-                                 statistics.median(u.cpu for u in component),
-                                 statistics.median(u.cpu for u in reference)))
+        self.row("6 PostgreSQL import 100k lines (s)", "s", ref, comp, "<= 2.0", lambda r: r <= 2.0)
+        self.note("lines/s: component %.0f, psql \\copy %.0f; CPU s of the client: component "
+                  "%.2f, psql %.2f" % (count / comp, count / ref,
+                                       statistics.median(u.cpu for u in component),
+                                       statistics.median(u.cpu for u in reference)))
 
     def four_workstations(self, engine, new_database, check):
         """Medians of wall time: one process importing 100,000 lines, and

@@ -117,6 +117,9 @@ void CheckColumnLimits(const ColumnSchema& column, const BoundValue& value) {
       RaiseDatabaseError(kDbNumberOutOfRange, column.name);
     }
   } else if (const std::string* text = std::get_if<std::string>(&value)) {
+    if (column.textWithoutNul && text->find('\0') != std::string::npos) {
+      RaiseDatabaseError(kDbTypeMismatch, column.name);
+    }
     if (!column.maxLength) return;
     size_t characters = 0;
     for (char c : *text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;

@@ -23,6 +23,10 @@ struct ColumnSchema {
   std::optional<int64_t> maximum;
   std::optional<size_t> maxLength;
   bool onlyNull = false;
+  // Whether a text of the column may hold no NUL character, which an
+  // engine whose texts end at the first (a server's) would cut short or
+  // refuse.
+  bool textWithoutNul = false;
   // A number's column narrower than a double: a decimal of `precision`
   // digits, `scale` of them after the point (a value is rounded to `scale`
   // places, halves away from zero, and must then have no more than
@@ -68,7 +72,8 @@ void BindValues(const TableSchema& table, const Row& row, BoundRow& bound);
 // column that takes only Null, 3349 for an integer outside its range or a
 // number its decimal or single-precision column cannot hold (read in its
 // shortest decimal form, as an engine sends it), 3163 for a text longer
-// than its most characters (counted as UTF-8 characters). Each names the
+// than its most characters (counted as UTF-8 characters), 3464 for a text
+// holding a NUL character where the column takes none. Each names the
 // column.
 void CheckColumnLimits(const ColumnSchema& column, const BoundValue& value);
 

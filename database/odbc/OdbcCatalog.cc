@@ -145,6 +145,9 @@ void OdbcConnection::ReadColumns(const CatalogTable& table, TableSchema& schema)
     }
     SetKind(column, type, size, sqlite_);
     column.engineType = type;
+    // The drivers cut a text short at its first NUL without a word (SQLite's
+    // and PostgreSQL's alike): one is refused rather than stored cut.
+    column.textWithoutNul = true;
     schema.columns.push_back(std::move(column));
   }
 }

@@ -1,8 +1,8 @@
 // One connection of the engine to a PostgreSQL server: the connect with its
 // session settings, the tables read from the server's catalog, the prepared
-// INSERTs, the transaction, and the server's errors as the component's
-// numbers. The layer in database/ shares it among the Databases that this
-// thread opens on the same URI.
+// INSERTs and the COPY of a transaction's batches, the transaction, and the
+// server's errors as the component's numbers. The layer in database/ shares
+// it among the Databases that this thread opens on the same URI.
 #pragma once
 
 #include <libpq-fe.h>
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,12 @@ class PgConnection : public EngineConnection {
   std::vector<std::string> TableVersions(const std::vector<const KnownTable*>& tables) override;
   void ForgetStatements() override;
 
-  // A refusal (SQLSTATE class 23) inside a transaction aborts it on the
-  // server: the batch then stops there, failed whole.
+  // Inside a transaction a batch of rows of a table goes as one COPY, in
+  // its text format; outside one, or into a view or a foreign table (which
+  // COPY cannot write), each row as its prepared INSERT. Either way a value
+  // goes as the same text, so the server stores the same. A refusal
+  // (SQLSTATE class 23) inside a transaction aborts it on the server: the
+  // batch then stops there, failed whole.
   BatchOutcome Send(const RowBatch& batch) override;
   std::vector<std::vector<std::string>> Run(const std::string& sql,
                                             const std::vector<BoundValue>& parameters) override;
@@ -90,12 +95,18 @@ class PgConnection : public EngineConnection {
   // the connection's own).
   [[noreturn]] void Fail(const PGresult* result) const;
   const std::string& PreparedInsert(const RowBatch& batch);
+  // Send's two ways: each row its prepared INSERT, or the batch in one COPY
+  // (inside a transaction, into a table).
+  BatchOutcome SendInserts(const RowBatch& batch);
+  BatchOutcome SendCopy(const RowBatch& batch);
 
   PGconn* connection_;
   std::string shownUri_;
   std::map<std::string, std::string> inserts_;  // SQL text -> statement name
   uint64_t statementsPrepared_ = 0;             // numbers the statements' names
   bool inTransaction_ = false;
+  std::set<std::string> copyTargets_;  // the oids of the tables read that COPY writes into
+  std::string copyData_;               // a COPY's rows, its room kept from batch to batch
 };
 
 }  // namespace viruzedi

@@ -31,8 +31,8 @@ TEST(ServerStopped, AnImportCutByTheServerStoresNothingAndItsFileImportsLater) {
   const std::string terminal = workstation / "terminale";
   const std::string letture = workstation / "_Letture";
   std::filesystem::create_directory(terminal);
-  // Rows enough that writing them takes seconds.
-  constexpr int kLines = 50000;
+  // Rows enough that writing them takes a while, even sent together.
+  constexpr int kLines = 200000;
   const std::string sent = Movements("ART", kLines);
   WriteFile(terminal + "/1.txt", sent);
   std::unique_ptr<ChildProcess> child = ChildProcess::Start(
@@ -50,7 +50,8 @@ TEST(ServerStopped, AnImportCutByTheServerStoresNothingAndItsFileImportsLater) {
     while (!writing && std::chrono::steady_clock::now() < deadline) {
       writing = watcher.Value(
                     "SELECT count(*) FROM pg_stat_activity WHERE datname = 'magazzino' "
-                    "AND xact_start IS NOT NULL AND query ILIKE 'insert%'") != "0";
+                    "AND xact_start IS NOT NULL AND (query ILIKE 'insert%' OR query ILIKE "
+                    "'copy%')") != "0";
       if (!writing) std::this_thread::sleep_for(5ms);
     }
     ASSERT_TRUE(writing) << "the import never began writing";

@@ -13,6 +13,7 @@
 
 #include "base/Errors.h"
 #include "database/Database.h"
+#include "database/RowSource.h"
 #include "tests/database/support/EngineUnderTest.h"
 #include "tests/database/support/RawDatabase.h"
 #include "tests/support/ErrorOf.h"
@@ -207,9 +208,41 @@ TEST_F(PgEngineTest, AConstraintCheckedAtTheCommitRefusesTheWholeTransaction) {
             }),
             kDbOtherError);
   EXPECT_EQ(raw_->Rows("SELECT codart FROM viruzedi"), (std::vector<std::string>{"'a'"}));
+  // A file's rows, sent together, likewise.
+  const std::vector<Row> rows{Row{"Viruzedi", {{"Codart", RowValue::Text("b")}}},
+                              Row{"Viruzedi", {{"Codart", RowValue::Text("a")}}}};
+  RowsInMemory source(rows);
+  EXPECT_EQ(ErrorOf([&] {
+              Transaction transaction(*db);
+              db->InsertRows(source);
+              transaction.Commit();
+            }),
+            kDbOtherError);
+  EXPECT_EQ(raw_->Rows("SELECT codart FROM viruzedi"), (std::vector<std::string>{"'a'"}));
   // The session goes on: the next row is stored.
   db->Execute("Insert Into Viruzedi (Codart) Select 'c'");
   EXPECT_EQ(raw_->Value("SELECT count(*) FROM viruzedi"), "2");
+}
+
+// A rule that a database administrator put on a table sends a file's rows,
+// sent together inside its transaction, where it sends a single row.
+TEST_F(PgEngineTest, AFilesRowsGoWhereARuleOnTheTableSendsThem) {
+  ASSERT_TRUE(raw_->Exec(
+      "CREATE TABLE deviati (codart text); CREATE RULE devia AS ON INSERT TO viruzedi "
+      "DO INSTEAD INSERT INTO deviati VALUES (NEW.codart)"));
+  auto db = Open();
+  db->Execute("Insert Into Viruzedi (Codart) Select 'a'");
+  const std::vector<Row> rows{Row{"Viruzedi", {{"Codart", RowValue::Text("b")}}},
+                              Row{"Viruzedi", {{"Codart", RowValue::Text("c")}}}};
+  RowsInMemory source(rows);
+  {
+    Transaction transaction(*db);
+    db->InsertRows(source);
+    transaction.Commit();
+  }
+  EXPECT_EQ(raw_->Value("SELECT count(*) FROM viruzedi"), "0");
+  EXPECT_EQ(raw_->Rows("SELECT codart FROM deviati ORDER BY 1"),
+            (std::vector<std::string>{"'a'", "'b'", "'c'"}));
 }
 
 // A workstation whose role may read the tables but not write them: 3051,
