@@ -9,6 +9,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,18 @@ class OdbcConnection : public EngineConnection {
   bool WideCallsKeepText();
   void ReadColumns(const CatalogTable& table, TableSchema& schema);
   OdbcStatement& PreparedInsert(const RowBatch& batch);
+  // A batch in parameter arrays, the whole of it at each SQLExecute;
+  // nullopt where the driver takes no arrays or the batch's columns mix
+  // kinds of value, which then go row by row.
+  std::optional<BatchOutcome> SendArrays(SQLHSTMT statement, const RowBatch& batch);
+  // The rows of a batch from `first` on, one SQLExecute each, added to
+  // `outcome`.
+  BatchOutcome SendRows(SQLHSTMT statement, const RowBatch& batch, size_t first = 0,
+                        BatchOutcome outcome = {});
+  // Fills parameters_ with the batch's values; false where a column mixes kinds.
+  bool FillColumns(const RowBatch& batch);
+  // Whether the driver runs an array of `rows` parameter sets at once.
+  bool TakesArrays(SQLHSTMT statement, SQLULEN rows);
   void EndTransaction(SQLSMALLINT completion);
   // Has the database begin the transaction now, where the driver waits for
   // the first statement.
@@ -147,6 +160,23 @@ class OdbcConnection : public EngineConnection {
   SQLULEN queryTimeout_ = 0;  // seconds, where no session setting serves
 
   std::map<std::string, OdbcStatement> inserts_;  // SQL text -> prepared statement
+
+  // One column of a batch as a parameter array binds it: its values `width`
+  // bytes apart, and their lengths or SQL_NULL_DATA. Kept from batch to
+  // batch, so that an import allocates them once.
+  struct ParameterColumn {
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLSMALLINT sqlType = SQL_VARCHAR;
+    SQLULEN size = 1;
+    SQLLEN width = 1;
+    std::vector<char> data;
+    std::vector<SQLLEN> lengths;
+  };
+  std::vector<ParameterColumn> parameters_;
+  std::vector<SQLUSMALLINT> rowStatus_;
+  SQLULEN processed_ = 0;
+  enum class Arrays { kUntried, kTaken, kRefused };
+  Arrays arrays_ = Arrays::kUntried;
   bool inTransaction_ = false;
 };
 

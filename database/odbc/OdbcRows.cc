@@ -1,6 +1,8 @@
 // The rows of a batch and the bookkeeping statements, their values bound as
 // parameters.
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 #include "database/SqlText.h"
 #include "database/odbc/OdbcConnection.h"
@@ -51,11 +53,200 @@ OdbcStatement& OdbcConnection::PreparedInsert(const RowBatch& batch) {
 
 BatchOutcome OdbcConnection::Send(const RowBatch& batch) {
   SQLHSTMT statement = PreparedInsert(batch).get();
+  // Outside a transaction each row commits on its own, and a row that an
+  // array stopped at would leave the rows before it unknown: arrays only
+  // inside one. A single row gains nothing from them.
+  if (inTransaction_ && batch.rows > 1 && arrays_ != Arrays::kRefused) {
+    if (std::optional<BatchOutcome> outcome = SendArrays(statement, batch)) return *outcome;
+  }
+  return SendRows(statement, batch);
+}
+
+bool OdbcConnection::TakesArrays(SQLHSTMT statement, SQLULEN rows) {
+  SQLRETURN result =
+      SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0);
+  if (arrays_ == Arrays::kUntried) {
+    // A driver may take the attribute and go on with one set: it must read
+    // back as set.
+    SQLULEN back = 0;
+    bool taken =
+        SQL_SUCCEEDED(result) &&
+        SQL_SUCCEEDED(SQLGetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, &back, 0, nullptr)) &&
+        back == rows;
+    arrays_ = taken ? Arrays::kTaken : Arrays::kRefused;
+    if (!taken)
+      SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+    return taken;
+  }
+  return SQL_SUCCEEDED(result);
+}
+
+bool OdbcConnection::FillColumns(const RowBatch& batch) {
   const TableSchema& table = batch.table->schema;
   const size_t count = batch.columns.size();
+  const size_t rows = batch.rows;
+  parameters_.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    const ColumnSchema& column = table.columns[batch.columns[i]];
+    const SQLSMALLINT columnType =
+        column.engineType != 0 ? static_cast<SQLSMALLINT>(column.engineType) : SQL_VARCHAR;
+    // The kind of the column's first value that is not Null; every other
+    // must be of it.
+    size_t kind = 0;
+    size_t longest = 0;  // in bytes of UTF-8, for text
+    for (size_t row = 0; row < rows; ++row) {
+      const BoundValue& value = batch.Row(row)[i];
+      if (value.index() == 0) continue;
+      if (kind != 0 && value.index() != kind) return false;
+      kind = value.index();
+      if (const std::string* text = std::get_if<std::string>(&value)) {
+        longest = std::max(longest, text->size());
+      }
+    }
+    ParameterColumn& parameter = parameters_[i];
+    const bool date = kind == 3 && column.kind == ColumnKind::Date;
+    // The C and SQL types each value gets when bound on its own.
+    const auto bind = [&parameter](SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN size,
+                                   size_t width) {
+      parameter.cType = cType;
+      parameter.sqlType = sqlType;
+      parameter.size = size;
+      parameter.width = static_cast<SQLLEN>(width);
+    };
+    if (kind == 0) {
+      bind(SQL_C_CHAR, columnType, 1, 1);
+    } else if (kind == 1) {
+      bind(SQL_C_SBIGINT, IsIntegerType(columnType) ? columnType : SQL_BIGINT, 19, sizeof(int64_t));
+    } else if (kind == 2) {
+      bind(SQL_C_DOUBLE, SQL_DOUBLE, 15, sizeof(double));
+    } else if (date) {
+      bind(SQL_C_TYPE_DATE, SQL_TYPE_DATE, 10, sizeof(SQL_DATE_STRUCT));
+    } else {
+      // UTF-16 takes no more units than UTF-8 takes bytes.
+      bind(SQL_C_WCHAR, SQL_WVARCHAR, 1, (longest + 1) * sizeof(SQLWCHAR));
+    }
+    parameter.data.resize(rows * static_cast<size_t>(parameter.width));
+    parameter.lengths.assign(rows, 0);
+    for (size_t row = 0; row < rows; ++row) {
+      const BoundValue& value = batch.Row(row)[i];
+      char* at = parameter.data.data() + row * static_cast<size_t>(parameter.width);
+      SQLLEN& length = parameter.lengths[row];
+      if (std::holds_alternative<std::monostate>(value)) {
+        length = SQL_NULL_DATA;
+      } else if (const int64_t* integer = std::get_if<int64_t>(&value)) {
+        std::memcpy(at, integer, sizeof *integer);
+      } else if (const double* real = std::get_if<double>(&value)) {
+        std::memcpy(at, real, sizeof *real);
+      } else if (date) {
+        SQL_DATE_STRUCT day = DateOf(std::get<std::string>(value));
+        std::memcpy(at, &day, sizeof day);
+      } else {
+        std::u16string text = Utf16OfUtf8(std::get<std::string>(value));
+        std::memcpy(at, text.data(), text.size() * sizeof(SQLWCHAR));
+        length = static_cast<SQLLEN>(text.size() * sizeof(SQLWCHAR));
+        parameter.size = std::max<SQLULEN>(parameter.size, text.size());
+      }
+    }
+  }
+  return true;
+}
+
+std::optional<BatchOutcome> OdbcConnection::SendArrays(SQLHSTMT statement, const RowBatch& batch) {
+  if (!FillColumns(batch)) return std::nullopt;
+  // What the driver writes goes here; a status it leaves as it was says
+  // nothing of its row.
+  constexpr SQLUSMALLINT kUntold = 0xFFFF;
+  rowStatus_.resize(batch.rows);
+  struct OneSetAgain {
+    SQLHSTMT statement;
+    ~OneSetAgain() {
+      SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+      SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+      SQLSetStmtAttr(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+    }
+  };
   BatchOutcome outcome;
+  for (size_t first = 0; first < batch.rows;) {
+    // The array goes on from the row after a refused one.
+    const size_t rows = batch.rows - first;
+    if (!TakesArrays(statement, rows)) {
+      if (first == 0) return std::nullopt;
+      return SendRows(statement, batch, first, std::move(outcome));
+    }
+    OneSetAgain reset{statement};
+    std::fill(rowStatus_.begin(), rowStatus_.begin() + static_cast<std::ptrdiff_t>(rows), kUntold);
+    processed_ = rows + 1;
+    const bool statuses =
+        SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, rowStatus_.data(), 0));
+    const bool counted =
+        SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed_, 0));
+    for (size_t i = 0; i < parameters_.size(); ++i) {
+      ParameterColumn& parameter = parameters_[i];
+      Check(SQLBindParameter(statement, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                             parameter.cType, parameter.sqlType, parameter.size, 0,
+                             parameter.data.data() + first * static_cast<size_t>(parameter.width),
+                             parameter.width, parameter.lengths.data() + first),
+            SQL_HANDLE_STMT, statement);
+    }
+    const SQLRETURN result = SQLExecute(statement);
+    const bool failed = !SQL_SUCCEEDED(result) && result != SQL_NO_DATA;
+    bool anyRefused = failed;
+    for (size_t row = 0; statuses && !anyRefused && row < rows; ++row) {
+      anyRefused = rowStatus_[row] == SQL_PARAM_ERROR;
+    }
+    if (!anyRefused) {
+      SQLFreeStmt(statement, SQL_CLOSE);
+      return outcome;
+    }
+    Diagnostic diagnostic = Diagnose(SQL_HANDLE_STMT, statement);
+    SQLFreeStmt(statement, SQL_CLOSE);
+    if (!IsRefusal(diagnostic)) Raise(diagnostic);
+    if (refusalAbortsTransaction_) {
+      outcome.failedWhole = true;
+      return outcome;
+    }
+    // Where the statuses tell, the driver went on past refused rows up to
+    // the last it reports, and the rows it says are in are in; a driver
+    // that undid the whole array marks every row refused, which tells
+    // nothing. The SQLite driver tells none and stops at the refused row,
+    // whose index it gives as the count of rows processed.
+    size_t next = rows;
+    while (next > 0 && statuses &&
+           (rowStatus_[next - 1] == kUntold || rowStatus_[next - 1] == SQL_PARAM_UNUSED)) {
+      --next;
+    }
+    const auto in = [&](size_t row) {
+      return rowStatus_[row] == SQL_PARAM_SUCCESS || rowStatus_[row] == SQL_PARAM_SUCCESS_WITH_INFO;
+    };
+    size_t stored = 0;
+    for (size_t row = 0; statuses && row < next; ++row) stored += in(row) ? 1 : 0;
+    if (rows == 1) {
+      outcome.refused.push_back(first);
+      next = 1;
+    } else if (stored > 0) {
+      for (size_t row = 0; row < next; ++row) {
+        if (!in(row)) outcome.refused.push_back(first + row);
+      }
+    } else if ((!statuses || next == 0) && sqlite_ && counted && processed_ < rows) {
+      outcome.refused.push_back(first + processed_);
+      next = processed_ + 1;
+    } else {
+      // Which rows are in is unknown: the transaction is redone row by row.
+      outcome.refused.clear();
+      outcome.failedWhole = true;
+      return outcome;
+    }
+    first += next;
+  }
+  return outcome;
+}
+
+BatchOutcome OdbcConnection::SendRows(SQLHSTMT statement, const RowBatch& batch, size_t first,
+                                      BatchOutcome outcome) {
+  const TableSchema& table = batch.table->schema;
+  const size_t count = batch.columns.size();
   Parameters buffers;
-  for (size_t row = 0; row < batch.rows; ++row) {
+  for (size_t row = first; row < batch.rows; ++row) {
     const BoundValue* values = batch.Row(row);
     // Reserved up front: the driver keeps pointers into them until SQLExecute.
     buffers.texts.clear();
