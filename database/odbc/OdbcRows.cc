@@ -19,14 +19,33 @@ bool IsIntegerType(SQLSMALLINT type) {
   return type == SQL_SMALLINT || type == SQL_INTEGER || type == SQL_BIGINT || type == SQL_TINYINT;
 }
 
+// The number written at [from, from + digits) of a date's text.
+int DigitsAt(const std::string& text, size_t from, size_t digits) {
+  int number = 0;
+  for (size_t i = from; i < from + digits && i < text.size(); ++i) {
+    number = number * 10 + (text[i] - '0');
+  }
+  return number;
+}
+
 // A stored date "yyyy-mm-dd" as ODBC's date structure.
 SQL_DATE_STRUCT DateOf(const std::string& text) {
   SQL_DATE_STRUCT date{};
-  date.year = static_cast<SQLSMALLINT>(std::atoi(text.substr(0, 4).c_str()));
-  date.month = static_cast<SQLUSMALLINT>(std::atoi(text.substr(5, 2).c_str()));
-  date.day = static_cast<SQLUSMALLINT>(std::atoi(text.substr(8, 2).c_str()));
+  date.year = static_cast<SQLSMALLINT>(DigitsAt(text, 0, 4));
+  date.month = static_cast<SQLUSMALLINT>(DigitsAt(text, 5, 2));
+  date.day = static_cast<SQLUSMALLINT>(DigitsAt(text, 8, 2));
   return date;
 }
+
+// The kinds of a BoundValue, by their index in the variant.
+constexpr size_t kNull = 0;
+constexpr size_t kInteger = 1;
+constexpr size_t kReal = 2;
+constexpr size_t kText = 3;
+
+// A text longer than this sends its batch row by row: a column's array
+// holds every row at the longest's width, and memory stays flat.
+constexpr size_t kLongestArrayText = 4000;
 
 // The buffers of one row's parameters, alive until the row is executed.
 struct Parameters {
@@ -74,8 +93,9 @@ bool OdbcConnection::TakesArrays(SQLHSTMT statement, SQLULEN rows) {
         SQL_SUCCEEDED(SQLGetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, &back, 0, nullptr)) &&
         back == rows;
     arrays_ = taken ? Arrays::kTaken : Arrays::kRefused;
-    if (!taken)
+    if (!taken) {
       SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+    }
     return taken;
   }
   return SQL_SUCCEEDED(result);
@@ -92,19 +112,20 @@ bool OdbcConnection::FillColumns(const RowBatch& batch) {
         column.engineType != 0 ? static_cast<SQLSMALLINT>(column.engineType) : SQL_VARCHAR;
     // The kind of the column's first value that is not Null; every other
     // must be of it.
-    size_t kind = 0;
+    size_t kind = kNull;
     size_t longest = 0;  // in bytes of UTF-8, for text
     for (size_t row = 0; row < rows; ++row) {
       const BoundValue& value = batch.Row(row)[i];
-      if (value.index() == 0) continue;
-      if (kind != 0 && value.index() != kind) return false;
+      if (value.index() == kNull) continue;
+      if (kind != kNull && value.index() != kind) return false;
       kind = value.index();
       if (const std::string* text = std::get_if<std::string>(&value)) {
         longest = std::max(longest, text->size());
       }
     }
+    if (longest > kLongestArrayText) return false;
     ParameterColumn& parameter = parameters_[i];
-    const bool date = kind == 3 && column.kind == ColumnKind::Date;
+    const bool date = kind == kText && column.kind == ColumnKind::Date;
     // The C and SQL types each value gets when bound on its own.
     const auto bind = [&parameter](SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN size,
                                    size_t width) {
@@ -113,11 +134,11 @@ bool OdbcConnection::FillColumns(const RowBatch& batch) {
       parameter.size = size;
       parameter.width = static_cast<SQLLEN>(width);
     };
-    if (kind == 0) {
+    if (kind == kNull) {
       bind(SQL_C_CHAR, columnType, 1, 1);
-    } else if (kind == 1) {
+    } else if (kind == kInteger) {
       bind(SQL_C_SBIGINT, IsIntegerType(columnType) ? columnType : SQL_BIGINT, 19, sizeof(int64_t));
-    } else if (kind == 2) {
+    } else if (kind == kReal) {
       bind(SQL_C_DOUBLE, SQL_DOUBLE, 15, sizeof(double));
     } else if (date) {
       bind(SQL_C_TYPE_DATE, SQL_TYPE_DATE, 10, sizeof(SQL_DATE_STRUCT));
@@ -141,10 +162,11 @@ bool OdbcConnection::FillColumns(const RowBatch& batch) {
         SQL_DATE_STRUCT day = DateOf(std::get<std::string>(value));
         std::memcpy(at, &day, sizeof day);
       } else {
-        std::u16string text = Utf16OfUtf8(std::get<std::string>(value));
-        std::memcpy(at, text.data(), text.size() * sizeof(SQLWCHAR));
-        length = static_cast<SQLLEN>(text.size() * sizeof(SQLWCHAR));
-        parameter.size = std::max<SQLULEN>(parameter.size, text.size());
+        // Written in place: the column's width has room for the longest.
+        const size_t units =
+            Utf16OfUtf8(std::get<std::string>(value), reinterpret_cast<char16_t*>(at));
+        length = static_cast<SQLLEN>(units * sizeof(SQLWCHAR));
+        parameter.size = std::max<SQLULEN>(parameter.size, units);
       }
     }
   }

@@ -183,8 +183,10 @@ TEST_P(DatabaseInsertRows, ABatchStoresWhatTheSameRowsOneAtATimeStore) {
                                                               1 + static_cast<int>(k % 28)})});
     row.columns.push_back({"t", k % 13 == 4 ? RowValue::Null() : RowValue::Text(texts[k % 5])});
     if (untyped) {
-      // Every kind in one column from the third batch on.
-      RowValue any = k < 512      ? RowValue::Text(std::to_string(k))
+      // Every kind in one column from the third batch on; a text too long
+      // for an array's width in the second.
+      RowValue any = k == 400     ? RowValue::Text(std::string(5000, 'x'))
+                     : k < 512    ? RowValue::Text(std::to_string(k))
                      : k % 4 == 0 ? RowValue::Integer(static_cast<int64_t>(k))
                      : k % 4 == 1 ? RowValue::Number(k + 0.5)
                      : k % 4 == 2 ? RowValue::Null()
