@@ -824,9 +824,12 @@ def main():
     missing = [t for t in ("sqlite3", GNU_TIME) + (("psql",) if with_pg else ()) +
                (("wine",) if "11" in chosen else ())
                if shutil.which(t) is None]
-    missing += [p for p in ("viruzedi", "pen-simulator", "infrared-simulator", "libZiRav.so",
-                            "bench_infrared_record")
-                if not os.path.exists(os.path.join(args.bin, p))]
+    # What of the bin folder the chosen figures run, besides the command.
+    infrared = ("infrared-simulator", "libZiRav.so", "bench_infrared_record")
+    needs = {"3": ("pen-simulator",), "4": ("pen-simulator",) + infrared, "5": infrared,
+             "8": infrared}
+    programs = {"viruzedi"}.union(*(needs.get(figure, ()) for figure in chosen))
+    missing += [p for p in sorted(programs) if not os.path.exists(os.path.join(args.bin, p))]
     if missing:
         sys.exit("bench/run.py: missing %s (bin folder %s)" % (", ".join(missing), args.bin))
 

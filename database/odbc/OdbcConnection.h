@@ -9,7 +9,6 @@
 #include <chrono>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -123,14 +122,17 @@ class OdbcConnection : public EngineConnection {
   bool WideCallsKeepText();
   void ReadColumns(const CatalogTable& table, TableSchema& schema);
   OdbcStatement& PreparedInsert(const RowBatch& batch);
-  // A batch in parameter arrays, the whole of it at each SQLExecute;
-  // nullopt where the driver takes no arrays or the batch's columns mix
-  // kinds of value, which then go row by row.
-  std::optional<BatchOutcome> SendArrays(SQLHSTMT statement, const RowBatch& batch);
-  // The rows of a batch from `first` on, one SQLExecute each, added to
-  // `outcome`.
-  BatchOutcome SendRows(SQLHSTMT statement, const RowBatch& batch, size_t first = 0,
-                        BatchOutcome outcome = {});
+  // Rows [first, end) of a batch in parameter arrays (parameters_), as many
+  // at each SQLExecute as the driver goes through, added to `outcome`;
+  // false, with nothing sent, where the driver takes no arrays.
+  bool SendArrays(SQLHSTMT statement, const RowBatch& batch, size_t first, size_t end,
+                  BatchOutcome& outcome);
+  // Rows [first, end) of a batch (parameters_) as one INSERT of as many
+  // rows; false, with nothing stored, where a constraint refused one.
+  bool SendInOneStatement(const RowBatch& batch, size_t first, size_t end);
+  // Rows [first, end) of a batch, one SQLExecute each, added to `outcome`.
+  void SendRows(SQLHSTMT statement, const RowBatch& batch, size_t first, size_t end,
+                BatchOutcome& outcome);
   // Fills parameters_ with the batch's values; false where a column mixes kinds.
   bool FillColumns(const RowBatch& batch);
   // Whether the driver runs an array of `rows` parameter sets at once.

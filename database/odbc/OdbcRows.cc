@@ -2,7 +2,6 @@
 // parameters.
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
 #include "database/SqlText.h"
 #include "database/odbc/OdbcConnection.h"
@@ -14,6 +13,10 @@ namespace {
 // A cap on the prepared INSERTs kept, as for the other engines: the imports
 // use a handful of column lists.
 constexpr size_t kMostCachedInserts = 64;
+
+// The parameters one SQLite statement may have whatever the version: a
+// statement of many rows holds no more.
+constexpr size_t kMostSqliteParameters = 999;
 
 bool IsIntegerType(SQLSMALLINT type) {
   return type == SQL_SMALLINT || type == SQL_INTEGER || type == SQL_BIGINT || type == SQL_TINYINT;
@@ -71,14 +74,71 @@ OdbcStatement& OdbcConnection::PreparedInsert(const RowBatch& batch) {
 }
 
 BatchOutcome OdbcConnection::Send(const RowBatch& batch) {
-  SQLHSTMT statement = PreparedInsert(batch).get();
   // Outside a transaction each row commits on its own, and a row that an
-  // array stopped at would leave the rows before it unknown: arrays only
-  // inside one. A single row gains nothing from them.
-  if (inTransaction_ && batch.rows > 1 && arrays_ != Arrays::kRefused) {
-    if (std::optional<BatchOutcome> outcome = SendArrays(statement, batch)) return *outcome;
+  // array stopped at would leave the rows before it unknown: several rows
+  // at once only inside one. A single row gains nothing from them, nor
+  // does a row of no columns, of which one set of no parameters would
+  // store one for all.
+  BatchOutcome outcome;
+  const bool several = inTransaction_ && batch.rows > 1 && !batch.columns.empty() &&
+                       (arrays_ != Arrays::kRefused || sqlite_) && FillColumns(batch);
+  if (!several) {
+    SendRows(PreparedInsert(batch).get(), batch, 0, batch.rows, outcome);
+    return outcome;
   }
-  return SendRows(statement, batch);
+  // The SQLite driver prepares its SQL anew at every execution, for each
+  // set of an array as for a statement: its rows go in statements of many
+  // rows each, prepared once, as many as SQLite's parameters allow. A part
+  // with a refused row goes again as an array, which finds it.
+  const size_t step =
+      sqlite_ ? std::max<size_t>(1, kMostSqliteParameters / batch.columns.size()) : batch.rows;
+  for (size_t first = 0; first < batch.rows && !outcome.failedWhole; first += step) {
+    const size_t end = std::min(batch.rows, first + step);
+    if (sqlite_ && end - first > 1 && SendInOneStatement(batch, first, end)) continue;
+    SQLHSTMT statement = PreparedInsert(batch).get();
+    if (!SendArrays(statement, batch, first, end, outcome)) {
+      SendRows(statement, batch, first, end, outcome);
+    }
+  }
+  return outcome;
+}
+
+bool OdbcConnection::SendInOneStatement(const RowBatch& batch, size_t first, size_t end) {
+  std::string sql = InsertSql(
+      batch, [this](const std::string& name) { return Quote(name); },
+      [](size_t) { return std::string("?"); });
+  const std::string values = sql.substr(sql.rfind('('));
+  sql.reserve(sql.size() + (values.size() + 2) * (end - first));
+  for (size_t row = first + 1; row < end; ++row) sql.append(", ").append(values);
+  auto cached = inserts_.find(sql);
+  if (cached == inserts_.end()) {
+    if (inserts_.size() >= kMostCachedInserts) inserts_.clear();
+    OdbcStatement made = NewStatement();
+    Check(Prepare(made.get(), sql), SQL_HANDLE_STMT, made.get());
+    cached = inserts_.emplace(std::move(sql), std::move(made)).first;
+  }
+  SQLHSTMT statement = cached->second.get();
+  const size_t count = parameters_.size();
+  for (size_t row = first; row < end; ++row) {
+    for (size_t i = 0; i < count; ++i) {
+      ParameterColumn& parameter = parameters_[i];
+      Check(SQLBindParameter(statement, static_cast<SQLUSMALLINT>((row - first) * count + i + 1),
+                             SQL_PARAM_INPUT, parameter.cType, parameter.sqlType, parameter.size, 0,
+                             parameter.data.data() + row * static_cast<size_t>(parameter.width),
+                             parameter.width, parameter.lengths.data() + row),
+            SQL_HANDLE_STMT, statement);
+    }
+  }
+  const SQLRETURN result = SQLExecute(statement);
+  if (SQL_SUCCEEDED(result) || result == SQL_NO_DATA) {
+    SQLFreeStmt(statement, SQL_CLOSE);
+    return true;
+  }
+  // A refused row undoes the statement alone, not the transaction.
+  Diagnostic diagnostic = Diagnose(SQL_HANDLE_STMT, statement);
+  SQLFreeStmt(statement, SQL_CLOSE);
+  if (!IsRefusal(diagnostic)) Raise(diagnostic);
+  return false;
 }
 
 bool OdbcConnection::TakesArrays(SQLHSTMT statement, SQLULEN rows) {
@@ -173,8 +233,9 @@ bool OdbcConnection::FillColumns(const RowBatch& batch) {
   return true;
 }
 
-std::optional<BatchOutcome> OdbcConnection::SendArrays(SQLHSTMT statement, const RowBatch& batch) {
-  if (!FillColumns(batch)) return std::nullopt;
+bool OdbcConnection::SendArrays(SQLHSTMT statement, const RowBatch& batch, size_t from, size_t end,
+                                BatchOutcome& outcome) {
+  if (arrays_ == Arrays::kRefused) return false;
   // What the driver writes goes here; a status it leaves as it was says
   // nothing of its row.
   constexpr SQLUSMALLINT kUntold = 0xFFFF;
@@ -187,13 +248,13 @@ std::optional<BatchOutcome> OdbcConnection::SendArrays(SQLHSTMT statement, const
       SQLSetStmtAttr(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
     }
   };
-  BatchOutcome outcome;
-  for (size_t first = 0; first < batch.rows;) {
+  for (size_t first = from; first < end;) {
     // The array goes on from the row after a refused one.
-    const size_t rows = batch.rows - first;
+    const size_t rows = end - first;
     if (!TakesArrays(statement, rows)) {
-      if (first == 0) return std::nullopt;
-      return SendRows(statement, batch, first, std::move(outcome));
+      if (first == from) return false;
+      SendRows(statement, batch, first, end, outcome);
+      return true;
     }
     OneSetAgain reset{statement};
     std::fill(rowStatus_.begin(), rowStatus_.begin() + static_cast<std::ptrdiff_t>(rows), kUntold);
@@ -218,14 +279,14 @@ std::optional<BatchOutcome> OdbcConnection::SendArrays(SQLHSTMT statement, const
     }
     if (!anyRefused) {
       SQLFreeStmt(statement, SQL_CLOSE);
-      return outcome;
+      return true;
     }
     Diagnostic diagnostic = Diagnose(SQL_HANDLE_STMT, statement);
     SQLFreeStmt(statement, SQL_CLOSE);
     if (!IsRefusal(diagnostic)) Raise(diagnostic);
     if (refusalAbortsTransaction_) {
       outcome.failedWhole = true;
-      return outcome;
+      return true;
     }
     // Where the statuses tell, the driver went on past refused rows up to
     // the last it reports, and the rows it says are in are in; a driver
@@ -254,21 +315,20 @@ std::optional<BatchOutcome> OdbcConnection::SendArrays(SQLHSTMT statement, const
       next = processed_ + 1;
     } else {
       // Which rows are in is unknown: the transaction is redone row by row.
-      outcome.refused.clear();
       outcome.failedWhole = true;
-      return outcome;
+      return true;
     }
     first += next;
   }
-  return outcome;
+  return true;
 }
 
-BatchOutcome OdbcConnection::SendRows(SQLHSTMT statement, const RowBatch& batch, size_t first,
-                                      BatchOutcome outcome) {
+void OdbcConnection::SendRows(SQLHSTMT statement, const RowBatch& batch, size_t first, size_t end,
+                              BatchOutcome& outcome) {
   const TableSchema& table = batch.table->schema;
   const size_t count = batch.columns.size();
   Parameters buffers;
-  for (size_t row = first; row < batch.rows; ++row) {
+  for (size_t row = first; row < end; ++row) {
     const BoundValue* values = batch.Row(row);
     // Reserved up front: the driver keeps pointers into them until SQLExecute.
     buffers.texts.clear();
@@ -326,11 +386,10 @@ BatchOutcome OdbcConnection::SendRows(SQLHSTMT statement, const RowBatch& batch,
     if (!IsRefusal(diagnostic)) Raise(diagnostic);
     if (inTransaction_ && refusalAbortsTransaction_) {
       outcome.failedWhole = true;
-      return outcome;
+      return;
     }
     outcome.refused.push_back(row);
   }
-  return outcome;
 }
 
 std::vector<std::vector<std::string>> OdbcConnection::Run(

@@ -88,14 +88,15 @@ TEST(OdbcParameterArrays, EachAnswerOfTheDriverStoresTheRowsThatOneAtATimeStore)
     int executions;
     int readings;
   } cases[] = {
-      // One array a batch, going on from the row after each refused one,
-      // but for a batch's last.
-      {"as the driver answers", Answer::kAsTheDriver, 6, 1},
-      {"no arrays", Answer::kNoArrays, 600, 1},
-      {"one set only", Answer::kOneSetOnly, 600, 1},
+      // Each batch one statement of all its rows, refused; then one array
+      // of them, going on from the row after each refused one but a
+      // batch's last.
+      {"as the driver answers", Answer::kAsTheDriver, 1 + 3 + 1 + 2 + 1 + 1, 1},
+      {"no arrays", Answer::kNoArrays, 1 + 256 + 1 + 256 + 1 + 88, 1},
+      {"one set only", Answer::kOneSetOnly, 1 + 256 + 1 + 256 + 1 + 88, 1},
       // Which row was refused is unknown: the transaction is redone, a row
       // at a time.
-      {"no count", Answer::kNoCount, 1 + 600, 2},
+      {"no count", Answer::kNoCount, 1 + 1 + 600, 2},
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.what);
