@@ -159,6 +159,9 @@ class OdbcConnection : public EngineConnection {
   bool sqlite_ = false;
   bool postgresql_ = false;
   bool refusalAbortsTransaction_ = false;
+  // The parameters one SQLite statement may have: a statement of many rows
+  // holds no more.
+  size_t sqliteParameters_ = 999;
   SQLULEN queryTimeout_ = 0;  // seconds, where no session setting serves
 
   std::map<std::string, OdbcStatement> inserts_;  // SQL text -> prepared statement

@@ -14,10 +14,6 @@ namespace {
 // use a handful of column lists.
 constexpr size_t kMostCachedInserts = 64;
 
-// The parameters one SQLite statement may have whatever the version: a
-// statement of many rows holds no more.
-constexpr size_t kMostSqliteParameters = 999;
-
 bool IsIntegerType(SQLSMALLINT type) {
   return type == SQL_SMALLINT || type == SQL_INTEGER || type == SQL_BIGINT || type == SQL_TINYINT;
 }
@@ -91,7 +87,7 @@ BatchOutcome OdbcConnection::Send(const RowBatch& batch) {
   // rows each, prepared once, as many as SQLite's parameters allow. A part
   // with a refused row goes again as an array, which finds it.
   const size_t step =
-      sqlite_ ? std::max<size_t>(1, kMostSqliteParameters / batch.columns.size()) : batch.rows;
+      sqlite_ ? std::max<size_t>(1, sqliteParameters_ / batch.columns.size()) : batch.rows;
   for (size_t first = 0; first < batch.rows && !outcome.failedWhole; first += step) {
     const size_t end = std::min(batch.rows, first + step);
     if (sqlite_ && end - first > 1 && SendInOneStatement(batch, first, end)) continue;

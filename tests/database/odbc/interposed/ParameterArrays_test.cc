@@ -1,9 +1,11 @@
-// How the ODBC engine sends a file's rows in parameter arrays, with the
-// SQLite driver's calls counted, and answered otherwise where no driver at
-// hand answers so: one that refuses arrays (as a desktop file database's
-// does), one that takes the array size but keeps one set, and one that
-// gives no count of the sets it processed. This program's SQLSetStmtAttr
-// and SQLExecute stand before the driver manager's, which they call.
+// How the ODBC engine sends a file's rows through the SQLite driver (in
+// statements of many rows, a part with a refused row again in parameter
+// arrays), with the driver's executions counted, and answered otherwise
+// where no driver at hand answers so: one that refuses arrays (as a
+// desktop file database's does), one that takes the array size but keeps
+// one set, and one that gives no count of the sets it processed. This
+// program's SQLSetStmtAttr and SQLExecute stand before the driver
+// manager's, which they call.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -121,6 +123,40 @@ TEST(OdbcParameterArrays, EachAnswerOfTheDriverStoresTheRowsThatOneAtATimeStore)
     opened.reset();
     answer = Answer::kAsTheDriver;
   }
+}
+
+// A batch of more values than one SQLite statement may hold goes in as
+// many statements as it needs: of 200 columns, 163 rows each.
+TEST(OdbcParameterArrays, ABatchOfManyColumnsGoesInStatementsThatSQLiteTakes) {
+  testing::TemporaryFolder folder;
+  const std::string database = testing::kOdbcSqliteEngine.NewDatabase(folder);
+  DBEngine::CreateTargetDatabase(database);
+  std::string columns = "n INTEGER UNIQUE";
+  for (int c = 1; c < 200; ++c) columns += ", c" + std::to_string(c) + " INTEGER";
+  RawDatabase(database).Exec("CREATE TABLE Larga (" + columns + ")");
+  std::vector<Row> rows;
+  for (int64_t k = 0; k < 256; ++k) {
+    // The row after the first statement's part is a copy of the first row.
+    Row row{"Larga", {{"n", RowValue::Integer(k == 200 ? 0 : k)}}};
+    for (int c = 1; c < 200; ++c)
+      row.columns.push_back({"c" + std::to_string(c), RowValue::Integer(k * c)});
+    rows.push_back(row);
+  }
+  std::unique_ptr<Database> opened = DBEngine::Instance().OpenDatabase(database);
+  File file(rows);
+  executions = 0;
+  {
+    Transaction transaction(*opened);
+    opened->InsertRows(file);
+    transaction.Commit();
+  }
+  // The first part whole; the second refused, then an array stopped at the
+  // copy and one from the row after it.
+  EXPECT_EQ(executions, 1 + 1 + 2);
+  EXPECT_EQ(opened->RowsRefused(), 1u);
+  EXPECT_EQ(RawDatabase(database).Value("SELECT count(*) FROM Larga"), "255");
+  EXPECT_EQ(RawDatabase(database).Value("SELECT sum(c199) FROM Larga"),
+            std::to_string((255 * 256 / 2 - 200) * 199));
 }
 
 }  // namespace
