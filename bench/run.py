@@ -28,11 +28,17 @@ row: figure, reference, component, ratio, target, met or not.
   9  A reader file of 100,000 GS1 labels (three forms in turn) imported
      (`importa --formato scarica-zidorivovi`), against a reader file of
      100,000 code;quantity lines (`importa --formato scarica2`).
+ 10  Figure 1's import into an SQLite file through the SQLite ODBC driver,
+     against the native engine on the same kind of file.
+ 11  Figure 10's ODBC import by each Windows build's viruzedi.exe under
+     Wine (the host's SQLite driver behind Wine's ODBC), against the Linux
+     command's; only when asked (--figures 11), with the builds of
+     `make windows`.
 Figures 6 to 8 share one throw-away server (tests/database/postgresql/
 pg-test-server), started for the first of them and stopped at the end.
 
 Usage: run.py [--bin DIR] [--repeats N] [--figures 1,2,...] [--keep] [--json FILE]
-              [--strict]
+              [--strict] [--windows WIN64_BIN WIN32_BIN]
 A measurement that cannot be made (a program missing, a download that
 fails, rows that differ) ends the run with status 1; a missed target does
 only with --strict.
@@ -150,6 +156,31 @@ class Simulator:
         self.process.stdout.close()
 
 
+def windows_path(path):
+    """A Linux path as a Windows program under Wine names it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Wine:
+    """A Wine prefix of its own for the Windows figures, made by the tests'
+    script and ended by it."""
+
+    SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "tests",
+                          "windows", "wine-prefix")
+
+    def __init__(self, prefix):
+        self.prefix = prefix
+        subprocess.run([self.SCRIPT, "start", prefix], check=True, stdout=subprocess.DEVNULL)
+
+    def command(self, program, arguments):
+        return ["/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                "WINEPREFIX=" + self.prefix, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
+                "LANG=C.UTF-8", "LC_ALL=C.UTF-8", "wine", program] + arguments
+
+    def stop(self):
+        subprocess.run([self.SCRIPT, "stop", self.prefix], stdout=subprocess.DEVNULL)
+
+
 class Bench:
     def __init__(self, bin_folder, work, repeats):
         self.bin = bin_folder
@@ -158,6 +189,8 @@ class Bench:
         self.rows = []
         self.notes = []
         self.pg = None  # the server of figures 6 to 8, started for the first of them
+        self.wine = None  # the prefix of figure 11
+        self.windows = []  # (name, bin folder) of each Windows build
 
     def tool(self, name):
         return os.path.join(self.bin, name)
@@ -186,17 +219,20 @@ class Bench:
 
     # -- figures 1 and 2: the stock-movement import --------------------------
 
-    def scarica4(self, lines_file, peak_memory=False):
+    def scarica4(self, lines_file, peak_memory=False, through=None):
         """One Scarica4 of a copy of lines_file into a new database; returns
-        its Usage and the database."""
+        its Usage and the database. `through(letture, terminal, database)`,
+        when given, makes the command in place of the Linux one natively."""
         case = self.fresh_folder("scarica4")
         terminal = os.path.join(case, "terminale")
         os.makedirs(terminal)
         shutil.copyfile(lines_file, os.path.join(terminal, "1.txt"))
         database = self.new_database(os.path.join(case, "magazzino.db"))
-        usage = run_measured([self.tool("viruzedi"), "--letture", os.path.join(case, "_Letture"),
-                              "--terminale", "dir:" + terminal, "scarica4", "--db", database],
-                             peak_memory=peak_memory)
+        letture = os.path.join(case, "_Letture")
+        argv = (through(letture, terminal, database) if through else
+                [self.tool("viruzedi"), "--letture", letture, "--terminale", "dir:" + terminal,
+                 "scarica4", "--db", database])
+        usage = run_measured(argv, peak_memory=peak_memory)
         return usage, database
 
     def floor_import(self, lines_file):
@@ -248,6 +284,65 @@ class Bench:
         self.note("lines/s: component %.0f, floor %.0f, sqlite3 .import %.0f; CPU s: component "
                   "%.2f, floor %.2f, .import %.2f" % (count / comp, count / floor, count / shell,
                                                       comp_cpu, floor_cpu, shell_cpu))
+
+    # -- figures 10 and 11: the import through ODBC -------------------------
+
+    def stock_movements(self, count):
+        path = os.path.join(self.work, "movimenti-%d.txt" % count)
+        if not os.path.exists(path):
+            generate.write_stock_movements(count, path)
+        return path
+
+    def odbc_scarica4(self, lines_file, count, program=None):
+        """Scarica4 into an SQLite file through the SQLite ODBC driver, by the
+        Linux command or by `program` (a Windows build's, under Wine)."""
+        def through(letture, terminal, database):
+            value = "Driver=SQLite3;Database=%s;NoCreat=1" % database
+            if program is None:
+                return [self.tool("viruzedi"), "--letture", letture, "--terminale",
+                        "dir:" + terminal, "scarica4", "--db", value]
+            return self.wine.command(program, ["--letture", windows_path(letture), "--terminale",
+                                               "dir:" + windows_path(terminal), "scarica4",
+                                               "--db", value])
+        usage, database = self.scarica4(lines_file, through=through)
+        check_rows(database, count)
+        return usage
+
+    def figure_odbc_import(self):
+        count = 100_000
+        print("10 import of %d lines into an SQLite file, through ODBC and natively in turn"
+              % count, flush=True)
+        lines_file = self.stock_movements(count)
+
+        def native_run():
+            usage, database = self.scarica4(lines_file)
+            check_rows(database, count)
+            return usage
+
+        (odbc, odbc_cpu), (native, native_cpu) = self.in_turn(
+            lambda: self.odbc_scarica4(lines_file, count), native_run, "native")
+        self.row("10 ODBC import 100k lines (s)", "s", native, odbc, "<= 1.3", lambda r: r <= 1.3)
+        self.note("lines/s: ODBC %.0f, native %.0f; CPU s: ODBC %.2f, native %.2f"
+                  % (count / odbc, count / native, odbc_cpu, native_cpu))
+
+    def figure_windows_odbc(self):
+        count = 100_000
+        print("11 import of %d lines through ODBC by the Windows builds under Wine, against "
+              "the Linux command" % count, flush=True)
+        lines_file = self.stock_movements(count)
+        builds = [(name, os.path.join(folder, "viruzedi.exe")) for name, folder in self.windows]
+        missing = [program for _, program in builds if not os.path.exists(program)]
+        if missing:
+            raise Failure("no Windows build: %s (make windows builds it)" % ", ".join(missing))
+        self.wine = Wine(os.path.join(self.work, "wine-prefix"))
+        # Wine's first start of a program loads what later ones find ready.
+        self.odbc_scarica4(lines_file, count, builds[0][1])
+        for name, program in builds:
+            (windows, windows_cpu), (linux, _) = self.in_turn(
+                lambda: self.odbc_scarica4(lines_file, count, program),
+                lambda: self.odbc_scarica4(lines_file, count), "Linux")
+            self.row("11 %s ODBC import 100k (s)" % name, "s", linux, windows, "<= 1.5",
+                     lambda r: r <= 1.5)
 
     def in_turn(self, component_run, reference_run, reference_name):
         """Runs each --repeats times and returns, for the component and the
@@ -743,7 +838,12 @@ def main():
                                                         os.path.join(here, "..", "build", "bin")),
                         help="folder of viruzedi, the simulators and bench_infrared_record")
     parser.add_argument("--repeats", type=int, default=5, help="runs per measurement (median)")
-    parser.add_argument("--figures", default="1,2,3,4,5,6,7,8,9", help="which figures, e.g. 1,3")
+    parser.add_argument("--figures", default="1,2,3,4,5,6,7,8,9,10",
+                        help="which figures, e.g. 1,3 (11, under Wine, only when asked)")
+    parser.add_argument("--windows", nargs=2, metavar=("WIN64_BIN", "WIN32_BIN"),
+                        default=[os.path.join(here, "..", "build-win64", "bin"),
+                                 os.path.join(here, "..", "build-win32", "bin")],
+                        help="bin folders of the Windows builds for figure 11")
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
     parser.add_argument("--json", help="also write the rows to this file")
     parser.add_argument("--strict", action="store_true",
@@ -753,20 +853,27 @@ def main():
     chosen = [figure.strip() for figure in args.figures.split(",")]
     pg_script = os.path.join(here, "..", "tests", "database", "postgresql", "pg-test-server")
     with_pg = any(figure in ("6", "7", "8") for figure in chosen)
-    missing = [t for t in ("sqlite3", GNU_TIME) + (("psql",) if with_pg else ())
+    missing = [t for t in ("sqlite3", GNU_TIME) + (("psql",) if with_pg else ()) +
+               (("wine",) if "11" in chosen else ())
                if shutil.which(t) is None]
-    missing += [p for p in ("viruzedi", "pen-simulator", "infrared-simulator", "libZiRav.so",
-                            "bench_infrared_record")
-                if not os.path.exists(os.path.join(args.bin, p))]
+    # What of the bin folder the chosen figures run, besides the command.
+    infrared = ("infrared-simulator", "libZiRav.so", "bench_infrared_record")
+    needs = {"3": ("pen-simulator",), "4": ("pen-simulator",) + infrared, "5": infrared,
+             "8": infrared}
+    programs = {"viruzedi"}.union(*(needs.get(figure, ()) for figure in chosen))
+    missing += [p for p in sorted(programs) if not os.path.exists(os.path.join(args.bin, p))]
     if missing:
         sys.exit("bench/run.py: missing %s (bin folder %s)" % (", ".join(missing), args.bin))
 
     work = tempfile.mkdtemp(prefix="viruzedi-bench-")
     bench = Bench(os.path.abspath(args.bin), work, args.repeats)
+    bench.windows = [("win64", os.path.abspath(args.windows[0])),
+                     ("win32", os.path.abspath(args.windows[1]))]
     figures = {"1": bench.figure_import, "2": bench.figure_memory, "3": bench.figure_pen,
                "4": bench.figure_waiting, "5": bench.figure_infrared,
                "6": bench.figure_pg_import, "7": bench.figure_workstations,
-               "8": bench.figure_pg_infrared, "9": bench.figure_labels}
+               "8": bench.figure_pg_infrared, "9": bench.figure_labels,
+               "10": bench.figure_odbc_import, "11": bench.figure_windows_odbc}
     started = time.monotonic()
     # Ended from outside, the run still stops its server and removes its
     # folders on the way out.
@@ -781,6 +888,8 @@ def main():
     finally:
         if bench.pg is not None:
             bench.pg.stop()
+        if bench.wine is not None:
+            bench.wine.stop()
         if args.keep:
             print("work folder: " + work)
         else:

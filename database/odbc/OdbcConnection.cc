@@ -1,6 +1,7 @@
 #include "database/odbc/OdbcConnection.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "base/Errors.h"
@@ -169,6 +170,13 @@ void OdbcConnection::ReadSession(std::chrono::milliseconds busyTimeout) {
     Query("SET lock_timeout = " + std::to_string(milliseconds));
     Query("SET synchronous_commit = on");
   } else if (sqlite_) {
+    // SQLite takes 32766 parameters in a statement from 3.32 on, 999 before.
+    int major = 0;
+    int minor = 0;
+    if (std::sscanf(InfoText(SQL_DBMS_VER).c_str(), "%d.%d", &major, &minor) == 2 &&
+        (major > 3 || (major == 3 && minor >= 32))) {
+      sqliteParameters_ = 32766;
+    }
     // The driver leaves SQLite's own default, which in WAL mode may lose the
     // last commits to a power cut: a received file is archived and a reader
     // erased once its rows are committed, so a commit must be on disk.

@@ -122,6 +122,21 @@ class OdbcConnection : public EngineConnection {
   bool WideCallsKeepText();
   void ReadColumns(const CatalogTable& table, TableSchema& schema);
   OdbcStatement& PreparedInsert(const RowBatch& batch);
+  // Rows [first, end) of a batch in parameter arrays (parameters_), as many
+  // at each SQLExecute as the driver goes through, added to `outcome`;
+  // false, with nothing sent, where the driver takes no arrays.
+  bool SendArrays(SQLHSTMT statement, const RowBatch& batch, size_t first, size_t end,
+                  BatchOutcome& outcome);
+  // Rows [first, end) of a batch (parameters_) as one INSERT of as many
+  // rows; false, with nothing stored, where a constraint refused one.
+  bool SendInOneStatement(const RowBatch& batch, size_t first, size_t end);
+  // Rows [first, end) of a batch, one SQLExecute each, added to `outcome`.
+  void SendRows(SQLHSTMT statement, const RowBatch& batch, size_t first, size_t end,
+                BatchOutcome& outcome);
+  // Fills parameters_ with the batch's values; false where a column mixes kinds.
+  bool FillColumns(const RowBatch& batch);
+  // Whether the driver runs an array of `rows` parameter sets at once.
+  bool TakesArrays(SQLHSTMT statement, SQLULEN rows);
   void EndTransaction(SQLSMALLINT completion);
   // Has the database begin the transaction now, where the driver waits for
   // the first statement.
@@ -144,9 +159,29 @@ class OdbcConnection : public EngineConnection {
   bool sqlite_ = false;
   bool postgresql_ = false;
   bool refusalAbortsTransaction_ = false;
+  // The parameters one SQLite statement may have: a statement of many rows
+  // holds no more.
+  size_t sqliteParameters_ = 999;
   SQLULEN queryTimeout_ = 0;  // seconds, where no session setting serves
 
   std::map<std::string, OdbcStatement> inserts_;  // SQL text -> prepared statement
+
+  // One column of a batch as a parameter array binds it: its values `width`
+  // bytes apart, and their lengths or SQL_NULL_DATA. Kept from batch to
+  // batch, so that an import allocates them once.
+  struct ParameterColumn {
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLSMALLINT sqlType = SQL_VARCHAR;
+    SQLULEN size = 1;
+    SQLLEN width = 1;
+    std::vector<char> data;
+    std::vector<SQLLEN> lengths;
+  };
+  std::vector<ParameterColumn> parameters_;
+  std::vector<SQLUSMALLINT> rowStatus_;
+  SQLULEN processed_ = 0;
+  enum class Arrays { kUntried, kTaken, kRefused };
+  Arrays arrays_ = Arrays::kUntried;
   bool inTransaction_ = false;
 };
 

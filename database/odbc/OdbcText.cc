@@ -26,12 +26,20 @@ void AppendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 std::u16string Utf16OfUtf8(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+  std::u16string out(text.size(), u'\0');
+  out.resize(Utf16OfUtf8(text, out.data()));
+  return out;
+}
+
+size_t Utf16OfUtf8(std::string_view text, char16_t* out) {
+  char16_t* const start = out;
   for (size_t i = 0; i < text.size();) {
     unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3
-                                  : lead >= 0xC2 && lead < 0xE0  ? 2 : 0;
+    size_t length = lead < 0x80                   ? 1
+                    : lead >= 0xF0 && lead < 0xF5 ? 4
+                    : lead >= 0xE0                ? 3
+                    : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                  : 0;
     char32_t c = kReplacement;
     if (length == 1) {
       c = lead;
@@ -54,13 +62,13 @@ std::u16string Utf16OfUtf8(std::string_view text) {
     }
     i += length;
     if (c >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+      *out++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     } else {
-      out += static_cast<char16_t>(c);
+      *out++ = static_cast<char16_t>(c);
     }
   }
-  return out;
+  return static_cast<size_t>(out - start);
 }
 
 std::string Utf8OfUtf16(std::u16string_view text) {
