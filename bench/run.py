@@ -858,8 +858,8 @@ def main():
                if shutil.which(t) is None]
     # What of the bin folder the chosen figures run, besides the command.
     infrared = ("infrared-simulator", "libZiRav.so", "bench_infrared_record")
-    needs = {"3": ("pen-simulator",), "4": ("pen-simulator",) + infrared, "5": infrared,
-             "8": infrared}
+    needs = {"1": ("sqlite_import_floor",), "3": ("pen-simulator",),
+             "4": ("pen-simulator",) + infrared, "5": infrared, "8": infrared}
     programs = {"viruzedi"}.union(*(needs.get(figure, ()) for figure in chosen))
     missing += [p for p in sorted(programs) if not os.path.exists(os.path.join(args.bin, p))]
     if missing:
