@@ -222,11 +222,8 @@ int32_t TextToLong(std::string_view text) { return ToLong(ParseNumber(text)); }
 int16_t TextToInteger(std::string_view text) { return ToInteger(ParseNumber(text)); }
 double TextToDouble(std::string_view text) { return ParseNumber(text); }
 
-double ValoreNumerico(const Variant& value) {
+std::optional<double> NumberOfVariant(const Variant& value) {
   switch (value.type()) {
-    case Variant::Type::Empty:
-    case Variant::Type::Null:
-      return 0.0;
     case Variant::Type::Boolean:
       return value.AsBoolean() ? -1.0 : 0.0;
     case Variant::Type::Integer:
@@ -237,13 +234,15 @@ double ValoreNumerico(const Variant& value) {
       return value.AsDouble();
     case Variant::Type::String: {
       double number = 0.0;
-      return TryParseNumber(value.AsString(), number) ? number : 0.0;
+      if (TryParseNumber(value.AsString(), number)) return number;
+      return std::nullopt;
     }
-    case Variant::Type::Date:
-      return 0.0;  // no import passes a date here
+    default:
+      return std::nullopt;
   }
-  return 0.0;
 }
+
+double ValoreNumerico(const Variant& value) { return NumberOfVariant(value).value_or(0.0); }
 
 std::string Str(double value) {
   if (value == 0.0 || !std::isfinite(value)) return " 0";

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,10 @@ double TextToDouble(std::string_view text);
 // Variant to 64-bit float: 0 for Null, Empty, the empty text or anything that
 // does not convert. Never throws.
 double ValoreNumerico(const Variant& value);
+// Variant to 64-bit float, when it is a number: numbers as they are, True as
+// -1, number texts with either decimal mark (ParseNumber). Nothing for Null,
+// Empty, dates and other texts.
+std::optional<double> NumberOfVariant(const Variant& value);
 
 // The Str form of a number: a leading blank unless negative, "." as decimal
 // point, no grouping, up to 15 significant digits, no zero before the point

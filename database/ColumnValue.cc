@@ -85,28 +85,11 @@ std::optional<CalendarDate> DateOfStoredText(std::string_view text) {
   return date;
 }
 
-// A Variant as a number: numbers as they are, True as -1, number texts with
-// either decimal mark. Nothing for dates and other texts.
-std::optional<double> NumberOfVariant(const Variant& value) {
-  switch (value.type()) {
-    case Variant::Type::Boolean:
-      return value.AsBoolean() ? -1.0 : 0.0;
-    case Variant::Type::Integer:
-      return value.AsInteger();
-    case Variant::Type::Long:
-      return value.AsLong();
-    case Variant::Type::Double:
-      if (!std::isfinite(value.AsDouble())) return std::nullopt;
-      return value.AsDouble();
-    case Variant::Type::String:
-      try {
-        return ParseNumber(value.AsString());
-      } catch (const AutomationError&) {
-        return std::nullopt;
-      }
-    default:
-      return std::nullopt;
-  }
+// A Variant as a number a column stores: an infinite one is none.
+std::optional<double> FiniteNumberOfVariant(const Variant& value) {
+  std::optional<double> number = NumberOfVariant(value);
+  if (number && !std::isfinite(*number)) return std::nullopt;
+  return number;
 }
 
 std::string TextOfVariant(const Variant& value) {
@@ -198,12 +181,12 @@ BoundValue ValueOfVariant(const Variant& value, ColumnKind kind, const std::stri
   if (value.IsEmpty() || value.IsNull()) return std::monostate{};
   switch (kind) {
     case ColumnKind::Integer:
-      if (std::optional<double> number = NumberOfVariant(value)) {
+      if (std::optional<double> number = FiniteNumberOfVariant(value)) {
         if (std::optional<int64_t> integer = RoundToInteger(*number)) return *integer;
       }
       break;
     case ColumnKind::Number:
-      if (std::optional<double> number = NumberOfVariant(value)) return *number;
+      if (std::optional<double> number = FiniteNumberOfVariant(value)) return *number;
       break;
     case ColumnKind::Date:
       if (value.type() == Variant::Type::Date) {
