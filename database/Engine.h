@@ -104,6 +104,11 @@ class EngineConnection {
   // The tables are read anew: what was prepared on the old ones goes.
   virtual void ForgetStatements() = 0;
 
+  // The rows a batch holds at most: enough that what an engine pays per
+  // batch is spread thin, few enough that memory stays flat however long
+  // the file. An engine that pays much per batch (an exchange with a
+  // server) may take more.
+  virtual size_t BatchRows() const { return 256; }
   // Sends every row of the batch: inside a transaction into it, outside
   // one each row committed on its own. Returns the rows a constraint
   // refused; where a refusal ends the open transaction, stops at the first

@@ -10,10 +10,6 @@
 namespace viruzedi {
 namespace {
 
-// Rows a batch holds at most: enough that the cost of a batch is spread
-// thin, few enough that memory stays flat however long the file.
-constexpr size_t kBatchRows = 256;
-
 // Every engine's SQL has these words for a savepoint.
 constexpr char kSavepoint[] = "SAVEPOINT viruzedi_row";
 constexpr char kReleaseSavepoint[] = "RELEASE SAVEPOINT viruzedi_row";
@@ -121,7 +117,7 @@ void Connection::InsertRows(RowSource& rows, RowCounts& counts) {
     }
     for (BoundValue& value : writing.bound.values) batch.values.push_back(std::move(value));
     ++batch.rows;
-    if (batch.rows >= kBatchRows || OnlySavepoints()) Flush(writing, counts);
+    if (batch.rows >= engine_->BatchRows() || OnlySavepoints()) Flush(writing, counts);
   }
   Flush(writing, counts);
 }

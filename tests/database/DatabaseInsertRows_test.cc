@@ -108,8 +108,8 @@ class CheckedRows : public DatabaseInsertRows {};
 INSTANTIATE_FOR_SQLITE(CheckedRows);
 
 TEST_P(DatabaseInsertRows, AFilesRefusedRowsAreDroppedAndEveryOtherRowStoredOnce) {
-  // Batches hold 256 rows: the copies fall inside the first, on the first
-  // row of a later one and on the last row of all.
+  // Batches hold 256 rows (a server's COPY 4096): the copies fall inside
+  // the first, on the first row of a later one and on the last row of all.
   struct Case {
     const char* what;
     std::vector<std::string> codes;
@@ -119,6 +119,7 @@ TEST_P(DatabaseInsertRows, AFilesRefusedRowsAreDroppedAndEveryOtherRowStoredOnce
       {"no copy", CodesWith(300, {}), 0},
       {"a copy in the first batch", CodesWith(300, {{3, "A1"}}), 1},
       {"copies across batches", CodesWith(600, {{256, "A0"}, {400, "A399"}, {599, "A10"}}), 3},
+      {"copies across COPY batches", CodesWith(4200, {{4096, "A0"}, {4199, "A10"}}), 2},
       {"a code committed before", CodesWith(10, {{5, "P1"}}), 1},
       {"one row, refused", {"P1"}, 1},
   };
