@@ -283,10 +283,11 @@ TEST_P(DatabaseInsertRows, WhatCannotBeReadAgainIsNeverRedone) {
 
 TEST_P(DatabaseInsertRows, ARowStoredBeforeTheRedoAndRefusedInItMakesTheFileWait) {
   RawDatabase(path_).Exec("INSERT INTO Viruzedi (Codart) VALUES ('X')");
-  // The first batch goes in whole; a copy in the second has the rows read
-  // again, and the first of them now takes a code that is there already.
-  Codes rows(CodesWith(300, {{280, "A1"}}));
-  rows.later = CodesWith(300, {{0, "X"}, {280, "A1"}});
+  // The first batch (a server's COPY's too) goes in whole; a copy in the
+  // second has the rows read again, and the first of them now takes a code
+  // that is there already.
+  Codes rows(CodesWith(4300, {{4280, "A1"}}));
+  rows.later = CodesWith(4300, {{0, "X"}, {4280, "A1"}});
   const int32_t error = ErrorOf([&] {
     Transaction transaction(*database_);
     database_->InsertRows(rows);
@@ -298,7 +299,7 @@ TEST_P(DatabaseInsertRows, ARowStoredBeforeTheRedoAndRefusedInItMakesTheFileWait
   } else {
     // Nothing is read again where a refusal drops its row alone.
     EXPECT_EQ(error, 0);
-    EXPECT_EQ(Count(), "300");
+    EXPECT_EQ(Count(), "4300");
   }
 }
 
