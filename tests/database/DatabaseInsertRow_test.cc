@@ -89,6 +89,14 @@ TEST_P(SqliteDatabaseInsertRow, StoresWhatTheStatementOfTheSameRowStores) {
            {{"t", RowValue::Text("D'ORO")},
             {"a", RowValue::Text("12")},
             {"d", RowValue::Null()}}}},
+      // A number made from a value has no text: a whole one below 1E+15 is
+      // written, and stored where no type is declared, as an integer; every
+      // digit of a large integer is kept.
+      {"Insert Into Tipi (i, t, a) Select 9007199254740993, 999999999999999, 12",
+       Row{"Tipi",
+           {{"i", RowValue::Integer(9007199254740993)},
+            {"t", RowValue::Number(999999999999999.0)},
+            {"a", RowValue::Number(12.0)}}}},
       {"Insert Into Tipi (t, a) Select #01/31/2027#, 1E+15",
        Row{"Tipi", {{"t", RowValue::Date({2027, 1, 31})}, {"a", RowValue::Number(1e15)}}}},
   };
